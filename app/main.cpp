@@ -1,0 +1,25 @@
+#include "platform/webengineenv.h"
+#include "shell/previewcommand.h"
+
+#include <QApplication>
+#include <QTextStream>
+
+int main(int argc, char *argv[])
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+
+    const bool preview = args.contains(QLatin1String("--report"));
+    if (preview && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen"); // a report needs no display
+
+    platform::prepareWebEngineEnvironment();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("doduvodaz"));
+    if (preview)
+        return runPreviewCommand(args);
+
+    QTextStream(stderr) << "doduvodaz: the main window is not built yet; try --report ADDRESS\n";
+    return 64;
+}

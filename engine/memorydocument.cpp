@@ -1,0 +1,125 @@
+#include "memorydocument.h"
+
+#include "error.h"
+
+namespace engine {
+
+namespace {
+const char *const kFailure = "Unspecified error.";
+}
+
+void MemoryElement::check() const
+{
+    if (failing)
+        throw dodu::Error(QString::fromLatin1(kFailure));
+}
+
+QString MemoryElement::type() const { check(); return typeText; }
+QString MemoryElement::name() const { check(); return nameText; }
+QString MemoryElement::value() const { check(); return valueTextV; }
+QString MemoryElement::altText() const { check(); return altTextV; }
+QString MemoryElement::valueText() const { check(); return valueTextV; }
+
+void MemoryElement::setValue(const QString &value)
+{
+    check();
+    valueTextV = value;
+    m_doc->record(*this, JournalEntry::Value, value);
+}
+
+void MemoryElement::setChecked(bool on)
+{
+    check();
+    checked = on;
+    if (on && typeText.compare(QLatin1String("radio"), Qt::CaseInsensitive) == 0)
+        m_doc->clearRadioGroup(*this);
+    m_doc->record(*this, JournalEntry::Checked, QString(), on);
+}
+
+void MemoryElement::click()
+{
+    check();
+    m_doc->record(*this, JournalEntry::Click);
+}
+
+MemoryDocument::MemoryDocument() = default;
+MemoryDocument::~MemoryDocument() = default;
+
+MemoryElement &MemoryDocument::addElement(const QString &tag)
+{
+    auto e = std::make_unique<MemoryElement>();
+    e->tag = tag.toLower();
+    e->m_doc = this;
+    e->m_index = int(m_elements.size());
+    m_elements.push_back(std::move(e));
+    return *m_elements.back();
+}
+
+MemoryElement &MemoryDocument::addInput(const QString &type, const QString &name, const QString &value)
+{
+    MemoryElement &e = addElement(QStringLiteral("input"));
+    e.typeText = type;
+    e.nameText = name;
+    e.valueTextV = value;
+    return e;
+}
+
+MemoryElement &MemoryDocument::addTextArea(const QString &name, const QString &value)
+{
+    MemoryElement &e = addElement(QStringLiteral("textarea"));
+    e.nameText = name;
+    e.valueTextV = value;
+    return e;
+}
+
+MemoryDocument &MemoryDocument::addFrame()
+{
+    m_frames.push_back({Frame::Html, std::make_unique<MemoryDocument>()});
+    return *m_frames.back().doc;
+}
+
+void MemoryDocument::addRefusedFrame() { m_frames.push_back({Frame::Refused, nullptr}); }
+void MemoryDocument::addFrameWithoutDocument() { m_frames.push_back({Frame::NoDocument, nullptr}); }
+
+Element *MemoryDocument::element(int index)
+{
+    if (index < 0 || index >= elementCount())
+        throw dodu::Error(QStringLiteral("Element index out of range."));
+    return m_elements[size_t(index)].get();
+}
+
+Document *MemoryDocument::frameDocument(int index)
+{
+    if (index < 0 || index >= frameCount())
+        throw dodu::Error(QStringLiteral("Frame index out of range."));
+    Frame &f = m_frames[size_t(index)];
+    switch (f.kind) {
+    case Frame::Html:
+        return f.doc.get();
+    case Frame::Refused:
+        throw dodu::Error(QStringLiteral("Access is denied."));
+    case Frame::NoDocument:
+        break;
+    }
+    return nullptr;
+}
+
+void MemoryDocument::record(const MemoryElement &e, JournalEntry::Kind kind, const QString &value, bool checked)
+{
+    m_journal.push_back({e.m_index, kind, value, checked});
+}
+
+void MemoryDocument::clearRadioGroup(const MemoryElement &except)
+{
+    // HTML: a radio group is the radios of one form owner sharing a non-empty name.
+    if (except.nameText.isEmpty())
+        return;
+    for (auto &e : m_elements) {
+        if (e.get() == &except || !e->isInput() || e->form != except.form || e->nameText != except.nameText)
+            continue;
+        if (e->typeText.compare(QLatin1String("radio"), Qt::CaseInsensitive) == 0)
+            e->checked = false;
+    }
+}
+
+} // namespace engine

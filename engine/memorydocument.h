@@ -1,0 +1,105 @@
+#pragma once
+// An HTML document held in memory: the elements with their properties, radio
+// groups cleared as HTML defines them, frames, and a journal of every write,
+// tick and click. Unit tests build pages with it; the browser bridge runs the
+// engine on a snapshot of a live page held in one of these.
+#include "document.h"
+
+#include <QString>
+#include <QVector>
+#include <memory>
+#include <vector>
+
+namespace engine {
+
+class MemoryDocument;
+
+class MemoryElement : public Element {
+public:
+    QString tag;        // lower-case tag name: input, textarea, select, button, ...
+    QString typeText;   // the type the engine is told (inputs)
+    QString nameText;
+    QString valueTextV;
+    QString altTextV;
+    bool checked = false;
+    int form = -1;      // form owner, for radio groups
+    bool failing = false; // every operation on it throws (tests of failures)
+
+    bool isInput() const override { return tag == QLatin1String("input"); }
+    bool isTextArea() const override { return tag == QLatin1String("textarea"); }
+    QString type() const override;
+    QString name() const override;
+    QString value() const override;
+    void setValue(const QString &value) override;
+    void setChecked(bool checked) override;
+    QString altText() const override;
+    QString valueText() const override;
+    void click() override;
+
+private:
+    friend class MemoryDocument;
+    void check() const;
+    MemoryDocument *m_doc = nullptr;
+    int m_index = 0;
+};
+
+struct JournalEntry {
+    enum Kind { Value, Checked, Click };
+    int element;
+    Kind kind;
+    QString value;
+    bool checked = false;
+};
+
+class MemoryDocument : public Document {
+public:
+    MemoryDocument();
+    ~MemoryDocument() override;
+
+    // Building.
+    MemoryElement &addElement(const QString &tag);
+    MemoryElement &addInput(const QString &type, const QString &name, const QString &value = QString());
+    MemoryElement &addTextArea(const QString &name, const QString &value = QString());
+    MemoryDocument &addFrame();          // a frame with an HTML document
+    void addRefusedFrame();              // the engine refuses its document
+    void addFrameWithoutDocument();      // a frame with no HTML document
+    void setBodyText(const QString &text) { m_body = text; m_hasBody = true; }
+    void setBodyTextLength(int n) { m_body = QString(n, QLatin1Char(' ')); m_hasBody = true; }
+    void setNoBody() { m_hasBody = false; }
+    void setNotHtml() { m_isHtml = false; }
+
+    // Reading back.
+    MemoryElement &at(int index) { return *m_elements[size_t(index)]; }
+    const std::vector<JournalEntry> &journal() const { return m_journal; }
+    void clearJournal() { m_journal.clear(); }
+    int routinesFinished() const { return m_routinesFinished; }
+
+    // Document.
+    bool isHtml() const override { return m_isHtml; }
+    bool hasBody() const override { return m_hasBody; }
+    int bodyTextLength() const override { return int(m_body.size()); }
+    int elementCount() const override { return int(m_elements.size()); }
+    Element *element(int index) override;
+    int frameCount() const override { return int(m_frames.size()); }
+    Document *frameDocument(int index) override;
+    void routineFinished() override { ++m_routinesFinished; }
+
+private:
+    friend class MemoryElement;
+    void record(const MemoryElement &e, JournalEntry::Kind kind, const QString &value = QString(), bool checked = false);
+    void clearRadioGroup(const MemoryElement &except);
+
+    struct Frame {
+        enum Kind { Html, Refused, NoDocument } kind;
+        std::unique_ptr<MemoryDocument> doc;
+    };
+    std::vector<std::unique_ptr<MemoryElement>> m_elements;
+    std::vector<Frame> m_frames;
+    std::vector<JournalEntry> m_journal;
+    QString m_body;
+    bool m_hasBody = true;
+    bool m_isHtml = true;
+    int m_routinesFinished = 0;
+};
+
+} // namespace engine

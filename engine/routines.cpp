@@ -1,0 +1,195 @@
+#include "routines.h"
+
+#include "fillrules.h"
+
+namespace engine {
+
+QString upperName(const QString &s) { return s.toUpper(); }
+
+QString upperAscii(const QString &s)
+{
+    QString r = s;
+    for (QChar &c : r)
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+            c = QChar(c.unicode() - 'a' + 'A');
+    return r;
+}
+
+bool hasUninstaller(const QString &installSupport)
+{
+    return installSupport.contains(QLatin1String("uninstall"), Qt::CaseInsensitive);
+}
+
+namespace {
+
+template <size_t N>
+const NameRule *firstMatch(const NameRule (&rules)[N], const QString &upperedName)
+{
+    for (const NameRule &rule : rules)
+        if (upperedName.contains(upperName(QString::fromLatin1(rule.fragment))))
+            return &rule;
+    return nullptr;
+}
+
+QString ruleValue(const NameRule &rule, const Record &record)
+{
+    if (!*rule.field)
+        return QString();
+    return record.fieldText(QString::fromLatin1(rule.field));
+}
+
+template <size_t N>
+void applyNameRules(const NameRule (&rules)[N], Element &e, const Record &record)
+{
+    const NameRule *rule = firstMatch(rules, upperName(e.name()));
+    if (rule)
+        e.setValue(ruleValue(*rule, record));
+}
+
+void fillRadio(Element &e, const Record &record)
+{
+    const QString name = upperName(e.name());
+    if (!name.contains(upperName(QStringLiteral("uninstaller")))) {
+        e.setChecked(true);
+        return;
+    }
+    const bool has = hasUninstaller(record.fieldText(QStringLiteral("Program_Install_Support")));
+    const QString v = upperName(e.value());
+    e.setChecked(v.contains(has ? QLatin1Char('Y') : QLatin1Char('N')));
+}
+
+template <size_t N>
+bool containsAny(const QString &text, const char *const (&needles)[N])
+{
+    for (const char *n : needles)
+        if (text.contains(QLatin1String(n), Qt::CaseSensitive))
+            return true;
+    return false;
+}
+
+// A submit input is acceptable unless its alt holds "Cancel"/"reset" or its
+// value holds "no"/"back"; an image input is judged by its alt alone.
+bool acceptableButton(Element &e, const QString &type)
+{
+    if (type == QLatin1String("SUBMIT")) {
+        if (containsAny(e.altText(), kAltExclusions))
+            return false;
+        return !containsAny(e.valueText(), kValueExclusions);
+    }
+    if (type == QLatin1String("IMAGE"))
+        return !containsAny(e.altText(), kAltExclusions);
+    return false;
+}
+
+} // namespace
+
+void FillSubmissionForm(Document &doc, const Record &record)
+{
+    const int n = doc.elementCount();
+    for (int i = 0; i < n; ++i) {
+        Element &e = *doc.element(i);
+        if (e.isInput()) {
+            const QString t = upperAscii(e.type());
+            if (t == QLatin1String("TEXT"))
+                applyNameRules(kTextInputRules, e, record);
+            else if (t == QLatin1String("CHECKBOX"))
+                e.setChecked(true);
+            else if (t == QLatin1String("RADIO"))
+                fillRadio(e, record);
+        } else if (e.isTextArea()) {
+            applyNameRules(kTextAreaRules, e, record);
+        }
+    }
+}
+
+void FillLoginForm(Document &doc, const QString &username, const QString &password)
+{
+    Element *button = nullptr;
+    const int n = doc.elementCount();
+    for (int i = 0; i < n; ++i) {
+        Element &e = *doc.element(i);
+        if (!e.isInput())
+            continue;
+        const QString t = upperAscii(e.type());
+        if (t == QLatin1String("TEXT")) {
+            const QString name = upperName(e.name());
+            for (const char *p : kUsernamePatterns) {
+                if (name.contains(upperName(QString::fromLatin1(p)))) {
+                    e.setValue(username);
+                    break;
+                }
+            }
+        } else if (t == QLatin1String("PASSWORD")) {
+            e.setValue(password);
+        } else if (t == QLatin1String("SUBMIT") || t == QLatin1String("IMAGE")) {
+            if (acceptableButton(e, t))
+                button = &e;
+        } else if (t == QLatin1String("CHECKBOX")) {
+            e.setChecked(true);
+        }
+    }
+    if (button)
+        button->click();
+}
+
+void ClickSubmitButton(Document *doc, Host &host)
+{
+    Element *button = nullptr;
+    if (doc) {
+        const int n = doc->elementCount();
+        for (int i = 0; i < n; ++i) {
+            Element &e = *doc->element(i);
+            if (!e.isInput())
+                continue;
+            const QString t = upperAscii(e.type());
+            if (acceptableButton(e, t))
+                button = &e;
+        }
+    }
+    if (button)
+        button->click();
+    else
+        host.showMessage(QString::fromLatin1(kSubmitButtonNotFound));
+}
+
+namespace {
+
+void runRoutine(Document &doc, const QString &mode, const Record &record, Host &host)
+{
+    // Whatever the routine wrote stays, also when it fails half-way.
+    try {
+        if (mode == QLatin1String("submit"))
+            ClickSubmitButton(&doc, host);
+        else if (mode == QLatin1String("login"))
+            FillLoginForm(doc, host.loginUsername(), host.loginPassword());
+        else
+            FillSubmissionForm(doc, record);
+    } catch (...) {
+        doc.routineFinished();
+        throw;
+    }
+    doc.routineFinished();
+}
+
+} // namespace
+
+void RunFormCommand(Browser &browser, const QString &mode, const Record &record, Host &host)
+{
+    Document *doc = browser.document();
+    if (!doc || !doc->isHtml() || !doc->hasBody())
+        return;
+    if (doc->bodyTextLength() >= 4) {
+        runRoutine(*doc, mode, record, host);
+        return;
+    }
+    const int n = doc->frameCount();
+    for (int i = 0; i < n; ++i) {
+        host.processPendingEvents();
+        Document *frame = doc->frameDocument(i);
+        if (!frame || !frame->isHtml())
+            continue;
+        runRoutine(*frame, mode, record, host);
+    }
+}
+
+} // namespace engine

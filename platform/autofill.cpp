@@ -1,0 +1,53 @@
+#include "autofill.h"
+
+#include "pagebrowser.h"
+
+#include "engine/error.h"
+#include "engine/routines.h"
+#include <QTimer>
+
+namespace platform {
+
+void runFormCommandOnPage(QWebEnginePage *page, const QString &mode, const engine::Record &record,
+                          engine::Host &host, bool recordPresses)
+{
+    PageBrowser browser(page, recordPresses);
+    engine::RunFormCommand(browser, mode, record, host);
+}
+
+AutoFill::AutoFill(QWebEnginePage *page, const engine::Record &record, engine::Host &host, ErrorHandler onError,
+                   bool recordPresses)
+    : QObject(page), m_page(page), m_record(record), m_host(host), m_onError(std::move(onError)),
+      m_recordPresses(recordPresses)
+{
+    // The fill waits for the page's answer, which the engine cannot deliver
+    // from inside its own notification nor inside a posted event; a timer
+    // event runs it right after.
+    m_deferred.setSingleShot(true);
+    m_deferred.setInterval(0);
+    connect(&m_deferred, &QTimer::timeout, this, &AutoFill::onLoadFinished);
+    connect(page, &QWebEnginePage::loadFinished, this, [this] {
+        ++m_pending;
+        m_deferred.start();
+    });
+}
+
+void AutoFill::onLoadFinished()
+{
+    // The event's own arguments do not matter: the whole page is filled,
+    // whether it loaded or shows an error page.
+    // One run for every document-complete event.
+    while (m_pending > 0 && m_page) {
+        --m_pending;
+        ++m_runs;
+        try {
+            runFormCommandOnPage(m_page, QString(), m_record, m_host, m_recordPresses);
+        } catch (const dodu::Error &e) {
+            if (m_onError)
+                m_onError(e.text());
+        }
+        Q_EMIT filled();
+    }
+}
+
+} // namespace platform

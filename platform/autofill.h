@@ -1,0 +1,46 @@
+#pragma once
+// Runs the form fill on a page each time it finishes loading, and the user
+// commands on demand, through the page bridge.
+#include "engine/host.h"
+#include "engine/record.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <functional>
+
+namespace platform {
+
+// Runs the dispatcher with the mode word on the page. Errors propagate.
+void runFormCommandOnPage(QWebEnginePage *page, const QString &mode, const engine::Record &record,
+                          engine::Host &host, bool recordPresses = false);
+
+class AutoFill : public QObject {
+    Q_OBJECT
+public:
+    using ErrorHandler = std::function<void(const QString &text)>;
+
+    AutoFill(QWebEnginePage *page, const engine::Record &record, engine::Host &host, ErrorHandler onError,
+             bool recordPresses = false);
+
+    // Number of fills run so far (whatever their outcome).
+    int runs() const { return m_runs; }
+
+Q_SIGNALS:
+    void filled();
+
+private:
+    void onLoadFinished();
+
+    QPointer<QWebEnginePage> m_page;
+    const engine::Record &m_record;
+    engine::Host &m_host;
+    ErrorHandler m_onError;
+    bool m_recordPresses;
+    int m_runs = 0;
+    int m_pending = 0;
+    QTimer m_deferred;
+};
+
+} // namespace platform

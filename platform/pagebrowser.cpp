@@ -1,0 +1,236 @@
+#include "pagebrowser.h"
+
+#include "scriptrunner.h"
+
+#include "engine/error.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace platform {
+
+namespace {
+
+int nextGeneration()
+{
+    static int g = 0;
+    return ++g;
+}
+
+// Builds window.__dodu[gen] = [elements of the page, of frame 0, ...] and
+// returns the description of each document.
+const char kSnapshotScript[] = R"JS(
+(function (gen) {
+  const store = (window.__dodu = window.__dodu || {});
+  const docs = (store[gen] = []);
+  const textLike = { email: 1, url: 1, tel: 1, search: 1, number: 1 };
+  function snap(doc) {
+    const out = { html: !!(doc && doc.documentElement), body: false, len: 0, els: [], key: docs.length };
+    const els = [];
+    docs.push(els);
+    if (!doc || !doc.body) return out;
+    out.body = true;
+    out.len = (doc.body.innerText || '').length;
+    const forms = new Map();
+    const list = doc.querySelectorAll('input, textarea');
+    for (let i = 0; i < list.length; ++i) {
+      const e = list[i];
+      els.push(e);
+      const tag = e.localName;
+      let ty = '';
+      if (tag === 'input') {
+        ty = (e.type || 'text').toLowerCase();
+        if (textLike[ty]) ty = 'text';
+      }
+      let f = -1;
+      if (e.form) {
+        if (!forms.has(e.form)) forms.set(e.form, forms.size);
+        f = forms.get(e.form);
+      }
+      out.els.push([tag, ty, String(e.name || ''), String(e.value || ''), !!e.checked,
+                    tag === 'input' ? String(e.alt || '') : '', f]);
+    }
+    return out;
+  }
+  const top = snap(document);
+  const frames = [];
+  if (top.body && top.len < 4) {
+    for (let i = 0; i < window.frames.length; ++i) {
+      let d = null;
+      try {
+        d = window.frames[i].document;
+      } catch (err) {
+        frames.push({ refused: true });
+        continue;
+      }
+      if (!d) { frames.push({ none: true }); continue; }
+      frames.push(snap(d));
+    }
+  }
+  top.frames = frames;
+  return JSON.stringify(top);
+})(%1)
+)JS";
+
+// Applies one document's journal: [[index, kind, value], ...], kind 0 value,
+// 1 checked, 2 press.
+const char kReplayScript[] = R"JS(
+(function (gen, key, ops, record) {
+  const docs = window.__dodu && window.__dodu[gen];
+  if (!docs || !docs[key]) return 0;
+  const els = docs[key];
+  const fire = (e, type) => e.dispatchEvent(new Event(type, { bubbles: true }));
+  for (const op of ops) {
+    const e = els[op[0]];
+    if (!e) continue;
+    if (op[1] === 0) {
+      e.value = op[2];
+      fire(e, 'input'); fire(e, 'change');
+    } else if (op[1] === 1) {
+      e.checked = op[2];
+      fire(e, 'input'); fire(e, 'change');
+    } else {
+      if (record) {
+        (window.__doduPressed = window.__doduPressed || new Set()).add(e);
+        e.addEventListener('click', (ev) => ev.preventDefault(), { once: true });
+      }
+      e.click();
+    }
+  }
+  return ops.length;
+})(%1, %2, %3, %4)
+)JS";
+
+} // namespace
+
+bool reportedAsText(const QString &domType)
+{
+    static const QStringList textLike = {QStringLiteral("email"), QStringLiteral("url"), QStringLiteral("tel"),
+                                         QStringLiteral("search"), QStringLiteral("number")};
+    return textLike.contains(domType.toLower());
+}
+
+class PageBrowser::SnapshotDocument : public engine::MemoryDocument {
+public:
+    SnapshotDocument(PageBrowser *owner, int key) : m_owner(owner), m_key(key) {}
+
+    void load(const QJsonObject &o)
+    {
+        if (!o.value(QLatin1String("html")).toBool())
+            setNotHtml();
+        if (!o.value(QLatin1String("body")).toBool())
+            setNoBody();
+        else
+            setBodyTextLength(o.value(QLatin1String("len")).toInt());
+        const QJsonArray els = o.value(QLatin1String("els")).toArray();
+        for (const QJsonValue &v : els) {
+            const QJsonArray a = v.toArray();
+            engine::MemoryElement &e = addElement(a.at(0).toString());
+            e.typeText = a.at(1).toString();
+            e.nameText = a.at(2).toString();
+            e.valueTextV = a.at(3).toString();
+            e.checked = a.at(4).toBool();
+            e.altTextV = a.at(5).toString();
+            e.form = a.at(6).toInt(-1);
+        }
+    }
+
+    void addSnapshotFrame(std::unique_ptr<SnapshotDocument> doc) { m_frames.push_back(std::move(doc)); }
+    void addRefused() { m_frames.push_back(Refused); }
+    void addNone() { m_frames.push_back(None); }
+
+    int frameCount() const override { return int(m_frames.size()); }
+
+    engine::Document *frameDocument(int index) override
+    {
+        if (index < 0 || index >= frameCount())
+            throw dodu::Error(QStringLiteral("Frame index out of range."));
+        auto &f = m_frames[size_t(index)];
+        if (auto *d = std::get_if<std::unique_ptr<SnapshotDocument>>(&f))
+            return d->get();
+        if (std::get<Kind>(f) == Refused)
+            throw dodu::Error(QStringLiteral("Access is denied."));
+        return nullptr;
+    }
+
+    void routineFinished() override
+    {
+        engine::MemoryDocument::routineFinished();
+        if (journal().empty())
+            return;
+        QJsonArray ops;
+        for (const engine::JournalEntry &j : journal()) {
+            QJsonArray op{j.element, int(j.kind)};
+            if (j.kind == engine::JournalEntry::Value)
+                op.append(j.value);
+            else if (j.kind == engine::JournalEntry::Checked)
+                op.append(j.checked);
+            ops.append(op);
+        }
+        clearJournal();
+        const QString json = QString::fromUtf8(QJsonDocument(ops).toJson(QJsonDocument::Compact));
+        runScript(m_owner->m_page, QString::fromLatin1(kReplayScript)
+                                       .arg(m_owner->m_generation)
+                                       .arg(m_key)
+                                       .arg(json, m_owner->m_recordPresses ? QStringLiteral("true")
+                                                                           : QStringLiteral("false")));
+    }
+
+private:
+    enum Kind { Refused, None };
+    PageBrowser *m_owner;
+    int m_key;
+    std::vector<std::variant<std::unique_ptr<SnapshotDocument>, Kind>> m_frames;
+};
+
+PageBrowser::PageBrowser(QWebEnginePage *page, bool recordPresses)
+    : m_page(page), m_recordPresses(recordPresses), m_generation(nextGeneration())
+{
+}
+
+PageBrowser::~PageBrowser()
+{
+    if (m_doc)
+        runScript(m_page, QStringLiteral("if (window.__dodu) delete window.__dodu[%1];").arg(m_generation));
+}
+
+engine::Document *PageBrowser::document()
+{
+    if (!m_page)
+        return nullptr;
+    bool ok = false;
+    const QVariant result = runScriptAndWait(m_page, QString::fromLatin1(kSnapshotScript).arg(m_generation), 15000, &ok);
+    if (!ok) {
+        if (!m_page)
+            return nullptr; // the page went away meanwhile
+        throw dodu::Error(QStringLiteral("The page did not answer."));
+    }
+    if (result.userType() != QMetaType::QString)
+        return nullptr; // no document (for instance a page still without one)
+    const QJsonObject top = QJsonDocument::fromJson(result.toString().toUtf8()).object();
+    m_doc = std::make_unique<SnapshotDocument>(this, top.value(QLatin1String("key")).toInt());
+    m_doc->load(top);
+    const QJsonArray frames = top.value(QLatin1String("frames")).toArray();
+    for (const QJsonValue &v : frames) {
+        const QJsonObject f = v.toObject();
+        if (f.value(QLatin1String("refused")).toBool()) {
+            m_doc->addRefused();
+        } else if (f.value(QLatin1String("none")).toBool()) {
+            m_doc->addNone();
+        } else {
+            auto d = std::make_unique<SnapshotDocument>(this, f.value(QLatin1String("key")).toInt());
+            d->load(f);
+            m_doc->addSnapshotFrame(std::move(d));
+        }
+    }
+    return m_doc.get();
+}
+
+void PageBrowser::waitUntilApplied()
+{
+    // Scripts run in order, so an empty one answers after every replay.
+    runScriptAndWait(m_page, QStringLiteral("0"));
+}
+
+} // namespace platform

@@ -1,0 +1,16 @@
+#pragma once
+// What the form controls of a page and of its frames (one level) hold now, as
+// JSON Lines: {"frame":-1,"tag":...,"type":...,"name":...,"value":...,
+// "checked":...,"clicked":...}, and {"frame":i,"refused":true} for a frame
+// whose document cannot be read.
+#include <QStringList>
+#include <QWebEnginePage>
+
+namespace platform {
+
+QStringList controlReport(QWebEnginePage *page);
+
+// A JSON string literal for text.
+QString jsonQuote(const QString &text);
+
+} // namespace platform

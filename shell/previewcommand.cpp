@@ -1,0 +1,136 @@
+#include "previewcommand.h"
+
+#include "engine/error.h"
+#include "engine/host.h"
+#include "platform/address.h"
+#include "platform/autofill.h"
+#include "platform/pagereport.h"
+#include "platform/scriptrunner.h"
+#include "software/softwaretable.h"
+#include "software/startupload.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTextStream>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <cstdio>
+
+namespace {
+
+class RecordingHost : public engine::Host {
+public:
+    QString username, password;
+    QStringList messages;
+    void showMessage(const QString &text) override { messages << text; }
+    void processPendingEvents() override { QCoreApplication::processEvents(); }
+    QString loginUsername() const override { return username; }
+    QString loginPassword() const override { return password; }
+};
+
+struct Options {
+    QString mode = QStringLiteral("fill");
+    QString address;
+    int timeoutSeconds = 30;
+};
+
+void usage(QTextStream &err)
+{
+    err << "usage: doduvodaz --report [--mode fill|login|submit] [--username TEXT] [--password TEXT]\n"
+           "                          [--timeout SECONDS] ADDRESS\n";
+}
+
+} // namespace
+
+int runPreviewCommand(const QStringList &arguments)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    RecordingHost host;
+    Options opt;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString a = arguments.at(i);
+        auto value = [&](QString &into) {
+            if (i + 1 >= arguments.size())
+                return false;
+            into = arguments.at(++i);
+            return true;
+        };
+        QString v;
+        if (a == QLatin1String("--report")) {
+            continue;
+        } else if (a == QLatin1String("--mode")) {
+            if (!value(opt.mode) || !QStringList{"fill", "login", "submit"}.contains(opt.mode)) {
+                err << "doduvodaz: --mode takes fill, login or submit\n";
+                return 64;
+            }
+        } else if (a == QLatin1String("--username")) {
+            if (!value(host.username)) { usage(err); return 64; }
+        } else if (a == QLatin1String("--password")) {
+            if (!value(host.password)) { usage(err); return 64; }
+        } else if (a == QLatin1String("--timeout")) {
+            bool ok = false;
+            if (value(v))
+                opt.timeoutSeconds = v.toInt(&ok);
+            if (!ok || opt.timeoutSeconds <= 0) {
+                err << "doduvodaz: --timeout takes a whole number of seconds\n";
+                return 64;
+            }
+        } else if (opt.address.isEmpty() && !a.startsWith(QLatin1String("--"))) {
+            opt.address = a;
+        } else {
+            usage(err);
+            return 64;
+        }
+    }
+    if (opt.address.isEmpty()) {
+        usage(err);
+        return 64;
+    }
+
+    TSoftwareTable table;
+    loadRecordAtStartup(table);
+
+    QStringList errors;
+    QWebEngineProfile profile; // off the record: nothing of the page is kept
+    QWebEnginePage page(&profile);
+    platform::AutoFill fill(&page, table, host, [&](const QString &text) { errors << text; }, true);
+
+    QEventLoop loop;
+    bool loaded = false, finished = false;
+    QObject::connect(&fill, &platform::AutoFill::filled, &loop, [&] {
+        finished = true;
+        loop.quit();
+    });
+    QObject::connect(&page, &QWebEnginePage::loadFinished, &loop, [&](bool ok) { loaded = ok; });
+    QTimer::singleShot(opt.timeoutSeconds * 1000, &loop, &QEventLoop::quit);
+    const QUrl url = platform::addressToUrl(opt.address);
+    page.load(url);
+    loop.exec();
+    if (!finished || !loaded) {
+        err << "doduvodaz: " << opt.address
+            << (finished ? " could not be loaded" : QStringLiteral(" did not load within %1 s").arg(opt.timeoutSeconds))
+            << "\n";
+        return 2;
+    }
+
+    if (opt.mode != QLatin1String("fill")) {
+        try {
+            platform::runFormCommandOnPage(&page, opt.mode, table, host, true);
+        } catch (const dodu::Error &e) {
+            errors << e.text();
+        }
+    }
+    // Scripts run in order: this answers once every write has been applied.
+    platform::runScriptAndWait(&page, QStringLiteral("0"));
+
+    for (const QString &line : platform::controlReport(&page))
+        out << line << "\n";
+    for (const QString &m : host.messages)
+        out << "{\"message\":" << platform::jsonQuote(m) << "}\n";
+    for (const QString &e : errors)
+        out << "{\"error\":" << platform::jsonQuote(e) << "}\n";
+    out.flush();
+    return errors.isEmpty() ? 0 : 1;
+}

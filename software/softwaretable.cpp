@@ -79,6 +79,18 @@ QString escapeAttr(const QString &s)
     return out;
 }
 
+// The text cut to at most width UTF-16 units, never between the two halves of
+// a surrogate pair.
+QString cutToWidth(const QString &text, int width)
+{
+    if (text.size() <= width)
+        return text;
+    qsizetype n = width;
+    if (n > 0 && text.at(n - 1).isHighSurrogate())
+        --n;
+    return text.left(n);
+}
+
 } // namespace
 
 TSoftwareTable::TSoftwareTable(QObject *parent) : QObject(parent)
@@ -213,7 +225,7 @@ void TSoftwareTable::LoadFromFile(const QString &path)
                         text = QString::fromUtf8(QByteArray::fromBase64(text.toLatin1()));
                     const int at = index.value(name.toUpper(), -1);
                     if (at >= 0)
-                        row[at] = text.left(fields[at].width);
+                        row[at] = cutToWidth(text, fields[at].width);
                 }
                 rows.push_back(row);
             }
@@ -221,6 +233,9 @@ void TSoftwareTable::LoadFromFile(const QString &path)
             xml.skipCurrentElement();
         }
     }
+    // Whatever follows the root element must be nothing but comments and space.
+    while (!xml.hasError() && !xml.atEnd())
+        xml.readNext();
     if (xml.hasError())
         bad(xml.errorString());
     if (!sawFields)
@@ -294,7 +309,7 @@ void TSoftwareTable::setFieldText(int index, const QString &text)
     requireEditing();
     if (index < 0 || index >= m_fields.size())
         fail(QStringLiteral("Field index out of range"));
-    const QString cut = text.left(m_fields[index].width);
+    const QString cut = cutToWidth(text, m_fields[index].width);
     if (m_buffer[index] == cut)
         return;
     m_buffer[index] = cut;

@@ -1,11 +1,15 @@
 #include "platform/webengineenv.h"
 #include "shell/previewcommand.h"
+#include "software/recordcommands.h"
 
 #include <QApplication>
 #include <QTextStream>
 
 int main(int argc, char *argv[])
 {
+    if (isRecordCommand(argc, argv)) // --import-pad, --show-record: no window
+        return runRecordCommand(argc, argv);
+
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);

@@ -1,14 +1,26 @@
 #include "startupload.h"
 
+#include "padimport.h"
 #include "softwaretable.h"
 
 #include "engine/error.h"
 
-void loadRecordAtStartup(TSoftwareTable &table)
+void loadRecordAtStartup(TSoftwareTable &table, QString *loadError)
 {
+    if (loadError)
+        loadError->clear();
     try {
         table.LoadFromFile(QStringLiteral("softdata.xml"));
-    } catch (const dodu::Error &) {
+    } catch (const dodu::Error &e) {
         // A missing or unreadable data file leaves the table closed.
+        if (loadError)
+            *loadError = e.text();
+        return;
+    }
+    try {
+        refillFromRememberedPad(table);
+    } catch (const dodu::Error &) {
+        // A remembered PAD file that is gone or unreadable leaves the record
+        // as the data file holds it.
     }
 }

@@ -1,0 +1,61 @@
+#include "systemsettings.h"
+
+#include "engine/error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+namespace platform {
+
+namespace {
+
+// The file holds a handful of short values; anything far larger is not ours.
+const qint64 kMaxSettingsSize = 1024 * 1024;
+
+QJsonObject readAll()
+{
+    QFile f(systemSettingsPath());
+    if (!f.open(QIODevice::ReadOnly) || f.size() > kMaxSettingsSize)
+        return {};
+    const QJsonDocument doc = QJsonDocument::fromJson(f.read(kMaxSettingsSize));
+    return doc.isObject() ? doc.object() : QJsonObject();
+}
+
+} // namespace
+
+QString systemSettingsPath()
+{
+    const QString over = qEnvironmentVariable("DODUVODAZ_SYSTEM_SETTINGS");
+    if (!over.isEmpty())
+        return over;
+    return QStringLiteral("/var/lib/doduvodaz/system-settings.json");
+}
+
+QString systemValue(const QString &name)
+{
+    return readAll().value(name).toString();
+}
+
+void setSystemValue(const QString &name, const QString &value)
+{
+    const QString path = systemSettingsPath();
+    const QString shown = QFileInfo(path).absoluteFilePath();
+    QJsonObject all = readAll();
+    all.insert(name, value);
+    const QByteArray bytes = QJsonDocument(all).toJson(QJsonDocument::Indented);
+
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
+        throw dodu::Error(QStringLiteral("Cannot create file %1").arg(shown));
+}
+
+QString rememberedPadFile() { return systemValue(QStringLiteral("xmlfile")); }
+
+void setRememberedPadFile(const QString &path) { setSystemValue(QStringLiteral("xmlfile"), path); }
+
+} // namespace platform

@@ -1,0 +1,27 @@
+#pragma once
+// Machine-wide values of the program, shared by every user of the machine and
+// kept across restarts: a small JSON object in one file. Today it holds the
+// path of the PAD file imported last ("xmlfile").
+//
+// The file is /var/lib/doduvodaz/system-settings.json; the environment
+// variable DODUVODAZ_SYSTEM_SETTINGS names another file instead (tests).
+#include <QString>
+
+namespace platform {
+
+QString systemSettingsPath();
+
+// The value stored under name, or the empty text when the file, the value or
+// a readable file is missing. Never fails.
+QString systemValue(const QString &name);
+
+// Stores value under name, keeping the file's other values; creates the file
+// and its folder when missing. The file is replaced atomically. Throws
+// dodu::Error ("Cannot create file PATH") when it cannot be written.
+void setSystemValue(const QString &name, const QString &value);
+
+// The remembered PAD file: the value "xmlfile".
+QString rememberedPadFile();
+void setRememberedPadFile(const QString &path);
+
+} // namespace platform

@@ -1,0 +1,26 @@
+#pragma once
+// The software record from the command line, without a window:
+//
+//   doduvodaz --import-pad FILE   imports FILE as "Import XML file..." does
+//                                 after its dialog (FILE is remembered as the
+//                                 PAD file imported last before it is read),
+//                                 then saves softdata.xml as "Save All" does.
+//   doduvodaz --show-record       loads the record as a start does (softdata.xml
+//                                 then the remembered PAD file) and prints it
+//                                 as one JSON object, fields in table order.
+//
+// Both work in the current directory, print messages on standard error and
+// return 0 on success, 1 on failure, 64 for wrong arguments.
+#include <QString>
+
+class TSoftwareTable;
+
+// Whether the arguments (argv) ask for one of the record commands.
+bool isRecordCommand(int argc, char **argv);
+
+// Runs the command with its own QCoreApplication; returns the exit status.
+int runRecordCommand(int argc, char **argv);
+
+// The current record as one JSON object, field names as keys in table order,
+// values exactly as held; "{}" for a closed table.
+QByteArray recordAsJson(const TSoftwareTable &table);

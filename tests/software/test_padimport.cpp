@@ -1,0 +1,331 @@
+// PAD import: the extraction rule, how a PAD file's bytes become PAD text, the
+// import steps with their silent failures, and the refill at every start.
+#include "padtestutil.h"
+
+#include "software/padimport.h"
+#include "software/softwaretable.h"
+#include "software/startupload.h"
+
+#include "engine/error.h"
+#include "platform/systemsettings.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+using padtest::Sandbox;
+
+namespace {
+
+const QString CRLF = QStringLiteral("\r\n");
+
+TSoftwareTable *loadedTable(QObject *parent)
+{
+    auto *t = new TSoftwareTable(parent);
+    t->LoadFromFile(QStringLiteral("softdata.xml"));
+    return t;
+}
+
+} // namespace
+
+class PadImportTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void extraction_data();
+    void extraction();
+    void neighbouringNamesDoNotMatch();
+    void padText_data();
+    void padText();
+    void decoding();
+    void importReplacesWholeRecord();
+    void importOfBadFiles_data();
+    void importOfBadFiles();
+    void importWhenPathCannotBeStored();
+    void importOfHugeFile();
+    void startupRefill();
+    void startupRefillFailures();
+};
+
+void PadImportTest::extraction_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("value");
+    const auto row = [](const char *name, const char *text, const char *value) {
+        QTest::newRow(name) << QString::fromUtf8(text) << QString::fromUtf8(value);
+    };
+    row("plain", "<a><T>Hello</T></a>", "Hello");
+    row("amp", "<T>Tom &amp; Jerry</T>", "Tom & Jerry");
+    row("amp any case", "<T>A&AMP;B&Amp;C&aMp;D</T>", "A&B&C&D");
+    row("amp once", "<T>&amp;lt; &amp;amp;</T>", "&lt; &amp;");
+    row("other references stay", "<T>&lt;b&gt; &quot;x&quot; &#233; &apos;</T>", "&lt;b&gt; &quot;x&quot; &#233; &apos;");
+    row("cdata and comments stay", "<T><![CDATA[x<y]]><!-- c --></T>", "<![CDATA[x<y]]><!-- c -->");
+    row("spaces stay", "<T>  both  </T>", "  both  ");
+    row("line breaks stay", "<T>one\r\ntwo\r\n</T>", "one\r\ntwo\r\n");
+    row("empty element", "<T></T>", "");
+    row("attribute", "<T lang=\"en\">x</T>", "");
+    row("space before >", "<T >x</T>", "");
+    row("other letter case", "<t>x</t>", "");
+    row("upper-case decoy first", "<TT>no</TT><T>yes</T>", "yes");
+    row("self-closing", "<T/>", "");
+    row("self-closing then pair", "<T/><T>x</T>", "x");
+    row("self-closing with later close only", "<T/>text</T>", "");
+    row("closing before opening", "</T><T>x</T>", "");
+    row("repeated: first of each", "<T>first</T><T>second</T>", "first");
+    row("nested repeat", "<T>a<T>b</T>c</T>", "a<T>b");
+    row("no closing", "<T>open", "");
+    row("no opening", "close</T>", "");
+}
+
+void PadImportTest::extraction()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, value);
+    QCOMPARE(getvaluefromxml(text, QStringLiteral("T")), value);
+}
+
+void PadImportTest::neighbouringNamesDoNotMatch()
+{
+    const QString pad = QStringLiteral(
+        "<Program_Cost_Other_Code>EUR</Program_Cost_Other_Code>\r\n<Program_Cost_Other>9,90 \u20AC</Program_Cost_Other>"
+        "<Char_Desc_2000>long</Char_Desc_2000><Char_Desc_200>x</Char_Desc_200>");
+    QCOMPARE(getvaluefromxml(pad, QStringLiteral("Program_Cost_Other")), QStringLiteral("9,90 \u20AC"));
+    QCOMPARE(getvaluefromxml(pad, QStringLiteral("Program_Cost_Other_Code")), QStringLiteral("EUR"));
+    QCOMPARE(getvaluefromxml(pad, QStringLiteral("Char_Desc_200")), QStringLiteral("x"));
+    QCOMPARE(getvaluefromxml(pad, QStringLiteral("Program_Cost")), QString());
+}
+
+void PadImportTest::padText_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty") << QByteArray() << QString();
+    QTest::newRow("one line without end") << QByteArray("abc") << QStringLiteral("abc\r\n");
+    QTest::newRow("every line end") << QByteArray("a\rb\nc\r\nd\n") << QStringLiteral("a\r\nb\r\nc\r\nd\r\n");
+    QTest::newRow("LF CR is two ends") << QByteArray("a\n\rb") << QStringLiteral("a\r\n\r\nb\r\n");
+    QTest::newRow("empty lines") << QByteArray("\n\n") << QStringLiteral("\r\n\r\n");
+    QTest::newRow("zero byte ends it") << QByteArray("ab\0<T>x</T>", 11) << QStringLiteral("ab\r\n");
+    QTest::newRow("UTF-16 ends at once") << QByteArray("\xFF\xFE<\0T\0>\0", 8) << QStringLiteral("\u00FF\u00FE<\r\n");
+    QTest::newRow("BOM stays") << QByteArray("\xEF\xBB\xBF<T>x</T>") << QStringLiteral("\uFEFF<T>x</T>\r\n");
+}
+
+void PadImportTest::padText()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(padTextFromBytes(bytes), text);
+}
+
+void PadImportTest::decoding()
+{
+    // Valid UTF-8 is UTF-8, whatever the declaration says.
+    QCOMPARE(getvaluefromxml(padTextFromBytes("<?xml version=\"1.0\" encoding=\"windows-1252\"?><T>Caf\xC3\xA9</T>"),
+                             QStringLiteral("T")),
+             QStringLiteral("Caf\u00E9"));
+    // Windows bytes without a declaration, and under a wrong UTF-8 one.
+    const QString cp1252 = QStringLiteral("Caf\u00E9 \u20AC \u201Cq\u201D \u00FC");
+    QCOMPARE(getvaluefromxml(padTextFromBytes("<T>Caf\xE9 \x80 \x93q\x94 \xFC</T>"), QStringLiteral("T")), cp1252);
+    QCOMPARE(getvaluefromxml(padTextFromBytes("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<T>Caf\xE9 \x80 \x93q\x94 \xFC</T>"),
+                             QStringLiteral("T")),
+             cp1252);
+    // A declared 8-bit encoding Qt knows is used.
+    QCOMPARE(getvaluefromxml(padTextFromBytes("<?xml version='1.0' encoding='ISO-8859-2'?>\r\n<T>\xB1\xE6</T>"),
+                             QStringLiteral("T")),
+             QStringLiteral("\u0105\u0107"));
+    // An unknown one falls back to Windows-1252.
+    QCOMPARE(getvaluefromxml(padTextFromBytes("<?xml version=\"1.0\" encoding=\"x-no-such\"?><T>\xE9</T>"),
+                             QStringLiteral("T")),
+             QStringLiteral("\u00E9"));
+}
+
+void PadImportTest::importReplacesWholeRecord()
+{
+    Sandbox box;
+    auto *table = loadedTable(this);
+    table->Edit();
+    table->setFieldText(QStringLiteral("Address_1"), QStringLiteral("typed before"));
+    table->setFieldText(QStringLiteral("Has_Expire_Info"), QStringLiteral("Y"));
+    table->Post();
+
+    const QString pad = box.write(QStringLiteral("my pad.xml"),
+        "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
+        "<XML_DIZ_INFO>\n<Company_Info>\n  <Company_Name>M\xFCller &amp; S\xF6hne</Company_Name>\n"
+        "  <Address_1/>\n</Company_Info>\n<Program_Info>\n"
+        "  <Program_Type>shareware</Program_Type>\n"
+        "  <Program_OS_Support>Win95, Win98, WinXP</Program_OS_Support>\n"
+        "  <Includes_DirectX>N</Includes_DirectX>\n"
+        "</Program_Info>\n<Program_Descriptions><English>\n"
+        "  <Char_Desc_45>A text far longer than forty-five characters, kept whole</Char_Desc_45>\n"
+        "  <Char_Desc_2000>First line\n  second line  \r\nthird</Char_Desc_2000>\n"
+        "</English></Program_Descriptions>\n</XML_DIZ_INFO>\n");
+    QSignalSpy posts(table, &TSoftwareTable::AfterPost);
+    importPadFile(*table, pad);
+
+    QCOMPARE(posts.count(), 1);
+    QCOMPARE(table->state(), TSoftwareTable::Browse);
+    QCOMPARE(platform::rememberedPadFile(), pad);
+    QCOMPARE(table->fieldText(QStringLiteral("Company_Name")), QStringLiteral("M\u00FCller & S\u00F6hne"));
+    QCOMPARE(table->fieldText(QStringLiteral("Program_Type")), QStringLiteral("shareware"));
+    QCOMPARE(table->fieldText(QStringLiteral("Program_OS_Support")), QStringLiteral("Win95, Win98, WinXP"));
+    QCOMPARE(table->fieldText(QStringLiteral("Includes_DirectX")), QStringLiteral("N"));
+    QCOMPARE(table->fieldText(QStringLiteral("Char_Desc_45")).size(), 56);
+    QCOMPARE(table->fieldText(QStringLiteral("Char_Desc_2000")),
+             QStringLiteral("First line\r\n  second line  \r\nthird"));
+    // Not merged: what the file lacks is emptied, hidden fields included.
+    QCOMPARE(table->fieldText(QStringLiteral("Address_1")), QString());
+    QCOMPARE(table->fieldText(QStringLiteral("Has_Expire_Info")), QString());
+    // Not saved.
+    TSoftwareTable onDisk;
+    onDisk.LoadFromFile(QStringLiteral("softdata.xml"));
+    QVERIFY(onDisk.fieldText(QStringLiteral("Company_Name")) != table->fieldText(QStringLiteral("Company_Name")));
+}
+
+void PadImportTest::importOfBadFiles_data()
+{
+    QTest::addColumn<QByteArray>("content"); // empty name: no file at all
+    QTest::addColumn<bool>("readable");
+    QTest::addColumn<bool>("allEmpty");
+    QTest::newRow("missing file") << QByteArray() << false << false;
+    QTest::newRow("folder") << QByteArray("/") << false << false;
+    QTest::newRow("UTF-16 file") << QByteArray("\xFF\xFE<\0P\0r\0o\0g\0r\0a\0m\0_\0N\0a\0m\0e\0>\0X\0", 26) << true << true;
+    QTest::newRow("not a PAD file") << QByteArray("<html><body>hello</body></html>") << true << true;
+    QTest::newRow("empty file") << QByteArray("") << true << true;
+}
+
+void PadImportTest::importOfBadFiles()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, readable);
+    QFETCH(bool, allEmpty);
+    Sandbox box;
+    auto *table = loadedTable(this);
+    const QString before = table->fieldText(QStringLiteral("Program_Name"));
+    QVERIFY(!before.isEmpty());
+
+    QString pad = box.path(QStringLiteral("pad.xml"));
+    if (content == "/")
+        QDir().mkpath(pad);
+    else if (readable)
+        box.write(QStringLiteral("pad.xml"), content);
+
+    QSignalSpy posts(table, &TSoftwareTable::AfterPost);
+    bool failed = false;
+    try {
+        importPadFile(*table, pad);
+    } catch (const dodu::Error &e) {
+        failed = true;
+        QVERIFY2(e.text().contains(pad), qPrintable(e.text()));
+    }
+    // The path is stored before the file is read, whatever follows.
+    QCOMPARE(platform::rememberedPadFile(), pad);
+    QCOMPARE(failed, !readable);
+    if (failed) {
+        // Ended after Edit: open for changes, nothing written or committed.
+        QCOMPARE(posts.count(), 0);
+        QCOMPARE(table->state(), TSoftwareTable::Editing);
+        QCOMPARE(table->fieldText(QStringLiteral("Program_Name")), before);
+    } else {
+        QCOMPARE(posts.count(), 1);
+        for (int i = 0; i < table->fieldCount(); ++i)
+            QCOMPARE(table->fieldText(i), QString());
+        QVERIFY(allEmpty);
+    }
+}
+
+void PadImportTest::importWhenPathCannotBeStored()
+{
+    Sandbox box;
+    auto *table = loadedTable(this);
+    const QString before = table->fieldText(QStringLiteral("Program_Name"));
+    // The settings file's folder would have to be inside a plain file.
+    box.write(QStringLiteral("plain"), "x");
+    qputenv("DODUVODAZ_SYSTEM_SETTINGS", box.path(QStringLiteral("plain/settings.json")).toLocal8Bit());
+    const QString pad = box.write(QStringLiteral("pad.xml"), "<Program_Name>New</Program_Name>");
+    QVERIFY_THROWS_EXCEPTION(dodu::Error, importPadFile(*table, pad));
+    QCOMPARE(table->state(), TSoftwareTable::Browse);
+    QCOMPARE(table->fieldText(QStringLiteral("Program_Name")), before);
+    QCOMPARE(platform::rememberedPadFile(), QString());
+}
+
+void PadImportTest::importOfHugeFile()
+{
+    Sandbox box;
+    auto *table = loadedTable(this);
+    QByteArray big;
+    big.reserve(52 * 1024 * 1024);
+    big += "<XML_DIZ_INFO><Program_Name>Big</Program_Name>\n";
+    const QByteArray filler = QByteArray(200, 'x') + "<Program_Nam>no</Program_Nam>\n";
+    while (big.size() < 50 * 1024 * 1024)
+        big += filler;
+    big += "<EULA>at the end</EULA></XML_DIZ_INFO>\n";
+    const QString pad = box.write(QStringLiteral("big.xml"), big);
+    big.clear();
+    importPadFile(*table, pad);
+    QCOMPARE(table->fieldText(QStringLiteral("Program_Name")), QStringLiteral("Big"));
+    QCOMPARE(table->fieldText(QStringLiteral("EULA")), QStringLiteral("at the end"));
+    QCOMPARE(table->fieldText(QStringLiteral("Company_Name")), QString());
+}
+
+void PadImportTest::startupRefill()
+{
+    Sandbox box;
+    padtest::writeDataFile(box.path(QStringLiteral("softdata.xml")),
+                           {{QStringLiteral("Program_Name"), QStringLiteral("Saved name")},
+                            {QStringLiteral("Keywords"), QStringLiteral("saved, words")}});
+    const QString pad = box.write(QStringLiteral("pad.xml"), "<Program_Name>From PAD</Program_Name>\n");
+
+    // No remembered file: the data file's record.
+    TSoftwareTable plain;
+    loadRecordAtStartup(plain);
+    QCOMPARE(plain.fieldText(QStringLiteral("Program_Name")), QStringLiteral("Saved name"));
+
+    platform::setRememberedPadFile(pad);
+    TSoftwareTable refilled;
+    QSignalSpy posts(&refilled, &TSoftwareTable::AfterPost);
+    loadRecordAtStartup(refilled);
+    QCOMPARE(posts.count(), 1);
+    QCOMPARE(refilled.state(), TSoftwareTable::Browse);
+    QCOMPARE(refilled.fieldText(QStringLiteral("Program_Name")), QStringLiteral("From PAD"));
+    QCOMPARE(refilled.fieldText(QStringLiteral("Keywords")), QString());
+
+    // A data file with fields but no row: the refill makes the record.
+    TSoftwareTable fieldsOnly;
+    fieldsOnly.open(TSoftwareTable::standardFields(), {});
+    fieldsOnly.SaveToFile(QStringLiteral("softdata.xml"));
+    TSoftwareTable fromNothing;
+    loadRecordAtStartup(fromNothing);
+    QCOMPARE(fromNothing.rowCount(), 1);
+    QCOMPARE(fromNothing.fieldText(QStringLiteral("Program_Name")), QStringLiteral("From PAD"));
+}
+
+void PadImportTest::startupRefillFailures()
+{
+    Sandbox box;
+    padtest::writeDataFile(box.path(QStringLiteral("softdata.xml")),
+                           {{QStringLiteral("Program_Name"), QStringLiteral("Saved name")}});
+    const QString pad = box.write(QStringLiteral("pad.xml"), "<Program_Name>From PAD</Program_Name>\n");
+    platform::setRememberedPadFile(pad);
+
+    // A deleted file or a folder in its place: the saved record, no commit.
+    QVERIFY(QFile::remove(pad));
+    for (int round = 0; round < 2; ++round) {
+        TSoftwareTable table;
+        QSignalSpy posts(&table, &TSoftwareTable::AfterPost);
+        loadRecordAtStartup(table);
+        QCOMPARE(posts.count(), 0);
+        QCOMPARE(table.state(), TSoftwareTable::Browse);
+        QCOMPARE(table.fieldText(QStringLiteral("Program_Name")), QStringLiteral("Saved name"));
+        QDir().mkpath(pad);
+    }
+
+    // No data file: the table stays closed even with a readable PAD file.
+    QDir(pad).removeRecursively();
+    box.write(QStringLiteral("pad.xml"), "<Program_Name>From PAD</Program_Name>\n");
+    QFile::remove(QStringLiteral("softdata.xml"));
+    TSoftwareTable closed;
+    QString why;
+    loadRecordAtStartup(closed, &why);
+    QVERIFY(!closed.isOpen());
+    QVERIFY(why.contains(QStringLiteral("softdata.xml")));
+}
+
+QTEST_GUILESS_MAIN(PadImportTest)
+#include "test_padimport.moc"

@@ -60,6 +60,8 @@ TAddFavoriteForm::TAddFavoriteForm(const QString &favoritesRoot, const QString &
 
     m_folder = new QComboBox(this);
     m_folder->setObjectName(QStringLiteral("cmbFolder"));
+    m_folder->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_folder->setMinimumContentsLength(30);
     m_folder->addItem(QStringLiteral("Favorites"), QString());
     for (const QString &sub : platform::FavoriteSubfolders(m_root))
         m_folder->addItem(QStringLiteral("Favorites/") + sub, sub);

@@ -1,0 +1,15 @@
+#include "helpcommands.h"
+
+#include "platform/desktop.h"
+
+#include <QDir>
+#include <QUrl>
+
+void HelpClick()
+{
+    // cleanPath: in the root folder "/" + "/help.htm" would read as a network
+    // path.
+    platform::openExternally(QUrl::fromLocalFile(QDir::cleanPath(QDir::currentPath() + QStringLiteral("/help.htm"))));
+}
+
+void HomePageClick() { platform::openExternally(platform::makerSite(QStringLiteral("/software_doduvodaz.htm"))); }

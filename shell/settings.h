@@ -1,0 +1,117 @@
+#pragma once
+// The program's settings file quillet.ini in the program's folder. Every
+// accessor opens the file afresh (one IniFile per group of reads or writes),
+// so edits made to the file while the program runs take effect at the next
+// read. Missing keys, a missing file and values that are not numbers give the
+// defaults listed with each accessor. Writes that fail (read-only folder,
+// unreadable or oversized file) return false and change nothing; the caller
+// goes on without telling the user.
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+namespace shell {
+
+// The bars the main tool bar can hold, numbered as the file's "obj" keys.
+enum BarNumber { MenuBarNumber = 0, AddressBarNumber = 1, ButtonBarNumber = 2 };
+
+// Section "cb<i>": which bar band i holds, whether it starts a row, its width.
+struct BandSetting {
+    int obj = MenuBarNumber; // default 0
+    bool brk = true;
+    int width = 100;
+    bool operator==(const BandSetting &) const = default;
+};
+
+struct SavedBands {
+    bool present = false; // the file has a section cb0
+    std::array<BandSetting, 3> bands;
+};
+
+// One bar to put into the tool bar, in tool bar order.
+struct BandPlacement {
+    int bar = MenuBarNumber;
+    bool brk = true;
+    int width = 100;
+    bool operator==(const BandPlacement &) const = default;
+};
+
+// Section PROGRAM: where the main window goes at each activation.
+struct WindowPlacement {
+    bool beginMax = false;  // BeginMax
+    bool maximized = true;  // Maximized
+    int left = 0;           // Left
+    int top = 0;            // Top
+    int width = 600;        // Width
+    int height = 480;       // Height
+    bool maximize() const { return beginMax || maximized; }
+};
+
+// A hot entry of the favourites menu: function key number and caption.
+struct HotEntry {
+    int number = 0;
+    QString caption;
+    bool operator==(const HotEntry &) const = default;
+};
+
+class Settings {
+public:
+    // programDir: the executable's folder; a trailing separator is optional.
+    explicit Settings(const QString &programDir);
+
+    static QString fileName() { return QStringLiteral("quillet.ini"); }
+    QString filePath() const { return m_path; }
+
+    // PROGRAM/EnterDate, default empty.
+    QString enterDate() const;
+    // PROGRAM/BeginMax, Maximized, Left, Top, Width, Height.
+    WindowPlacement windowPlacement() const;
+
+    // Internet Config/Option, default 2: 1 start pages at every start, 2 at
+    // the first start of each calendar day, any other value never.
+    int startOption() const;
+    // The start rule, run once at start: reads EnterDate and Option; with
+    // Option 2 writes today as yyyyMMdd to EnterDate (whether or not it
+    // changed). Returns whether the start pages are to be opened. A failed
+    // write of EnterDate does not change the answer.
+    bool applyStartRule(const QDate &today) const;
+
+    // Favorite/Width, default 200; Favorite/Visible, default true.
+    int favoriteWidth() const;
+    bool favoriteVisible() const;
+
+    // Sections cb0, cb1, cb2 with obj (default 0), brk (default true) and
+    // Width (default 100); present tells whether section cb0 exists.
+    SavedBands savedBands() const;
+    // The three Width values alone, as applied at each activation.
+    std::array<int, 3> bandWidths() const;
+    // Writes obj, brk and Width of cb0, cb1 and cb2 in one go.
+    bool saveBands(const std::array<BandSetting, 3> &bands) const;
+
+    // The values of section MstURL in key order, empty ones included; an
+    // empty list when the section has no key.
+    QStringList startPages() const;
+
+    // HotURL/F<n> and HotCap/F<n> for n from 2 to 12, default empty; any
+    // other n gives an empty text.
+    QString hotUrl(int n) const;
+    QString hotCaption(int n) const;
+    // The non-empty HotCap captions for n = 2 to 12, in that order.
+    QList<HotEntry> hotEntries() const;
+
+private:
+    QString m_path;
+};
+
+// The bars to put into the main tool bar, in order, from the saved bands.
+// Without saved bands: menu bar, address bar, button bar, each 100 pixels
+// wide on a row of its own. With saved bands, section cb<i> places bar obj
+// with its own brk and Width; an obj outside 0..2 or naming a bar already
+// placed places nothing, and a bar no section names is put after the others
+// on a row of its own, 100 pixels wide, so a damaged file never loses a bar.
+QList<BandPlacement> bandsToPlace(const SavedBands &saved);
+
+} // namespace shell

@@ -1,0 +1,81 @@
+// One start of a program with a single receiving instance, for the
+// single-instance tests. Usage:
+//   instancedriver [--acquire-ms N] [--deliver-ms N] [--no-front] [-- ITEM...]
+// The items after "--" are the command line handed over. Writes one line per
+// event to standard output:
+//   HANDED               the items went to the running instance; exits 0
+//   RECEIVER <pid>       this start is the receiving instance; keeps running
+//   FRONT                a start handed over and asked to be brought forward
+//   ITEMS <json array>   the items a start handed over
+//   ERROR <text>         the check failed; exits 2
+// A receiving driver ends normally when its standard input ends.
+#include "engine/error.h"
+#include "platform/singleinstance.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSocketNotifier>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+void say(const QByteArray &line)
+{
+    std::fputs(line.constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    const QString executable = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+
+    TOneInstance instance(executable);
+    QStringList items;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        if (a == QLatin1String("--")) {
+            items = args.mid(i + 1);
+            break;
+        }
+        if (a == QLatin1String("--acquire-ms") && i + 1 < args.size())
+            instance.AcquireTimeout = args.at(++i).toInt();
+        else if (a == QLatin1String("--deliver-ms") && i + 1 < args.size())
+            instance.DeliverTimeout = args.at(++i).toInt();
+        else if (a == QLatin1String("--no-front"))
+            instance.ShowOnNewInstance = false;
+    }
+
+    QObject::connect(&instance, &TOneInstance::BringToFront, [] { say("FRONT"); });
+    QObject::connect(&instance, &TOneInstance::OnInstanceStarted, [](const QStringList &handed) {
+        say("ITEMS " + QJsonDocument(QJsonArray::fromStringList(handed)).toJson(QJsonDocument::Compact));
+    });
+
+    try {
+        if (instance.handOver(items)) {
+            say("HANDED");
+            return 0;
+        }
+    } catch (const dodu::Error &e) {
+        say("ERROR " + e.text().toUtf8());
+        return 2;
+    }
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, [&input] {
+        char buffer[256];
+        if (::read(STDIN_FILENO, buffer, sizeof buffer) <= 0) {
+            input.setEnabled(false);
+            QCoreApplication::quit();
+        }
+    });
+    say("RECEIVER " + QByteArray::number(QCoreApplication::applicationPid()));
+    return app.exec();
+}

@@ -1,0 +1,388 @@
+// The hand-over block, a receiver fed by hand-made peers, and real processes
+// of the instance driver meeting through the endpoint.
+#include "engine/error.h"
+#include "platform/singleinstance.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+#include <csignal>
+
+namespace {
+
+QStringList numbered(const QString &prefix, int count)
+{
+    QStringList items;
+    for (int i = 1; i <= count; ++i)
+        items << prefix + QString::number(i);
+    return items;
+}
+
+QByteArray rawBlock(qint32 count, char fill)
+{
+    QByteArray block(TInstanceBlock::Size, fill);
+    qToLittleEndian<qint32>(count, block.data() + TInstanceBlock::CountOffset);
+    return block;
+}
+
+} // namespace
+
+class TestSingleInstance : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_tmp;
+    QString m_bin; // the folder holding this test's copies of the driver
+    QList<QProcess *> m_processes;
+    QHash<QProcess *, QByteArray> m_output;
+
+    // A copy of the driver under its own file name, as a renamed program.
+    QString driverCopy(const QString &name)
+    {
+        const QString path = m_bin + name;
+        if (!QFile::exists(path)) {
+            if (!QFile::copy(QStringLiteral(DODU_INSTANCE_DRIVER), path))
+                qFatal("cannot copy the driver");
+            QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
+        }
+        return path;
+    }
+
+    QProcess *start(const QString &exe, const QStringList &items, const QStringList &options = {})
+    {
+        auto *p = new QProcess(this);
+        m_processes << p;
+        connect(p, &QProcess::readyReadStandardOutput, this,
+                [this, p] { m_output[p] += p->readAllStandardOutput(); });
+        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p->start(exe, options + QStringList{QStringLiteral("--")} + items);
+        return p;
+    }
+
+    QStringList lines(QProcess *p) const
+    {
+        return QString::fromUtf8(m_output.value(p)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    bool hasLine(QProcess *p, const QString &prefix) const
+    {
+        for (const QString &line : lines(p))
+            if (line.startsWith(prefix))
+                return true;
+        return false;
+    }
+    bool waitForLine(QProcess *p, const QString &prefix, int ms = 20000)
+    {
+        return QTest::qWaitFor([&] { return hasLine(p, prefix); }, ms);
+    }
+    QProcess *receiver(const QString &exe, const QStringList &options = {})
+    {
+        QProcess *p = start(exe, {}, options);
+        if (!waitForLine(p, QStringLiteral("RECEIVER")))
+            qWarning() << "no receiver:" << lines(p);
+        return p;
+    }
+    bool handsOver(QProcess *p)
+    {
+        if (!QTest::qWaitFor([p] { return p->state() == QProcess::NotRunning; }, 30000))
+            return false;
+        return p->exitStatus() == QProcess::NormalExit
+               && p->exitCode() == 0 && hasLine(p, QStringLiteral("HANDED"));
+    }
+    // The item lists the process was handed, in arrival order.
+    QList<QStringList> handed(QProcess *p) const
+    {
+        QList<QStringList> all;
+        for (const QString &line : lines(p)) {
+            if (!line.startsWith(QLatin1String("ITEMS ")))
+                continue;
+            QStringList items;
+            for (const QJsonValue &v : QJsonDocument::fromJson(line.mid(6).toUtf8()).array())
+                items << v.toString();
+            all << items;
+        }
+        return all;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_tmp.isValid());
+        // Endpoints go to this test's own folder, for this process and its children.
+        qputenv("TMPDIR", QFile::encodeName(m_tmp.path()));
+        qunsetenv("XDG_RUNTIME_DIR");
+    }
+
+    void init()
+    {
+        m_bin = m_tmp.filePath(QString::fromLatin1(QTest::currentTestFunction())) + QLatin1Char('/');
+        QVERIFY(QDir().mkpath(m_bin));
+    }
+
+    void cleanup()
+    {
+        for (QProcess *p : std::as_const(m_processes)) {
+            if (p->state() != QProcess::NotRunning) {
+                p->kill(); // also ends a stopped process
+                p->waitForFinished(5000);
+            }
+            delete p;
+        }
+        m_processes.clear();
+        m_output.clear();
+    }
+
+    void blockLayout()
+    {
+        QStringList items = numbered(QStringLiteral("item"), 12);
+        items[2] = QString(350, QLatin1Char('x'));
+        items[3] = QString(299, QLatin1Char('a')) + QStringLiteral("\u00e9z"); // é would end at byte 301
+        items[4] = QStringLiteral("before\u0000after");
+        const QByteArray block = TInstanceBlock::encode(0x01020304, items);
+        QCOMPARE(block.size(), 3018);
+        QCOMPARE(block.left(8), QByteArray("\x04\x03\x02\x01\x0a\x00\x00\x00", 8));
+        QCOMPARE(block.mid(8, 6), QByteArray("item1\0", 6));
+        QCOMPARE(block.mid(8 + 301, 6), QByteArray("item2\0", 6));
+        QCOMPARE(block.mid(8 + 2 * 301, 301), QByteArray(300, 'x') + '\0');
+        QCOMPARE(block.mid(8 + 9 * 301, 7), QByteArray("item10\0", 7));
+
+        QStringList expected = items.mid(0, 10);
+        expected[2] = QString(300, QLatin1Char('x'));
+        expected[3] = QString(299, QLatin1Char('a'));
+        expected[4] = QStringLiteral("before");
+        QCOMPARE(TInstanceBlock::decode(block), expected);
+        QCOMPARE(TInstanceBlock::decode(TInstanceBlock::encode(7, {})), QStringList());
+    }
+
+    void untrustedBlocksAreReadSafely()
+    {
+        QCOMPARE(TInstanceBlock::decode(rawBlock(-5, 'A')), QStringList());
+        QCOMPARE(TInstanceBlock::decode(rawBlock(1000000, 'A')), QStringList(10, QString(300, QLatin1Char('A'))));
+        QCOMPARE(TInstanceBlock::decode(rawBlock(3, '\xff')).size(), 3);
+        QCOMPARE(TInstanceBlock::decode(QByteArray()), QStringList());
+        QByteArray shortBlock = rawBlock(2, 'B').left(8 + 301 + 20);
+        QCOMPARE(TInstanceBlock::decode(shortBlock), QStringList({QString(300, QLatin1Char('B')), QString(20, QLatin1Char('B'))}));
+    }
+
+    // Peers written by hand: malformed blocks, a silent peer, a peer that leaves.
+    void receiverServesPeersOneAfterAnother()
+    {
+        TOneInstance instance(QStringLiteral("inprocess-receiver"));
+        instance.DeliverTimeout = 300;
+        QVERIFY(!instance.handOver({QStringLiteral("own item")}));
+        QVERIFY(instance.isReceiving());
+        QSignalSpy front(&instance, &TOneInstance::BringToFront);
+        QSignalSpy started(&instance, &TOneInstance::OnInstanceStarted);
+        const QString path = TOneInstance::endpointPath(QStringLiteral("inprocess-receiver"));
+
+        QLocalSocket silent, second, third;
+        silent.connectToServer(path);
+        QTRY_COMPARE(silent.bytesAvailable(), 4); // greeted first
+        second.connectToServer(path);
+        QTRY_COMPARE(second.state(), QLocalSocket::ConnectedState);
+        QTest::qWait(100);
+        QCOMPARE(second.bytesAvailable(), 0); // waits while the first one is served
+        // The silent peer is dropped after the delivery time, then the next is greeted.
+        QTRY_COMPARE(silent.state(), QLocalSocket::UnconnectedState);
+        QTRY_COMPARE(second.bytesAvailable(), 4);
+        second.readAll();
+        second.write(rawBlock(-3, 'A'));
+        QTRY_COMPARE(started.size(), 1);
+        QCOMPARE(started.at(0).at(0).toStringList(), QStringList());
+        QCOMPARE(front.size(), 1);
+        QTRY_COMPARE(second.bytesAvailable(), 1); // acknowledged
+
+        third.connectToServer(path);
+        QTRY_COMPARE(third.bytesAvailable(), 4);
+        third.readAll();
+        third.write(rawBlock(99, 'Z') + QByteArray(50, 'q')); // no terminators, excess bytes
+        QTRY_COMPARE(started.size(), 2);
+        QCOMPARE(started.at(1).at(0).toStringList(), QStringList(10, QString(300, QLatin1Char('Z'))));
+
+        QLocalSocket leaving;
+        leaving.connectToServer(path);
+        QTRY_COMPARE(leaving.bytesAvailable(), 4);
+        leaving.write(rawBlock(1, 'L').left(100));
+        leaving.waitForBytesWritten(1000);
+        leaving.abort();
+        instance.ShowOnNewInstance = false;
+        QLocalSocket last;
+        last.connectToServer(path);
+        QTRY_COMPARE(last.bytesAvailable(), 4);
+        last.readAll();
+        last.write(TInstanceBlock::encode(0, {QStringLiteral("last")}));
+        QTRY_COMPARE(started.size(), 3);
+        QCOMPARE(started.at(2).at(0).toStringList(), QStringList({QStringLiteral("last")}));
+        QCOMPARE(front.size(), 2);
+    }
+
+    void endpointThatCannotBeCreated()
+    {
+        // A non-empty folder in place of the endpoint cannot be replaced.
+        const QString name = QStringLiteral("blocked-endpoint");
+        QVERIFY(QDir().mkpath(TOneInstance::endpointPath(name) + QStringLiteral("/inside")));
+        TOneInstance instance(name);
+        try {
+            instance.handOver({});
+            QFAIL("no error");
+        } catch (const dodu::Error &e) {
+            QCOMPARE(e.text(), QStringLiteral("Unable to create semaphore"));
+        }
+
+        // No usable folder at all: no hand-over, the program simply runs.
+        const QByteArray saved = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(m_tmp.filePath(QStringLiteral("no/such/folder"))));
+        TOneInstance lonely(QStringLiteral("lonely"));
+        const bool handed = lonely.handOver({});
+        qputenv("TMPDIR", saved);
+        QVERIFY(!handed);
+        QVERIFY(!lonely.isReceiving());
+    }
+
+    void secondStartHandsOverTenItemsCut()
+    {
+        const QString exe = driverCopy(QStringLiteral("dodu-ten"));
+        QProcess *first = receiver(exe);
+        QStringList items = numbered(QStringLiteral("http://site/"), 12);
+        items[4] = QStringLiteral("http://long/") + QString(338, QLatin1Char('y'));
+        QVERIFY(handsOver(start(exe, items)));
+        QTRY_COMPARE(handed(first).size(), 1);
+        QStringList expected = items.mid(0, 10);
+        expected[4] = expected[4].left(300);
+        QCOMPARE(handed(first).at(0), expected);
+        QCOMPARE(lines(first).filter(QStringLiteral("FRONT")).size(), 1);
+    }
+
+    void startWithoutItemsStillNotifies()
+    {
+        const QString exe = driverCopy(QStringLiteral("dodu-none"));
+        QProcess *first = receiver(exe);
+        QVERIFY(handsOver(start(exe, {})));
+        QTRY_COMPARE(handed(first).size(), 1);
+        QCOMPARE(handed(first).at(0), QStringList());
+        QCOMPARE(lines(first).mid(1, 2), QStringList({QStringLiteral("FRONT"), QStringLiteral("ITEMS []")}));
+
+        const QString quiet = driverCopy(QStringLiteral("dodu-quiet"));
+        QProcess *noFront = receiver(quiet, {QStringLiteral("--no-front")});
+        QVERIFY(handsOver(start(quiet, {QStringLiteral("a")})));
+        QTRY_COMPARE(handed(noFront).size(), 1);
+        QVERIFY(!hasLine(noFront, QStringLiteral("FRONT")));
+    }
+
+    void twentySimultaneousStartsLoseNothing()
+    {
+        const QString exe = driverCopy(QStringLiteral("dodu-twenty"));
+        QProcess *first = receiver(exe);
+        QList<QProcess *> starts;
+        QStringList expected;
+        for (int i = 0; i < 20; ++i) {
+            const QStringList items = {QStringLiteral("s%1-a").arg(i), QStringLiteral("s%1-b").arg(i)};
+            expected << items;
+            starts << start(exe, items);
+        }
+        for (QProcess *p : starts)
+            QVERIFY2(handsOver(p), qPrintable(lines(p).join(QLatin1Char('|'))));
+        QTRY_COMPARE(handed(first).size(), 20);
+        QStringList got;
+        for (const QStringList &items : handed(first)) {
+            QCOMPARE(items.size(), 2); // every block arrived whole
+            QCOMPARE(items.at(0).chopped(1), items.at(1).chopped(1));
+            got << items;
+        }
+        got.sort();
+        expected.sort();
+        QCOMPARE(got, expected);
+    }
+
+    void simultaneousFirstStartsChooseOneReceiver()
+    {
+        const QString exe = driverCopy(QStringLiteral("dodu-race"));
+        QList<QProcess *> starts;
+        for (int i = 0; i < 6; ++i)
+            starts << start(exe, {QStringLiteral("r%1").arg(i)});
+        QVERIFY(QTest::qWaitFor([&] {
+            return std::count_if(starts.begin(), starts.end(),
+                                 [](QProcess *p) { return p->state() == QProcess::NotRunning; }) == 5;
+        }, 30000));
+        QProcess *chosen = nullptr;
+        QStringList expected;
+        for (QProcess *p : starts) {
+            if (p->state() != QProcess::NotRunning) {
+                chosen = p;
+                continue;
+            }
+            QVERIFY(handsOver(p));
+            expected << QStringLiteral("r%1").arg(starts.indexOf(p));
+        }
+        QVERIFY(chosen && hasLine(chosen, QStringLiteral("RECEIVER")));
+        QTRY_COMPARE(handed(chosen).size(), 5);
+        QStringList got;
+        for (const QStringList &items : handed(chosen))
+            got << items;
+        got.sort();
+        expected.sort();
+        QCOMPARE(got, expected);
+    }
+
+    void killedReceiverDoesNotDelayTheNextStart()
+    {
+        const QString exe = driverCopy(QStringLiteral("dodu-killed"));
+        QProcess *first = receiver(exe);
+        first->kill();
+        QVERIFY(first->waitForFinished(5000));
+        QVERIFY(QFile::exists(TOneInstance::endpointPath(QStringLiteral("dodu-killed"))));
+
+        QElapsedTimer clock;
+        clock.start();
+        QProcess *next = start(exe, {QStringLiteral("mine")});
+        QVERIFY(waitForLine(next, QStringLiteral("RECEIVER")));
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+
+        QVERIFY(handsOver(start(exe, {QStringLiteral("after the kill")})));
+        QTRY_COMPARE(handed(next), QList<QStringList>({{QStringLiteral("after the kill")}}));
+    }
+
+    // A receiver that stops answering is replaced after the waits, and its
+    // later end leaves the new receiver's endpoint alone.
+    void unansweringReceiverIsReplaced()
+    {
+        const QString exe = driverCopy(QStringLiteral("dodu-stopped"));
+        QProcess *first = receiver(exe);
+        ::kill(pid_t(first->processId()), SIGSTOP);
+        const QStringList shortWaits = {QStringLiteral("--acquire-ms"), QStringLiteral("300"),
+                                        QStringLiteral("--deliver-ms"), QStringLiteral("300")};
+        QProcess *second = start(exe, {QStringLiteral("x")}, shortWaits);
+        QVERIFY(waitForLine(second, QStringLiteral("RECEIVER")));
+        QVERIFY(handsOver(start(exe, {QStringLiteral("to the second")})));
+        QTRY_COMPARE(handed(second), QList<QStringList>({{QStringLiteral("to the second")}}));
+
+        ::kill(pid_t(first->processId()), SIGCONT);
+        first->closeWriteChannel(); // the driver ends normally at the end of its input
+        QVERIFY(first->waitForFinished(10000));
+        QCOMPARE(first->exitCode(), 0);
+        QVERIFY(handed(first).isEmpty());
+        QVERIFY(handsOver(start(exe, {QStringLiteral("still the second")})));
+        QTRY_COMPARE(handed(second).size(), 2);
+    }
+
+    void copiesUnderOtherNamesRunSideBySide()
+    {
+        QProcess *one = receiver(driverCopy(QStringLiteral("dodu-one")));
+        QProcess *two = start(driverCopy(QStringLiteral("dodu-two")), {QStringLiteral("t")});
+        QVERIFY(waitForLine(two, QStringLiteral("RECEIVER")));
+        QVERIFY(handsOver(start(driverCopy(QStringLiteral("dodu-two")), {QStringLiteral("for two")})));
+        QTRY_COMPARE(handed(two), QList<QStringList>({{QStringLiteral("for two")}}));
+        QVERIFY(handed(one).isEmpty());
+        QVERIFY(one->state() == QProcess::Running);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSingleInstance)
+#include "test_singleinstance.moc"

@@ -25,17 +25,25 @@ const char kSnapshotScript[] = R"JS(
   const store = (window.__dodu = window.__dodu || {});
   const docs = (store[gen] = []);
   const textLike = { email: 1, url: 1, tel: 1, search: 1, number: 1 };
+  const xhtml = 'http://www.w3.org/1999/xhtml';
+  // An XML document is no HTML page, even when the engine shows it as a tree.
+  function isHtml(doc) {
+    if (!doc || !doc.documentElement) return false;
+    const type = String(doc.contentType || '');
+    return !/[+/]xml$/.test(type) || type === 'application/xhtml+xml';
+  }
   function snap(doc) {
-    const out = { html: !!(doc && doc.documentElement), body: false, len: 0, els: [], key: docs.length };
+    const out = { html: isHtml(doc), body: false, len: 0, els: [], key: docs.length };
     const els = [];
     docs.push(els);
-    if (!doc || !doc.body) return out;
+    if (!out.html || !doc.body) return out;
     out.body = true;
     out.len = (doc.body.innerText || '').length;
     const forms = new Map();
     const list = doc.querySelectorAll('input, textarea');
     for (let i = 0; i < list.length; ++i) {
       const e = list[i];
+      if (e.namespaceURI !== xhtml) continue;
       els.push(e);
       const tag = e.localName;
       let ty = '';

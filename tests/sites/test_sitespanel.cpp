@@ -3,7 +3,6 @@
 #include "sites/sitespanel.h"
 
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -48,24 +47,6 @@ private:
     }
 
 private Q_SLOTS:
-    void controls()
-    {
-        TSitesPanel panel;
-        QCOMPARE(panel.objectName(), QStringLiteral("tabFavorite"));
-        QCOMPARE(child<QLabel>(panel, "Label1")->text(), QStringLiteral("Sites list:"));
-        QCOMPARE(child<QRadioButton>(panel, "RadioButton1")->text(), QStringLiteral("New Release"));
-        QVERIFY(child<QRadioButton>(panel, "RadioButton1")->isChecked());
-        QCOMPARE(child<QRadioButton>(panel, "RadioButton2")->text(), QStringLiteral("Update"));
-        QVERIFY(!child<QRadioButton>(panel, "RadioButton2")->isChecked());
-        QCOMPARE(child<QLabel>(panel, "Label3")->text(), QStringLiteral("Username:"));
-        QCOMPARE(child<QLabel>(panel, "Label4")->text(), QStringLiteral("Password:"));
-        QCOMPARE(child<QLineEdit>(panel, "Edit2")->echoMode(), QLineEdit::Password);
-        QCOMPARE(child<QPushButton>(panel, "Button1")->text(), QStringLiteral("Login"));
-        QVERIFY(child<QPushButton>(panel, "Button1")->isEnabled());
-        QCOMPARE(child<QWidget>(panel, "pnlSitesTop")->height(), 84);
-        QVERIFY(child<QListWidget>(panel, "SiteListBox")->count() == 0);
-    }
-
     void listsSitesInFileOrder()
     {
         TSitesPanel panel;

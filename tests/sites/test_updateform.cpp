@@ -10,14 +10,12 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QWebEngineView>
 
 using namespace std::chrono_literals;
 
@@ -110,23 +108,6 @@ private Q_SLOTS:
         m_messages.clear();
         QFile::remove(QStringLiteral("padsites.dat"));
         serve(QByteArray());
-    }
-
-    void dialogLayout()
-    {
-        TUpdateForm form;
-        QCOMPARE(form.windowTitle(), QStringLiteral("Update download sites "));
-        QCOMPARE(form.minimumSize(), form.maximumSize());
-        QCOMPARE(form.findChild<QPushButton *>(QStringLiteral("Button1"))->text(), QStringLiteral("Cancel"));
-        auto *bar = form.findChild<QProgressBar *>(QStringLiteral("ProgressBar1"));
-        QCOMPARE(bar->minimum(), 0);
-        QCOMPARE(bar->maximum(), 100);
-        QCOMPARE(form.findChild<QLabel *>(QStringLiteral("Label1"))->text(), QStringLiteral("Prepare for update..."));
-        QVERIFY(form.findChild<QListWidget *>(QStringLiteral("ListBox1"))->isHidden());
-        auto *browser = form.findChild<QWebEngineView *>(QStringLiteral("EmbeddedWB1"));
-        QVERIFY(browser);
-        QVERIFY(!form.rect().intersects(browser->geometry()));
-        QCOMPARE(TUpdateForm::updateAddress(), QUrl(QStringLiteral("http://%1/padsites.dat").arg(m_server.hostAndPort())));
     }
 
     void versionComparison_data()

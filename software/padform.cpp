@@ -1,0 +1,231 @@
+#include "padform.h"
+
+#include "fieldcontrols.h"
+#include "padimport.h"
+#include "softwaretable.h"
+#include "startupload.h"
+
+#include "engine/error.h"
+#include "platform/desktop.h"
+#include "platform/messages.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStringDecoder>
+#include <QTabWidget>
+#include <QUrlQuery>
+#include <QVBoxLayout>
+
+namespace {
+
+// Permission texts are at most a few hundred kilobytes; the fields hold less.
+const qint64 kMaxTextFileSize = 16 * 1024 * 1024;
+
+QString readTextFile(const QString &path)
+{
+    const QString shown = QFileInfo(path).absoluteFilePath();
+    QFile f(path);
+    if (QFileInfo(path).isDir() || !f.open(QIODevice::ReadOnly))
+        throw dodu::Error(QStringLiteral("Cannot open file %1").arg(shown));
+    if (f.size() > kMaxTextFileSize)
+        throw dodu::Error(QStringLiteral("File %1 is too large").arg(shown));
+    const QByteArray bytes = f.read(kMaxTextFileSize + 1);
+    if (f.error() != QFileDevice::NoError)
+        throw dodu::Error(QStringLiteral("Cannot read file %1").arg(shown));
+    // Same decoding as a PAD file, line ends made CR LF, but no line end is
+    // added after the last line.
+    const bool endsWithBreak = bytes.endsWith('\n') || bytes.endsWith('\r');
+    QString text = padTextFromBytes(bytes);
+    if (!endsWithBreak && text.endsWith(QLatin1String("\r\n")))
+        text.chop(2);
+    return text;
+}
+
+} // namespace
+
+TPADForm::TPADForm(QWidget *parent) : QDialog(parent), ClientDataSet1(new TSoftwareTable(this))
+{
+    setObjectName(QStringLiteral("PADForm"));
+    setWindowTitle(QStringLiteral("PADForm"));
+    resize(619, 456);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    auto *bar = new QMenuBar(this);
+    buildMenu(bar);
+    layout->setMenuBar(bar);
+
+    m_pages = new QTabWidget(this);
+    m_pages->setObjectName(QStringLiteral("PageControl1"));
+    m_pages->addTab(buildCompanyPage(), QStringLiteral("&Company Info"));
+    m_pages->addTab(buildProgramPage(), QStringLiteral("&Program Info"));
+    m_pages->addTab(buildDescriptionsPage(), QStringLiteral("&Descriptions"));
+    m_pages->addTab(buildWebPage(), QStringLiteral("&Web Info"));
+    m_pages->addTab(buildPermissionsPage(), QStringLiteral("&Permissions"));
+    m_pages->addTab(buildCompatibilityPage(), QStringLiteral("C&ompatibility"));
+    m_pages->setCurrentIndex(1);
+    layout->addWidget(m_pages);
+
+    connect(ClientDataSet1, &TSoftwareTable::recordChanged, this, [this] { refreshControls(false); });
+    connect(ClientDataSet1, &TSoftwareTable::AfterPost, this, &TPADForm::ClientDataSet1AfterPost);
+
+    refreshControls(true);
+    loadRecordAtStartup(*ClientDataSet1);
+}
+
+TPADForm::~TPADForm()
+{
+    // The controls go before the table they show.
+    disconnect(ClientDataSet1, nullptr, this, nullptr);
+    m_links.clear();
+    m_osList = m_languageList = nullptr;
+    delete m_pages;
+}
+
+void TPADForm::setFileChooser(FileChooser chooser) { m_chooser = std::move(chooser); }
+
+QUrl TPADForm::padSiteUrl(const QString &path)
+{
+    QUrl url(QStringLiteral("http://www.asp-shareware.org/"));
+    if (!path.isEmpty()) {
+        url.setPath(path);
+        QUrlQuery q;
+        q.addQueryItem(QStringLiteral("referrer"), QStringLiteral("doduvodaz"));
+        url.setQuery(q);
+    }
+    return url;
+}
+
+void TPADForm::buildMenu(QMenuBar *bar)
+{
+    QMenu *file = bar->addMenu(QStringLiteral("&File"));
+    QAction *import = file->addAction(QStringLiteral("Import XML file..."));
+    import->setObjectName(QStringLiteral("ImportPADfile1"));
+    connect(import, &QAction::triggered, this, &TPADForm::ImportPADfile1Click);
+
+    QAction *generate = file->addAction(QStringLiteral("Generate XML files..."));
+    generate->setObjectName(QStringLiteral("GenerateXMLfiles1"));
+    generate->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    generate->setEnabled(false);
+
+    QAction *save = file->addAction(QStringLiteral("Save All"));
+    save->setObjectName(QStringLiteral("SaveAllInfo"));
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    connect(save, &QAction::triggered, this, &TPADForm::SaveAllInfoClick);
+
+    file->addSeparator();
+    QAction *exit = file->addAction(QStringLiteral("E&xit"));
+    exit->setObjectName(QStringLiteral("Exit1"));
+    connect(exit, &QAction::triggered, this, &QDialog::close);
+
+    QMenu *help = bar->addMenu(QStringLiteral("&Help"));
+    QAction *info = help->addAction(QStringLiteral("PAD Info(Online)"));
+    info->setObjectName(QStringLiteral("PADInfoOnline1"));
+    connect(info, &QAction::triggered, this, [] { platform::openExternally(padSiteUrl(QStringLiteral("/pad"))); });
+    QAction *ext = help->addAction(QStringLiteral("Find Available Extensions(Online)"));
+    ext->setObjectName(QStringLiteral("FindAvailableExtensionsOnline1"));
+    connect(ext, &QAction::triggered, this,
+            [] { platform::openExternally(padSiteUrl(QStringLiteral("/pad/padextensions.asp"))); });
+}
+
+QString TPADForm::chooseFile(const QString &filter)
+{
+    if (m_chooser)
+        return m_chooser(filter);
+    return QFileDialog::getOpenFileName(this, QString(), QString(), filter);
+}
+
+void TPADForm::ImportPADfile1Click()
+{
+    const QString path = chooseFile(QStringLiteral("XML Files (*.xml)"));
+    if (path.isEmpty())
+        return;
+    try {
+        importPadFile(*ClientDataSet1, path);
+    } catch (const std::exception &) {
+        // The import fails silently; whatever it did so far stays.
+    }
+}
+
+void TPADForm::flushPendingEdits()
+{
+    for (FieldLink *link : std::as_const(m_links))
+        link->flush();
+}
+
+void TPADForm::SaveAllInfoClick()
+{
+    flushPendingEdits();
+    try {
+        // A closed table has no fields to write; writing it would replace the
+        // data file with an empty one.
+        if (!ClientDataSet1->isOpen())
+            throw dodu::Error(ClientDataSet1->objectName() +
+                              QStringLiteral(": Cannot perform this operation on a closed dataset"));
+        ClientDataSet1->SaveToFile(QStringLiteral("softdata.xml"));
+    } catch (const dodu::Error &e) {
+        platform::showError(e.text());
+    }
+}
+
+void TPADForm::DistAgreementBtnClick() { loadTextFileInto(QStringLiteral("Distribution_Permissions")); }
+
+void TPADForm::BitBtn2Click() { loadTextFileInto(QStringLiteral("EULA")); }
+
+void TPADForm::loadTextFileInto(const QString &field)
+{
+    const QString path = chooseFile(QStringLiteral("Text Files (*.txt);;All Files (*)"));
+    if (path.isEmpty())
+        return;
+    try {
+        const QString text = readTextFile(path);
+        if (ClientDataSet1->state() != TSoftwareTable::Editing)
+            ClientDataSet1->Edit();
+        ClientDataSet1->setFieldText(field, text);
+    } catch (const dodu::Error &e) {
+        platform::showError(e.text());
+    }
+}
+
+void TPADForm::refreshControls(bool force)
+{
+    for (FieldLink *link : std::as_const(m_links))
+        link->refresh(force);
+}
+
+void TPADForm::ClientDataSet1AfterPost()
+{
+    refreshControls(true);
+    m_osList->resync();
+    m_languageList->resync();
+}
+
+void TPADForm::showEvent(QShowEvent *e)
+{
+    if (!m_placed) {
+        m_placed = true;
+        QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+        if (screen) {
+            QRect r = frameGeometry();
+            r.moveCenter(screen->availableGeometry().center());
+            move(r.topLeft());
+        }
+    }
+    QDialog::showEvent(e);
+}
+
+void TPADForm::keyPressEvent(QKeyEvent *e)
+{
+    // Esc does not close the editor and Enter presses no button: the window
+    // closes by its menu or its frame only.
+    if (e->key() == Qt::Key_Escape || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}

@@ -1,0 +1,80 @@
+#pragma once
+// TPADForm: the software information editor. It owns the software record's
+// table (ClientDataSet1), whose start-up load and PAD refill run when the
+// window is created. The main window shows it modally (exec()); closing it
+// hides it, keeping the page shown and every control's state.
+#include <QDialog>
+#include <QList>
+#include <QUrl>
+#include <functional>
+
+class TSoftwareTable;
+class FieldLink;
+class FieldCheckList;
+class QMenuBar;
+class QTabWidget;
+class QWidget;
+class QGridLayout;
+
+class TPADForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TPADForm(QWidget *parent = nullptr);
+    ~TPADForm() override;
+
+    TSoftwareTable &table() { return *ClientDataSet1; }
+
+    // The file dialogs of the import and of the permission texts. Tests
+    // replace them; an empty answer means the user cancelled.
+    using FileChooser = std::function<QString(const QString &filter)>;
+    void setFileChooser(FileChooser chooser);
+
+    // Pages on the web site of the PAD standard's publisher: the root, "/pad"
+    // and "/pad/padextensions.asp", the last two with the query key referrer.
+    static QUrl padSiteUrl(const QString &path = QString());
+
+public Q_SLOTS:
+    // "Import XML file..." (menu and button): choose a PAD file and import it.
+    // Failures end it silently.
+    void ImportPADfile1Click();
+    // "Save All": commits and writes softdata.xml; failures go to the general
+    // error handler.
+    void SaveAllInfoClick();
+    // Loading a text file into Distribution_Permissions and EULA.
+    void DistAgreementBtnClick();
+    void BitBtn2Click();
+    // Puts text typed in the editing controls into the record.
+    void flushPendingEdits();
+
+protected:
+    void showEvent(QShowEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
+
+private:
+    void ClientDataSet1AfterPost();
+    void refreshControls(bool force);
+    void loadTextFileInto(const QString &field);
+    QString chooseFile(const QString &filter);
+
+    void buildMenu(QMenuBar *bar);
+    QWidget *buildCompanyPage();
+    QWidget *buildProgramPage();
+    QWidget *buildDescriptionsPage();
+    QWidget *buildWebPage();
+    QWidget *buildPermissionsPage();
+    QWidget *buildCompatibilityPage();
+
+    // Control makers: each registers its control with the form.
+    QWidget *edit(const QString &field, int limit = 0);
+    QWidget *memo(const QString &field, int limit, bool wrap);
+    QWidget *list(const QString &field, const QStringList &entries);
+    void addRow(QGridLayout *grid, int row, const QString &label, QWidget *control, int span = 1);
+
+    TSoftwareTable *ClientDataSet1;
+    QTabWidget *m_pages = nullptr;
+    QList<FieldLink *> m_links;
+    FieldCheckList *m_osList = nullptr;
+    FieldCheckList *m_languageList = nullptr;
+    FileChooser m_chooser;
+    bool m_placed = false;
+};

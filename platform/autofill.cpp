@@ -36,16 +36,24 @@ void AutoFill::onLoadFinished()
 {
     // The event's own arguments do not matter: the whole page is filled,
     // whether it loaded or shows an error page.
-    // One run for every document-complete event.
-    while (m_pending > 0 && m_page) {
+    // One run for every document-complete event. The page (and this object
+    // with it) may be closed while a run waits for the page's answer.
+    QPointer<AutoFill> self(this);
+    while (self && m_pending > 0 && m_page) {
         --m_pending;
         ++m_runs;
+        QString error;
         try {
             runFormCommandOnPage(m_page, QString(), m_record, m_host, m_recordPresses);
         } catch (const dodu::Error &e) {
-            if (m_onError)
-                m_onError(e.text());
+            error = e.text();
         }
+        if (!self)
+            return;
+        if (!error.isEmpty() && m_onError)
+            m_onError(error);
+        if (!self)
+            return;
         Q_EMIT filled();
     }
 }

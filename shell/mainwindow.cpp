@@ -1,0 +1,715 @@
+#include "mainwindow.h"
+
+#include "findbar.h"
+#include "fittext.h"
+#include "tabstrip.h"
+#include "webtabsheet.h"
+
+#include "engine/error.h"
+#include "platform/autofill.h"
+#include "platform/desktop.h"
+#include "platform/messages.h"
+#include "platform/scriptrunner.h"
+#include "software/softwaretable.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSplitter>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWebEngineProfile>
+#include <QRegularExpression>
+#include <QWebEngineDownloadRequest>
+
+const char *const TfrmBrwMain::ProductCaption = "Korvane Software Doduvodaz 1.5";
+
+namespace {
+
+// The request of a browser control to close its tab page, posted to the main
+// window so that the page goes only after the control's handler returned.
+const QEvent::Type QRM = QEvent::Type(QEvent::registerEventType());
+
+class QrmEvent : public QEvent {
+public:
+    explicit QrmEvent(TbxWebTabSheet *sheet) : QEvent(QRM), page(sheet) {}
+    QPointer<TbxWebTabSheet> page;
+};
+
+QIcon themed(const char *name, QStyle::StandardPixmap fallback)
+{
+    return QIcon::fromTheme(QString::fromLatin1(name), QApplication::style()->standardIcon(fallback));
+}
+
+} // namespace
+
+TfrmBrwMain::TfrmBrwMain(TSoftwareTable &record, QWebEngineProfile *profile, QWidget *parent)
+    : QMainWindow(parent), m_record(record), m_profile(profile ? profile : new QWebEngineProfile(this))
+{
+    setObjectName(QStringLiteral("frmBrwMain"));
+    setWindowTitle(QString::fromLatin1(ProductCaption));
+    resize(900, 640);
+
+    // The bands: menu bar, address bar, button bar, each a movable tool bar.
+    scrMainMenu = new QToolBar(tr("Menu bar"), this);
+    scrMainMenu->setObjectName(QStringLiteral("scrMainMenu"));
+    tbAddress = new QToolBar(tr("Address bar"), this);
+    tbAddress->setObjectName(QStringLiteral("tbAddress"));
+    scrButtons = new QToolBar(tr("Button bar"), this);
+    scrButtons->setObjectName(QStringLiteral("scrButtons"));
+    scrMainMenu->setProperty("obj", 0);
+    tbAddress->setProperty("obj", 1);
+    scrButtons->setProperty("obj", 2);
+    for (QToolBar *bar : {scrMainMenu, tbAddress, scrButtons}) {
+        bar->setMovable(true);
+        bar->setFloatable(false);
+        bar->setAllowedAreas(Qt::TopToolBarArea);
+    }
+    addToolBar(Qt::TopToolBarArea, scrMainMenu);
+    addToolBarBreak(Qt::TopToolBarArea);
+    addToolBar(Qt::TopToolBarArea, tbAddress);
+    addToolBarBreak(Qt::TopToolBarArea);
+    addToolBar(Qt::TopToolBarArea, scrButtons);
+
+    m_address = new QComboBox(this);
+    m_address->setObjectName(QStringLiteral("cmbURL"));
+    m_address->setEditable(true);
+    m_address->setMinimumWidth(300);
+    tbAddress->addWidget(m_address);
+
+    // Side panel and tab strip.
+    spl = new QSplitter(Qt::Horizontal, this);
+    spl->setObjectName(QStringLiteral("spl"));
+    pcFavorite = new QTabWidget(spl);
+    pcFavorite->setObjectName(QStringLiteral("pcFavorite"));
+    pcFavorite->setTabPosition(QTabWidget::South);
+    auto *right = new QWidget(spl);
+    auto *rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->setSpacing(0);
+    pc = new TPage95Control(right);
+    rightLayout->addWidget(pc, 1);
+    m_findBar = new TFindBar(right);
+    rightLayout->addWidget(m_findBar);
+    spl->addWidget(pcFavorite);
+    spl->addWidget(right);
+    spl->setStretchFactor(0, 0);
+    spl->setStretchFactor(1, 1);
+    spl->setSizes({200, 700});
+    setCentralWidget(spl);
+
+    popTab = new QMenu(this);
+    popTab->setObjectName(QStringLiteral("popTab"));
+    connect(pc, &TPage95Control::contextMenuAt, this, [this](const QPoint &p) { popTab->popup(p); });
+    connect(pc, &QTabWidget::currentChanged, this, [this] { SetCurrentPage(pc->activePage()); });
+
+    buildActions();
+    buildMenus();
+    buildButtonBar();
+
+    auto *idle = new QTimer(this);
+    connect(idle, &QTimer::timeout, this, &TfrmBrwMain::updateActions);
+    idle->start(250);
+    connect(qApp, &QApplication::focusChanged, this, &TfrmBrwMain::updateActions);
+    updateActions();
+}
+
+TfrmBrwMain::~TfrmBrwMain()
+{
+    disconnect(qApp, nullptr, this, nullptr);
+    AllowNewPages = false;
+    // Pages go before the profile they use.
+    for (const QPointer<QWidget> &w : std::as_const(m_orphans))
+        delete w.data();
+    while (pc->count() > 0) {
+        QWidget *w = pc->widget(0);
+        pc->removeTab(0);
+        delete w;
+    }
+    AllowNewPages = true;
+    delete m_printer;
+}
+
+QAction *TfrmBrwMain::addAction(const QString &name, const QString &caption, const QKeySequence &key,
+                                std::function<void()> run)
+{
+    auto *a = new QAction(caption, this);
+    a->setObjectName(name);
+    if (!key.isEmpty())
+        a->setShortcut(key);
+    connect(a, &QAction::triggered, this, [run] { run(); });
+    QMainWindow::addAction(a);
+    m_actions.insert(name, a);
+    m_actionList << a;
+    return a;
+}
+
+void TfrmBrwMain::buildActions()
+{
+    using K = QKeySequence;
+    // Commands on the current page do nothing without one.
+    auto onPage = [this](std::function<void(TbxEmbeddedWb *)> f) {
+        return [this, f] {
+            if (m_current && m_current->WebBrowser)
+                f(m_current->WebBrowser);
+        };
+    };
+    addAction(QStringLiteral("actGoBack"), tr("Back"), K(Qt::ALT | Qt::Key_Left),
+              onPage([](TbxEmbeddedWb *b) { b->back(); }))
+        ->setIcon(themed("go-previous", QStyle::SP_ArrowBack));
+    addAction(QStringLiteral("actGoFrwr"), tr("Forward"), K(Qt::ALT | Qt::Key_Right),
+              onPage([](TbxEmbeddedWb *b) { b->forward(); }))
+        ->setIcon(themed("go-next", QStyle::SP_ArrowForward));
+    addAction(QStringLiteral("actStop"), tr("Stop"), K(Qt::Key_Escape), onPage([](TbxEmbeddedWb *b) { b->stop(); }))
+        ->setIcon(themed("process-stop", QStyle::SP_BrowserStop));
+    QAction *refresh = addAction(QStringLiteral("actRefresh"), tr("Refresh"), K(Qt::Key_F5),
+                                 onPage([](TbxEmbeddedWb *b) { b->reload(); }));
+    refresh->setIcon(themed("view-refresh", QStyle::SP_BrowserReload));
+    refresh->setIconText(QStringLiteral("Reflash"));
+    QAction *home = addAction(QStringLiteral("actGoMaster"), tr("Go Master"), K(Qt::ALT | Qt::Key_Home), [this] { GoMaster(); });
+    home->setIcon(themed("go-home", QStyle::SP_DirHomeIcon));
+    home->setIconText(QStringLiteral("Home"));
+    addAction(QStringLiteral("actSave"), tr("Save"), K(Qt::CTRL | Qt::Key_S), [this] { saveAs(); })
+        ->setIcon(themed("document-save", QStyle::SP_DialogSaveButton));
+    addAction(QStringLiteral("actPrint"), tr("Print"), K(Qt::CTRL | Qt::Key_P), [this] { print(); })
+        ->setIcon(themed("document-print", QStyle::SP_FileDialogDetailedView));
+    addAction(QStringLiteral("actPageSetup"), tr("Page Setup"), K(), [this] { pageSetup(); });
+    addAction(QStringLiteral("actProperties"), tr("Properties"), K(), [this] { properties(); });
+    addAction(QStringLiteral("actCopy"), tr("Copy"), K(Qt::CTRL | Qt::Key_C), [this] { copy(); });
+    addAction(QStringLiteral("actSelectAll"), tr("Select All"), K(Qt::CTRL | Qt::Key_A), [this] { selectAll(); });
+    addAction(QStringLiteral("actFind"), tr("Find"), K(Qt::CTRL | Qt::Key_F), [this] { find(); });
+    QAction *close = addAction(QStringLiteral("actClosePage"), tr("Close Page"), K(Qt::ALT | Qt::Key_X), [this] {
+        if (m_current)
+            CloseTabPage(m_current);
+    });
+    close->setIcon(themed("window-close", QStyle::SP_DialogCloseButton));
+    close->setIconText(QStringLiteral("Close"));
+    addAction(QStringLiteral("actCloseAll"), tr("Close All"), K(Qt::CTRL | Qt::Key_K), [this] {
+        if (m_current)
+            CloseAll();
+    })->setIcon(themed("edit-clear-all", QStyle::SP_DialogDiscardButton));
+    addAction(QStringLiteral("actDupPage"), tr("Dup Page"), K(Qt::ALT | Qt::Key_C),
+              onPage([this](TbxEmbeddedWb *b) { OpenURL(b->url().toString()); }));
+    addAction(QStringLiteral("actTabNext"), tr("Next Tab"), K(Qt::CTRL | Qt::Key_Right), [this] { StepTab(true); });
+    addAction(QStringLiteral("actTabPrev"), tr("Tab Prev"), K(Qt::CTRL | Qt::Key_Left), [this] { StepTab(false); });
+    QAction *fav = addAction(QStringLiteral("actShowFavorite"), tr("Favorites"), K(Qt::CTRL | Qt::Key_T),
+                             [this] { toggleSidePanel(); });
+    fav->setIcon(themed("view-sidetree", QStyle::SP_FileDialogListView));
+    fav->setIconText(QStringLiteral("Browser"));
+    fav->setCheckable(true);
+    fav->setChecked(true);
+}
+
+void TfrmBrwMain::buildMenus()
+{
+    auto menu = [this](const QString &caption, const QString &name) {
+        auto *m = new QMenu(caption, this);
+        m->setObjectName(name);
+        auto *button = new QToolButton(scrMainMenu);
+        button->setText(caption);
+        button->setObjectName(QStringLiteral("btn") + name);
+        button->setMenu(m);
+        button->setPopupMode(QToolButton::InstantPopup);
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        button->setAutoRaise(true);
+        scrMainMenu->addWidget(button);
+        m_menus.insert(caption, m);
+        m_menuButtons.insert(caption, button);
+        return m;
+    };
+    QMenu *file = menu(QStringLiteral("File"), QStringLiteral("menFile"));
+    QAction *open = file->addAction(QStringLiteral("&Open..."), this, &TfrmBrwMain::openFile);
+    open->setObjectName(QStringLiteral("menOpen"));
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    QMainWindow::addAction(open);
+    QAction *saveAs = file->addAction(QStringLiteral("&Save As..."));
+    connect(saveAs, &QAction::triggered, m_actions.value(QStringLiteral("actSave")), &QAction::trigger);
+    file->addSeparator();
+    QAction *preview = file->addAction(QStringLiteral("Print Pre&view..."));
+    connect(preview, &QAction::triggered, m_actions.value(QStringLiteral("actPageSetup")), &QAction::trigger);
+    QAction *print = file->addAction(QStringLiteral("&Print..."));
+    connect(print, &QAction::triggered, m_actions.value(QStringLiteral("actPrint")), &QAction::trigger);
+    file->addSeparator();
+    QAction *props = file->addAction(QStringLiteral("Properties..."));
+    connect(props, &QAction::triggered, m_actions.value(QStringLiteral("actProperties")), &QAction::trigger);
+    file->addSeparator();
+    file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
+    // Menu items follow their action's enabled state.
+    connect(file, &QMenu::aboutToShow, this, [=, this] {
+        updateActions();
+        saveAs->setEnabled(m_actions.value(QStringLiteral("actSave"))->isEnabled());
+        preview->setEnabled(m_actions.value(QStringLiteral("actPageSetup"))->isEnabled());
+        print->setEnabled(m_actions.value(QStringLiteral("actPrint"))->isEnabled());
+        props->setEnabled(m_actions.value(QStringLiteral("actProperties"))->isEnabled());
+    });
+
+    QMenu *software = menu(QStringLiteral("Software"), QStringLiteral("menSoftware"));
+    software->addAction(QStringLiteral("Edit software information..."), this, &TfrmBrwMain::softwareEditorRequested)
+        ->setObjectName(QStringLiteral("EditSoftwareinformations1"));
+
+    QMenu *submission = menu(QStringLiteral("Submission"), QStringLiteral("menSubmission"));
+    submission->addAction(QStringLiteral("Fill form fields"), this, &TfrmBrwMain::ToolButton7Click)
+        ->setObjectName(QStringLiteral("menStop"));
+    submission->addAction(QStringLiteral("Submit form"), this, &TfrmBrwMain::ToolButton9Click)
+        ->setObjectName(QStringLiteral("menRefresh"));
+
+    QMenu *favorites = menu(QStringLiteral("Favorities"), QStringLiteral("popFavorite"));
+    Q_UNUSED(favorites);
+
+    QMenu *help = menu(QStringLiteral("Help"), QStringLiteral("menHelp"));
+    help->addAction(QStringLiteral("Help"), this, &TfrmBrwMain::helpRequested);
+    help->addAction(QStringLiteral("HomePage"), this, &TfrmBrwMain::homePageRequested);
+    help->addSeparator();
+    help->addAction(QStringLiteral("Update download sites"), this, &TfrmBrwMain::updateSitesRequested)
+        ->setObjectName(QStringLiteral("Updatedownloadsites1"));
+    help->addSeparator();
+    help->addAction(QStringLiteral("About..."), this, &TfrmBrwMain::aboutRequested);
+
+    popTab->addAction(QStringLiteral("Close current tab"), m_actions.value(QStringLiteral("actClosePage")), &QAction::trigger);
+    popTab->addAction(m_actions.value(QStringLiteral("actCloseAll")));
+}
+
+void TfrmBrwMain::buildButtonBar()
+{
+    scrButtons->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    scrButtons->setIconSize(QSize(22, 22));
+    auto add = [this](const QString &name, bool caption) {
+        QAction *a = m_actions.value(name);
+        scrButtons->addAction(a);
+        if (auto *b = qobject_cast<QToolButton *>(scrButtons->widgetForAction(a))) {
+            b->setObjectName(QStringLiteral("btn_") + name);
+            b->setToolButtonStyle(caption ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+            b->setToolTip(a->text());
+        }
+    };
+    // A hidden button of its own, so that its action keeps its shortcut.
+    auto hidden = [this](const QString &name, const QString &hint, std::function<void()> run) {
+        auto *a = new QAction(hint, this);
+        a->setObjectName(name);
+        a->setToolTip(hint);
+        connect(a, &QAction::triggered, this, [run] { run(); });
+        scrButtons->addAction(a);
+        a->setVisible(false);
+    };
+    add(QStringLiteral("actGoBack"), false);
+    add(QStringLiteral("actGoFrwr"), false);
+    add(QStringLiteral("actStop"), false);
+    add(QStringLiteral("actRefresh"), true);
+    add(QStringLiteral("actGoMaster"), true);
+    scrButtons->addSeparator();
+    hidden(QStringLiteral("ToolButton8"), tr("Save"), [this] { m_actions.value(QStringLiteral("actSave"))->trigger(); });
+    add(QStringLiteral("actPrint"), false);
+    scrButtons->addSeparator();
+    add(QStringLiteral("actShowFavorite"), true);
+    scrButtons->addSeparator();
+    auto *newPage = new QAction(themed("document-new", QStyle::SP_FileIcon), QStringLiteral("New"), this);
+    newPage->setObjectName(QStringLiteral("ToolButton6"));
+    connect(newPage, &QAction::triggered, this, [this] { OpenURL(QStringLiteral("about:blank")); });
+    scrButtons->addAction(newPage);
+    if (auto *b = qobject_cast<QToolButton *>(scrButtons->widgetForAction(newPage)))
+        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    add(QStringLiteral("actClosePage"), true);
+    add(QStringLiteral("actCloseAll"), false);
+    scrButtons->addSeparator();
+    auto *fill = new QAction(themed("document-edit", QStyle::SP_FileDialogContentsView), tr("Fill Forms"), this);
+    fill->setObjectName(QStringLiteral("ToolButton7"));
+    fill->setToolTip(tr("Fill Forms"));
+    connect(fill, &QAction::triggered, this, &TfrmBrwMain::ToolButton7Click);
+    scrButtons->addAction(fill);
+    if (auto *b = qobject_cast<QToolButton *>(scrButtons->widgetForAction(fill)))
+        b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    hidden(QStringLiteral("ToolButton9"), tr("Submit Form"), [this] { ToolButton9Click(); });
+}
+
+void TfrmBrwMain::setSidePages(QWidget *sitesPage, QWidget *softwarePage)
+{
+    pcFavorite->addTab(sitesPage, QStringLiteral("Sites list"));
+    pcFavorite->addTab(softwarePage, QStringLiteral("Software"));
+    pcFavorite->setCurrentIndex(0);
+}
+
+void TfrmBrwMain::setAddressBox(QComboBox *box, QWidget *addressBarContent)
+{
+    tbAddress->clear();
+    delete m_address;
+    m_address = box;
+    tbAddress->addWidget(addressBarContent);
+}
+
+QWidget *TfrmBrwMain::sidePanel() const { return pcFavorite; }
+
+bool TfrmBrwMain::addressBoxHasFocus() const
+{
+    QWidget *f = QApplication::focusWidget();
+    return m_address && f && (f == m_address || m_address->isAncestorOf(f));
+}
+
+TbxWebTabSheet *TfrmBrwMain::pageAt(int index) const { return pc->page(index); }
+int TfrmBrwMain::pageCount() const { return pc->count(); }
+
+// ---- opening addresses and tab pages -------------------------------------
+
+void TfrmBrwMain::showAddressText(const QString &address)
+{
+    if (m_address)
+        m_address->setEditText(address);
+}
+
+void TfrmBrwMain::OpenURL(const QString &address)
+{
+    if (address.isEmpty())
+        return;
+    showAddressText(address);
+    const bool ctrl = m_ctrlHeld ? m_ctrlHeld()
+                                 : bool(QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier);
+    if (ctrl && m_current && m_current->WebBrowser) {
+        m_current->WebBrowser->navigate(address);
+        return;
+    }
+    auto *browser = new TbxEmbeddedWb(this, m_profile);
+    m_orphans << browser;
+    browser->navigate(address);
+}
+
+void TfrmBrwMain::prepareBrowser(TbxEmbeddedWb *browser)
+{
+    // Every page that finishes loading is filled; an error is shown and the
+    // tab goes on working.
+    new platform::AutoFill(browser->page(), m_record, *this, [](const QString &text) { platform::showError(text); });
+}
+
+TbxWebTabSheet *TfrmBrwMain::AddTabPage()
+{
+    auto *sheet = new TbxWebTabSheet(pc);
+    sheet->setFont(pc->font());
+    connect(sheet, &TbxWebTabSheet::captionChanged, this, [this](TbxWebTabSheet *s, const QString &caption) {
+        const int i = pc->indexOf(s);
+        if (i >= 0) {
+            pc->setTabText(i, caption);
+            pc->setTabToolTip(i, s->Title);
+        }
+    });
+    connect(sheet, &TbxWebTabSheet::titleAccepted, this, [this](TbxWebTabSheet *s) {
+        if (s == m_current)
+            FocusPage();
+    });
+    connect(sheet, &TbxWebTabSheet::stateChanged, this, &TfrmBrwMain::updateActions);
+    const QSignalBlocker block(pc);
+    pc->addTab(sheet, FitText(QString(), 20));
+    pc->setCurrentWidget(sheet);
+    SetCurrentPage(sheet);
+    return sheet;
+}
+
+void TfrmBrwMain::SetCurrentPage(TbxWebTabSheet *page)
+{
+    m_current = page;
+    updateActions();
+    if (!page || !page->WebBrowser)
+        return;
+    QString url = page->WebBrowser->url().toString();
+    if (!url.isEmpty() && url.size() < 100) {
+        // An error page's address shows the address that failed.
+        if (url.contains(QLatin1String("res:"))) {
+            const int http = url.indexOf(QLatin1String("http:"));
+            if (http >= 0)
+                url = url.mid(http);
+        }
+        showAddressText(url.left(255));
+        UpdateCaption();
+    }
+    if (page->WebBrowser->isVisible())
+        page->WebBrowser->setFocus();
+}
+
+void TfrmBrwMain::CloseTabPage(TbxWebTabSheet *page)
+{
+    const int n = pc->count();
+    const int index = pc->indexOf(page);
+    if (n == 0 || index < 0)
+        return;
+    auto destroy = [this](TbxWebTabSheet *p) {
+        const QSignalBlocker block(pc);
+        pc->removeTab(pc->indexOf(p));
+        if (p->WebBrowser)
+            p->WebBrowser->stop();
+        p->hide();
+        p->deleteLater();
+        m_orphans << p;
+    };
+    if (n == 1) {
+        destroy(page);
+        SetCurrentPage(nullptr);
+        UpdateCaption();
+        return;
+    }
+    const bool wasCurrent = page == m_current;
+    TbxWebTabSheet *before = pc->page(index == 0 ? n - 1 : index - 1);
+    destroy(page);
+    if (wasCurrent) {
+        pc->setCurrentWidget(before);
+        SetCurrentPage(before);
+        SetCurrentPage(pc->count() > 0 ? pc->activePage() : nullptr);
+    }
+    pc->update();
+}
+
+void TfrmBrwMain::StepTab(bool forward)
+{
+    if (pc->count() < 2)
+        return;
+    TbxWebTabSheet *next = pc->neighbour(m_current ? m_current.data() : pc->activePage(), forward);
+    pc->setCurrentWidget(next);
+    SetCurrentPage(next);
+}
+
+void TfrmBrwMain::UpdateCaption()
+{
+    QString text = QString::fromLatin1(ProductCaption);
+    if (m_current)
+        text = m_current->Title + QStringLiteral(" - ") + text;
+    const int w = fontMetrics().horizontalAdvance(QLatin1Char('W'));
+    const int limit = (w > 0 ? width() / w : 0) - 17;
+    setWindowTitle(FitCaption(text, limit));
+}
+
+bool TfrmBrwMain::CloseAll()
+{
+    if (!platform::askYesNo(QStringLiteral("Do you really want to close all windows?")))
+        return false;
+    AllowNewPages = false;
+    while (pc->count() > 0) {
+        CloseTabPage(m_current ? m_current.data() : pc->activePage());
+        QCoreApplication::processEvents();
+    }
+    AllowNewPages = true;
+    return true;
+}
+
+void TfrmBrwMain::GoMaster()
+{
+    const QStringList pages = m_startPages ? m_startPages() : QStringList();
+    if (pages.isEmpty()) {
+        OpenURL(platform::makerSite(QStringLiteral("/submit.php")).toString());
+        return;
+    }
+    for (const QString &p : pages)
+        OpenURL(p);
+}
+
+void TfrmBrwMain::OpenHotURL(int n)
+{
+    if (m_hotUrl)
+        OpenURL(m_hotUrl(n));
+}
+
+void TfrmBrwMain::FocusPage()
+{
+    if (m_current && m_current->WebBrowser && m_current->WebBrowser->isVisible())
+        m_current->WebBrowser->setFocus();
+}
+
+void TfrmBrwMain::postCloseRequest(TbxWebTabSheet *sheet)
+{
+    QCoreApplication::postEvent(this, new QrmEvent(sheet));
+}
+
+bool TfrmBrwMain::event(QEvent *e)
+{
+    if (e->type() == QRM) {
+        // A request for a page that is already closed is dropped.
+        auto *q = static_cast<QrmEvent *>(e);
+        if (q->page && pc->indexOf(q->page) >= 0)
+            CloseTabPage(q->page);
+        return true;
+    }
+    return QMainWindow::event(e);
+}
+
+void TfrmBrwMain::resizeEvent(QResizeEvent *e)
+{
+    QMainWindow::resizeEvent(e);
+    UpdateCaption();
+}
+
+void TfrmBrwMain::closeEvent(QCloseEvent *e)
+{
+    // Leaving asks before closing open tabs; it goes on whatever the answer.
+    if (pc->count() > 0) {
+        AllowNewPages = false;
+        CloseAll();
+        AllowNewPages = false;
+    }
+    e->accept();
+}
+
+// ---- the submission commands ---------------------------------------------
+
+void TfrmBrwMain::runUserCommand(const QString &mode, bool reportErrors)
+{
+    if (!m_current || !m_current->WebBrowser)
+        return;
+    try {
+        platform::runFormCommandOnPage(m_current->WebBrowser->page(), mode, m_record, *this);
+    } catch (const dodu::Error &e) {
+        if (reportErrors)
+            platform::showError(e.text());
+    }
+}
+
+void TfrmBrwMain::ToolButton7Click() { runUserCommand(QString(), false); }
+void TfrmBrwMain::ToolButton9Click() { runUserCommand(QStringLiteral("submit"), true); }
+void TfrmBrwMain::Button1Click() { runUserCommand(QStringLiteral("login"), true); }
+
+void TfrmBrwMain::showMessage(const QString &text) { platform::showMessage(text); }
+void TfrmBrwMain::processPendingEvents() { QCoreApplication::processEvents(); }
+QString TfrmBrwMain::loginUsername() const { return m_username ? m_username() : QString(); }
+QString TfrmBrwMain::loginPassword() const { return m_password ? m_password() : QString(); }
+
+// ---- enabling ---------------------------------------------------------------
+
+void TfrmBrwMain::updateActions()
+{
+    TbxWebTabSheet *cur = m_current;
+    const bool open = cur != nullptr;
+    const bool loaded = cur ? !cur->PageBusy : addressBoxHasFocus();
+    auto set = [this](const char *name, bool on) {
+        if (QAction *a = m_actions.value(QString::fromLatin1(name)))
+            a->setEnabled(on);
+    };
+    set("actGoBack", cur && cur->CanGoBack);
+    set("actGoFrwr", cur && cur->CanGoForward);
+    for (const char *n : {"actStop", "actRefresh", "actPageSetup", "actProperties", "actClosePage", "actCloseAll",
+                          "actDupPage"})
+        set(n, open);
+    for (const char *n : {"actSave", "actPrint", "actCopy", "actSelectAll", "actFind"})
+        set(n, loaded);
+    set("actTabNext", pc->count() > 1);
+    set("actTabPrev", pc->count() > 1);
+    set("actGoMaster", true);
+    set("actShowFavorite", true);
+    if (QAction *fav = m_actions.value(QStringLiteral("actShowFavorite")))
+        fav->setChecked(pcFavorite->isVisibleTo(this));
+}
+
+// ---- other commands -----------------------------------------------------------
+
+void TfrmBrwMain::openFile()
+{
+    QFileDialog dialog(this, tr("Open"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(QStringLiteral("All (*)"));
+    dialog.setSizeGripEnabled(true);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        OpenURL(dialog.selectedFiles().first());
+}
+
+void TfrmBrwMain::toggleSidePanel()
+{
+    pcFavorite->setVisible(!pcFavorite->isVisibleTo(this));
+    updateActions();
+}
+
+void TfrmBrwMain::saveAs()
+{
+    if (!m_current || !m_current->WebBrowser)
+        return;
+    QWebEnginePage *page = m_current->WebBrowser->page();
+    QString name = m_current->Title.isEmpty() ? QStringLiteral("page") : m_current->Title;
+    name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("_"));
+    QString filter;
+    const QString path = QFileDialog::getSaveFileName(
+        this, tr("Save As"), name + QStringLiteral(".html"),
+        tr("Web page, complete (*.html *.htm);;Web page, HTML only (*.html *.htm);;Web archive, single file (*.mhtml)"),
+        &filter);
+    if (path.isEmpty())
+        return;
+    auto format = QWebEngineDownloadRequest::CompleteHtmlSaveFormat;
+    if (filter.contains(QLatin1String("HTML only")))
+        format = QWebEngineDownloadRequest::SingleHtmlSaveFormat;
+    else if (filter.contains(QLatin1String("mhtml")))
+        format = QWebEngineDownloadRequest::MimeHtmlSaveFormat;
+    page->save(path, format);
+}
+
+void TfrmBrwMain::print()
+{
+    if (!m_current || !m_current->WebBrowser)
+        return;
+    if (!m_printer)
+        m_printer = new QPrinter(QPrinter::HighResolution);
+    QPrintDialog dialog(m_printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_current->WebBrowser->print(m_printer);
+}
+
+void TfrmBrwMain::pageSetup()
+{
+    if (!m_current)
+        return;
+    if (!m_printer)
+        m_printer = new QPrinter(QPrinter::HighResolution);
+    QPageSetupDialog dialog(m_printer, this);
+    dialog.exec();
+}
+
+void TfrmBrwMain::properties()
+{
+    if (!m_current || !m_current->WebBrowser)
+        return;
+    QWebEnginePage *page = m_current->WebBrowser->page();
+    const QString type = platform::runScriptAndWait(page, QStringLiteral("document.contentType"), 3000).toString();
+    QDialog dialog(this);
+    dialog.setWindowTitle(tr("Properties"));
+    auto *form = new QFormLayout(&dialog);
+    auto field = [&](const QString &label, const QString &text) {
+        auto *edit = new QLineEdit(text, &dialog);
+        edit->setReadOnly(true);
+        edit->setMinimumWidth(420);
+        edit->setCursorPosition(0);
+        form->addRow(label, edit);
+    };
+    field(tr("Title:"), page->title());
+    field(tr("Address:"), page->url().toString());
+    field(tr("Type:"), type.isEmpty() ? tr("unknown") : type);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    form->addRow(buttons);
+    dialog.exec();
+}
+
+void TfrmBrwMain::copy()
+{
+    if (addressBoxHasFocus()) {
+        QApplication::clipboard()->setText(m_address->currentText());
+        return;
+    }
+    if (m_current && m_current->WebBrowser)
+        m_current->WebBrowser->page()->triggerAction(QWebEnginePage::Copy);
+}
+
+void TfrmBrwMain::selectAll()
+{
+    if (m_current && m_current->WebBrowser)
+        m_current->WebBrowser->page()->triggerAction(QWebEnginePage::SelectAll);
+}
+
+void TfrmBrwMain::find()
+{
+    if (m_current && m_current->WebBrowser)
+        m_findBar->startFind(m_current->WebBrowser->page());
+}

@@ -1,0 +1,155 @@
+#pragma once
+// The main window: menu bar, address bar and button bar as three movable
+// tool bars; the side panel with the site list and the software list at the
+// left; the tab strip with one browser tab page per open page filling the rest.
+#include "embeddedwb.h"
+#include "webtabsheet.h"
+
+#include "engine/host.h"
+
+#include <QAction>
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+
+class QComboBox;
+class QMenu;
+class QPrinter;
+class QSplitter;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+class QWebEngineProfile;
+class TPage95Control;
+class TSoftwareTable;
+class TbxWebTabSheet;
+class TFindBar;
+
+class TfrmBrwMain : public QMainWindow, public TabHost, public engine::Host {
+    Q_OBJECT
+public:
+    static const char *const ProductCaption;
+
+    // Without a profile the pages keep nothing (an off-the-record profile).
+    explicit TfrmBrwMain(TSoftwareTable &record, QWebEngineProfile *profile = nullptr, QWidget *parent = nullptr);
+    ~TfrmBrwMain() override;
+
+    // Opening addresses and managing tab pages.
+    void OpenURL(const QString &address);
+    TbxWebTabSheet *AddTabPage() override;
+    void SetCurrentPage(TbxWebTabSheet *page);
+    void CloseTabPage(TbxWebTabSheet *page);
+    void StepTab(bool forward);
+    void UpdateCaption();
+    void GoMaster();
+    void OpenHotURL(int n);
+    void FocusPage();
+    // Close All: asks first; true when the tabs were closed.
+    bool CloseAll();
+
+    TbxWebTabSheet *CurrentPage() const { return m_current; }
+    TPage95Control *tabStrip() const { return pc; }
+    QAction *action(const QString &name) const { return m_actions.value(name); }
+    QList<QAction *> actions() const { return m_actionList; }
+    QWebEngineProfile *profile() const { return m_profile; }
+    TbxWebTabSheet *pageAt(int index) const;
+    int pageCount() const;
+
+    // The user commands of the submission engine on the current tab.
+    void ToolButton7Click(); // "Fill form fields": errors are discarded
+    void ToolButton9Click(); // "Submit form": errors reach the error handler
+    void Button1Click();     // "Login"
+
+    // Where the start pages and hot addresses come from (the settings file).
+    void setStartPagesProvider(std::function<QStringList()> f) { m_startPages = std::move(f); }
+    void setHotUrlProvider(std::function<QString(int)> f) { m_hotUrl = std::move(f); }
+    // Whether Ctrl is held (tests replace the keyboard).
+    void setCtrlSource(std::function<bool()> f) { m_ctrlHeld = std::move(f); }
+    // Where the login texts come from (the site panel's boxes).
+    void setLoginProvider(std::function<QString()> user, std::function<QString()> password)
+    {
+        m_username = std::move(user);
+        m_password = std::move(password);
+    }
+
+    // Pieces built elsewhere.
+    void setSidePages(QWidget *sitesPage, QWidget *softwarePage);
+    void setAddressBox(QComboBox *box, QWidget *addressBarContent);
+    QMenu *menuNamed(const QString &name) const { return m_menus.value(name); }
+    QToolBar *menuBand() const { return scrMainMenu; }
+    QToolBar *addressBand() const { return tbAddress; }
+    QToolBar *buttonBand() const { return scrButtons; }
+    QToolButton *menuButton(const QString &name) const { return m_menuButtons.value(name); }
+    QWidget *sidePanel() const;
+    QComboBox *addressBox() const { return m_address; }
+    bool addressBoxHasFocus() const;
+
+    // engine::Host
+    void showMessage(const QString &text) override;
+    void processPendingEvents() override;
+    QString loginUsername() const override;
+    QString loginPassword() const override;
+
+    void updateActions();
+
+Q_SIGNALS:
+    void softwareEditorRequested();
+    void updateSitesRequested();
+    void aboutRequested();
+    void helpRequested();
+    void homePageRequested();
+
+protected:
+    bool event(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+public:
+    void postCloseRequest(TbxWebTabSheet *sheet) override;
+    void prepareBrowser(TbxEmbeddedWb *browser) override;
+    void adoptFreeStanding(TbxEmbeddedWb *browser) override { m_orphans << browser; }
+
+private:
+    void buildActions();
+    void buildMenus();
+    void buildButtonBar();
+    void runUserCommand(const QString &mode, bool reportErrors);
+    QAction *addAction(const QString &name, const QString &caption, const QKeySequence &key,
+                       std::function<void()> run);
+    void showAddressText(const QString &address);
+    void openFile();
+    void toggleSidePanel();
+    // Document commands.
+    void saveAs();
+    void print();
+    void pageSetup();
+    void properties();
+    void copy();
+    void selectAll();
+    void find();
+
+    TSoftwareTable &m_record;
+    QWebEngineProfile *m_profile;
+    QToolBar *scrMainMenu = nullptr;
+    QToolBar *tbAddress = nullptr;
+    QToolBar *scrButtons = nullptr;
+    QSplitter *spl = nullptr;
+    QTabWidget *pcFavorite = nullptr;
+    TPage95Control *pc = nullptr;
+    QMenu *popTab = nullptr;
+    TFindBar *m_findBar = nullptr;
+    QComboBox *m_address = nullptr;
+    QPointer<TbxWebTabSheet> m_current;
+    QHash<QString, QAction *> m_actions;
+    QList<QAction *> m_actionList;
+    QHash<QString, QMenu *> m_menus;
+    QHash<QString, QToolButton *> m_menuButtons;
+    std::function<QStringList()> m_startPages;
+    std::function<QString(int)> m_hotUrl;
+    std::function<QString()> m_username, m_password;
+    std::function<bool()> m_ctrlHeld;
+    QPrinter *m_printer = nullptr;
+    // Pages closed but not yet deleted, and controls not yet attached.
+    QList<QPointer<QWidget>> m_orphans;
+};

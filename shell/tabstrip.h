@@ -1,0 +1,29 @@
+#pragma once
+// The tab strip: an ordered list of tab pages with one active page, a pop-up
+// menu, and reordering by dragging a tab with Ctrl held.
+#include <QTabWidget>
+
+class TbxWebTabSheet;
+
+class TPage95Control : public QTabWidget {
+    Q_OBJECT
+public:
+    explicit TPage95Control(QWidget *parent = nullptr);
+
+    TbxWebTabSheet *page(int index) const;
+    TbxWebTabSheet *activePage() const;
+    int pageCount() const { return count(); }
+    // Moves a page to a position in the strip order, the others keeping theirs.
+    void movePage(int from, int to);
+    // The page after (forward) or before a given one, wrapping around.
+    TbxWebTabSheet *neighbour(TbxWebTabSheet *page, bool forward) const;
+
+Q_SIGNALS:
+    void contextMenuAt(const QPoint &globalPos);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    int m_dragFrom = -1;
+};

@@ -1,0 +1,118 @@
+#include "webtabsheet.h"
+
+#include "embeddedwb.h"
+#include "fittext.h"
+
+#include <QAction>
+#include <QVBoxLayout>
+#include <QWebEngineHistory>
+
+TbxWebTabSheet::TbxWebTabSheet(QWidget *parent) : QWidget(parent)
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addStretch(1);
+
+    StatusPanel = new QLabel(this);
+    StatusPanel->setObjectName(QStringLiteral("StatusPanel"));
+    StatusPanel->setFixedHeight(20);
+    StatusPanel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    StatusPanel->setTextFormat(Qt::PlainText);
+    StatusPanel->setStyleSheet(QStringLiteral("QLabel { color: rgb(0, 128, 128); padding-left: 4px; }"));
+    StatusPanel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    layout->addWidget(StatusPanel);
+
+    ProgressBar = new QProgressBar(StatusPanel);
+    ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
+    ProgressBar->setRange(0, 100);
+    ProgressBar->setTextVisible(false);
+    ProgressBar->setGeometry(0, 3, 100, 14);
+    ProgressBar->hide();
+}
+
+// The attached control is a child of the page and goes with it.
+TbxWebTabSheet::~TbxWebTabSheet() = default;
+
+void TbxWebTabSheet::AttachBrowser(TbxEmbeddedWb *browser)
+{
+    if (WebBrowser && WebBrowser != browser)
+        delete WebBrowser;
+    WebBrowser = browser;
+    auto *layout = static_cast<QVBoxLayout *>(this->layout());
+    // The browser fills the page above the status bar.
+    if (QLayoutItem *stretch = layout->itemAt(0); stretch && stretch->spacerItem())
+        delete layout->takeAt(0);
+    browser->setParent(this);
+    layout->insertWidget(0, browser, 1);
+    browser->show();
+
+    QWebEnginePage *page = browser->page();
+    connect(page, &QWebEnginePage::loadStarted, this, [this] {
+        PageBusy = true;
+        WBProgressChange(0, 100);
+    });
+    connect(page, &QWebEnginePage::loadProgress, this, [this](int p) { WBProgressChange(p, 100); });
+    connect(page, &QWebEnginePage::loadFinished, this, [this] {
+        WBProgressChange(0, 0);
+        Q_EMIT stateChanged();
+    });
+    connect(page, &QWebEnginePage::titleChanged, this, &TbxWebTabSheet::WBTitleChange);
+    connect(page, &QWebEnginePage::linkHovered, this, &TbxWebTabSheet::WBStatusTextChange);
+    QAction *back = page->action(QWebEnginePage::Back);
+    QAction *forward = page->action(QWebEnginePage::Forward);
+    connect(back, &QAction::changed, this, [this, back] { WBCommandStateChange(2, back->isEnabled()); });
+    connect(forward, &QAction::changed, this, [this, forward] { WBCommandStateChange(1, forward->isEnabled()); });
+}
+
+int TbxWebTabSheet::progressPercent(qint64 progress, qint64 progressMax)
+{
+    if (progressMax <= 0)
+        return -1;
+    const qint64 percent = progress * 100 / progressMax; // truncated towards zero
+    return int(qBound(qint64(0), percent, qint64(100)));
+}
+
+void TbxWebTabSheet::WBProgressChange(qint64 progress, qint64 progressMax)
+{
+    const int percent = progressPercent(progress, progressMax);
+    if (percent < 0) {
+        ProgressBar->hide();
+        PageBusy = false;
+    } else {
+        ProgressBar->show();
+        ProgressBar->setValue(percent);
+    }
+    Q_EMIT stateChanged();
+}
+
+void TbxWebTabSheet::WBCommandStateChange(int command, bool enable)
+{
+    if (command == 1)
+        CanGoForward = enable;
+    else if (command == 2)
+        CanGoBack = enable;
+    PageBusy = WebBrowser && WebBrowser->isBusy();
+    Q_EMIT stateChanged();
+}
+
+void TbxWebTabSheet::WBTitleChange(const QString &text)
+{
+    if (!WebBrowser || text.size() >= 100)
+        return;
+    Title = text;
+    Q_EMIT captionChanged(this, FitText(text, 20));
+    Q_EMIT titleAccepted(this);
+}
+
+void TbxWebTabSheet::WBStatusTextChange(const QString &text)
+{
+    if (text.size() < 255)
+        StatusPanel->setText(text);
+}
+
+void TbxWebTabSheet::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    ProgressBar->move(width() - 105, 3); // the status bar spans the page
+}

@@ -1,0 +1,335 @@
+// The main window in the real browser engine, offscreen: tabs, new windows,
+// closing, stepping, captions, progress and the submission commands.
+#include "platform/messages.h"
+#include "platform/webengineenv.h"
+#include "shell/embeddedwb.h"
+#include "shell/fittext.h"
+#include "shell/mainwindow.h"
+#include "shell/tabstrip.h"
+#include "shell/webtabsheet.h"
+#include "software/softwaretable.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEngineView>
+
+namespace {
+
+QString write(const QTemporaryDir &dir, const QString &name, const QString &html)
+{
+    QFile f(dir.filePath(name));
+    f.open(QIODevice::WriteOnly);
+    f.write(html.toUtf8());
+    return f.fileName();
+}
+
+QString valueOf(TbxWebTabSheet *sheet, const QString &script)
+{
+    QVariant result;
+    bool done = false;
+    sheet->WebBrowser->page()->runJavaScript(script, [&](const QVariant &v) {
+        result = v;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, 10000))
+        return QStringLiteral("(no answer)");
+    return result.toString();
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir dir;
+    TSoftwareTable record;
+    QStringList messages;
+    bool answerYes = true;
+    std::unique_ptr<TfrmBrwMain> win;
+    bool ctrl = false;
+
+    TfrmBrwMain &window() { return *win; }
+
+    // Waits until the page in a tab has finished loading and been filled.
+    void waitLoaded(TbxWebTabSheet *sheet)
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(sheet->WebBrowser && !sheet->WebBrowser->isBusy()
+                                     && !sheet->WebBrowser->url().isEmpty(),
+                                 15000);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        QDir::setCurrent(dir.path());
+        record.open(TSoftwareTable::standardFields(), {});
+        record.Edit();
+        record.setFieldText(QStringLiteral("Program_Name"), QStringLiteral("ClipNest"));
+        record.setFieldText(QStringLiteral("Company_Name"), QStringLiteral("Tidewater"));
+        record.Post();
+        platform::setMessageSink([this](const QString &kind, const QString &text) {
+            messages << kind + QLatin1Char(':') + text;
+            return answerYes;
+        });
+        write(dir, QStringLiteral("a.htm"), QStringLiteral("<title>Page A</title><body>Page A text <input name=title></body>"));
+        write(dir, QStringLiteral("b.htm"), QStringLiteral("<title>Page B</title><body>Page B text</body>"));
+        write(dir, QStringLiteral("c.htm"), QStringLiteral("<title>Page C</title><body>Page C text</body>"));
+        write(dir, QStringLiteral("opener.htm"),
+              QStringLiteral("<title>Opener</title><body>Opens two windows"
+                             "<script>window.open('b.htm','w1'); window.open('c.htm','w2');</script></body>"));
+        write(dir, QStringLiteral("closer.htm"),
+              QStringLiteral("<title>Closer</title><body>Closes itself<script>setTimeout(function(){window.close();}, 300);</script></body>"));
+        write(dir, QStringLiteral("opensclose.htm"),
+              QStringLiteral("<title>Opens closer</title><body>opener<script>window.open('closer.htm','c');</script></body>"));
+        for (int i = 1; i <= 3; ++i)
+            write(dir, QStringLiteral("f%1.htm").arg(i),
+                  QStringLiteral("<body>frame %1 <input type=submit value='%2' alt=x></body>")
+                      .arg(i)
+                      .arg(i == 2 ? QStringLiteral("Go") : QStringLiteral("Cancel now")));
+        write(dir, QStringLiteral("frames.htm"),
+              QStringLiteral("<frameset cols='33%,33%,*'><frame src=f1.htm><frame src=f2.htm><frame src=f3.htm></frameset>"));
+    }
+
+    void init()
+    {
+        messages.clear();
+        answerYes = true;
+        ctrl = false;
+        AllowNewPages = true;
+        win = std::make_unique<TfrmBrwMain>(record);
+        win->setCtrlSource([this] { return ctrl; });
+        win->resize(900, 600);
+        win->show();
+    }
+
+    void cleanup()
+    {
+        answerYes = true;
+        win.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void openingInNewTabAndInCurrentTabWithCtrl()
+    {
+        window().OpenURL(dir.filePath(QStringLiteral("a.htm")));
+        QTRY_COMPARE(window().pageCount(), 1);
+        waitLoaded(window().CurrentPage());
+        window().OpenURL(dir.filePath(QStringLiteral("b.htm")));
+        QTRY_COMPARE(window().pageCount(), 2);
+        QCOMPARE(window().CurrentPage(), window().pageAt(1));
+        waitLoaded(window().pageAt(1));
+        ctrl = true;
+        window().OpenURL(dir.filePath(QStringLiteral("c.htm")));
+        QTRY_COMPARE_WITH_TIMEOUT(window().pageAt(1)->Title, QStringLiteral("Page C"), 10000);
+        QCOMPARE(window().pageCount(), 2);
+        // An empty address opens nothing.
+        ctrl = false;
+        window().OpenURL(QString());
+        QTest::qWait(200);
+        QCOMPARE(window().pageCount(), 2);
+    }
+
+    void scriptWindowsBecomeTabsAndClosingClosesOnlyItsTab()
+    {
+        window().OpenURL(dir.filePath(QStringLiteral("opener.htm")));
+        QTRY_COMPARE_WITH_TIMEOUT(window().pageCount(), 3, 15000);
+        QCOMPARE(window().CurrentPage(), window().pageAt(2)); // each new one made current in turn
+        QTRY_COMPARE_WITH_TIMEOUT(window().pageAt(1)->Title, QStringLiteral("Page B"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(window().pageAt(2)->Title, QStringLiteral("Page C"), 10000);
+
+        window().OpenURL(dir.filePath(QStringLiteral("opensclose.htm")));
+        QTRY_COMPARE_WITH_TIMEOUT(window().pageCount(), 5, 15000);
+        TbxWebTabSheet *closer = window().pageAt(4);
+        QPointer<TbxWebTabSheet> guard(closer);
+        QTRY_COMPARE_WITH_TIMEOUT(window().pageCount(), 4, 15000);
+        QTRY_VERIFY(!guard);
+        QCOMPARE(window().pageAt(3)->Title, QStringLiteral("Opens closer"));
+    }
+
+    void closeAllAnsweredNoAndYes()
+    {
+        for (const char *p : {"a.htm", "b.htm", "c.htm"})
+            window().OpenURL(dir.filePath(QString::fromLatin1(p)));
+        QTRY_COMPARE_WITH_TIMEOUT(window().pageCount(), 3, 15000);
+        answerYes = false;
+        QVERIFY(!window().CloseAll());
+        QCOMPARE(window().pageCount(), 3);
+        QVERIFY(messages.contains(QStringLiteral("question:Do you really want to close all windows?")));
+        answerYes = true;
+        QVERIFY(window().CloseAll());
+        QCOMPARE(window().pageCount(), 0);
+        QVERIFY(!window().CurrentPage());
+        QCOMPARE(window().windowTitle().left(30), QStringLiteral("Korvane Software Doduvodaz 1.5").left(30));
+        QVERIFY(AllowNewPages);
+    }
+
+    void closeAllWhilePagesNavigate()
+    {
+        window().OpenURL(dir.filePath(QStringLiteral("opener.htm")));
+        window().OpenURL(dir.filePath(QStringLiteral("a.htm")));
+        QTRY_VERIFY_WITH_TIMEOUT(window().pageCount() >= 2, 15000);
+        QVERIFY(window().CloseAll());
+        QTest::qWait(1000); // windows the pages were still opening get no tab
+        QCOMPARE(window().pageCount(), 0);
+    }
+
+    void steppingWrapsAndClosingFirstActivatesLast()
+    {
+        for (const char *p : {"a.htm", "b.htm", "c.htm"})
+            window().OpenURL(dir.filePath(QString::fromLatin1(p)));
+        QTRY_COMPARE_WITH_TIMEOUT(window().pageCount(), 3, 15000);
+        TbxWebTabSheet *first = window().pageAt(0), *last = window().pageAt(2);
+        QCOMPARE(window().CurrentPage(), last);
+        window().StepTab(true);
+        QCOMPARE(window().CurrentPage(), first);
+        window().StepTab(false);
+        QCOMPARE(window().CurrentPage(), last);
+        window().updateActions();
+        QVERIFY(window().action(QStringLiteral("actTabNext"))->isEnabled());
+
+        window().StepTab(true);
+        QCOMPARE(window().CurrentPage(), first);
+        window().CloseTabPage(first);
+        QCOMPARE(window().pageCount(), 2);
+        QCOMPARE(window().CurrentPage(), last);
+
+        // Closing a tab that is not current leaves the current one.
+        TbxWebTabSheet *other = window().pageAt(0);
+        window().CloseTabPage(other);
+        QCOMPARE(window().CurrentPage(), last);
+        window().updateActions();
+        QVERIFY(!window().action(QStringLiteral("actTabNext"))->isEnabled());
+        window().StepTab(true);
+        QCOMPARE(window().CurrentPage(), last);
+    }
+
+    void titlesOf99And100Units()
+    {
+        window().OpenURL(dir.filePath(QStringLiteral("a.htm")));
+        QTRY_COMPARE(window().pageCount(), 1);
+        TbxWebTabSheet *sheet = window().CurrentPage();
+        waitLoaded(sheet);
+        QTRY_COMPARE(sheet->Title, QStringLiteral("Page A"));
+        const QString t99(99, QLatin1Char('x')), t100(100, QLatin1Char('y'));
+        sheet->WBTitleChange(t99);
+        QCOMPARE(sheet->Title, t99);
+        QCOMPARE(window().tabStrip()->tabText(0), QString(20, QLatin1Char('x')));
+        sheet->WBTitleChange(t100);
+        QCOMPARE(sheet->Title, t99);
+        QCOMPARE(window().tabStrip()->tabText(0), QString(20, QLatin1Char('x')));
+        sheet->WBTitleChange(QStringLiteral("abc"));
+        QCOMPARE(window().tabStrip()->tabText(0), QStringLiteral("abc") + QString(17, QLatin1Char(' ')));
+    }
+
+    void progressReports()
+    {
+        QCOMPARE(TbxWebTabSheet::progressPercent(150, 100), 100);
+        QCOMPARE(TbxWebTabSheet::progressPercent(1, 3), 33);
+        QCOMPARE(TbxWebTabSheet::progressPercent(-5, 100), 0);
+        QCOMPARE(TbxWebTabSheet::progressPercent(5, 0), -1);
+        TbxWebTabSheet sheet;
+        sheet.show();
+        sheet.PageBusy = true;
+        sheet.WBProgressChange(150, 100);
+        QVERIFY(sheet.ProgressBar->isVisible());
+        QCOMPARE(sheet.ProgressBar->value(), 100);
+        sheet.WBProgressChange(3, 0);
+        QVERIFY(!sheet.ProgressBar->isVisible());
+        QVERIFY(!sheet.PageBusy);
+        // Status texts of 255 units or more leave the status as it was.
+        sheet.WBStatusTextChange(QStringLiteral("link"));
+        sheet.WBStatusTextChange(QString(255, QLatin1Char('s')));
+        QCOMPARE(sheet.StatusPanel->text(), QStringLiteral("link"));
+    }
+
+    void fitTextAndCaptionCuts()
+    {
+        QCOMPARE(FitText(QStringLiteral("abc"), 20).size(), 20);
+        QCOMPARE(FitText(QString(25, QLatin1Char('a')), 20), QString(20, QLatin1Char('a')));
+        // A character outside the basic plane is never cut in two.
+        const QString clef = QString::fromUtf8("\xF0\x9D\x84\x9E");
+        const QString s = QString(19, QLatin1Char('a')) + clef + QStringLiteral("zz");
+        QCOMPARE(FitText(s, 20), QString(19, QLatin1Char('a')) + QLatin1Char('.'));
+        QCOMPARE(FitCaption(QString(40, QLatin1Char('c')), 33), QString(33, QLatin1Char('c')) + QStringLiteral("..."));
+        QCOMPARE(FitCaption(QStringLiteral("short"), 33), QStringLiteral("short"));
+    }
+
+    void captionTruncationForWindowWidth()
+    {
+        window().resize(600, 400);
+        QTRY_COMPARE(window().width(), 600);
+        window().UpdateCaption();
+        const int w = window().fontMetrics().horizontalAdvance(QLatin1Char('W'));
+        const int limit = 600 / w - 17;
+        const QString product = QStringLiteral("Korvane Software Doduvodaz 1.5");
+        if (product.size() >= limit)
+            QCOMPARE(window().windowTitle(), product.left(limit) + QStringLiteral("..."));
+        else
+            QCOMPARE(window().windowTitle(), product);
+    }
+
+    void automaticFillRunsInEveryTab()
+    {
+        window().OpenURL(dir.filePath(QStringLiteral("a.htm")));
+        window().OpenURL(dir.filePath(QStringLiteral("a.htm")));
+        QTRY_COMPARE_WITH_TIMEOUT(window().pageCount(), 2, 15000);
+        for (int i = 0; i < 2; ++i) {
+            TbxWebTabSheet *sheet = window().pageAt(i);
+            waitLoaded(sheet);
+            QTRY_COMPARE_WITH_TIMEOUT(valueOf(sheet, QStringLiteral("document.querySelector('input').value")),
+                                      QStringLiteral("ClipNest"), 10000);
+        }
+    }
+
+    void submitOnAFramesetOfThreeFrames()
+    {
+        window().OpenURL(dir.filePath(QStringLiteral("frames.htm")));
+        QTRY_COMPARE(window().pageCount(), 1);
+        TbxWebTabSheet *sheet = window().CurrentPage();
+        waitLoaded(sheet);
+        QTest::qWait(300);
+        // Record presses in frame 2 without leaving the page.
+        valueOf(sheet, QStringLiteral("var b = frames[1].document.querySelector('input');"
+                                      "b.addEventListener('click', function(e){ e.preventDefault(); window.pressed = (window.pressed||0)+1; }); 'ok'"));
+        messages.clear();
+        window().ToolButton9Click();
+        QCOMPARE(messages, QStringList({QStringLiteral("message:Submit button not found."),
+                                        QStringLiteral("message:Submit button not found.")}));
+        QTRY_COMPARE_WITH_TIMEOUT(valueOf(sheet, QStringLiteral("String(window.pressed)")), QStringLiteral("1"), 10000);
+    }
+
+    void fillCommandsWithoutTabDoNothing()
+    {
+        window().ToolButton7Click();
+        window().ToolButton9Click();
+        window().Button1Click();
+        QVERIFY(messages.isEmpty());
+    }
+
+    void lastTabClosedWhileFillQueued()
+    {
+        window().OpenURL(dir.filePath(QStringLiteral("a.htm")));
+        QTRY_COMPARE(window().pageCount(), 1);
+        TbxWebTabSheet *sheet = window().CurrentPage();
+        QTRY_VERIFY_WITH_TIMEOUT(sheet->WebBrowser->isBusy() == false, 15000);
+        window().CloseTabPage(sheet);
+        QCOMPARE(window().pageCount(), 0);
+        QTest::qWait(300);
+        QVERIFY(!window().CurrentPage());
+    }
+};
+
+int main(int argc, char **argv)
+{
+    platform::prepareWebEngineEnvironment();
+    QApplication app(argc, argv);
+    TestMainWindow t;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "test_mainwindow.moc"

@@ -1,9 +1,12 @@
 #include "platform/webengineenv.h"
+#include "shell/mainwindow.h"
 #include "shell/previewcommand.h"
 #include "software/recordcommands.h"
+#include "software/softwaretable.h"
+#include "software/startupload.h"
 
 #include <QApplication>
-#include <QTextStream>
+#include <QWebEngineProfile>
 
 int main(int argc, char *argv[])
 {
@@ -24,6 +27,13 @@ int main(int argc, char *argv[])
     if (preview)
         return runPreviewCommand(args);
 
-    QTextStream(stderr) << "doduvodaz: the main window is not built yet; try --report ADDRESS\n";
-    return 64;
+    QApplication::setApplicationDisplayName(QStringLiteral("Korvane Software Doduvodaz"));
+    TSoftwareTable record;
+    loadRecordAtStartup(record);
+    QWebEngineProfile profile(QStringLiteral("doduvodaz"));
+    TfrmBrwMain window(record, &profile);
+    window.show();
+    for (const QString &item : args)
+        window.OpenURL(item);
+    return app.exec();
 }

@@ -1,0 +1,159 @@
+#include "softlistpanel.h"
+
+#include "softwaretable.h"
+
+#include "engine/error.h"
+#include "platform/messages.h"
+
+#include <QDrag>
+#include <QLabel>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QVBoxLayout>
+
+#include <memory>
+#include <new>
+
+namespace softlist {
+
+const QStringList &rows()
+{
+    static const QStringList r = {
+        "=====Program Info=====", "Program Name", "Program Version", "Program Release Month",
+        "Program Release Day", "Program Release Year", "Program Cost Dollars", "Program Type",
+        "Program OS Support", "Program System Requirements", "Program Category Class", "File Size Bytes",
+        "File Size K", "Expire Count", "Keywords", "Char Desc 45", "Char Desc 80", "Char Desc 250",
+        "Char Desc 450", "Char Desc 2000", "Application Info URL", "Application Order URL",
+        "Application Screenshot URL", "Application Icon URL", "Application XML File URL",
+        "Primary Download URL", "Secondary Download URL", "Additional Download URL 1",
+        "Additional Download URL 2", "=====Company Info=====", "Company Name", "Address 1", "Address 2",
+        "City Town", "State Province", "Zip Postal Code", "Country", "Company WebSite URL",
+        "Contact First Name", "Contact Last Name", "Contact Email", "General Phone", "Fax Phone"};
+    return r;
+}
+
+bool isGroupHeader(const QString &rowText) { return rowText.contains(QLatin1String("===")); }
+
+QString fieldNameOfRow(const QString &rowText)
+{
+    if (isGroupHeader(rowText))
+        return QString();
+    QString name = rowText;
+    name.replace(QLatin1Char(' '), QLatin1Char('_'));
+    return name;
+}
+
+quint32 dropResultCode(Qt::DropAction outcome)
+{
+    switch (outcome) {
+    case Qt::CopyAction:
+    case Qt::MoveAction:
+    case Qt::LinkAction:
+    case Qt::TargetMoveAction:
+        return DropDone;
+    case Qt::IgnoreAction:
+        return DropCancelled;
+    default:
+        return quint32(outcome);
+    }
+}
+
+QString dropResultMessage(quint32 code)
+{
+    switch (code) {
+    case DropDone:
+        return QString();
+    case DropCancelled:
+        return QStringLiteral("Drop cancel");
+    case DropOutOfMemory:
+        return QStringLiteral("Drop out of memory");
+    case DropInvalidAccess:
+        return QStringLiteral("Drop unexpected");
+    default:
+        return QStringLiteral("Drop unknown:") + QStringLiteral("%1").arg(code, 8, 16, QLatin1Char('0')).toUpper();
+    }
+}
+
+} // namespace softlist
+
+SoftListBox::SoftListBox(TSoftwareTable &table, QWidget *parent) : QListWidget(parent), m_table(table)
+{
+    setObjectName(QStringLiteral("SoftListBox"));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSortingEnabled(false);
+    addItems(softlist::rows());
+}
+
+void SoftListBox::mouseMoveEvent(QMouseEvent *e)
+{
+    if (e->buttons() & (Qt::LeftButton | Qt::RightButton)) {
+        e->accept();
+        SoftListBoxMouseMove(e->buttons());
+        return;
+    }
+    QListWidget::mouseMoveEvent(e);
+}
+
+void SoftListBox::SoftListBoxMouseMove(Qt::MouseButtons buttons)
+{
+    if (!(buttons & (Qt::LeftButton | Qt::RightButton)))
+        return;
+    const QList<QListWidgetItem *> selected = selectedItems();
+    if (selected.isEmpty())
+        return;
+    const QString row = selected.first()->text();
+
+    quint32 result;
+    try {
+        auto data = std::make_unique<QMimeData>();
+        QString text;
+        if (!softlist::isGroupHeader(row)) {
+            try {
+                text = m_table.fieldText(softlist::fieldNameOfRow(row));
+            } catch (const dodu::Error &e) {
+                platform::showError(e.text());
+                return;
+            }
+        }
+        data->setText(text);
+        result = runDrag(data.release());
+    } catch (const std::bad_alloc &) {
+        result = softlist::DropOutOfMemory;
+    }
+    const QString message = softlist::dropResultMessage(result);
+    if (!message.isEmpty())
+        platform::showMessage(message);
+}
+
+quint32 SoftListBox::runDrag(QMimeData *data)
+{
+    if (m_runner) {
+        std::unique_ptr<QMimeData> owned(data);
+        return m_runner(owned.get());
+    }
+    auto *drag = new QDrag(this);
+    drag->setMimeData(data);
+    return softlist::dropResultCode(drag->exec(Qt::CopyAction | Qt::MoveAction));
+}
+
+TSoftListPage::TSoftListPage(TSoftwareTable &table, QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("tabHistory"));
+    setWindowTitle(QStringLiteral("Software"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto *panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    auto *labels = new QVBoxLayout(panel);
+    labels->setContentsMargins(4, 4, 4, 4);
+    auto *title = new QLabel(QStringLiteral("Software information:"), panel);
+    auto *hint = new QLabel(QStringLiteral("Drag information to submision form."), panel);
+    title->setTextFormat(Qt::PlainText);
+    hint->setTextFormat(Qt::PlainText);
+    labels->addWidget(title);
+    labels->addWidget(hint);
+    layout->addWidget(panel);
+    m_list = new SoftListBox(table, this);
+    layout->addWidget(m_list, 1);
+}

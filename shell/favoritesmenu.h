@@ -30,7 +30,9 @@ public:
     void setHotCaptionProvider(HotCaptionProvider provider) { m_hotCaption = std::move(provider); }
     void setCurrentPageProvider(CurrentPageProvider provider) { m_currentPage = std::move(provider); }
     // Run around "Organize favorities...": the key hook is taken off before
-    // the file manager starts and put back afterwards.
+    // the file manager starts and put back afterwards. The file manager runs
+    // beside the program, so from then on the menu is rebuilt each time it
+    // opens, showing what was renamed or moved there.
     void setOrganizeHooks(std::function<void()> before, std::function<void()> after);
 
     QAction *addFavoriteAction() const { return m_add; }

@@ -21,7 +21,6 @@ private slots:
     void linesFitTheBox();
     void linksOpenSiteAndMail();
     void okClosesAndIsDefault();
-    void programIconIsDrawn();
 
     void helpLooksInCurrentDirectory();
     void helpInRootFolder();
@@ -111,18 +110,6 @@ void TestAboutForm::okClosesAndIsDefault()
     QTest::keyClick(&form, Qt::Key_Return);
     QVERIFY(!form.isVisible());
     QCOMPARE(form.result(), int(QDialog::Accepted));
-}
-
-void TestAboutForm::programIconIsDrawn()
-{
-    const QImage image = programPixmap(32).toImage();
-    QCOMPARE(image.size(), QSize(32, 32));
-    int painted = 0;
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x)
-            painted += qAlpha(image.pixel(x, y)) > 0;
-    QVERIFY(painted > 300 && painted < 32 * 32); // a picture, not a blank or a square
-    QVERIFY(!programIcon().isNull());
 }
 
 void TestAboutForm::helpLooksInCurrentDirectory()

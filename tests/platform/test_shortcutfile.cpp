@@ -115,9 +115,11 @@ void TestShortcutFile::tooLongNameGivesNothing()
     WriteShortcutFile(path, QStringLiteral("http://long.example/"));
     QCOMPARE(ReadShortcutURL(path), QString());
     // The same file under a short name is read.
+    const QString before = QDir::currentPath();
     QVERIFY(QDir::setCurrent(folder));
-    QCOMPARE(ReadShortcutURL(QStringLiteral("a.url")), QStringLiteral("http://long.example/"));
-    QDir::setCurrent(QDir::tempPath());
+    const QString shortName = ReadShortcutURL(QStringLiteral("a.url"));
+    QDir::setCurrent(before);
+    QCOMPARE(shortName, QStringLiteral("http://long.example/"));
 }
 
 void TestShortcutFile::writtenFileReadsBack()

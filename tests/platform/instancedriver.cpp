@@ -1,6 +1,7 @@
 // One start of a program with a single receiving instance, for the
 // single-instance tests. Usage:
-//   instancedriver [--acquire-ms N] [--deliver-ms N] [--no-front] [-- ITEM...]
+//   instancedriver [--acquire-ms N] [--deliver-ms N] [--no-front] [--busy-ms N]
+//                  [-- ITEM...]
 // The items after "--" are the command line handed over. Writes one line per
 // event to standard output:
 //   HANDED               the items went to the running instance; exits 0
@@ -8,7 +9,8 @@
 //   FRONT                a start handed over and asked to be brought forward
 //   ITEMS <json array>   the items a start handed over
 //   ERROR <text>         the check failed; exits 2
-// A receiving driver ends normally when its standard input ends.
+// A receiving driver stays busy for --busy-ms before its event loop runs, as a
+// program still starting would, and ends normally when its input ends.
 #include "engine/error.h"
 #include "platform/singleinstance.h"
 
@@ -17,6 +19,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSocketNotifier>
+#include <QThread>
 
 #include <cstdio>
 #include <unistd.h>
@@ -40,6 +43,7 @@ int main(int argc, char *argv[])
 
     TOneInstance instance(executable);
     QStringList items;
+    int busyMs = 0;
     for (int i = 1; i < args.size(); ++i) {
         const QString &a = args.at(i);
         if (a == QLatin1String("--")) {
@@ -50,6 +54,8 @@ int main(int argc, char *argv[])
             instance.AcquireTimeout = args.at(++i).toInt();
         else if (a == QLatin1String("--deliver-ms") && i + 1 < args.size())
             instance.DeliverTimeout = args.at(++i).toInt();
+        else if (a == QLatin1String("--busy-ms") && i + 1 < args.size())
+            busyMs = args.at(++i).toInt();
         else if (a == QLatin1String("--no-front"))
             instance.ShowOnNewInstance = false;
     }
@@ -77,5 +83,6 @@ int main(int argc, char *argv[])
         }
     });
     say("RECEIVER " + QByteArray::number(QCoreApplication::applicationPid()));
+    QThread::msleep(busyMs);
     return app.exec();
 }

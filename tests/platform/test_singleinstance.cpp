@@ -175,7 +175,7 @@ private slots:
     void receiverServesPeersOneAfterAnother()
     {
         TOneInstance instance(QStringLiteral("inprocess-receiver"));
-        instance.DeliverTimeout = 300;
+        instance.DeliverTimeout = 1500;
         QVERIFY(!instance.handOver({QStringLiteral("own item")}));
         QVERIFY(instance.isReceiving());
         QSignalSpy front(&instance, &TOneInstance::BringToFront);
@@ -274,6 +274,14 @@ private slots:
         QVERIFY(handsOver(start(quiet, {QStringLiteral("a")})));
         QTRY_COMPARE(handed(noFront).size(), 1);
         QVERIFY(!hasLine(noFront, QStringLiteral("FRONT")));
+    }
+
+    void startWhileTheReceiverIsStillStarting()
+    {
+        const QString exe = driverCopy(QStringLiteral("dodu-busy"));
+        QProcess *first = receiver(exe, {QStringLiteral("--busy-ms"), QStringLiteral("1500")});
+        QVERIFY(handsOver(start(exe, {QStringLiteral("early")})));
+        QTRY_COMPARE(handed(first), QList<QStringList>({{QStringLiteral("early")}}));
     }
 
     void twentySimultaneousStartsLoseNothing()

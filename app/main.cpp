@@ -1,12 +1,9 @@
 #include "platform/webengineenv.h"
-#include "shell/mainwindow.h"
+#include "shell/program.h"
 #include "shell/previewcommand.h"
 #include "software/recordcommands.h"
-#include "software/softwaretable.h"
-#include "software/startupload.h"
 
 #include <QApplication>
-#include <QWebEngineProfile>
 
 int main(int argc, char *argv[])
 {
@@ -27,13 +24,5 @@ int main(int argc, char *argv[])
     if (preview)
         return runPreviewCommand(args);
 
-    QApplication::setApplicationDisplayName(QStringLiteral("Korvane Software Doduvodaz"));
-    TSoftwareTable record;
-    loadRecordAtStartup(record);
-    QWebEngineProfile profile(QStringLiteral("doduvodaz"));
-    TfrmBrwMain window(record, &profile);
-    window.show();
-    for (const QString &item : args)
-        window.OpenURL(item);
-    return app.exec();
+    return runProgram(args);
 }

@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "addressbar.h"
 #include "findbar.h"
 #include "fittext.h"
 #include "tabstrip.h"
@@ -84,11 +85,11 @@ TfrmBrwMain::TfrmBrwMain(TSoftwareTable &record, QWebEngineProfile *profile, QWi
     addToolBarBreak(Qt::TopToolBarArea);
     addToolBar(Qt::TopToolBarArea, scrButtons);
 
-    m_address = new QComboBox(this);
-    m_address->setObjectName(QStringLiteral("cmbURL"));
-    m_address->setEditable(true);
-    m_address->setMinimumWidth(300);
-    tbAddress->addWidget(m_address);
+    m_addressBar = new TAddressBar(tbAddress);
+    m_addressBar->setObjectName(QStringLiteral("tbAddressContent")); // the tool bar is tbAddress
+    m_address = m_addressBar->addressBox();
+    tbAddress->addWidget(m_addressBar);
+    connect(m_addressBar, &TAddressBar::openRequested, this, &TfrmBrwMain::OpenURL);
 
     // Side panel and tab strip.
     spl = new QSplitter(Qt::Horizontal, this);
@@ -341,20 +342,22 @@ void TfrmBrwMain::setSidePages(QWidget *sitesPage, QWidget *softwarePage)
     pcFavorite->setCurrentIndex(0);
 }
 
-void TfrmBrwMain::setAddressBox(QComboBox *box, QWidget *addressBarContent)
+void TfrmBrwMain::setMenu(const QString &caption, QMenu *menu)
 {
-    tbAddress->clear();
-    delete m_address;
-    m_address = box;
-    tbAddress->addWidget(addressBarContent);
+    QToolButton *button = m_menuButtons.value(caption);
+    if (!button)
+        return;
+    delete m_menus.value(caption);
+    menu->setParent(this, menu->windowFlags());
+    button->setMenu(menu);
+    m_menus.insert(caption, menu);
 }
 
 QWidget *TfrmBrwMain::sidePanel() const { return pcFavorite; }
 
 bool TfrmBrwMain::addressBoxHasFocus() const
 {
-    QWidget *f = QApplication::focusWidget();
-    return m_address && f && (f == m_address || m_address->isAncestorOf(f));
+    return m_address && m_address->boxHasFocus();
 }
 
 TbxWebTabSheet *TfrmBrwMain::pageAt(int index) const { return pc->page(index); }
@@ -365,7 +368,7 @@ int TfrmBrwMain::pageCount() const { return pc->count(); }
 void TfrmBrwMain::showAddressText(const QString &address)
 {
     if (m_address)
-        m_address->setEditText(address);
+        m_address->setText(address);
 }
 
 void TfrmBrwMain::OpenURL(const QString &address)
@@ -373,7 +376,8 @@ void TfrmBrwMain::OpenURL(const QString &address)
     if (address.isEmpty())
         return;
     showAddressText(address);
-    const bool ctrl = m_ctrlHeld ? m_ctrlHeld()
+    const bool ctrl = m_ctrlOverride >= 0 ? m_ctrlOverride == 1
+                      : m_ctrlHeld ? m_ctrlHeld()
                                  : bool(QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier);
     if (ctrl && m_current && m_current->WebBrowser) {
         m_current->WebBrowser->navigate(address);
@@ -382,6 +386,14 @@ void TfrmBrwMain::OpenURL(const QString &address)
     auto *browser = new TbxEmbeddedWb(this, m_profile);
     m_orphans << browser;
     browser->navigate(address);
+}
+
+void TfrmBrwMain::withCtrl(bool held, const std::function<void()> &f)
+{
+    const int saved = m_ctrlOverride;
+    m_ctrlOverride = held ? 1 : 0;
+    f();
+    m_ctrlOverride = saved;
 }
 
 void TfrmBrwMain::prepareBrowser(TbxEmbeddedWb *browser)
@@ -695,7 +707,7 @@ void TfrmBrwMain::properties()
 void TfrmBrwMain::copy()
 {
     if (addressBoxHasFocus()) {
-        QApplication::clipboard()->setText(m_address->currentText());
+        QApplication::clipboard()->setText(m_address->text());
         return;
     }
     if (m_current && m_current->WebBrowser)

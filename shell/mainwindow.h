@@ -13,7 +13,8 @@
 #include <QPointer>
 #include <functional>
 
-class QComboBox;
+class TIEAddress;
+class TAddressBar;
 class QMenu;
 class QPrinter;
 class QSplitter;
@@ -64,6 +65,10 @@ public:
     // Where the start pages and hot addresses come from (the settings file).
     void setStartPagesProvider(std::function<QStringList()> f) { m_startPages = std::move(f); }
     void setHotUrlProvider(std::function<QString(int)> f) { m_hotUrl = std::move(f); }
+    // Runs f as if Ctrl were held (held) or not, whatever the keyboard says.
+    void withCtrl(bool held, const std::function<void()> &f);
+    // File menu "&Open...".
+    void openFileDialog() { openFile(); }
     // Whether Ctrl is held (tests replace the keyboard).
     void setCtrlSource(std::function<bool()> f) { m_ctrlHeld = std::move(f); }
     // Where the login texts come from (the site panel's boxes).
@@ -75,14 +80,16 @@ public:
 
     // Pieces built elsewhere.
     void setSidePages(QWidget *sitesPage, QWidget *softwarePage);
-    void setAddressBox(QComboBox *box, QWidget *addressBarContent);
+    // Puts a menu behind one of the menu bar's buttons ("Favorities").
+    void setMenu(const QString &caption, QMenu *menu);
     QMenu *menuNamed(const QString &name) const { return m_menus.value(name); }
     QToolBar *menuBand() const { return scrMainMenu; }
     QToolBar *addressBand() const { return tbAddress; }
     QToolBar *buttonBand() const { return scrButtons; }
     QToolButton *menuButton(const QString &name) const { return m_menuButtons.value(name); }
     QWidget *sidePanel() const;
-    QComboBox *addressBox() const { return m_address; }
+    TIEAddress *addressBox() const { return m_address; }
+    TAddressBar *addressBar() const { return m_addressBar; }
     bool addressBoxHasFocus() const;
 
     // engine::Host
@@ -139,7 +146,8 @@ private:
     TPage95Control *pc = nullptr;
     QMenu *popTab = nullptr;
     TFindBar *m_findBar = nullptr;
-    QComboBox *m_address = nullptr;
+    TAddressBar *m_addressBar = nullptr;
+    TIEAddress *m_address = nullptr;
     QPointer<TbxWebTabSheet> m_current;
     QHash<QString, QAction *> m_actions;
     QList<QAction *> m_actionList;
@@ -149,6 +157,7 @@ private:
     std::function<QString(int)> m_hotUrl;
     std::function<QString()> m_username, m_password;
     std::function<bool()> m_ctrlHeld;
+    int m_ctrlOverride = -1; // -1: ask the keyboard
     QPrinter *m_printer = nullptr;
     // Pages closed but not yet deleted, and controls not yet attached.
     QList<QPointer<QWidget>> m_orphans;

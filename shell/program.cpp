@@ -1,0 +1,267 @@
+#include "program.h"
+
+#include "aboutform.h"
+#include "favoritesmenu.h"
+#include "helpcommands.h"
+#include "keyrouter.h"
+#include "mainwindow.h"
+#include "settings.h"
+
+#include "engine/error.h"
+#include "platform/messages.h"
+#include "platform/shortcutfile.h"
+#include "platform/singleinstance.h"
+#include "sites/sitespanel.h"
+#include "sites/updateform.h"
+#include "software/padform.h"
+#include "software/softlistpanel.h"
+#include "software/softwaretable.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QFileInfo>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QWebEngineProfile>
+
+QString ProgramDir()
+{
+    QString dir = QCoreApplication::applicationDirPath();
+    if (!dir.endsWith(QLatin1Char('/')))
+        dir += QLatin1Char('/');
+    return dir;
+}
+
+void OpenCommandLineItem(TfrmBrwMain &window, const QString &item)
+{
+    QString address = item;
+    // The extension runs from the last "." after the last separator.
+    const int sep = qMax(item.lastIndexOf(QLatin1Char('/')), qMax(item.lastIndexOf(QLatin1Char('\\')), item.lastIndexOf(QLatin1Char(':'))));
+    const int dot = item.lastIndexOf(QLatin1Char('.'));
+    if (dot > sep && item.mid(dot).compare(QLatin1String(".url"), Qt::CaseInsensitive) == 0)
+        address = platform::ReadShortcutURL(item);
+    window.OpenURL(address);
+}
+
+namespace {
+
+// The windows of the program and what ties them together.
+class TProgram : public QObject {
+public:
+    TProgram(const QStringList &items, TOneInstance &instance)
+        : m_items(items), m_settings(ProgramDir()), m_profile(QStringLiteral("doduvodaz"))
+    {
+        // The software editor owns the record; its creation loads it.
+        m_padForm = new TPADForm;
+        m_window = new TfrmBrwMain(m_padForm->table(), &m_profile);
+        buildMainWindow();
+        m_update = new TUpdateForm(m_window);
+        m_about = new TAboutForm(m_window);
+        QObject::connect(m_update, &TUpdateForm::updateCompleted, m_window, &QWidget::close, Qt::QueuedConnection);
+        applySettings();
+        m_window->setWindowTitle(QString::fromLatin1(TfrmBrwMain::ProductCaption));
+
+        instance.ShowOnNewInstance = true;
+        QObject::connect(&instance, &TOneInstance::BringToFront, m_window, [this] {
+            m_window->setWindowState((m_window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+            m_window->show();
+            m_window->raise();
+            m_window->activateWindow();
+        });
+        QObject::connect(&instance, &TOneInstance::OnInstanceStarted, m_window, [this](const QStringList &list) {
+            for (const QString &item : list)
+                OpenCommandLineItem(*m_window, item);
+        });
+        m_window->installEventFilter(this);
+    }
+
+    ~TProgram() override
+    {
+        delete m_window;
+        delete m_padForm;
+    }
+
+    TfrmBrwMain *window() const { return m_window; }
+
+    // The end: the band layout goes to the settings file.
+    void saveBands()
+    {
+        std::array<shell::BandSetting, 3> bands;
+        const QList<QToolBar *> order = barsInOrder();
+        for (int i = 0; i < 3 && i < order.size(); ++i) {
+            QToolBar *bar = order[i];
+            bands[i].obj = bar->property("obj").toInt();
+            bands[i].brk = i == 0 || bar->y() != order[i - 1]->y();
+            bands[i].width = bar->width();
+        }
+        m_settings.saveBands(bands);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_window) {
+            if (event->type() == QEvent::WindowActivate)
+                FormActivate();
+            else if (event->type() == QEvent::WindowDeactivate)
+                m_keys->remove();
+            else if (event->type() == QEvent::Close)
+                m_keys->remove();
+        }
+        return false;
+    }
+
+private:
+    void buildMainWindow()
+    {
+        TfrmBrwMain *w = m_window;
+        m_keys = new TKeyRouter(w);
+
+        // Favourites: the menu and its hot entries.
+        m_favorites = new TFavoritesMenu(w);
+        m_favorites->setHotCaptionProvider([this](int n) { return m_settings.hotCaption(n); });
+        m_favorites->setCurrentPageProvider([w]() -> std::pair<QString, QString> {
+            TbxWebTabSheet *page = w->CurrentPage();
+            if (!page || !page->WebBrowser)
+                return {};
+            return {page->WebBrowser->title(), page->WebBrowser->url().toString()};
+        });
+        m_favorites->setOrganizeHooks([this] { m_keys->remove(); }, [this] {
+            if (m_window->isActiveWindow())
+                m_keys->install();
+        });
+        QObject::connect(m_favorites, &TFavoritesMenu::openUrlRequested, w, &TfrmBrwMain::OpenURL);
+        QObject::connect(m_favorites, &TFavoritesMenu::hotEntryRequested, w, &TfrmBrwMain::OpenHotURL);
+        w->setMenu(QStringLiteral("Favorities"), m_favorites);
+
+        // The site directory and the software list.
+        m_sites = new TSitesPanel;
+        m_sites->loadDirectory();
+        QObject::connect(m_sites, &TSitesPanel::openUrlRequested, w, &TfrmBrwMain::OpenURL);
+        QObject::connect(m_sites, &TSitesPanel::loginRequested, w, &TfrmBrwMain::Button1Click);
+        w->setLoginProvider([this] { return m_sites->username(); }, [this] { return m_sites->password(); });
+        w->setSidePages(m_sites, new TSoftListPage(m_padForm->table()));
+
+        w->setStartPagesProvider([this] { return m_settings.startPages(); });
+        w->setHotUrlProvider([this](int n) { return m_settings.hotUrl(n); });
+
+        QObject::connect(w, &TfrmBrwMain::softwareEditorRequested, w, [this] { m_padForm->exec(); });
+        QObject::connect(w, &TfrmBrwMain::updateSitesRequested, w, [this] { m_update->exec(); });
+        QObject::connect(w, &TfrmBrwMain::aboutRequested, w, [this] { m_about->exec(); });
+        QObject::connect(w, &TfrmBrwMain::helpRequested, w, [] { HelpClick(); });
+        QObject::connect(w, &TfrmBrwMain::homePageRequested, w, [] { HomePageClick(); });
+    }
+
+    QList<QToolBar *> barsInOrder() const
+    {
+        QList<QToolBar *> bars = {m_window->menuBand(), m_window->addressBand(), m_window->buttonBand()};
+        bars.erase(std::remove_if(bars.begin(), bars.end(),
+                                  [this](QToolBar *b) { return m_window->toolBarArea(b) != Qt::TopToolBarArea || b->isHidden(); }),
+                   bars.end());
+        std::sort(bars.begin(), bars.end(), [](QToolBar *a, QToolBar *b) {
+            return a->y() != b->y() ? a->y() < b->y() : a->x() < b->x();
+        });
+        return bars;
+    }
+
+    void applySettings()
+    {
+        TfrmBrwMain *w = m_window;
+        // Start pages: every start, once a day, or never.
+        if (m_settings.applyStartRule(QDate::currentDate()))
+            w->GoMaster();
+        // Side panel.
+        if (QWidget *panel = w->sidePanel()) {
+            const int width = m_settings.favoriteWidth();
+            if (auto *spl = qobject_cast<QSplitter *>(panel->parentWidget()))
+                spl->setSizes({width, qMax(100, w->width() - width)});
+            panel->setVisible(m_settings.favoriteVisible());
+        }
+        // Bands: the bars in the saved order, rows and widths.
+        QToolBar *bars[3] = {w->menuBand(), w->addressBand(), w->buttonBand()};
+        for (QToolBar *b : bars)
+            w->removeToolBar(b);
+        bool first = true;
+        const QList<shell::BandPlacement> placements = shell::bandsToPlace(m_settings.savedBands());
+        for (const shell::BandPlacement &p : placements) {
+            if (p.bar < 0 || p.bar > 2)
+                continue;
+            if (!first && p.brk)
+                w->addToolBarBreak(Qt::TopToolBarArea);
+            w->addToolBar(Qt::TopToolBarArea, bars[p.bar]);
+            bars[p.bar]->setMinimumWidth(qMax(0, p.width));
+            bars[p.bar]->show();
+            first = false;
+        }
+        m_favorites->RebuildFavoritesMenu();
+    }
+
+    // Each time the main window becomes the program's active window.
+    void FormActivate()
+    {
+        try {
+            TfrmBrwMain *w = m_window;
+            w->addressBand()->setMinimumHeight(32);
+            w->buttonBand()->setMinimumHeight(40);
+            const std::array<int, 3> widths = m_settings.bandWidths();
+            const QList<QToolBar *> order = barsInOrder();
+            for (int i = 0; i < 3 && i < order.size(); ++i)
+                order[i]->setMinimumWidth(qMax(0, widths[i]));
+            const shell::WindowPlacement place = m_settings.windowPlacement();
+            if (place.maximize()) {
+                if (!w->isMaximized())
+                    w->showMaximized();
+            } else {
+                w->setWindowState(w->windowState() & ~Qt::WindowMaximized);
+                w->setGeometry(place.left, place.top, place.width, place.height);
+            }
+            // The command-line items open at the first activation only;
+            // opening them again whenever a dialog closes would duplicate tabs.
+            if (!m_itemsOpened) {
+                m_itemsOpened = true;
+                for (const QString &item : std::as_const(m_items))
+                    if (!item.isEmpty())
+                        OpenCommandLineItem(*w, item);
+            }
+            m_keys->install();
+            w->FocusPage();
+        } catch (const dodu::Error &) {
+        }
+    }
+
+    QStringList m_items;
+    shell::Settings m_settings;
+    QWebEngineProfile m_profile;
+    TPADForm *m_padForm = nullptr;
+    TfrmBrwMain *m_window = nullptr;
+    TUpdateForm *m_update = nullptr;
+    TAboutForm *m_about = nullptr;
+    TSitesPanel *m_sites = nullptr;
+    TFavoritesMenu *m_favorites = nullptr;
+    TKeyRouter *m_keys = nullptr;
+    bool m_itemsOpened = false;
+};
+
+} // namespace
+
+int runProgram(const QStringList &items)
+{
+    AllowNewPages = true;
+    QApplication::setApplicationDisplayName(platform::applicationTitle());
+
+    TOneInstance instance(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+    try {
+        if (instance.handOver(items))
+            return 0; // the running program opens them
+    } catch (const dodu::Error &e) {
+        platform::showError(e.text());
+        return 1;
+    }
+
+    TProgram program(items, instance);
+    program.window()->show();
+    const int status = QApplication::exec();
+    program.saveBands();
+    return status;
+}

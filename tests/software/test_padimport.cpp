@@ -316,9 +316,18 @@ void PadImportTest::startupRefillFailures()
         QDir().mkpath(pad);
     }
 
-    // No data file: the table stays closed even with a readable PAD file.
+    // A file without read permission (root reads it regardless).
     QDir(pad).removeRecursively();
     box.write(QStringLiteral("pad.xml"), "<Program_Name>From PAD</Program_Name>\n");
+    if (!padtest::runningAsRoot()) {
+        QFile::setPermissions(pad, QFileDevice::WriteOwner);
+        TSoftwareTable table;
+        loadRecordAtStartup(table);
+        QCOMPARE(table.fieldText(QStringLiteral("Program_Name")), QStringLiteral("Saved name"));
+        QFile::setPermissions(pad, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
+    // No data file: the table stays closed even with a readable PAD file.
     QFile::remove(QStringLiteral("softdata.xml"));
     TSoftwareTable closed;
     QString why;

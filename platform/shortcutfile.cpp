@@ -3,7 +3,7 @@
 #include "engine/error.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include "atomicfile.h"
 #include <QStringDecoder>
 
 namespace platform {
@@ -111,13 +111,9 @@ void WriteShortcutFile(const QString &fileName, const QString &url)
     QString address = url;
     address.remove(u'\r');
     address.remove(u'\n');
-    QSaveFile file(fileName);
-    if (file.open(QIODevice::WriteOnly)) {
-        const QString text = QStringLiteral("[InternetShortcut]\r\nURL=") + address + QStringLiteral("\r\n");
-        file.write(text.toUtf8());
-        if (file.commit())
-            return;
-    }
+    const QString text = QStringLiteral("[InternetShortcut]\r\nURL=") + address + QStringLiteral("\r\n");
+    if (writeFileAtomically(fileName, text.toUtf8()))
+        return;
     throw dodu::Error(QStringLiteral("Cannot create file ") + fileName);
 }
 

@@ -1,5 +1,7 @@
 #include "systemsettings.h"
 
+#include "atomicfile.h"
+
 #include "engine/error.h"
 
 #include <QDir>
@@ -7,7 +9,6 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 namespace platform {
 
@@ -49,8 +50,7 @@ void setSystemValue(const QString &name, const QString &value)
     const QByteArray bytes = QJsonDocument(all).toJson(QJsonDocument::Indented);
 
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
+    if (!writeFileAtomically(path, bytes))
         throw dodu::Error(QStringLiteral("Cannot create file %1").arg(shown));
 }
 

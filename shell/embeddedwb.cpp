@@ -80,3 +80,8 @@ void TbxEmbeddedWb::WBWindowClose()
     if (TabSheet)
         m_host->postCloseRequest(TabSheet);
 }
+
+bool TbxEmbeddedWb::focusNextPrevChild(bool)
+{
+    return true;
+}

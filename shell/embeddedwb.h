@@ -57,6 +57,11 @@ public:
     QWebEnginePage *WBNewWindow2();      // nullptr: refused
     void WBWindowClose();
 
+protected:
+    // Tab at the end of a page stays in the page: the window's own controls
+    // are not reached by tabbing out of a page.
+    bool focusNextPrevChild(bool next) override;
+
 private:
     TabHost *m_host;
     bool m_busy = false;

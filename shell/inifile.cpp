@@ -1,8 +1,9 @@
 #include "shell/inifile.h"
 
+#include "platform/atomicfile.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 
 #include <limits>
@@ -320,8 +321,7 @@ bool IniFile::save()
     QByteArray data = m_bom;
     for (const Line &line : m_lines)
         data += line.text + line.eol;
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+    if (!platform::writeFileAtomically(m_path, data))
         return false;
     m_dirty = false;
     return true;

@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QLineEdit>
@@ -371,10 +372,26 @@ void TfrmBrwMain::showAddressText(const QString &address)
         m_address->setText(address);
 }
 
+namespace {
+// With DODUVODAZ_TRACE naming a file, every address opened is appended to it
+// as a line "open ADDRESS": a record of what a session opened, and a way for
+// scripts to see what a running program did.
+void traceOpen(const QString &address)
+{
+    static const QString path = qEnvironmentVariable("DODUVODAZ_TRACE");
+    if (path.isEmpty())
+        return;
+    QFile f(path);
+    if (f.open(QIODevice::Append))
+        f.write("open " + address.toUtf8() + '\n');
+}
+} // namespace
+
 void TfrmBrwMain::OpenURL(const QString &address)
 {
     if (address.isEmpty())
         return;
+    traceOpen(address);
     showAddressText(address);
     const bool ctrl = m_ctrlOverride >= 0 ? m_ctrlOverride == 1
                       : m_ctrlHeld ? m_ctrlHeld()

@@ -1,7 +1,8 @@
 #include "sitedirectory.h"
 
+#include "platform/atomicfile.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace sites {
@@ -138,17 +139,7 @@ bool writeDirectoryFile(const QString &path, const QStringList &lines)
         text += line;
         text += QLatin1String("\r\n");
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = text.toUtf8();
-    // commit() does not notice when the bytes still buffered fail to reach the
-    // disk, so the buffer is flushed and checked first.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return platform::writeFileAtomically(path, text.toUtf8());
 }
 
 } // namespace sites

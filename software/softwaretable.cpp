@@ -23,11 +23,11 @@
 #include "softwaretable.h"
 
 #include "engine/error.h"
+#include "platform/atomicfile.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -267,9 +267,7 @@ void TSoftwareTable::SaveToFile(const QString &path)
     }
     out += QLatin1String(" </rows>\n</softdata>\n");
 
-    QSaveFile f(path);
-    const QByteArray bytes = out.toUtf8();
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
+    if (!platform::writeFileAtomically(path, out.toUtf8()))
         throw dodu::Error(QStringLiteral("Cannot create file %1").arg(QFileInfo(path).absoluteFilePath()));
 }
 

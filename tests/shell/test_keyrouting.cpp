@@ -1,0 +1,202 @@
+// Key routing in the real engine, offscreen: global keys, keys for the page
+// first, and the address box keeping its keys.
+#include "platform/messages.h"
+#include "platform/webengineenv.h"
+#include "shell/addressbar.h"
+#include "shell/keyrouter.h"
+#include "shell/mainwindow.h"
+#include "shell/webtabsheet.h"
+#include "software/softwaretable.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestKeyRouting : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir dir;
+    TSoftwareTable record;
+    std::unique_ptr<TfrmBrwMain> win;
+    TKeyRouter *router = nullptr;
+
+    QString page(const QString &name, const QString &html)
+    {
+        QFile f(dir.filePath(name));
+        f.open(QIODevice::WriteOnly);
+        f.write(html.toUtf8());
+        return f.fileName();
+    }
+
+    QVariant eval(TbxWebTabSheet *sheet, const QString &script)
+    {
+        QVariant result;
+        bool done = false;
+        sheet->WebBrowser->page()->runJavaScript(script, [&](const QVariant &v) {
+            result = v;
+            done = true;
+        });
+        if (!QTest::qWaitFor([&] { return done; }, 10000))
+            return QStringLiteral("(no answer)");
+        return result;
+    }
+
+    TbxWebTabSheet *openAndFocus(const QString &file)
+    {
+        win->OpenURL(file);
+        if (!QTest::qWaitFor([&] { return win->CurrentPage() && win->CurrentPage()->WebBrowser
+                                          && !win->CurrentPage()->WebBrowser->isBusy()
+                                          && !win->CurrentPage()->Title.isEmpty(); }, 15000))
+            return nullptr;
+        TbxWebTabSheet *sheet = win->CurrentPage();
+        sheet->WebBrowser->setFocus();
+        if (!QTest::qWaitFor([&] { return focusInPage(sheet); }, 5000))
+            return nullptr;
+        eval(sheet, QStringLiteral("var i = document.querySelector('input'); if (i) i.focus(); 0"));
+        return sheet;
+    }
+
+    static bool focusInPage(TbxWebTabSheet *sheet)
+    {
+        QWidget *f = QApplication::focusWidget();
+        return f && (f == sheet->WebBrowser || sheet->WebBrowser->isAncestorOf(f));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        record.open(TSoftwareTable::standardFields(), {QStringList()});
+        platform::setMessageSink([](const QString &, const QString &) { return true; });
+        const QString counter = QStringLiteral(
+            "<title>%1</title><body>keys page <input name=q><input name=r>"
+            "<script>window.keys = []; document.addEventListener('keydown', function (e) {"
+            " window.keys.push(e.key); if (e.key === 'F5' && window.eatF5) e.preventDefault(); });</script></body>");
+        page(QStringLiteral("keys.htm"), counter.arg(QStringLiteral("Keys")));
+        page(QStringLiteral("hot.htm"), QStringLiteral("<title>Hot</title><body>the hot page</body>"));
+    }
+
+    void init()
+    {
+        AllowNewPages = true;
+        win = std::make_unique<TfrmBrwMain>(record);
+        win->setHotUrlProvider([this](int n) { return n == 2 ? dir.filePath(QStringLiteral("hot.htm")) : QString(); });
+        router = new TKeyRouter(win.get());
+        router->install();
+        win->show();
+        win->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(win.get()));
+    }
+
+    void cleanup()
+    {
+        router->remove();
+        win.reset();
+    }
+
+    void ctrlF2OpensInTheCurrentTab()
+    {
+        TbxWebTabSheet *sheet = openAndFocus(dir.filePath(QStringLiteral("keys.htm")));
+        QVERIFY(sheet);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2, Qt::ControlModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(sheet->Title, QStringLiteral("Hot"), 10000);
+        QCOMPARE(win->pageCount(), 1);
+        // Without Ctrl the hot address gets a tab of its own.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+        QTRY_COMPARE_WITH_TIMEOUT(win->pageCount(), 2, 10000);
+    }
+
+    void escStopsThePageWhileTheAddressBoxHasTheFocus()
+    {
+        // A server that accepts and never answers keeps the page loading.
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        QList<QTcpSocket *> held;
+        connect(&silent, &QTcpServer::newConnection, this, [&] { held << silent.nextPendingConnection(); });
+        win->OpenURL(QStringLiteral("http://127.0.0.1:%1/slow").arg(silent.serverPort()));
+        QTRY_VERIFY_WITH_TIMEOUT(win->CurrentPage() && win->CurrentPage()->WebBrowser
+                                     && win->CurrentPage()->WebBrowser->isBusy(), 10000);
+        TbxEmbeddedWb *browser = win->CurrentPage()->WebBrowser;
+        QSignalSpy finished(browser->page(), &QWebEnginePage::loadFinished);
+        win->addressBox()->setFocus();
+        QTRY_VERIFY(win->addressBoxHasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_VERIFY_WITH_TIMEOUT(finished.count() >= 1, 10000);
+        QVERIFY(!browser->isBusy());
+        qDeleteAll(held);
+    }
+
+    void keysTypedIntoTheAddressBoxNeverReachThePage()
+    {
+        TbxWebTabSheet *sheet = openAndFocus(dir.filePath(QStringLiteral("keys.htm")));
+        QVERIFY(sheet);
+        win->addressBox()->setFocus();
+        QTRY_VERIFY(win->addressBoxHasFocus());
+        win->addressBox()->lineEdit()->clear();
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("abc"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+        QCOMPARE(win->addressBox()->lineEdit()->text(), QStringLiteral("ab"));
+        QTest::qWait(300);
+        QCOMPARE(eval(sheet, QStringLiteral("window.keys.length")).toInt(), 0);
+    }
+
+    void f5GoesToThePageFirst()
+    {
+        TbxWebTabSheet *sheet = openAndFocus(dir.filePath(QStringLiteral("keys.htm")));
+        QVERIFY(sheet);
+        QSignalSpy started(sheet->WebBrowser->page(), &QWebEnginePage::loadStarted);
+        eval(sheet, QStringLiteral("window.eatF5 = true; 0"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
+        QTRY_COMPARE_WITH_TIMEOUT(eval(sheet, QStringLiteral("window.keys.join(',')")).toString(), QStringLiteral("F5"), 10000);
+        QTest::qWait(500);
+        QCOMPARE(started.count(), 0); // the page consumed it: no refresh
+
+        eval(sheet, QStringLiteral("window.eatF5 = false; 0"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
+        QTRY_VERIFY_WITH_TIMEOUT(started.count() >= 1, 10000); // not consumed: Refresh runs
+    }
+
+    void tabNeverLeavesThePage()
+    {
+        TbxWebTabSheet *sheet = openAndFocus(dir.filePath(QStringLiteral("keys.htm")));
+        QVERIFY(sheet);
+        QVERIFY(focusInPage(sheet));
+        for (int i = 0; i < 6; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QTest::qWait(100);
+            QVERIFY2(focusInPage(sheet), qPrintable(QString::number(i)));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(eval(sheet, QStringLiteral("window.keys.filter(k => k === 'Tab').length")).toInt() >= 6, 10000);
+    }
+
+    void altLettersRunTheirCommandsOnce()
+    {
+        TbxWebTabSheet *sheet = openAndFocus(dir.filePath(QStringLiteral("keys.htm")));
+        QVERIFY(sheet);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier); // Dup Page
+        QTRY_COMPARE_WITH_TIMEOUT(win->pageCount(), 2, 10000);
+        QTest::qWait(500);
+        QCOMPARE(win->pageCount(), 2);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_X, Qt::AltModifier); // Close Page
+        QTRY_COMPARE(win->pageCount(), 1);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::AltModifier); // address box
+        QTRY_VERIFY(win->addressBoxHasFocus());
+    }
+};
+
+int main(int argc, char **argv)
+{
+    platform::prepareWebEngineEnvironment();
+    QApplication app(argc, argv);
+    TestKeyRouting t;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "test_keyrouting.moc"

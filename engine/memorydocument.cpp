@@ -52,6 +52,7 @@ MemoryElement &MemoryDocument::addElement(const QString &tag)
     e->m_doc = this;
     e->m_index = int(m_elements.size());
     m_elements.push_back(std::move(e));
+    m_radiosByName.reset();
     return *m_elements.back();
 }
 
@@ -114,12 +115,22 @@ void MemoryDocument::clearRadioGroup(const MemoryElement &except)
     // HTML: a radio group is the radios of one form owner sharing a non-empty name.
     if (except.nameText.isEmpty())
         return;
-    for (auto &e : m_elements) {
-        if (e.get() == &except || !e->isInput() || e->form != except.form || e->nameText != except.nameText)
-            continue;
-        if (e->typeText.compare(QLatin1String("radio"), Qt::CaseInsensitive) == 0)
-            e->checked = false;
+    if (!m_radiosByName) {
+        // Built at the first tick, once the document is complete; a page of
+        // thousands of radios would otherwise take a walk of the whole page
+        // for each of them.
+        m_radiosByName = std::make_unique<QHash<QString, std::vector<MemoryElement *>>>();
+        for (auto &e : m_elements)
+            if (e->isInput() && !e->nameText.isEmpty()
+                && e->typeText.compare(QLatin1String("radio"), Qt::CaseInsensitive) == 0)
+                (*m_radiosByName)[e->nameText].push_back(e.get());
     }
+    const auto group = m_radiosByName->constFind(except.nameText);
+    if (group == m_radiosByName->constEnd())
+        return;
+    for (MemoryElement *e : *group)
+        if (e != &except && e->form == except.form)
+            e->checked = false;
 }
 
 } // namespace engine

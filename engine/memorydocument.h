@@ -2,9 +2,12 @@
 // An HTML document held in memory: the elements with their properties, radio
 // groups cleared as HTML defines them, frames, and a journal of every write,
 // tick and click. Unit tests build pages with it; the browser bridge runs the
-// engine on a snapshot of a live page held in one of these.
+// engine on a snapshot of a live page held in one of these. Build the whole
+// document (elements with their names, types and forms) before running
+// routines on it.
 #include "document.h"
 
+#include <QHash>
 #include <QString>
 #include <QVector>
 #include <memory>
@@ -96,6 +99,8 @@ private:
     std::vector<std::unique_ptr<MemoryElement>> m_elements;
     std::vector<Frame> m_frames;
     std::vector<JournalEntry> m_journal;
+    // The radio buttons by name, for clearing groups; made when first needed.
+    std::unique_ptr<QHash<QString, std::vector<MemoryElement *>>> m_radiosByName;
     QString m_body;
     bool m_hasBody = true;
     bool m_isHtml = true;

@@ -2,6 +2,8 @@
 
 #include "fillrules.h"
 
+#include <QStringList>
+
 namespace engine {
 
 QString upperName(const QString &s) { return s.toUpper(); }
@@ -22,13 +24,41 @@ bool hasUninstaller(const QString &installSupport)
 
 namespace {
 
-template <size_t N>
-const NameRule *firstMatch(const NameRule (&rules)[N], const QString &upperedName)
+// A rule table with its fragments upper-cased once, in table order.
+class RuleTable {
+public:
+    template <size_t N>
+    explicit RuleTable(const NameRule (&rules)[N]) : m_rules(rules), m_count(N)
+    {
+        for (const NameRule &rule : rules)
+            m_upper << upperName(QString::fromLatin1(rule.fragment));
+    }
+
+    // The first rule whose fragment the upper-cased name contains.
+    const NameRule *firstMatch(const QString &upperedName) const
+    {
+        for (size_t i = 0; i < m_count; ++i)
+            if (upperedName.contains(m_upper[qsizetype(i)]))
+                return &m_rules[i];
+        return nullptr;
+    }
+
+private:
+    const NameRule *m_rules;
+    size_t m_count;
+    QStringList m_upper;
+};
+
+const RuleTable &textInputTable()
 {
-    for (const NameRule &rule : rules)
-        if (upperedName.contains(upperName(QString::fromLatin1(rule.fragment))))
-            return &rule;
-    return nullptr;
+    static const RuleTable table(kTextInputRules);
+    return table;
+}
+
+const RuleTable &textAreaTable()
+{
+    static const RuleTable table(kTextAreaRules);
+    return table;
 }
 
 QString ruleValue(const NameRule &rule, const Record &record)
@@ -38,10 +68,9 @@ QString ruleValue(const NameRule &rule, const Record &record)
     return record.fieldText(QString::fromLatin1(rule.field));
 }
 
-template <size_t N>
-void applyNameRules(const NameRule (&rules)[N], Element &e, const Record &record)
+void applyNameRules(const RuleTable &rules, Element &e, const Record &record)
 {
-    const NameRule *rule = firstMatch(rules, upperName(e.name()));
+    const NameRule *rule = rules.firstMatch(upperName(e.name()));
     if (rule)
         e.setValue(ruleValue(*rule, record));
 }
@@ -91,13 +120,13 @@ void FillSubmissionForm(Document &doc, const Record &record)
         if (e.isInput()) {
             const QString t = upperAscii(e.type());
             if (t == QLatin1String("TEXT"))
-                applyNameRules(kTextInputRules, e, record);
+                applyNameRules(textInputTable(), e, record);
             else if (t == QLatin1String("CHECKBOX"))
                 e.setChecked(true);
             else if (t == QLatin1String("RADIO"))
                 fillRadio(e, record);
         } else if (e.isTextArea()) {
-            applyNameRules(kTextAreaRules, e, record);
+            applyNameRules(textAreaTable(), e, record);
         }
     }
 }

@@ -25,6 +25,8 @@ const char kSnapshotScript[] = R"JS(
   const store = (window.__dodu = window.__dodu || {});
   const docs = (store[gen] = []);
   const textLike = { email: 1, url: 1, tel: 1, search: 1, number: 1 };
+  // The input types some routine acts on; inputs of other types are left out.
+  const acted = { text: 1, password: 1, checkbox: 1, radio: 1, submit: 1, image: 1 };
   const xhtml = 'http://www.w3.org/1999/xhtml';
   // An XML document is no HTML page, even when the engine shows it as a tree.
   function isHtml(doc) {
@@ -39,25 +41,36 @@ const char kSnapshotScript[] = R"JS(
     if (!out.html || !doc.body) return out;
     out.body = true;
     out.len = (doc.body.innerText || '').length;
+    // One entry per control a routine may act on, in document order:
+    // [type ('textarea' for a text area), name, value, alt, form], where the
+    // value is sent for radio and submit inputs, alt for submit and image
+    // inputs, and the form (for radio groups) for radio inputs only.
     const forms = new Map();
     const list = doc.querySelectorAll('input, textarea');
     for (let i = 0; i < list.length; ++i) {
       const e = list[i];
       if (e.namespaceURI !== xhtml) continue;
-      els.push(e);
-      const tag = e.localName;
-      let ty = '';
-      if (tag === 'input') {
-        ty = (e.type || 'text').toLowerCase();
+      let ty = 'textarea';
+      if (e.localName === 'input') {
+        ty = e.type;
         if (textLike[ty]) ty = 'text';
+        else if (!acted[ty]) continue;
       }
-      let f = -1;
-      if (e.form) {
-        if (!forms.has(e.form)) forms.set(e.form, forms.size);
-        f = forms.get(e.form);
+      els.push(e);
+      if (ty === 'radio') {
+        let f = -1;
+        if (e.form) {
+          if (!forms.has(e.form)) forms.set(e.form, forms.size);
+          f = forms.get(e.form);
+        }
+        out.els.push([ty, e.name, e.value, '', f]);
+      } else if (ty === 'submit') {
+        out.els.push([ty, e.name, e.value, e.alt]);
+      } else if (ty === 'image') {
+        out.els.push([ty, e.name, '', e.alt]);
+      } else {
+        out.els.push([ty, e.name]);
       }
-      out.els.push([tag, ty, String(e.name || ''), String(e.value || ''), !!e.checked,
-                    tag === 'input' ? String(e.alt || '') : '', f]);
     }
     return out;
   }
@@ -131,16 +144,20 @@ public:
             setNoBody();
         else
             setBodyTextLength(o.value(QLatin1String("len")).toInt());
+        static const QString input = QStringLiteral("input");
+        static const QString textarea = QStringLiteral("textarea");
         const QJsonArray els = o.value(QLatin1String("els")).toArray();
         for (const QJsonValue &v : els) {
             const QJsonArray a = v.toArray();
-            engine::MemoryElement &e = addElement(a.at(0).toString());
-            e.typeText = a.at(1).toString();
-            e.nameText = a.at(2).toString();
-            e.valueTextV = a.at(3).toString();
-            e.checked = a.at(4).toBool();
-            e.altTextV = a.at(5).toString();
-            e.form = a.at(6).toInt(-1);
+            const QString type = a.at(0).toString();
+            const bool area = type == textarea;
+            engine::MemoryElement &e = addElement(area ? textarea : input);
+            if (!area)
+                e.typeText = type;
+            e.nameText = a.at(1).toString();
+            e.valueTextV = a.at(2).toString();
+            e.altTextV = a.at(3).toString();
+            e.form = a.at(4).toInt(-1);
         }
     }
 

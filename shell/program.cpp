@@ -21,6 +21,7 @@
 #include <QDate>
 #include <QFileInfo>
 #include <QSplitter>
+#include <QTimer>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QWebEngineProfile>
@@ -61,6 +62,7 @@ public:
         QObject::connect(m_update, &TUpdateForm::updateCompleted, m_window, &QWidget::close, Qt::QueuedConnection);
         applySettings();
         m_window->setWindowTitle(QString::fromLatin1(TfrmBrwMain::ProductCaption));
+        QApplication::setWindowIcon(programIcon());
 
         instance.ShowOnNewInstance = true;
         QObject::connect(&instance, &TOneInstance::BringToFront, m_window, [this] {
@@ -104,6 +106,13 @@ protected:
         if (watched == m_window) {
             if (event->type() == QEvent::WindowActivate)
                 FormActivate();
+            else if (event->type() == QEvent::Show && !m_itemsOpened)
+                // A desktop without a window manager never activates the
+                // window; its first showing then counts as the activation.
+                QTimer::singleShot(0, this, [this] {
+                    if (!m_itemsOpened)
+                        FormActivate();
+                });
             else if (event->type() == QEvent::WindowDeactivate)
                 m_keys->remove();
             else if (event->type() == QEvent::Close)
@@ -261,6 +270,7 @@ int runProgram(const QStringList &items)
 
     TProgram program(items, instance);
     program.window()->show();
+    program.window()->activateWindow();
     const int status = QApplication::exec();
     program.saveBands();
     return status;

@@ -115,8 +115,11 @@ void BoundLineEdit::refresh(bool force)
     m_shown = current;
     m_modified = false;
     m_accepted = current;
-    if (text() != current)
+    if (text() != current) {
         setText(current);
+        if (!hasFocus())
+            setCursorPosition(0); // show the beginning of a long value
+    }
 }
 
 void BoundLineEdit::focusOutEvent(QFocusEvent *e)

@@ -7,6 +7,7 @@
 #include "shell/mainwindow.h"
 #include "shell/webtabsheet.h"
 #include "software/softwaretable.h"
+#include "support_pages.h"
 
 #include <QApplication>
 #include <QFile>
@@ -25,25 +26,11 @@ private:
     std::unique_ptr<TfrmBrwMain> win;
     TKeyRouter *router = nullptr;
 
-    QString page(const QString &name, const QString &html)
-    {
-        QFile f(dir.filePath(name));
-        f.open(QIODevice::WriteOnly);
-        f.write(html.toUtf8());
-        return f.fileName();
-    }
+    QString page(const QString &name, const QString &html) { return testpages::write(dir, name, html); }
 
     QVariant eval(TbxWebTabSheet *sheet, const QString &script)
     {
-        QVariant result;
-        bool done = false;
-        sheet->WebBrowser->page()->runJavaScript(script, [&](const QVariant &v) {
-            result = v;
-            done = true;
-        });
-        if (!QTest::qWaitFor([&] { return done; }, 10000))
-            return QStringLiteral("(no answer)");
-        return result;
+        return testpages::eval(sheet->WebBrowser->page(), script);
     }
 
     TbxWebTabSheet *openAndFocus(const QString &file)

@@ -8,6 +8,7 @@
 #include "shell/tabstrip.h"
 #include "shell/webtabsheet.h"
 #include "software/softwaretable.h"
+#include "support_pages.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,29 +17,13 @@
 #include <QTest>
 #include <QWebEngineView>
 
+using testpages::write;
+
 namespace {
-
-QString write(const QTemporaryDir &dir, const QString &name, const QString &html)
-{
-    QFile f(dir.filePath(name));
-    f.open(QIODevice::WriteOnly);
-    f.write(html.toUtf8());
-    return f.fileName();
-}
-
 QString valueOf(TbxWebTabSheet *sheet, const QString &script)
 {
-    QVariant result;
-    bool done = false;
-    sheet->WebBrowser->page()->runJavaScript(script, [&](const QVariant &v) {
-        result = v;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, 10000))
-        return QStringLiteral("(no answer)");
-    return result.toString();
+    return testpages::eval(sheet->WebBrowser->page(), script).toString();
 }
-
 } // namespace
 
 class TestMainWindow : public QObject {

@@ -120,8 +120,38 @@ const char kReplayScript[] = R"JS(
     }
   }
   return ops.length;
-})(%1, %2, %3, %4)
-)JS";
+}))JS";
+
+// Appends text as a string literal valid in JSON and in script alike. Lone
+// surrogates are escaped so that they reach the page unchanged.
+void appendStringLiteral(QString &out, const QString &text)
+{
+    static const char hex[] = "0123456789abcdef";
+    auto escaped = [&out](char16_t c) {
+        out += QLatin1String("\\u");
+        for (int shift = 12; shift >= 0; shift -= 4)
+            out += QLatin1Char(hex[(c >> shift) & 0xf]);
+    };
+    out += QLatin1Char('"');
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c == u'"' || c == u'\\') {
+            out += QLatin1Char('\\');
+            out += QChar(c);
+        } else if (c < 0x20 || c == 0x2028 || c == 0x2029) {
+            escaped(c);
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(text.at(i + 1).unicode())) {
+            out += QChar(c);
+            out += text.at(++i);
+        } else if (QChar::isSurrogate(c)) {
+            escaped(c);
+        } else {
+            out += QChar(c);
+        }
+    }
+    out += QLatin1Char('"');
+}
 
 } // namespace
 
@@ -184,22 +214,29 @@ public:
         engine::MemoryDocument::routineFinished();
         if (journal().empty())
             return;
-        QJsonArray ops;
+        // The journal as [[index, kind, value], ...]: kind 0 a value, 1 a
+        // tick, 2 a press.
+        QString script = QLatin1String(kReplayScript);
+        script.reserve(script.size() + 64 + qsizetype(journal().size()) * 24);
+        script += QStringLiteral("(%1, %2, [").arg(m_owner->m_generation).arg(m_key);
+        bool first = true;
         for (const engine::JournalEntry &j : journal()) {
-            QJsonArray op{j.element, int(j.kind)};
-            if (j.kind == engine::JournalEntry::Value)
-                op.append(j.value);
-            else if (j.kind == engine::JournalEntry::Checked)
-                op.append(j.checked);
-            ops.append(op);
+            script += first ? QLatin1String("[") : QLatin1String(",[");
+            first = false;
+            script += QString::number(j.element);
+            script += QLatin1Char(',');
+            script += QLatin1Char(char('0' + int(j.kind)));
+            if (j.kind == engine::JournalEntry::Value) {
+                script += QLatin1Char(',');
+                appendStringLiteral(script, j.value);
+            } else if (j.kind == engine::JournalEntry::Checked) {
+                script += j.checked ? QLatin1String(",true") : QLatin1String(",false");
+            }
+            script += QLatin1Char(']');
         }
+        script += m_owner->m_recordPresses ? QLatin1String("], true)") : QLatin1String("], false)");
         clearJournal();
-        const QString json = QString::fromUtf8(QJsonDocument(ops).toJson(QJsonDocument::Compact));
-        runScript(m_owner->m_page, QString::fromLatin1(kReplayScript)
-                                       .arg(m_owner->m_generation)
-                                       .arg(m_key)
-                                       .arg(json, m_owner->m_recordPresses ? QStringLiteral("true")
-                                                                           : QStringLiteral("false")));
+        runScript(m_owner->m_page, script);
     }
 
 private:

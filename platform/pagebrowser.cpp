@@ -155,13 +155,6 @@ void appendStringLiteral(QString &out, const QString &text)
 
 } // namespace
 
-bool reportedAsText(const QString &domType)
-{
-    static const QStringList textLike = {QStringLiteral("email"), QStringLiteral("url"), QStringLiteral("tel"),
-                                         QStringLiteral("search"), QStringLiteral("number")};
-    return textLike.contains(domType.toLower());
-}
-
 class PageBrowser::SnapshotDocument : public engine::MemoryDocument {
 public:
     SnapshotDocument(PageBrowser *owner, int key) : m_owner(owner), m_key(key) {}

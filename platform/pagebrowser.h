@@ -38,8 +38,4 @@ private:
     std::unique_ptr<SnapshotDocument> m_doc;
 };
 
-// The input types that the rules know as "text": the document model they were
-// written for knew none of these and called them text.
-bool reportedAsText(const QString &domType);
-
 } // namespace platform

@@ -227,6 +227,7 @@ void PadFormTest::typingOpensEditAndStoresOnLeaving()
     QCOMPARE(t.fieldText(QStringLiteral("Program_Name")), QStringLiteral("Typed Name"));
 
     // Typed text reaches the record on commit too.
+    QTest::keyClick(version, Qt::Key_End);
     QTest::keyClicks(version, QStringLiteral("9"));
     form.flushPendingEdits();
     t.Post();

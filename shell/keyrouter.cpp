@@ -143,14 +143,18 @@ TKeyRouter::Route TKeyRouter::decide(QKeyEvent *e, bool run)
 
 bool TKeyRouter::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress)
+        return false;
+    // Only keys of the main window itself: an open menu or another window
+    // keeps its own keys.
+    if (QApplication::activePopupWidget())
+        return false;
+    if (auto *w = qobject_cast<QWidget *>(watched); w && w->window() != m_window)
+        return false;
     switch (event->type()) {
     case QEvent::ShortcutOverride: {
         auto *e = static_cast<QKeyEvent *>(event);
-        if (e->isAutoRepeat() && m_pending && m_key == e->key() && m_route == Route::Taken) {
-            // fall through to a fresh decision below
-        }
         m_key = e->key();
-        m_mods = e->modifiers();
         m_route = decide(e, true);
         m_pending = true;
         if (m_route == Route::Normal)

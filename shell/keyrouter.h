@@ -35,7 +35,6 @@ private:
     bool m_installed = false;
     // The decision for the key press under way (its ShortcutOverride came first).
     int m_key = 0;
-    Qt::KeyboardModifiers m_mods;
     Route m_route = Route::Normal;
     bool m_pending = false;
 };

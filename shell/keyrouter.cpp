@@ -128,6 +128,13 @@ TKeyRouter::Route TKeyRouter::decide(QKeyEvent *e, bool run)
             return Route::Taken;
         }
     }
+    // Other keys with Ctrl are the window's shortcuts first, wherever the
+    // focus is (Ctrl+Right steps to the next tab even in a text field).
+    if (mods & Qt::ControlModifier) {
+        if (run && runActionFor(e))
+            return Route::Taken;
+        return Route::Normal;
+    }
     if (mods == Qt::AltModifier && key >= Qt::Key_A && key <= Qt::Key_Z) {
         if (run)
             HandleAltKey(QChar(key));

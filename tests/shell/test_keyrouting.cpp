@@ -65,6 +65,7 @@ private Q_SLOTS:
             "<script>window.keys = []; document.addEventListener('keydown', function (e) {"
             " window.keys.push(e.key); if (e.key === 'F5' && window.eatF5) e.preventDefault(); });</script></body>");
         page(QStringLiteral("keys.htm"), counter.arg(QStringLiteral("Keys")));
+        page(QStringLiteral("keys2.htm"), counter.arg(QStringLiteral("Keys2")));
         page(QStringLiteral("hot.htm"), QStringLiteral("<title>Hot</title><body>the hot page</body>"));
     }
 
@@ -160,6 +161,23 @@ private Q_SLOTS:
             QVERIFY2(focusInPage(sheet), qPrintable(QString::number(i)));
         }
         QTRY_VERIFY_WITH_TIMEOUT(eval(sheet, QStringLiteral("window.keys.filter(k => k === 'Tab').length")).toInt() >= 6, 10000);
+    }
+
+    void ctrlShortcutsWinOverTheFocusedTextField()
+    {
+        TbxWebTabSheet *first = openAndFocus(dir.filePath(QStringLiteral("keys.htm")));
+        QVERIFY(first);
+        win->OpenURL(dir.filePath(QStringLiteral("keys2.htm")));
+        QTRY_COMPARE_WITH_TIMEOUT(win->pageCount(), 2, 15000);
+        TbxWebTabSheet *second = win->CurrentPage();
+        QTRY_COMPARE_WITH_TIMEOUT(second->Title, QStringLiteral("Keys2"), 15000);
+        second->WebBrowser->setFocus();
+        QTRY_VERIFY(focusInPage(second));
+        // The caret is in a text field of the page.
+        QCOMPARE(eval(second, QStringLiteral("document.querySelector('input').focus(); document.activeElement.name")).toString(),
+                 QStringLiteral("q"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right, Qt::ControlModifier);
+        QTRY_COMPARE(win->CurrentPage(), first); // Next Tab, wrapping round
     }
 
     void altLettersRunTheirCommandsOnce()

@@ -401,8 +401,14 @@ void TfrmBrwMain::OpenURL(const QString &address)
         return;
     }
     auto *browser = new TbxEmbeddedWb(this, m_profile);
-    m_orphans << browser;
+    adopt(browser);
     browser->navigate(address);
+}
+
+void TfrmBrwMain::adopt(QWidget *w)
+{
+    m_orphans.removeAll(QPointer<QWidget>());
+    m_orphans << w;
 }
 
 void TfrmBrwMain::withCtrl(bool held, const std::function<void()> &f)
@@ -477,7 +483,7 @@ void TfrmBrwMain::CloseTabPage(TbxWebTabSheet *page)
             p->WebBrowser->stop();
         p->hide();
         p->deleteLater();
-        m_orphans << p;
+        adopt(p);
     };
     if (n == 1) {
         destroy(page);

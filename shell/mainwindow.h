@@ -115,7 +115,7 @@ protected:
 public:
     void postCloseRequest(TbxWebTabSheet *sheet) override;
     void prepareBrowser(TbxEmbeddedWb *browser) override;
-    void adoptFreeStanding(TbxEmbeddedWb *browser) override { m_orphans << browser; }
+    void adoptFreeStanding(TbxEmbeddedWb *browser) override { adopt(browser); }
 
 private:
     void buildActions();
@@ -161,4 +161,5 @@ private:
     QPrinter *m_printer = nullptr;
     // Pages closed but not yet deleted, and controls not yet attached.
     QList<QPointer<QWidget>> m_orphans;
+    void adopt(QWidget *w);
 };

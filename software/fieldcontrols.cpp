@@ -74,10 +74,36 @@ bool FieldLink::store(const QString &text)
     }
 }
 
+// ---- TypedFieldLink -------------------------------------------------------
+
+TypedFieldLink::Typing TypedFieldLink::typed(const QString &now)
+{
+    if (refused(m_limit, m_accepted, now))
+        return Typing::Refused;
+    if (!m_modified && !beginEdit()) {
+        m_accepted = m_shown;
+        return Typing::Reverted;
+    }
+    m_accepted = now;
+    m_modified = true;
+    return Typing::Accepted;
+}
+
+bool TypedFieldLink::takeField(bool force, QString &current)
+{
+    current = fieldValue();
+    if (!force && m_modified && current == m_shown)
+        return false;
+    m_shown = current;
+    m_modified = false;
+    m_accepted = current;
+    return true;
+}
+
 // ---- BoundLineEdit --------------------------------------------------------
 
 BoundLineEdit::BoundLineEdit(TSoftwareTable &table, const QString &field, int limit, QWidget *parent)
-    : QLineEdit(parent), FieldLink(table, field), m_limit(limit)
+    : QLineEdit(parent), TypedFieldLink(table, field, limit)
 {
     setObjectName(field);
     connect(this, &QLineEdit::textEdited, this, &BoundLineEdit::userEdited);
@@ -85,19 +111,19 @@ BoundLineEdit::BoundLineEdit(TSoftwareTable &table, const QString &field, int li
 
 void BoundLineEdit::userEdited(const QString &text)
 {
-    if (refused(m_limit, m_accepted, text)) {
+    switch (typed(text)) {
+    case Typing::Refused: {
         const int cursor = cursorPosition() - int(text.size() - m_accepted.size());
         setText(m_accepted);
         setCursorPosition(qMax(0, cursor));
-        return;
+        break;
     }
-    if (!m_modified && !beginEdit()) {
+    case Typing::Reverted:
         setText(m_shown);
-        m_accepted = m_shown;
-        return;
+        break;
+    case Typing::Accepted:
+        break;
     }
-    m_accepted = text;
-    m_modified = true;
 }
 
 void BoundLineEdit::flush()
@@ -109,12 +135,9 @@ void BoundLineEdit::flush()
 void BoundLineEdit::refresh(bool force)
 {
     setEnabled(usable());
-    const QString current = fieldValue();
-    if (!force && m_modified && current == m_shown)
+    QString current;
+    if (!takeField(force, current))
         return;
-    m_shown = current;
-    m_modified = false;
-    m_accepted = current;
     if (text() != current) {
         setText(current);
         if (!hasFocus())
@@ -131,7 +154,7 @@ void BoundLineEdit::focusOutEvent(QFocusEvent *e)
 // ---- BoundMemo --------------------------------------------------------------
 
 BoundMemo::BoundMemo(TSoftwareTable &table, const QString &field, int limit, bool wrap, QWidget *parent)
-    : QPlainTextEdit(parent), FieldLink(table, field), m_limit(limit)
+    : QPlainTextEdit(parent), TypedFieldLink(table, field, limit)
 {
     setObjectName(field);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -155,23 +178,22 @@ void BoundMemo::userChanged()
 {
     if (m_loading)
         return;
-    const QString now = fieldFormText();
-    if (refused(m_limit, m_accepted, now)) {
+    switch (typed(fieldFormText())) {
+    case Typing::Refused: {
         const int grown = int(toPlainText().size() - toControlLines(m_accepted).size());
         const int cursor = textCursor().position() - grown;
         show(m_accepted);
         QTextCursor c = textCursor();
         c.setPosition(qBound(0, cursor, int(toPlainText().size())));
         setTextCursor(c);
-        return;
+        break;
     }
-    if (!m_modified && !beginEdit()) {
+    case Typing::Reverted:
         show(m_shown);
-        m_accepted = m_shown;
-        return;
+        break;
+    case Typing::Accepted:
+        break;
     }
-    m_accepted = now;
-    m_modified = true;
 }
 
 void BoundMemo::flush()
@@ -183,12 +205,9 @@ void BoundMemo::flush()
 void BoundMemo::refresh(bool force)
 {
     setEnabled(usable());
-    const QString current = fieldValue();
-    if (!force && m_modified && current == m_shown)
+    QString current;
+    if (!takeField(force, current))
         return;
-    m_shown = current;
-    m_modified = false;
-    m_accepted = current;
     if (toPlainText() != toControlLines(current))
         show(current);
 }

@@ -46,7 +46,28 @@ protected:
     bool m_modified = false;
 };
 
-class BoundLineEdit : public QLineEdit, public FieldLink {
+// What the two text controls share: the character limit and the text last
+// accepted from typing.
+class TypedFieldLink : public FieldLink {
+public:
+    TypedFieldLink(TSoftwareTable &table, const QString &field, int limit)
+        : FieldLink(table, field), m_limit(limit) {}
+
+protected:
+    enum class Typing { Refused, Reverted, Accepted };
+    // Judges the control's new text (in the field's form): refused beyond the
+    // limit (show m_accepted again), reverted when the record cannot be opened
+    // for changes (show m_shown again), or accepted.
+    Typing typed(const QString &now);
+    // Takes the field's text for showing; false when the control keeps its
+    // typed text (not forced, and its own field unchanged).
+    bool takeField(bool force, QString &current);
+
+    int m_limit;
+    QString m_accepted;
+};
+
+class BoundLineEdit : public QLineEdit, public TypedFieldLink {
     Q_OBJECT
 public:
     // limit 0: no limit of its own (the field's width still applies).
@@ -59,13 +80,11 @@ protected:
 
 private:
     void userEdited(const QString &text);
-    int m_limit;
-    QString m_accepted;
 };
 
 // Multi-line text; the field holds CR LF line ends, the control plain LF.
 // The limit counts the field's characters, each line end as two.
-class BoundMemo : public QPlainTextEdit, public FieldLink {
+class BoundMemo : public QPlainTextEdit, public TypedFieldLink {
     Q_OBJECT
 public:
     BoundMemo(TSoftwareTable &table, const QString &field, int limit = 0, bool wrap = true,
@@ -81,9 +100,7 @@ protected:
 private:
     void userChanged();
     void show(const QString &fieldText);
-    int m_limit;
     bool m_loading = false;
-    QString m_accepted;
 };
 
 // A drop-down list that only picks: the entry equal to the field's text (case

@@ -1,3 +1,4 @@
+#include "platform/userfolders.h"
 #include "platform/webengineenv.h"
 #include "shell/program.h"
 #include "shell/previewcommand.h"
@@ -5,14 +6,42 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
+namespace {
+
+// Options whose next argument is a value, not an item to open.
+const QStringList kValueOptions = {QStringLiteral("--mode"), QStringLiteral("--username"),
+                                   QStringLiteral("--password"), QStringLiteral("--timeout"),
+                                   QStringLiteral("--rules"), QStringLiteral("--format"),
+                                   QStringLiteral("--version")};
+
+void reportToStderr(const QStringList &problems)
+{
+    for (const QString &p : problems) {
+        const QByteArray line = QStringLiteral("doduvodaz: %1\n").arg(p).toLocal8Bit();
+        std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+    }
+    std::fflush(stderr);
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
-    if (isRecordCommand(argc, argv)) // --import-pad, --show-record: no window
-        return runRecordCommand(argc, argv);
-
-    QStringList args;
+    QStringList typed;
     for (int i = 1; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
+        typed << QString::fromLocal8Bit(argv[i]);
+    // Files named on the command line are found where the user started the
+    // program, even after it changes into its working folder (and when they
+    // are handed to a copy already running elsewhere).
+    const QStringList args = platform::absoluteCommandLineItems(typed, kValueOptions);
+    const QStringList problems = platform::prepareWorkingFolder();
+
+    if (isRecordCommand(args)) { // --import-pad, --show-record: no window
+        reportToStderr(problems);
+        return runRecordCommand(argc, argv, args);
+    }
 
     const bool preview = args.contains(QLatin1String("--report"));
     if (preview && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -21,8 +50,11 @@ int main(int argc, char *argv[])
     platform::prepareWebEngineEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("doduvodaz"));
-    if (preview)
+    QApplication::setDesktopFileName(QStringLiteral("org.doduvodaz.Doduvodaz"));
+    if (preview) {
+        reportToStderr(problems);
         return runPreviewCommand(args);
+    }
 
-    return runProgram(args);
+    return runProgram(args, problems);
 }

@@ -1,6 +1,7 @@
 #include "systemsettings.h"
 
 #include "atomicfile.h"
+#include "userfolders.h"
 
 #include "engine/error.h"
 
@@ -33,7 +34,7 @@ QString systemSettingsPath()
     const QString over = qEnvironmentVariable("DODUVODAZ_SYSTEM_SETTINGS");
     if (!over.isEmpty())
         return over;
-    return QStringLiteral("/var/lib/doduvodaz/system-settings.json");
+    return userConfigDir() + QStringLiteral("/system-settings.json");
 }
 
 QString systemValue(const QString &name)

@@ -1,10 +1,11 @@
 #pragma once
-// Machine-wide values of the program, shared by every user of the machine and
-// kept across restarts: a small JSON object in one file. Today it holds the
-// path of the PAD file imported last ("xmlfile").
+// Values of the program kept for the user across restarts: a small JSON
+// object in one file. Today it holds the path of the PAD file imported last
+// ("xmlfile").
 //
-// The file is /var/lib/doduvodaz/system-settings.json; the environment
-// variable DODUVODAZ_SYSTEM_SETTINGS names another file instead (tests).
+// The file is $XDG_CONFIG_HOME/doduvodaz/system-settings.json (by default
+// ~/.config/doduvodaz), so that every user can write it; the environment
+// variable DODUVODAZ_SYSTEM_SETTINGS names another file instead.
 #include <QString>
 
 namespace platform {

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QImageReader>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
@@ -84,6 +85,12 @@ QPixmap programPixmap(int size)
 
 QIcon programIcon()
 {
+    // The scalable icon the desktop shows too, where Qt can draw SVG.
+    if (QImageReader::supportedImageFormats().contains("svg")) {
+        QIcon svg(QStringLiteral(":/icons/org.doduvodaz.Doduvodaz.svg"));
+        if (!svg.pixmap(32, 32).isNull())
+            return svg;
+    }
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64})
         icon.addPixmap(programPixmap(size));

@@ -11,6 +11,7 @@
 #include "platform/messages.h"
 #include "platform/shortcutfile.h"
 #include "platform/singleinstance.h"
+#include "platform/userfolders.h"
 #include "sites/sitespanel.h"
 #include "sites/updateform.h"
 #include "software/padform.h"
@@ -50,8 +51,8 @@ namespace {
 // The windows of the program and what ties them together.
 class TProgram : public QObject {
 public:
-    TProgram(const QStringList &items, TOneInstance &instance)
-        : m_items(items), m_settings(ProgramDir()), m_profile(QStringLiteral("doduvodaz"))
+    TProgram(const QStringList &items, const QString &settingsFolder, TOneInstance &instance)
+        : m_items(items), m_settings(settingsFolder), m_profile(QStringLiteral("doduvodaz"))
     {
         // The software editor owns the record; its creation loads it.
         m_padForm = new TPADForm;
@@ -85,6 +86,7 @@ public:
     }
 
     TfrmBrwMain *window() const { return m_window; }
+    QStringList startupProblems() const { return m_padForm->startupProblems(); }
 
     // The end: the band layout goes to the settings file.
     void saveBands()
@@ -254,7 +256,7 @@ private:
 
 } // namespace
 
-int runProgram(const QStringList &items)
+int runProgram(const QStringList &items, QStringList problems)
 {
     AllowNewPages = true;
     QApplication::setApplicationDisplayName(platform::applicationTitle());
@@ -268,9 +270,16 @@ int runProgram(const QStringList &items)
         return 1;
     }
 
-    TProgram program(items, instance);
+    const QString settingsFolder = platform::settingsFolder(&problems);
+    TProgram program(items, settingsFolder, instance);
+    problems << program.startupProblems();
     program.window()->show();
     program.window()->activateWindow();
+    // What could not be prepared (a folder that cannot be written, a
+    // delivered file that is missing) is said once the window is up; the
+    // program goes on browsing without it.
+    if (!problems.isEmpty())
+        QTimer::singleShot(0, program.window(), [problems] { platform::showError(problems.join(QLatin1Char('\n'))); });
     const int status = QApplication::exec();
     program.saveBands();
     return status;

@@ -12,5 +12,7 @@ class TfrmBrwMain;
 void OpenCommandLineItem(TfrmBrwMain &window, const QString &item);
 
 // Runs the program with the command-line items (the arguments after the
-// program name); returns the exit status. Needs the QApplication.
-int runProgram(const QStringList &items);
+// program name); problems are messages from preparing the working folder,
+// shown once the window is up. Returns the exit status. Needs the
+// QApplication.
+int runProgram(const QStringList &items, QStringList problems = {});

@@ -75,7 +75,12 @@ TPADForm::TPADForm(QWidget *parent) : QDialog(parent), ClientDataSet1(new TSoftw
     connect(ClientDataSet1, &TSoftwareTable::AfterPost, this, &TPADForm::ClientDataSet1AfterPost);
 
     refreshControls(true);
-    loadRecordAtStartup(*ClientDataSet1);
+    QString loadError, refillError;
+    loadRecordAtStartup(*ClientDataSet1, &loadError, &refillError);
+    if (!loadError.isEmpty())
+        m_startupProblems << loadError;
+    if (!refillError.isEmpty())
+        m_startupProblems << QStringLiteral("The PAD file imported last could not refill the record: %1").arg(refillError);
 }
 
 TPADForm::~TPADForm()
@@ -147,8 +152,11 @@ void TPADForm::ImportPADfile1Click()
         return;
     try {
         importPadFile(*ClientDataSet1, path);
-    } catch (const std::exception &) {
-        // The import fails silently; whatever it did so far stays.
+    } catch (const dodu::Error &e) {
+        // Whatever the import did before the failure stays.
+        platform::showError(e.text());
+    } catch (const std::exception &e) {
+        platform::showError(QStringLiteral("Cannot import %1: %2").arg(path, QString::fromLocal8Bit(e.what())));
     }
 }
 

@@ -5,6 +5,7 @@
 // hides it, keeping the page shown and every control's state.
 #include <QDialog>
 #include <QList>
+#include <QStringList>
 #include <QUrl>
 #include <functional>
 
@@ -23,6 +24,9 @@ public:
     ~TPADForm() override;
 
     TSoftwareTable &table() { return *ClientDataSet1; }
+    // Why the record could not be loaded or refilled at start, for the
+    // program to say once its window is up; empty when all went well.
+    QStringList startupProblems() const { return m_startupProblems; }
 
     // The file dialogs of the import and of the permission texts. Tests
     // replace them; an empty answer means the user cancelled.
@@ -51,6 +55,7 @@ protected:
     void keyPressEvent(QKeyEvent *e) override;
 
 private:
+    QStringList m_startupProblems;
     void ClientDataSet1AfterPost();
     void refreshControls(bool force);
     void loadTextFileInto(const QString &field);

@@ -100,12 +100,9 @@ int showRecord()
 
 } // namespace
 
-bool isRecordCommand(int argc, char **argv)
+bool isRecordCommand(const QStringList &args)
 {
-    for (int i = 1; i < argc; ++i)
-        if (qstrcmp(argv[i], kImport) == 0 || qstrcmp(argv[i], kShow) == 0)
-            return true;
-    return false;
+    return args.contains(QLatin1String(kImport)) || args.contains(QLatin1String(kShow));
 }
 
 QByteArray recordAsJson(const TSoftwareTable &table)
@@ -125,11 +122,10 @@ QByteArray recordAsJson(const TSoftwareTable &table)
     return out;
 }
 
-int runRecordCommand(int argc, char **argv)
+int runRecordCommand(int argc, char **argv, const QStringList &args)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("doduvodaz"));
-    const QStringList args = QCoreApplication::arguments().mid(1);
     try {
         if (args.size() == 2 && args.at(0) == QLatin1String(kImport))
             return importPad(args.at(1));

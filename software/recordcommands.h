@@ -9,17 +9,18 @@
 //                                 then the remembered PAD file) and prints it
 //                                 as one JSON object, fields in table order.
 //
-// Both work in the current directory, print messages on standard error and
+// Both work in the working folder (see platform/userfolders.h), print messages on standard error and
 // return 0 on success, 1 on failure, 64 for wrong arguments.
-#include <QString>
+#include <QStringList>
 
 class TSoftwareTable;
 
-// Whether the arguments (argv) ask for one of the record commands.
-bool isRecordCommand(int argc, char **argv);
+// Whether the arguments (without the program name) ask for a record command.
+bool isRecordCommand(const QStringList &args);
 
-// Runs the command with its own QCoreApplication; returns the exit status.
-int runRecordCommand(int argc, char **argv);
+// Runs the command given by args with its own QCoreApplication (made from
+// argc and argv); returns the exit status.
+int runRecordCommand(int argc, char **argv, const QStringList &args);
 
 // The current record as one JSON object, field names as keys in table order,
 // values exactly as held; "{}" for a closed table.

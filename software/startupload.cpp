@@ -5,10 +5,12 @@
 
 #include "engine/error.h"
 
-void loadRecordAtStartup(TSoftwareTable &table, QString *loadError)
+void loadRecordAtStartup(TSoftwareTable &table, QString *loadError, QString *refillError)
 {
     if (loadError)
         loadError->clear();
+    if (refillError)
+        refillError->clear();
     try {
         table.LoadFromFile(QStringLiteral("softdata.xml"));
     } catch (const dodu::Error &e) {
@@ -19,8 +21,10 @@ void loadRecordAtStartup(TSoftwareTable &table, QString *loadError)
     }
     try {
         refillFromRememberedPad(table);
-    } catch (const dodu::Error &) {
+    } catch (const dodu::Error &e) {
         // A remembered PAD file that is gone or unreadable leaves the record
         // as the data file holds it.
+        if (refillError)
+            *refillError = e.text();
     }
 }

@@ -1,11 +1,14 @@
 #pragma once
 // How the program brings up the software record at start: the data file
 // softdata.xml from the current directory, then the refill from the PAD file
-// imported last. Errors end each step silently, leaving the table as it is.
+// imported last. An error ends its step, leaving the table as it is; the
+// caller is told what went wrong so that it can say so.
 #include <QString>
 
 class TSoftwareTable;
 
 // loadError, when given, receives the reason the data file could not be
 // loaded (the table then stays closed), or the empty text.
-void loadRecordAtStartup(TSoftwareTable &table, QString *loadError = nullptr);
+// refillError, when given, receives why the remembered PAD file could not
+// refill the record, or the empty text.
+void loadRecordAtStartup(TSoftwareTable &table, QString *loadError = nullptr, QString *refillError = nullptr);

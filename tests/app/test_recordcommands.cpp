@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -118,6 +119,16 @@ QHash<QString, QString> expectedRecord()
     };
 }
 
+// A data home whose doduvodaz entry is a file, not a folder.
+QString blockedDataHome()
+{
+    static QTemporaryDir home;
+    QFile block(home.filePath(QStringLiteral("doduvodaz")));
+    if (!block.exists() && block.open(QIODevice::WriteOnly))
+        block.close();
+    return home.path();
+}
+
 Run run(const QString &dir, const QString &settings, const QStringList &args, bool unprivileged = false)
 {
     QProcess p;
@@ -127,6 +138,9 @@ Run run(const QString &dir, const QString &settings, const QStringList &args, bo
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     env.insert(QStringLiteral("DODUVODAZ_SYSTEM_SETTINGS"), settings);
+    // No per-user data folder can be made, so a folder without softdata.xml
+    // stays the working folder.
+    env.insert(QStringLiteral("XDG_DATA_HOME"), blockedDataHome());
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(dir);
     if (unprivileged) {

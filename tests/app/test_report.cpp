@@ -119,6 +119,12 @@ Run TestReport::report(const QString &dir, const QStringList &arguments)
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     // No remembered PAD file of the machine may refill the record.
     env.insert(QStringLiteral("DODUVODAZ_SYSTEM_SETTINGS"), m_root.filePath(QStringLiteral("system-settings.json")));
+    // The per-user data folder cannot be made (its name is taken by a file),
+    // so a folder without softdata.xml stays the working folder.
+    QFile block(m_root.filePath(QStringLiteral("doduvodaz")));
+    if (!block.exists() && block.open(QIODevice::WriteOnly))
+        block.close();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), m_root.path());
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(DODU_BINARY), QStringList{QStringLiteral("--report")} + arguments);
     Run r;

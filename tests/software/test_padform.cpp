@@ -456,14 +456,16 @@ void PadFormTest::importCommand()
     QCOMPARE(form.findChild<QComboBox *>(QStringLiteral("Program_Type"))->currentText(), QStringLiteral("Freeware"));
     QCOMPARE(platform::rememberedPadFile(), answer);
 
-    // A file that cannot be read: silent, path stored, record left open.
+    // A file that cannot be read: the reason is shown, the path stored and
+    // the record left open.
     Messages shown;
     answer = box.path(QStringLiteral("gone.xml"));
     action(form, "ImportPADfile1")->trigger();
     QCOMPARE(platform::rememberedPadFile(), answer);
     QCOMPARE(t.state(), TSoftwareTable::Editing);
     QCOMPARE(t.fieldText(QStringLiteral("Program_Name")), QStringLiteral("Imported"));
-    QVERIFY(shown.errors.isEmpty() && shown.messages.isEmpty());
+    QCOMPARE(shown.errors.size(), 1);
+    QVERIFY2(shown.errors.first().contains(answer), qPrintable(shown.errors.first()));
 }
 
 void PadFormTest::saveAll()

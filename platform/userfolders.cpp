@@ -1,0 +1,180 @@
+#include "userfolders.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace platform {
+
+namespace {
+
+// The files a working folder is prepared with, in the order they are copied.
+const char *const kDelivered[] = {"softdata.xml", "padsites.dat", "help.htm", "demo"};
+
+QString executableDir()
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath();
+    // Before the application object exists (record commands decide their
+    // folder first): the running executable itself.
+    return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).absolutePath();
+}
+
+const QFileDevice::Permissions kUserFile =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+
+// Copies from to to unless to exists; the copy belongs to the user and can be
+// written even when the delivered file is read-only.
+bool copyMissingFile(const QString &from, const QString &to, QStringList &problems)
+{
+    if (QFileInfo::exists(to))
+        return true;
+    if (!QFile::copy(from, to)) {
+        problems << QStringLiteral("Cannot create file %1").arg(to);
+        return false;
+    }
+    QFile::setPermissions(to, kUserFile);
+    return true;
+}
+
+void copyMissingTree(const QString &from, const QString &to, QStringList &problems)
+{
+    if (!QDir().mkpath(to)) {
+        problems << QStringLiteral("Cannot create folder %1").arg(to);
+        return;
+    }
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString src = it.next();
+        const QString dst = to + QLatin1Char('/') + QDir(from).relativeFilePath(src);
+        const QFileInfo info = it.fileInfo();
+        if (info.isSymLink())
+            continue;
+        if (info.isDir()) {
+            if (!QDir().mkpath(dst))
+                problems << QStringLiteral("Cannot create folder %1").arg(dst);
+        } else if (!copyMissingFile(src, dst, problems)) {
+            return; // one message for a folder that cannot be written
+        }
+    }
+}
+
+QString withSlash(QString dir)
+{
+    if (!dir.endsWith(QLatin1Char('/')))
+        dir += QLatin1Char('/');
+    return dir;
+}
+
+} // namespace
+
+QString deliveredDataDir()
+{
+    const QString installed = QDir::cleanPath(executableDir() + QStringLiteral("/../share/doduvodaz"));
+    if (QFileInfo(installed).isDir())
+        return installed;
+#ifdef DODUVODAZ_SOURCE_DATA
+    if (QFileInfo(QStringLiteral(DODUVODAZ_SOURCE_DATA)).isDir())
+        return QStringLiteral(DODUVODAZ_SOURCE_DATA);
+#endif
+    return {};
+}
+
+QString userDataDir()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/doduvodaz");
+}
+
+QString userConfigDir()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/doduvodaz");
+}
+
+QStringList absoluteCommandLineItems(const QStringList &items, const QStringList &valueOptions)
+{
+    QStringList out;
+    out.reserve(items.size());
+    bool value = false;
+    for (const QString &item : items) {
+        if (value) {
+            value = false;
+            out << item;
+            continue;
+        }
+        if (valueOptions.contains(item)) {
+            value = true;
+            out << item;
+            continue;
+        }
+        const QFileInfo info(item);
+        if (!item.isEmpty() && !item.startsWith(QLatin1Char('-')) && info.isRelative() && info.exists())
+            out << info.absoluteFilePath();
+        else
+            out << item;
+    }
+    return out;
+}
+
+QStringList prepareWorkingFolder()
+{
+    QStringList problems;
+    if (QFileInfo::exists(QStringLiteral("softdata.xml")))
+        return problems; // the author's own folder
+    const QString dir = userDataDir();
+    if (!QDir().mkpath(dir) || !QFileInfo(dir).isWritable()) {
+        problems << QStringLiteral("Cannot create folder %1: the software record and the site list cannot be kept.")
+                        .arg(dir);
+        if (QFileInfo(dir).isDir())
+            QDir::setCurrent(dir); // read what is there
+        return problems;
+    }
+    const QString delivered = deliveredDataDir();
+    for (const char *name : kDelivered) {
+        const QString target = dir + QLatin1Char('/') + QLatin1String(name);
+        const QString source = delivered.isEmpty() ? QString() : delivered + QLatin1Char('/') + QLatin1String(name);
+        const QFileInfo src(source);
+        if (source.isEmpty() || !src.exists()) {
+            if (!QFileInfo::exists(target))
+                problems << QStringLiteral("The delivered file %1 is missing.")
+                                .arg(source.isEmpty() ? QLatin1String(name) : source);
+            continue;
+        }
+        if (src.isDir())
+            copyMissingTree(source, target, problems);
+        else
+            copyMissingFile(source, target, problems);
+    }
+    QDir::setCurrent(dir);
+    return problems;
+}
+
+QString settingsFolder(QStringList *problems)
+{
+    const QString programDir = executableDir();
+    if (QFileInfo(programDir).isWritable())
+        return withSlash(programDir);
+    const QString dir = userConfigDir();
+    const QString file = dir + QStringLiteral("/quillet.ini");
+    if (QFileInfo::exists(file))
+        return withSlash(dir);
+    QStringList found;
+    if (!QDir().mkpath(dir)) {
+        found << QStringLiteral("Cannot create folder %1").arg(dir);
+    } else {
+        const QString delivered = deliveredDataDir();
+        const QString source = delivered + QStringLiteral("/quillet.ini");
+        if (delivered.isEmpty() || !QFileInfo::exists(source))
+            found << QStringLiteral("The delivered file %1 is missing.")
+                         .arg(delivered.isEmpty() ? QStringLiteral("quillet.ini") : source);
+        else
+            copyMissingFile(source, file, found);
+    }
+    if (problems)
+        *problems << found;
+    return withSlash(dir);
+}
+
+} // namespace platform

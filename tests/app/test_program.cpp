@@ -37,7 +37,7 @@ private:
         return items;
     }
 
-    QProcess *start(const QString &name, const QStringList &args, const QString &traceName)
+    QProcess *start(const QString &name, const QStringList &args, const QString &traceName, const QString &cwd = {})
     {
         auto *p = new QProcess(this);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -48,7 +48,7 @@ private:
         env.insert(QStringLiteral("DODUVODAZ_SYSTEM_SETTINGS"), dir.filePath(QStringLiteral("system.ini")));
         env.insert(QStringLiteral("DODUVODAZ_FAVORITES"), dir.filePath(QStringLiteral("fav")));
         p->setProcessEnvironment(env);
-        p->setWorkingDirectory(dir.path());
+        p->setWorkingDirectory(cwd.isEmpty() ? dir.path() : cwd);
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         p->setStandardOutputFile(QProcess::nullDevice());
         p->start(copyAs(name), args);
@@ -107,6 +107,35 @@ private Q_SLOTS:
         QTest::qWait(500);
         QCOMPARE(opened(QStringLiteral("a")), expected);
         QCOMPARE(receiver->state(), QProcess::Running);
+    }
+
+    void relativeItemsOfASecondStartAreItsOwnFiles()
+    {
+        // The receiver runs elsewhere; the second start names files of its
+        // own folder by relative names.
+        const QString other = dir.filePath(QStringLiteral("other"));
+        QVERIFY(QDir().mkpath(other));
+        QFile page(other + QStringLiteral("/local.htm"));
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.write("<html><body>local</body></html>");
+        page.close();
+        QFile link(other + QStringLiteral("/link.url"));
+        QVERIFY(link.open(QIODevice::WriteOnly));
+        link.write("[InternetShortcut]\r\nURL=about:blank#from-shortcut\r\n");
+        link.close();
+
+        start(QStringLiteral("dodu-r"), {QStringLiteral("about:blank")}, QStringLiteral("r"));
+        QTRY_COMPARE_WITH_TIMEOUT(opened(QStringLiteral("r")), QStringList{QStringLiteral("about:blank")}, 30000);
+        QProcess *second = start(QStringLiteral("dodu-r"),
+                                 {QStringLiteral("local.htm"), QStringLiteral("link.url"), QStringLiteral("about:blank#typed")},
+                                 QStringLiteral("r-second"), other);
+        QVERIFY(second->waitForFinished(30000));
+        QCOMPARE(second->exitCode(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(opened(QStringLiteral("r")).size(), 4, 30000);
+        const QStringList got = opened(QStringLiteral("r"));
+        QCOMPARE(got.at(1), other + QStringLiteral("/local.htm"));
+        QCOMPARE(got.at(2), QStringLiteral("about:blank#from-shortcut"));
+        QCOMPARE(got.at(3), QStringLiteral("about:blank#typed"));
     }
 
     void killedReceiverDoesNotDelayTheNextStart()

@@ -102,10 +102,14 @@ const char kReplayScript[] = R"JS(
   if (!docs || !docs[key]) return 0;
   const els = docs[key];
   const fire = (e, type) => e.dispatchEvent(new Event(type, { bubbles: true }));
+  // A number input takes only a valid number; anything else would empty it,
+  // so it keeps what it holds.
+  const number = /^-?(?:\d+(?:\.\d+)?|\.\d+)(?:[eE][-+]?\d+)?$/;
   for (const op of ops) {
     const e = els[op[0]];
     if (!e) continue;
     if (op[1] === 0) {
+      if (e.localName === 'input' && e.type === 'number' && !number.test(op[2])) continue;
       e.value = op[2];
       fire(e, 'input'); fire(e, 'change');
     } else if (op[1] === 1) {

@@ -164,7 +164,8 @@ const char kTypes[] = R"(<!DOCTYPE html><html><body><p>Newer input types</p><for
 <input type="search" name="keyword_search"><input type="number" name="cost" step="any">
 <input type="date" name="title_date"><input type="hidden" name="title" value="hidden"><input type="TEXT" name="version">
 <input name="product"><input type="bogus" name="price"><input type="password" name="email_pw" value="secret">
-<input type="color" name="title_colour" value="#102030"></form></body></html>)";
+<input type="color" name="title_colour" value="#102030">
+<input type="number" name="app_version" value="7"><input type="number" name="cost_whole"></form></body></html>)";
 
 const char kPress[] = R"(<!DOCTYPE html><html><body><p>Submit your program</p>
 <form action="thanks.htm" method="get"><input name="title">
@@ -543,6 +544,15 @@ void TestPageBrowser::newerInputTypesCountAsText()
     QCOMPARE(c.value(-1, QStringLiteral("title")), QStringLiteral("hidden"));
     QCOMPARE(c.value(-1, QStringLiteral("email_pw")), QStringLiteral("secret"));
     QCOMPARE(c.value(-1, QStringLiteral("title_colour")), QStringLiteral("#102030"));
+    // A number input keeps its value when the record's is no number ("3.2.1")
+    // and takes it when it is one.
+    QCOMPARE(c.value(-1, QStringLiteral("app_version")), QStringLiteral("7"));
+    setField(QStringLiteral("Program_Cost_Dollars"), QStringLiteral("30"));
+    setField(QStringLiteral("Program_Version"), QStringLiteral("-1.5e3"));
+    QCOMPARE(run(page, QString()), QString());
+    const Controls again = controls(page);
+    QCOMPARE(again.value(-1, QStringLiteral("app_version")), QStringLiteral("-1.5e3"));
+    QCOMPARE(again.value(-1, QStringLiteral("cost_whole")), QStringLiteral("30"));
     // The report shows the page's own types.
     QCOMPARE(c.at(-1, QStringLiteral("contact_email")).value(QLatin1String("type")).toString(), QStringLiteral("email"));
     QCOMPARE(c.at(-1, QStringLiteral("cost")).value(QLatin1String("type")).toString(), QStringLiteral("number"));

@@ -47,7 +47,7 @@ int main(int argc, char *argv[])
     if (preview && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen"); // a report needs no display
 
-    platform::prepareWebEngineEnvironment();
+    platform::prepareWebEngineEnvironment(preview);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("doduvodaz"));
     QApplication::setDesktopFileName(QStringLiteral("org.doduvodaz.Doduvodaz"));

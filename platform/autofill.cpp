@@ -1,5 +1,6 @@
 #include "autofill.h"
 
+#include "fillablepage.h"
 #include "pagebrowser.h"
 
 #include "engine/error.h"
@@ -26,10 +27,22 @@ AutoFill::AutoFill(QWebEnginePage *page, const engine::Record &record, engine::H
     m_deferred.setSingleShot(true);
     m_deferred.setInterval(0);
     connect(&m_deferred, &QTimer::timeout, this, &AutoFill::onLoadFinished);
+    connect(page, &QWebEnginePage::loadStarted, this, [this] { m_topLoading = true; });
     connect(page, &QWebEnginePage::loadFinished, this, [this] {
-        ++m_pending;
-        m_deferred.start();
+        m_topLoading = false;
+        schedule();
     });
+    if (auto *fillable = qobject_cast<FillablePage *>(page))
+        connect(fillable, &FillablePage::frameDocumentCompleted, this, [this] {
+            if (!m_topLoading)
+                schedule();
+        });
+}
+
+void AutoFill::schedule()
+{
+    ++m_pending;
+    m_deferred.start();
 }
 
 void AutoFill::onLoadFinished()

@@ -1,6 +1,10 @@
 #pragma once
-// Runs the form fill on a page each time it finishes loading, and the user
-// commands on demand, through the page bridge.
+// Runs the form fill on a page each time a document of it completes, and the
+// user commands on demand, through the page bridge. The top document's
+// completion is the engine's load-finished; a frame's document completing
+// later (a frame that moves to its next step) is heard on pages that are
+// FillablePages. While the top document loads its frames' completions are
+// left to the fill that follows it.
 #include "engine/host.h"
 #include "engine/record.h"
 
@@ -32,6 +36,7 @@ Q_SIGNALS:
 
 private:
     void onLoadFinished();
+    void schedule();
 
     QPointer<QWebEnginePage> m_page;
     const engine::Record &m_record;
@@ -40,6 +45,7 @@ private:
     bool m_recordPresses;
     int m_runs = 0;
     int m_pending = 0;
+    bool m_topLoading = false;
     QTimer m_deferred;
 };
 

@@ -6,7 +6,7 @@
 
 bool AllowNewPages = true;
 
-TbxWebPage::TbxWebPage(QWebEngineProfile *profile, TbxEmbeddedWb *owner) : QWebEnginePage(profile, owner), m_owner(owner)
+TbxWebPage::TbxWebPage(QWebEngineProfile *profile, TbxEmbeddedWb *owner) : platform::FillablePage(profile, owner), m_owner(owner)
 {
     connect(this, &QWebEnginePage::windowCloseRequested, owner, &TbxEmbeddedWb::WBWindowClose);
 }

@@ -4,6 +4,8 @@
 // asks the main window for a tab page. Windows a page opens become controls
 // of their own the same way; a page that closes its window asks the main
 // window to close its tab.
+#include "platform/fillablepage.h"
+
 #include <QPointer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -28,7 +30,7 @@ public:
 // Process-wide: while clear, controls get no tab page and close their own.
 extern bool AllowNewPages;
 
-class TbxWebPage : public QWebEnginePage {
+class TbxWebPage : public platform::FillablePage {
     Q_OBJECT
 public:
     TbxWebPage(QWebEngineProfile *profile, TbxEmbeddedWb *owner);

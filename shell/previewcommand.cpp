@@ -4,6 +4,7 @@
 #include "engine/host.h"
 #include "platform/address.h"
 #include "platform/autofill.h"
+#include "platform/fillablepage.h"
 #include "platform/pagereport.h"
 #include "platform/scriptrunner.h"
 #include "software/softwaretable.h"
@@ -94,16 +95,30 @@ int runPreviewCommand(const QStringList &arguments)
 
     QStringList errors;
     QWebEngineProfile profile; // off the record: nothing of the page is kept
-    QWebEnginePage page(&profile);
+    platform::FillablePage page(&profile);
+    // Shown as a window's page would be, so that the page's timers run at
+    // their pace rather than a hidden page's throttled one.
+    page.setVisible(true);
     platform::AutoFill fill(&page, table, host, [&](const QString &text) { errors << text; }, true);
 
+    // The report waits until the page has settled: the first fill done and
+    // no document of the page completed for half a second (a frame that
+    // moves on to its next step is filled again), within the time allowed.
     QEventLoop loop;
     bool loaded = false, finished = false;
+    QTimer settled;
+    settled.setSingleShot(true);
+    settled.setInterval(500);
+    QObject::connect(&settled, &QTimer::timeout, &loop, &QEventLoop::quit);
     QObject::connect(&fill, &platform::AutoFill::filled, &loop, [&] {
         finished = true;
-        loop.quit();
+        settled.start();
     });
     QObject::connect(&page, &QWebEnginePage::loadFinished, &loop, [&](bool ok) { loaded = ok; });
+    QObject::connect(&page, &platform::FillablePage::frameDocumentCompleted, &settled, [&] {
+        if (finished)
+            settled.start();
+    });
     QTimer::singleShot(opt.timeoutSeconds * 1000, &loop, &QEventLoop::quit);
     const QUrl url = platform::addressToUrl(opt.address);
     page.load(url);

@@ -71,6 +71,7 @@ private Q_SLOTS:
     void fillOfTheSubmissionPage();
     void submitOnTheFramesetPage();
     void loginPage();
+    void frameThatMovesOnIsInTheReport();
     void withoutDataFileEveryLookupFails();
     void addressThatDoesNotLoad_data();
     void addressThatDoesNotLoad();
@@ -248,6 +249,26 @@ void TestReport::loginPage()
     QCOMPARE(fill.value(-1, QStringLiteral("username")), field("Program_Name"));
     QCOMPARE(fill.value(-1, QStringLiteral("password")), QString());
     QVERIFY(!fill.clicked(-1, QStringLiteral("login")));
+}
+
+void TestReport::frameThatMovesOnIsInTheReport()
+{
+    // The second frame shows a notice first and the program form a moment
+    // after the page has loaded.
+    const QString dir = workDir(true);
+    QFile wait(dir + QStringLiteral("/demo/wait.htm"));
+    QVERIFY(wait.open(QIODevice::WriteOnly));
+    wait.write("<!DOCTYPE html><html><body><p>One moment...</p>"
+               "<script>setTimeout(() => { location.href = 'frame-program.htm'; }, 300);</script></body></html>");
+    wait.close();
+    QFile steps(dir + QStringLiteral("/demo/steps.htm"));
+    QVERIFY(steps.open(QIODevice::WriteOnly));
+    steps.write("<!DOCTYPE html><html><frameset cols=\"50%,*\"><frame src=\"frame-company.htm\">"
+                "<frame src=\"wait.htm\"></frameset></html>");
+    steps.close();
+    const Run r = report(dir, {QStringLiteral("demo/steps.htm")});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.value(1, QStringLiteral("product")), field("Program_Name"));
 }
 
 void TestReport::withoutDataFileEveryLookupFails()

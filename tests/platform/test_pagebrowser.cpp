@@ -2,6 +2,7 @@
 // 127.0.0.1 (a second port stands for a foreign site), filled through the
 // page bridge and read back from the live document.
 #include "platform/autofill.h"
+#include "platform/fillablepage.h"
 #include "platform/pagebrowser.h"
 #include "platform/pagereport.h"
 #include "platform/scriptrunner.h"
@@ -216,6 +217,7 @@ private Q_SLOTS:
     void manyControlsAndUnnamedOnes();
     void autoFillRunsOnLoadFinished();
     void autoFillReportsErrorsAndGoesOn();
+    void autoFillRunsWhenAFrameMovesOn();
     void pageClosedDuringTheFrameWalk();
     void pageClosedWhileWaitingForTheSnapshot();
 
@@ -270,6 +272,14 @@ void TestPageBrowser::initTestCase()
     m_site->setPage(QStringLiteral("buttons.htm"),
                     "<!DOCTYPE html><html><frameset rows=\"*,*,*\"><frame src=\"b-none.htm\"><frame src=\"b-send.htm\">"
                     "<frame src=\"b-none.htm\"></frameset></html>");
+    // A frameset whose second frame goes on to the program form by itself
+    // after the page has loaded.
+    m_site->setPage(QStringLiteral("step-wait.htm"),
+                    "<!DOCTYPE html><html><body><p>Please wait...</p>"
+                    "<script>setTimeout(() => { location.href = 'f-program.htm'; }, 400);</script></body></html>");
+    m_site->setPage(QStringLiteral("steps.htm"),
+                    "<!DOCTYPE html><html><frameset cols=\"50%,*\"><frame src=\"f-company.htm\">"
+                    "<frame src=\"step-wait.htm\"></frameset></html>");
     m_site->setPage(QStringLiteral("short.htm"),
                     "<!DOCTYPE html><html><body>abc<input name=\"title\" value=\"kept\"></body></html>");
     m_site->setPage(QStringLiteral("data.xml"), "<?xml version=\"1.0\"?><root><input name=\"title\"/></root>",
@@ -692,6 +702,25 @@ void TestPageBrowser::autoFillRunsOnLoadFinished()
     QVERIFY(errors.isEmpty());
     // The automatic fill presses nothing.
     QCOMPARE(js(page, QStringLiteral("window.clicks.length")).toInt(), 0);
+}
+
+void TestPageBrowser::autoFillRunsWhenAFrameMovesOn()
+{
+    auto *page = new platform::FillablePage(m_profile.get());
+    m_pages.push_back(page);
+    auto *fill = new platform::AutoFill(page, *m_record, m_host, {});
+    QSignalSpy frames(page, &platform::FillablePage::frameDocumentCompleted);
+    page->load(m_site->url(QStringLiteral("steps.htm")));
+    // The load's own fill, then one more once the frame shows the form.
+    QTRY_COMPARE_WITH_TIMEOUT(fill->runs(), 2, kWait);
+    QVERIFY(frames.size() >= 3);
+    platform::runScriptAndWait(page, QStringLiteral("0"));
+    const Controls c = controls(page);
+    QCOMPARE(c.value(0, QStringLiteral("company_name")), m_record->fieldText(QStringLiteral("Company_Name")));
+    QCOMPARE(c.value(1, QStringLiteral("title")), m_record->fieldText(QStringLiteral("Program_Name")));
+    // The page's console does not see the notices.
+    QTest::qWait(300);
+    QCOMPARE(fill->runs(), 2);
 }
 
 void TestPageBrowser::autoFillReportsErrorsAndGoesOn()

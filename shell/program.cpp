@@ -259,7 +259,6 @@ private:
 int runProgram(const QStringList &items, QStringList problems)
 {
     AllowNewPages = true;
-    QApplication::setApplicationDisplayName(platform::applicationTitle());
 
     TOneInstance instance(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
     try {

@@ -19,6 +19,8 @@
 #include "software/softwaretable.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QDate>
 #include <QFileInfo>
 #include <QSplitter>
@@ -164,6 +166,19 @@ private:
         QObject::connect(w, &TfrmBrwMain::homePageRequested, w, [] { HomePageClick(); });
     }
 
+    // The most a row of bands may ask for: the screen's width, and the saved
+    // window's width when the window is not maximized, less room for the
+    // bars' handles.
+    int bandRowLimit() const
+    {
+        const QScreen *screen = m_window->screen() ? m_window->screen() : QGuiApplication::primaryScreen();
+        int limit = screen ? screen->availableGeometry().width() : 1024;
+        const shell::WindowPlacement place = m_settings.windowPlacement();
+        if (!place.maximize() && place.width > 0)
+            limit = qMin(limit, place.width);
+        return qMax(0, limit - 3 * 16);
+    }
+
     QList<QToolBar *> barsInOrder() const
     {
         QList<QToolBar *> bars = {m_window->menuBand(), m_window->addressBand(), m_window->buttonBand()};
@@ -194,14 +209,23 @@ private:
         for (QToolBar *b : bars)
             w->removeToolBar(b);
         bool first = true;
-        const QList<shell::BandPlacement> placements = shell::bandsToPlace(m_settings.savedBands());
-        for (const shell::BandPlacement &p : placements) {
-            if (p.bar < 0 || p.bar > 2)
-                continue;
+        QList<shell::BandPlacement> placements = shell::bandsToPlace(m_settings.savedBands());
+        placements.erase(std::remove_if(placements.begin(), placements.end(),
+                                        [](const shell::BandPlacement &p) { return p.bar < 0 || p.bar > 2; }),
+                         placements.end());
+        QList<int> widths;
+        QList<bool> rows;
+        for (const shell::BandPlacement &p : std::as_const(placements)) {
+            widths << p.width;
+            rows << p.brk;
+        }
+        const QList<int> fitted = shell::fitBandWidths(widths, rows, bandRowLimit());
+        for (int i = 0; i < placements.size(); ++i) {
+            const shell::BandPlacement &p = placements[i];
             if (!first && p.brk)
                 w->addToolBarBreak(Qt::TopToolBarArea);
             w->addToolBar(Qt::TopToolBarArea, bars[p.bar]);
-            bars[p.bar]->setMinimumWidth(qMax(0, p.width));
+            bars[p.bar]->setMinimumWidth(fitted[i]);
             bars[p.bar]->show();
             first = false;
         }
@@ -217,15 +241,23 @@ private:
             w->buttonBand()->setMinimumHeight(40);
             const std::array<int, 3> widths = m_settings.bandWidths();
             const QList<QToolBar *> order = barsInOrder();
-            for (int i = 0; i < 3 && i < order.size(); ++i)
-                order[i]->setMinimumWidth(qMax(0, widths[i]));
+            QList<int> wanted;
+            QList<bool> rows;
+            for (int i = 0; i < 3 && i < order.size(); ++i) {
+                wanted << widths[i];
+                rows << (i == 0 || order[i]->y() != order[i - 1]->y());
+            }
+            const QList<int> fitted = shell::fitBandWidths(wanted, rows, bandRowLimit());
+            for (int i = 0; i < fitted.size(); ++i)
+                order[i]->setMinimumWidth(fitted[i]);
             const shell::WindowPlacement place = m_settings.windowPlacement();
             if (place.maximize()) {
                 if (!w->isMaximized())
                     w->showMaximized();
             } else {
                 w->setWindowState(w->windowState() & ~Qt::WindowMaximized);
-                w->setGeometry(place.left, place.top, place.width, place.height);
+                const QRect saved(place.left, place.top, place.width, place.height);
+                w->setGeometry(w->screen() ? shell::clampToScreen(saved, w->screen()->availableGeometry()) : saved);
             }
             // The command-line items open at the first activation only;
             // opening them again whenever a dialog closes would duplicate tabs.

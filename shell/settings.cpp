@@ -178,4 +178,37 @@ QList<BandPlacement> bandsToPlace(const SavedBands &saved)
     return placed;
 }
 
+QList<int> fitBandWidths(const QList<int> &widths, const QList<bool> &startsRow, int limit)
+{
+    QList<int> out(widths.size());
+    limit = qMax(0, limit);
+    int first = 0;
+    while (first < widths.size()) {
+        int end = first + 1;
+        while (end < widths.size() && !(end < startsRow.size() && startsRow[end]))
+            ++end;
+        qint64 sum = 0;
+        for (int i = first; i < end; ++i)
+            sum += qMax(0, widths[i]);
+        for (int i = first; i < end; ++i) {
+            const qint64 w = qMax(0, widths[i]);
+            out[i] = int(sum <= limit ? w : w * limit / sum);
+        }
+        first = end;
+    }
+    return out;
+}
+
+QRect clampToScreen(const QRect &saved, const QRect &available)
+{
+    if (!available.isValid())
+        return saved;
+    QRect r = saved;
+    r.setWidth(qBound(1, r.width(), available.width()));
+    r.setHeight(qBound(1, r.height(), available.height()));
+    r.moveLeft(qBound(available.left(), r.left(), available.right() - r.width() + 1));
+    r.moveTop(qBound(available.top(), r.top(), available.bottom() - r.height() + 1));
+    return r;
+}
+
 } // namespace shell

@@ -8,6 +8,7 @@
 // goes on without telling the user.
 #include <QDate>
 #include <QList>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -113,5 +114,16 @@ private:
 // placed places nothing, and a bar no section names is put after the others
 // on a row of its own, 100 pixels wide, so a damaged file never loses a bar.
 QList<BandPlacement> bandsToPlace(const SavedBands &saved);
+
+// The minimum widths to give bands shown in rows (startsRow[i]: band i begins
+// a row), so that no row asks for more than limit pixels: a row whose saved
+// widths add up to more is scaled down in proportion. Negative widths count
+// as 0. A saved width is a wish, never a reason for a window wider than the
+// screen.
+QList<int> fitBandWidths(const QList<int> &widths, const QList<bool> &startsRow, int limit);
+
+// The saved window rectangle moved and shrunk into the available screen
+// area, so that a window saved on a larger screen opens whole on this one.
+QRect clampToScreen(const QRect &saved, const QRect &available);
 
 } // namespace shell

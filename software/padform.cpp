@@ -37,10 +37,11 @@ QString readTextFile(const QString &path)
     const QByteArray bytes = f.read(kMaxTextFileSize + 1);
     if (f.error() != QFileDevice::NoError)
         throw dodu::Error(QStringLiteral("Cannot read file %1").arg(shown));
-    // Same decoding as a PAD file, line ends made CR LF, but no line end is
-    // added after the last line.
-    const bool endsWithBreak = bytes.endsWith('\n') || bytes.endsWith('\r');
-    QString text = padTextFromBytes(bytes);
+    // Decoded by its byte-order mark or its bytes, line ends made CR LF, but
+    // no line end is added after the last line.
+    const QString decoded = decodePlainText(bytes);
+    const bool endsWithBreak = decoded.endsWith(QLatin1Char('\n')) || decoded.endsWith(QLatin1Char('\r'));
+    QString text = plainTextFromBytes(bytes);
     if (!endsWithBreak && text.endsWith(QLatin1String("\r\n")))
         text.chop(2);
     return text;

@@ -141,6 +141,33 @@ QString padTextFromBytes(const QByteArray &bytes)
     return joinLinesWithCrLf(decode(zero < 0 ? bytes : bytes.left(zero)));
 }
 
+QString decodePlainText(const QByteArray &bytes)
+{
+    auto utf16 = [&bytes](QStringConverter::Encoding e) {
+        QStringDecoder d(e);
+        return QString(d(bytes.mid(2)));
+    };
+    QString text;
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        text = QString::fromUtf8(bytes.mid(3));
+    } else if (bytes.startsWith("\xFF\xFE")) {
+        text = utf16(QStringConverter::Utf16LE);
+    } else if (bytes.startsWith("\xFE\xFF")) {
+        text = utf16(QStringConverter::Utf16BE);
+    } else {
+        QStringDecoder utf8(QStringConverter::Utf8);
+        text = utf8(bytes);
+        if (utf8.hasError())
+            text = fromWindows1252(bytes);
+    }
+    return text;
+}
+
+QString plainTextFromBytes(const QByteArray &bytes)
+{
+    return joinLinesWithCrLf(decodePlainText(bytes));
+}
+
 QString readPadText(const QString &path)
 {
     const QFileInfo info(path);

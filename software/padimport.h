@@ -20,6 +20,15 @@ QString getvaluefromxml(const QString &padText, const QString &tag);
 // Windows-1252. A byte-order mark is kept as the first character.
 QString padTextFromBytes(const QByteArray &bytes);
 
+// The text of a plain text file chosen by the author (a licence, say): decoded
+// by its byte-order mark (UTF-8, UTF-16 LE or BE, the mark itself dropped),
+// else as UTF-8 when the bytes are valid UTF-8, else as Windows-1252; every
+// line end made CR LF, with CR LF after the last line. Zero bytes are kept as
+// text, since a UTF-16 file is full of them. decodePlainText does the
+// decoding alone.
+QString decodePlainText(const QByteArray &bytes);
+QString plainTextFromBytes(const QByteArray &bytes);
+
 // Reads a PAD file as PAD text. Throws dodu::Error naming the file when it is
 // missing, a folder, unreadable, or larger than a PAD file can sensibly be.
 QString readPadText(const QString &path);

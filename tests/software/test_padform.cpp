@@ -563,6 +563,25 @@ void PadFormTest::permissionTexts()
                  ->fieldFormText(),
              t.fieldText(QStringLiteral("Distribution_Permissions")));
 
+    // Files saved as "Unicode" (UTF-16 with its mark), UTF-8 with a mark, and
+    // Windows-1252 bytes that are no UTF-8.
+    const QString licence = QStringLiteral("Lizenz f\u00fcr \u201eClipNest\u201c\nZeile 2");
+    const QString expected = QStringLiteral("Lizenz f\u00fcr \u201eClipNest\u201c\r\nZeile 2");
+    QByteArray le("\xFF\xFE"), be("\xFE\xFF");
+    for (QChar c : licence) {
+        le.append(char(c.unicode() & 0xff)).append(char(c.unicode() >> 8));
+        be.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xff));
+    }
+    const QList<QByteArray> files = {le, be, "\xEF\xBB\xBF" + licence.toUtf8()};
+    for (const QByteArray &bytes : files) {
+        answer = box.write(QStringLiteral("eula.txt"), bytes);
+        eula->click();
+        QCOMPARE(t.fieldText(QStringLiteral("EULA")), expected);
+    }
+    answer = box.write(QStringLiteral("eula.txt"), "Lizenz f\xFCr \x84" "ClipNest\x93");
+    eula->click();
+    QCOMPARE(t.fieldText(QStringLiteral("EULA")), QStringLiteral("Lizenz f\u00fcr \u201eClipNest\u201c"));
+
     // Cancel changes nothing; an unreadable file goes to the error handler.
     const QString eulaBefore = t.fieldText(QStringLiteral("EULA"));
     answer.clear();

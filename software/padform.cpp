@@ -152,7 +152,10 @@ void TPADForm::ImportPADfile1Click()
     if (path.isEmpty())
         return;
     try {
-        importPadFile(*ClientDataSet1, path);
+        const QStringList cut = importPadFile(*ClientDataSet1, path);
+        if (!cut.isEmpty())
+            platform::showMessage(QStringLiteral("Some values of %1 are longer than the record holds:\n%2")
+                                      .arg(QFileInfo(path).fileName(), cutFieldsMessage(cut, *ClientDataSet1)));
     } catch (const dodu::Error &e) {
         // Whatever the import did before the failure stays.
         platform::showError(e.text());

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStringList>
 #include <QStringDecoder>
 
 #include <cstring>
@@ -95,13 +96,20 @@ QString joinLinesWithCrLf(const QString &text)
     return out;
 }
 
-void fillFromPadText(TSoftwareTable &table, const QString &padText)
+// Returns the fields whose values were longer than the field and were cut.
+QStringList fillFromPadText(TSoftwareTable &table, const QString &padText)
 {
     const int count = table.fieldCount();
     for (int i = 0; i < count; ++i)
         table.setFieldText(i, QString());
-    for (int i = 0; i < count; ++i)
-        table.setFieldText(i, getvaluefromxml(padText, table.fieldName(i)));
+    QStringList cut;
+    for (int i = 0; i < count; ++i) {
+        const QString value = getvaluefromxml(padText, table.fieldName(i));
+        table.setFieldText(i, value);
+        if (table.fieldText(i).size() < value.size())
+            cut << table.fieldName(i);
+    }
+    return cut;
 }
 
 } // namespace
@@ -201,13 +209,22 @@ QString readPadText(const QString &path)
     return padTextFromBytes(bytes);
 }
 
-void importPadFile(TSoftwareTable &table, const QString &path)
+QStringList importPadFile(TSoftwareTable &table, const QString &path)
 {
     platform::setRememberedPadFile(path);
     table.Edit();
     const QString padText = readPadText(path);
-    fillFromPadText(table, padText);
+    const QStringList cut = fillFromPadText(table, padText);
     table.Post();
+    return cut;
+}
+
+QString cutFieldsMessage(const QStringList &fields, const TSoftwareTable &table)
+{
+    QStringList lines;
+    for (const QString &f : fields)
+        lines << QStringLiteral("%1 was cut to %2 characters").arg(f).arg(table.fieldWidth(table.indexOf(f)));
+    return lines.join(QLatin1Char('\n'));
 }
 
 void refillFromRememberedPad(TSoftwareTable &table)

@@ -4,6 +4,7 @@
 // decided by exactly these rules.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 class TSoftwareTable;
 
@@ -37,8 +38,13 @@ QString readPadText(const QString &path);
 // imported last (before reading it), opens the record for changes, reads the
 // file, empties every field, sets every field from the file and commits.
 // Errors end it where they occur: the path stays stored when the reading
-// fails, and the record then stays open for changes, uncommitted.
-void importPadFile(TSoftwareTable &table, const QString &path);
+// fails, and the record then stays open for changes, uncommitted. Returns the
+// fields whose values were longer than the field holds and were cut, in table
+// order.
+QStringList importPadFile(TSoftwareTable &table, const QString &path);
+
+// One line per cut field: "NAME was cut to WIDTH characters".
+QString cutFieldsMessage(const QStringList &fields, const TSoftwareTable &table);
 
 // The start-up refill: rebuilds the record from the remembered PAD file when
 // there is one. Throws when the file cannot be read (the record is untouched)

@@ -65,8 +65,9 @@ int importPad(const QString &file)
     } catch (const dodu::Error &e) {
         loadError = e.text();
     }
+    QStringList cut;
     try {
-        importPadFile(table, path);
+        cut = importPadFile(table, path);
     } catch (const dodu::Error &e) {
         if (!table.isOpen())
             say(QStringLiteral("cannot import %1: the software table is closed: %2").arg(file, loadError));
@@ -80,6 +81,8 @@ int importPad(const QString &file)
         say(QStringLiteral("cannot save the record: %1").arg(e.text()));
         return 1;
     }
+    for (const QString &line : cutFieldsMessage(cut, table).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        say(QStringLiteral("%1: %2").arg(file, line));
     return 0;
 }
 

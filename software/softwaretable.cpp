@@ -119,16 +119,25 @@ const QVector<TFieldDef> &TSoftwareTable::standardFields()
             "Application_Screenshot_URL", "Application_Icon_URL", "Application_XML_File_URL",
             "Primary_Download_URL", "Secondary_Download_URL", "Additional_Download_URL_1",
             "Additional_Download_URL_2", "Distribution_Permissions", "EULA"};
+        // Wide enough for what PAD files carry today: long lists of systems
+        // and languages, change logs, addresses with query strings.
         const QHash<QString, int> wide = {
-            {QStringLiteral("Keywords"), 1000},        {QStringLiteral("Char_Desc_250"), 1000},
-            {QStringLiteral("Char_Desc_450"), 2000},   {QStringLiteral("Char_Desc_2000"), 8000},
-            {QStringLiteral("Program_Change_Info"), 2000}, {QStringLiteral("Program_OS_Support"), 1000},
-            {QStringLiteral("Program_Language"), 1000}, {QStringLiteral("Program_System_Requirements"), 1000},
+            {QStringLiteral("Keywords"), 4000},         {QStringLiteral("Char_Desc_45"), 1000},
+            {QStringLiteral("Char_Desc_80"), 1000},     {QStringLiteral("Char_Desc_250"), 2000},
+            {QStringLiteral("Char_Desc_450"), 4000},    {QStringLiteral("Char_Desc_2000"), 16000},
+            {QStringLiteral("Program_Change_Info"), 16000}, {QStringLiteral("Program_OS_Support"), 4000},
+            {QStringLiteral("Program_Language"), 4000}, {QStringLiteral("Program_System_Requirements"), 4000},
+            {QStringLiteral("Program_Categories"), 1000}, {QStringLiteral("Program_Specific_Category"), 1000},
+            {QStringLiteral("Program_Category_Class"), 1000}, {QStringLiteral("Expire_Other_Info"), 1000},
+            {QStringLiteral("Program_Cost_Other"), 1000}, {QStringLiteral("Program_Install_Support"), 1000},
             {QStringLiteral("Distribution_Permissions"), 65535}, {QStringLiteral("EULA"), 65535}};
         QVector<TFieldDef> v;
         for (const char *n : names) {
             const QString name = QString::fromLatin1(n);
-            v.push_back({name, wide.value(name, 255)});
+            const int width = name.endsWith(QLatin1String("_URL")) || name.startsWith(QLatin1String("Additional_Download_URL"))
+                ? 2048
+                : wide.value(name, 255);
+            v.push_back({name, width});
         }
         return v;
     }();

@@ -6,6 +6,10 @@
 #include "atomicfile.h"
 #include <QStringDecoder>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace platform {
 
 namespace {
@@ -90,9 +94,23 @@ QString ReadShortcutURL(const QString &fileName)
     // A longer name would be cut and could name another file; take nothing.
     if (fileName.isEmpty() || fileName.size() > MaxShortcutNameLength)
         return QString();
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    // Only a regular file is a shortcut. Opening without waiting and checking
+    // the opened file (not the name, which could change in between) keeps a
+    // FIFO or device from blocking the caller.
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return QString();
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)
+        || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return QString();
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return QString();
+    }
     QByteArray bytes = file.read(MaxShortcutFileSize + 1);
     if (bytes.size() > MaxShortcutFileSize) {
         // Keep whole lines only, so that no address is taken cut.

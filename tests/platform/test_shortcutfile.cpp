@@ -9,6 +9,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace platform;
 
 namespace {
@@ -37,6 +44,7 @@ private slots:
     void readsAddress();
     void unreadableFilesGiveNothing();
     void tooLongNameGivesNothing();
+    void fifoIsRefusedAtOnce();
     void writtenFileReadsBack();
     void writeFailureRaisesError();
 
@@ -101,6 +109,33 @@ void TestShortcutFile::unreadableFilesGiveNothing()
     big += QByteArray(2 * 1024 * 1024, 'x');
     big += "\nURL=http://late.example/\n";
     QCOMPARE(ReadShortcutURL(writeBytes(dir, QStringLiteral("big.url"), big)), QString());
+}
+
+void TestShortcutFile::fifoIsRefusedAtOnce()
+{
+    // Opening a FIFO for reading waits for a writer; a shortcut name that
+    // points at one must be refused without waiting.
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("pipe.url"));
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    std::atomic<bool> done{false};
+    QString result = QStringLiteral("unset");
+    std::thread reader([&] {
+        result = ReadShortcutURL(fifo);
+        done = true;
+    });
+    for (int i = 0; i < 300 && !done; ++i)
+        QThread::msleep(10);
+    const bool returnedAtOnce = done;
+    if (!returnedAtOnce) {
+        // Release the blocked reader so the test can end.
+        const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    reader.join();
+    QVERIFY2(returnedAtOnce, "reading a FIFO as a shortcut blocked");
+    QCOMPARE(result, QString());
 }
 
 void TestShortcutFile::tooLongNameGivesNothing()

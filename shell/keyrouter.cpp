@@ -91,7 +91,10 @@ TKeyRouter::Route TKeyRouter::decide(QKeyEvent *e, bool run)
     const Qt::KeyboardModifiers mods = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     TbxWebTabSheet *page = m_window->CurrentPage();
 
-    if (key == Qt::Key_Escape && mods == Qt::NoModifier) {
+    // The letter keys act the same in upper and lower case, so Shift is
+    // ignored with them and with Esc.
+    const Qt::KeyboardModifiers unshifted = mods & ~Qt::ShiftModifier;
+    if (key == Qt::Key_Escape && unshifted == Qt::NoModifier) {
         if (!page)
             return Route::Normal;
         if (run && page->WebBrowser)
@@ -135,7 +138,7 @@ TKeyRouter::Route TKeyRouter::decide(QKeyEvent *e, bool run)
             return Route::Taken;
         return Route::Normal;
     }
-    if (mods == Qt::AltModifier && key >= Qt::Key_A && key <= Qt::Key_Z) {
+    if (unshifted == Qt::AltModifier && key >= Qt::Key_A && key <= Qt::Key_Z) {
         if (run)
             HandleAltKey(QChar(key));
         return Route::Taken;

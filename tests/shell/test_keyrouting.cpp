@@ -193,6 +193,34 @@ private Q_SLOTS:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::AltModifier); // address box
         QTRY_VERIFY(win->addressBoxHasFocus());
     }
+
+    void shiftedKeysActLikeUnshifted()
+    {
+        // Alt+Shift+letter runs the same command as Alt+letter.
+        TbxWebTabSheet *sheet = openAndFocus(dir.filePath(QStringLiteral("keys.htm")));
+        QVERIFY(sheet);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier | Qt::ShiftModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(win->pageCount(), 2, 10000);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_X, Qt::AltModifier | Qt::ShiftModifier);
+        QTRY_COMPARE(win->pageCount(), 1);
+
+        // Shift+Esc stops a loading page like Esc.
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        QList<QTcpSocket *> held;
+        connect(&silent, &QTcpServer::newConnection, this, [&] { held << silent.nextPendingConnection(); });
+        win->OpenURL(QStringLiteral("http://127.0.0.1:%1/slow").arg(silent.serverPort()));
+        QTRY_VERIFY_WITH_TIMEOUT(win->CurrentPage() && win->CurrentPage()->WebBrowser
+                                     && win->CurrentPage()->WebBrowser->isBusy(), 10000);
+        TbxEmbeddedWb *browser = win->CurrentPage()->WebBrowser;
+        QSignalSpy finished(browser->page(), &QWebEnginePage::loadFinished);
+        win->addressBox()->setFocus();
+        QTRY_VERIFY(win->addressBoxHasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape, Qt::ShiftModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(finished.count() >= 1, 10000);
+        QVERIFY(!browser->isBusy());
+        qDeleteAll(held);
+    }
 };
 
 int main(int argc, char **argv)

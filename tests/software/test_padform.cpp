@@ -466,6 +466,18 @@ void PadFormTest::importCommand()
     QCOMPARE(t.fieldText(QStringLiteral("Program_Name")), QStringLiteral("Imported"));
     QCOMPARE(shown.errors.size(), 1);
     QVERIFY2(shown.errors.first().contains(answer), qPrintable(shown.errors.first()));
+
+    // A value longer than its field is cut, and the box names the field.
+    answer = box.write(QStringLiteral("long.xml"), "<Program_Name>Long</Program_Name><Char_Desc_45>"
+                                                   + QByteArray(1200, 'x') + "</Char_Desc_45>");
+    action(form, "ImportPADfile1")->trigger();
+    QCOMPARE(shown.errors.size(), 1);
+    QCOMPARE(shown.messages.size(), 1);
+    QVERIFY2(shown.messages.first().contains(QStringLiteral("long.xml"))
+                 && shown.messages.first().contains(QStringLiteral("Char_Desc_45 was cut to 1000 characters")),
+             qPrintable(shown.messages.first()));
+    QCOMPARE(t.fieldText(QStringLiteral("Char_Desc_45")).size(), 1000);
+    QCOMPARE(t.fieldText(QStringLiteral("Program_Name")), QStringLiteral("Long"));
 }
 
 void PadFormTest::saveAll()

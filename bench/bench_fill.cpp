@@ -6,9 +6,9 @@
 //   bench_fill [--runs N] [--data softdata.xml]
 #include "engine/memorydocument.h"
 #include "engine/routines.h"
-#include "platform/autofill.h"
-#include "platform/scriptrunner.h"
-#include "platform/webengineenv.h"
+#include "web/autofill.h"
+#include "web/scriptrunner.h"
+#include "web/webengineenv.h"
 #include "software/softwaretable.h"
 
 #include <QApplication>
@@ -151,7 +151,7 @@ QString floorScript(Form &f, const engine::Record &record)
 // leave the page the same.
 QString pageState(QWebEnginePage *page)
 {
-    const QVariant v = platform::runScriptAndWait(page, QStringLiteral(
+    const QVariant v = web::runScriptAndWait(page, QStringLiteral(
         "Array.from(document.querySelectorAll('input, textarea, select'), "
         "e => e.name + '=' + e.value + (e.checked ? '*' : '')).join('\\n')"));
     return QString::fromLatin1(QCryptographicHash::hash(v.toString().toUtf8(), QCryptographicHash::Sha1).toHex());
@@ -171,20 +171,20 @@ public:
         m_bridgePage = new QWebEnginePage(profile);
         m_floorPage = new QWebEnginePage(profile);
         // The real automatic fill, as every tab has it.
-        m_fill = new platform::AutoFill(m_bridgePage, m_record, m_host, [this](const QString &e) { m_error = e; });
+        m_fill = new web::AutoFill(m_bridgePage, m_record, m_host, [this](const QString &e) { m_error = e; });
         // Taken at the signal; the fill itself runs from a timer right after.
         QObject::connect(m_bridgePage, &QWebEnginePage::loadFinished, m_bridgePage, [this] { m_started = m_clock.nsecsElapsed(); },
                          Qt::DirectConnection);
         // Connected after the fill, so it hears the end of each fill run.
-        QObject::connect(m_fill, &platform::AutoFill::filled, m_fill, [this] {
-            platform::runScriptAndWait(m_bridgePage, QStringLiteral("0"));
+        QObject::connect(m_fill, &web::AutoFill::filled, m_fill, [this] {
+            web::runScriptAndWait(m_bridgePage, QStringLiteral("0"));
             m_ended = m_clock.nsecsElapsed();
             m_loop.quit();
         });
         m_floorTimer.setSingleShot(true);
         m_floorTimer.setInterval(0);
         QObject::connect(&m_floorTimer, &QTimer::timeout, [this] {
-            platform::runScriptAndWait(m_floorPage, m_floorScript);
+            web::runScriptAndWait(m_floorPage, m_floorScript);
             m_ended = m_clock.nsecsElapsed();
             m_loop.quit();
         });
@@ -230,7 +230,7 @@ private:
     QuietHost m_host;
     QWebEnginePage *m_bridgePage;
     QWebEnginePage *m_floorPage;
-    platform::AutoFill *m_fill;
+    web::AutoFill *m_fill;
     QTimer m_floorTimer;
     QString m_floorScript;
     QEventLoop m_loop;
@@ -282,7 +282,7 @@ int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    platform::prepareWebEngineEnvironment();
+    web::prepareWebEngineEnvironment();
     QApplication app(argc, argv);
 
     int runs = 15;

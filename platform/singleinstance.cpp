@@ -1,6 +1,6 @@
 #include "platform/singleinstance.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "platform/messages.h"
 
 #include <QCoreApplication>

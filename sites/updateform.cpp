@@ -3,7 +3,7 @@
 #include "sitedirectory.h"
 
 #include "platform/messages.h"
-#include "platform/scriptrunner.h"
+#include "web/textdownload.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -16,9 +16,6 @@
 #include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QWebEngineHttpRequest>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 
 TUpdateForm::TUpdateForm(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -50,11 +47,11 @@ TUpdateForm::TUpdateForm(QWidget *parent)
     column->addLayout(buttons);
 
     // The browser only downloads; it sits outside the dialog's visible area.
-    EmbeddedWB1 = new QWebEngineView(this);
+    EmbeddedWB1 = new web::TextDownload(this);
     EmbeddedWB1->setObjectName(QStringLiteral("EmbeddedWB1"));
     EmbeddedWB1->setGeometry(-1000, -1000, 320, 240);
     EmbeddedWB1->setFocusPolicy(Qt::NoFocus);
-    connect(EmbeddedWB1->page(), &QWebEnginePage::loadFinished, this, &TUpdateForm::onLoadFinished);
+    connect(EmbeddedWB1, &web::TextDownload::finished, this, &TUpdateForm::onLoadFinished);
 
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
@@ -198,15 +195,10 @@ TUpdateForm::Outcome TUpdateForm::runSteps()
     Label1->setText(QStringLiteral("Conneting network..."));
     stepBy(10);
 
-    QWebEnginePage *page = EmbeddedWB1->page();
-    QWebEngineHttpRequest request(updateAddress());
-    // Always the server's current copy, never one kept from an earlier run.
-    request.setHeader("Cache-Control", "no-cache");
-    request.setHeader("Pragma", "no-cache");
     m_loadDone = false;
     m_loadOk = false;
     m_awaitingLoad = true;
-    page->load(request);
+    EmbeddedWB1->start(updateAddress());
     stepBy(10);
 
     const QDeadlineTimer deadline(m_waitLimit.count(), Qt::PreciseTimer);
@@ -215,7 +207,7 @@ TUpdateForm::Outcome TUpdateForm::runSteps()
 
     if (m_cancel || deadline.hasExpired()) {
         m_awaitingLoad = false;
-        page->triggerAction(QWebEnginePage::Stop);
+        EmbeddedWB1->stop();
         return Outcome::Failed;
     }
     // A load that did not succeed left no document of the file.
@@ -227,8 +219,7 @@ TUpdateForm::Outcome TUpdateForm::runSteps()
     ListBox1->clear();
 
     bool answered = false;
-    const QVariant body = platform::runScriptAndWait(
-        page, QStringLiteral("document.body ? document.body.innerText : null"), 15000, &answered);
+    const QVariant body = EmbeddedWB1->bodyText(15000, &answered);
     if (!answered || body.userType() != QMetaType::QString)
         return Outcome::Failed;
     const QStringList published = sites::splitDirectoryLines(body.toString());

@@ -16,7 +16,9 @@ class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QTimer;
-class QWebEngineView;
+namespace web {
+class TextDownload;
+}
 
 class TUpdateForm : public QDialog {
     Q_OBJECT
@@ -37,7 +39,7 @@ public:
 
     bool isRunning() const { return m_running; }
 
-    QWebEngineView *browser() const { return EmbeddedWB1; }
+    web::TextDownload *browser() const { return EmbeddedWB1; }
 
 Q_SIGNALS:
     // A newer directory was written; the program should end now. Emitted from
@@ -68,7 +70,7 @@ private:
     QLabel *Label1;
     QProgressBar *ProgressBar1;
     QPushButton *Button1;
-    QWebEngineView *EmbeddedWB1;
+    web::TextDownload *EmbeddedWB1;
     QListWidget *ListBox1;
     QTimer *Timer1;
     QTimer *m_activate;

@@ -5,7 +5,7 @@
 #include "softwaretable.h"
 #include "startupload.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "platform/desktop.h"
 #include "platform/messages.h"
 

@@ -2,7 +2,7 @@
 
 #include "softwaretable.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "platform/messages.h"
 
 #include <QApplication>

@@ -12,7 +12,7 @@
 //   ERROR <text>         the check failed; exits 2
 // A receiving driver stays busy for --busy-ms before its event loop runs, as a
 // program still starting would, and ends normally when its input ends.
-#include "engine/error.h"
+#include "base/error.h"
 #include "platform/singleinstance.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 // The hand-over block, a receiver fed by hand-made peers, and real processes
 // of the instance driver meeting through the endpoint.
-#include "engine/error.h"
+#include "base/error.h"
 #include "platform/singleinstance.h"
 
 #include <QDir>

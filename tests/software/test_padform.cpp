@@ -11,6 +11,7 @@
 #include "platform/desktop.h"
 #include "platform/messages.h"
 #include "platform/systemsettings.h"
+#include "software/padimport.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -357,7 +358,7 @@ void PadFormTest::checkListRefreshOnlyAfterCommit()
 
     // With a remembered PAD file, the start-up refill's commit ticks them.
     const QString pad = box.write(QStringLiteral("pad.xml"), "<Program_OS_Support>Linux</Program_OS_Support>");
-    platform::setRememberedPadFile(pad);
+    setRememberedPadFile(pad);
     TPADForm refilled;
     QCOMPARE(ticked(checkList(refilled, "Program_OS_Support")), QStringList({"Linux"}));
 }
@@ -454,14 +455,14 @@ void PadFormTest::importCommand()
     QCOMPARE(form.findChild<QLineEdit *>(QStringLiteral("Program_Name"))->text(), QStringLiteral("Imported"));
     QCOMPARE(form.findChild<QLineEdit *>(QStringLiteral("Company_Name"))->text(), QString());
     QCOMPARE(form.findChild<QComboBox *>(QStringLiteral("Program_Type"))->currentText(), QStringLiteral("Freeware"));
-    QCOMPARE(platform::rememberedPadFile(), answer);
+    QCOMPARE(rememberedPadFile(), answer);
 
     // A file that cannot be read: the reason is shown, the path stored and
     // the record left open.
     Messages shown;
     answer = box.path(QStringLiteral("gone.xml"));
     action(form, "ImportPADfile1")->trigger();
-    QCOMPARE(platform::rememberedPadFile(), answer);
+    QCOMPARE(rememberedPadFile(), answer);
     QCOMPARE(t.state(), TSoftwareTable::Editing);
     QCOMPARE(t.fieldText(QStringLiteral("Program_Name")), QStringLiteral("Imported"));
     QCOMPARE(shown.errors.size(), 1);

@@ -6,7 +6,7 @@
 #include "software/softlistpanel.h"
 #include "software/softwaretable.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "platform/messages.h"
 
 #include <QApplication>

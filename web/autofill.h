@@ -14,7 +14,7 @@
 #include <QWebEnginePage>
 #include <functional>
 
-namespace platform {
+namespace web {
 
 // Runs the dispatcher with the mode word on the page. Errors propagate.
 void runFormCommandOnPage(QWebEnginePage *page, const QString &mode, const engine::Record &record,
@@ -49,4 +49,4 @@ private:
     QTimer m_deferred;
 };
 
-} // namespace platform
+} // namespace web

@@ -3,11 +3,11 @@
 #include "fillablepage.h"
 #include "pagebrowser.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "engine/routines.h"
 #include <QTimer>
 
-namespace platform {
+namespace web {
 
 void runFormCommandOnPage(QWebEnginePage *page, const QString &mode, const engine::Record &record,
                           engine::Host &host, bool recordPresses)
@@ -71,4 +71,4 @@ void AutoFill::onLoadFinished()
     }
 }
 
-} // namespace platform
+} // namespace web

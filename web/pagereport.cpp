@@ -6,7 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-namespace platform {
+namespace web {
 
 namespace {
 
@@ -63,4 +63,4 @@ QStringList controlReport(QWebEnginePage *page)
     return lines;
 }
 
-} // namespace platform
+} // namespace web

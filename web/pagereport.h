@@ -6,11 +6,11 @@
 #include <QStringList>
 #include <QWebEnginePage>
 
-namespace platform {
+namespace web {
 
 QStringList controlReport(QWebEnginePage *page);
 
 // A JSON string literal for text.
 QString jsonQuote(const QString &text);
 
-} // namespace platform
+} // namespace web

@@ -332,7 +332,7 @@ void PadFormTest::checkListClicks()
                                   "<Program_OS_Support>Win95, Win98, WinXP</Program_OS_Support>"
                                   "<Program_Language>English, French</Program_Language>");
     form.setFileChooser([&](const QString &) { return pad; });
-    form.ImportPADfile1Click();
+    form.importPadFileChosen();
     QCOMPARE(ticked(os), QStringList({"Win95", "Win98", "WinXP"}));
     QCOMPARE(ticked(lang), QStringList({"English", "French"}));
     QCOMPARE(t.fieldText(QStringLiteral("Program_OS_Support")), QStringLiteral("Win95, Win98, WinXP"));

@@ -213,6 +213,8 @@ void TfrmBrwMain::buildActions()
     fav->setIconText(QStringLiteral("Browser"));
     fav->setCheckable(true);
     fav->setChecked(true);
+    addAction(QStringLiteral("actNextSite"), tr("Next site"), K(Qt::CTRL | Qt::Key_N), [this] { Q_EMIT nextSiteRequested(); })
+        ->setIcon(themed("go-jump", QStyle::SP_MediaSkipForward));
 }
 
 void TfrmBrwMain::buildMenus()
@@ -267,6 +269,8 @@ void TfrmBrwMain::buildMenus()
         ->setObjectName(QStringLiteral("menStop"));
     submission->addAction(QStringLiteral("Submit form"), this, &TfrmBrwMain::ToolButton9Click)
         ->setObjectName(QStringLiteral("menRefresh"));
+    submission->addSeparator();
+    submission->addAction(m_actions.value(QStringLiteral("actNextSite")));
 
     QMenu *favorites = menu(QStringLiteral("Favorities"), QStringLiteral("popFavorite"));
     Q_UNUSED(favorites);
@@ -334,6 +338,7 @@ void TfrmBrwMain::buildButtonBar()
     if (auto *b = qobject_cast<QToolButton *>(scrButtons->widgetForAction(fill)))
         b->setToolButtonStyle(Qt::ToolButtonIconOnly);
     hidden(QStringLiteral("ToolButton9"), tr("Submit Form"), [this] { ToolButton9Click(); });
+    add(QStringLiteral("actNextSite"), true);
 }
 
 void TfrmBrwMain::setSidePages(QWidget *sitesPage, QWidget *softwarePage)
@@ -387,10 +392,10 @@ void traceOpen(const QString &address)
 }
 } // namespace
 
-void TfrmBrwMain::OpenURL(const QString &address)
+TbxEmbeddedWb *TfrmBrwMain::OpenURL(const QString &address)
 {
     if (address.isEmpty())
-        return;
+        return nullptr;
     traceOpen(address);
     showAddressText(address);
     const bool ctrl = m_ctrlOverride >= 0 ? m_ctrlOverride == 1
@@ -398,11 +403,12 @@ void TfrmBrwMain::OpenURL(const QString &address)
                                  : bool(QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier);
     if (ctrl && m_current && m_current->WebBrowser) {
         m_current->WebBrowser->navigate(address);
-        return;
+        return m_current->WebBrowser;
     }
     auto *browser = new TbxEmbeddedWb(this, m_profile);
     adopt(browser);
     browser->navigate(address);
+    return browser;
 }
 
 void TfrmBrwMain::adopt(QWidget *w)
@@ -597,12 +603,18 @@ void TfrmBrwMain::runUserCommand(const QString &mode, bool reportErrors)
 {
     if (!m_current || !m_current->WebBrowser)
         return;
+    QPointer<TbxWebTabSheet> sheet = m_current.data();
+    platform::FormCommandOutcome outcome;
+    QString error;
     try {
-        platform::runFormCommandOnPage(m_current->WebBrowser->page(), mode, m_record, *this);
+        platform::runFormCommandOnPage(m_current->WebBrowser->page(), mode, m_record, *this, false, &outcome);
     } catch (const dodu::Error &e) {
-        if (reportErrors)
-            platform::showError(e.text());
+        error = e.text();
     }
+    if (sheet)
+        Q_EMIT commandRun(sheet, mode, outcome);
+    if (!error.isEmpty() && reportErrors)
+        platform::showError(error);
 }
 
 void TfrmBrwMain::ToolButton7Click() { runUserCommand(QString(), false); }
@@ -636,6 +648,7 @@ void TfrmBrwMain::updateActions()
     set("actTabPrev", pc->count() > 1);
     set("actGoMaster", true);
     set("actShowFavorite", true);
+    set("actNextSite", true);
     if (QAction *fav = m_actions.value(QStringLiteral("actShowFavorite")))
         fav->setChecked(pcFavorite->isVisibleTo(this));
 }

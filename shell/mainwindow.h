@@ -6,6 +6,7 @@
 #include "webtabsheet.h"
 
 #include "engine/host.h"
+#include "platform/autofill.h"
 
 #include <QAction>
 #include <QHash>
@@ -36,8 +37,9 @@ public:
     explicit TfrmBrwMain(TSoftwareTable &record, QWebEngineProfile *profile = nullptr, QWidget *parent = nullptr);
     ~TfrmBrwMain() override;
 
-    // Opening addresses and managing tab pages.
-    void OpenURL(const QString &address);
+    // Opening addresses and managing tab pages. Returns the browser control
+    // that loads the address (nullptr for an empty address).
+    TbxEmbeddedWb *OpenURL(const QString &address);
     TbxWebTabSheet *AddTabPage() override;
     void SetCurrentPage(TbxWebTabSheet *page);
     void CloseTabPage(TbxWebTabSheet *page);
@@ -83,6 +85,7 @@ public:
     // Puts a menu behind one of the menu bar's buttons ("Favorities").
     void setMenu(const QString &caption, QMenu *menu);
     QMenu *menuNamed(const QString &name) const { return m_menus.value(name); }
+    QMenu *tabMenu() const { return popTab; }
     QToolBar *menuBand() const { return scrMainMenu; }
     QToolBar *addressBand() const { return tbAddress; }
     QToolBar *buttonBand() const { return scrButtons; }
@@ -106,6 +109,9 @@ Q_SIGNALS:
     void aboutRequested();
     void helpRequested();
     void homePageRequested();
+    void nextSiteRequested();
+    // A submission command ran on a tab (mode "" fill, "login", "submit").
+    void commandRun(TbxWebTabSheet *sheet, const QString &mode, const platform::FormCommandOutcome &outcome);
 
 protected:
     bool event(QEvent *event) override;

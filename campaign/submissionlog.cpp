@@ -1,0 +1,370 @@
+#include "submissionlog.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+#include <atomic>
+
+namespace campaign {
+
+namespace {
+
+// "Dodu": marks the file as this program's log, so that another program's
+// database that happens to carry the name is refused rather than changed.
+constexpr int kApplicationId = 0x446F6475;
+constexpr int kSchemaVersion = 1;
+
+const char *const kSchema[] = {
+    // time: milliseconds since 1970 UTC. status: the HTTP status, 0 when not
+    // known. state and note: set on "state" rows only.
+    "CREATE TABLE IF NOT EXISTS events ("
+    " id INTEGER PRIMARY KEY,"
+    " time INTEGER NOT NULL,"
+    " program TEXT NOT NULL,"
+    " version TEXT NOT NULL,"
+    " site TEXT NOT NULL,"
+    " new_url TEXT NOT NULL,"
+    " update_url TEXT NOT NULL,"
+    " kind TEXT NOT NULL,"
+    " address TEXT NOT NULL DEFAULT '',"
+    " detail TEXT NOT NULL DEFAULT '',"
+    " status INTEGER NOT NULL DEFAULT 0,"
+    " title TEXT NOT NULL DEFAULT '',"
+    " state TEXT NOT NULL DEFAULT '',"
+    " note TEXT NOT NULL DEFAULT '')",
+    "CREATE INDEX IF NOT EXISTS events_by_campaign ON events (program, version, id)",
+    "CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)",
+};
+
+QString nextConnectionName()
+{
+    static std::atomic<int> n{0};
+    return QStringLiteral("submissionlog-%1").arg(++n);
+}
+
+QString reasonOf(const QSqlError &e)
+{
+    QString text = e.databaseText().isEmpty() ? e.text() : e.databaseText();
+    return text.trimmed().isEmpty() ? QStringLiteral("unknown error") : text.trimmed();
+}
+
+} // namespace
+
+QString stateWord(State s)
+{
+    switch (s) {
+    case State::Done: return QStringLiteral("done");
+    case State::Skipped: return QStringLiteral("skipped");
+    case State::Failed: return QStringLiteral("failed");
+    case State::Open: break;
+    }
+    return QStringLiteral("open");
+}
+
+State stateFromWord(const QString &word)
+{
+    if (word == QLatin1String("done"))
+        return State::Done;
+    if (word == QLatin1String("skipped"))
+        return State::Skipped;
+    if (word == QLatin1String("failed"))
+        return State::Failed;
+    return State::Open;
+}
+
+QString stateCaption(State s)
+{
+    switch (s) {
+    case State::Done: return QStringLiteral("Done");
+    case State::Skipped: return QStringLiteral("Skipped");
+    case State::Failed: return QStringLiteral("Failed");
+    case State::Open: break;
+    }
+    return QStringLiteral("Open");
+}
+
+QString eventWord(EventKind k)
+{
+    switch (k) {
+    case EventKind::Opened: return QStringLiteral("open");
+    case EventKind::Filled: return QStringLiteral("fill");
+    case EventKind::Login: return QStringLiteral("login");
+    case EventKind::Submit: return QStringLiteral("submit");
+    case EventKind::Result: return QStringLiteral("result");
+    case EventKind::Closed: return QStringLiteral("close");
+    case EventKind::StateSet: break;
+    }
+    return QStringLiteral("state");
+}
+
+SubmissionLog::SubmissionLog(QObject *parent) : QObject(parent), m_connection(nextConnectionName()) {}
+
+SubmissionLog::~SubmissionLog()
+{
+    if (QSqlDatabase::contains(m_connection)) {
+        QSqlDatabase::database(m_connection, false).close();
+        QSqlDatabase::removeDatabase(m_connection);
+    }
+}
+
+QString SubmissionLog::fileName() { return QStringLiteral("submissions.sqlite"); }
+
+bool SubmissionLog::fail(const QString &reason)
+{
+    const bool wasOn = m_on;
+    m_on = false;
+    if (m_problem.isEmpty())
+        m_problem = QStringLiteral("The submission log %1 cannot be used: %2. Submissions are not logged until the "
+                                   "program is started again; the file was left as it is.")
+                        .arg(QDir::toNativeSeparators(m_path), reason);
+    if (QSqlDatabase::contains(m_connection))
+        QSqlDatabase::database(m_connection, false).close();
+    if (wasOn)
+        Q_EMIT switchedOff(m_problem);
+    return false;
+}
+
+bool SubmissionLog::open(const QString &path) { return openDatabase(path, false); }
+
+bool SubmissionLog::openForReading(const QString &path)
+{
+    if (!QFileInfo::exists(path)) {
+        m_path = QFileInfo(path).absoluteFilePath();
+        m_on = false; // nothing logged yet: every site is open
+        return true;
+    }
+    return openDatabase(path, true);
+}
+
+bool SubmissionLog::openDatabase(const QString &path, bool readOnly)
+{
+    m_path = QFileInfo(path).absoluteFilePath();
+    m_readOnly = readOnly;
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
+        return fail(QStringLiteral("the SQLite driver of Qt (package libqt6sql6-sqlite) is not installed"));
+    if (QFileInfo(m_path).isDir())
+        return fail(QStringLiteral("it is a folder"));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    db.setDatabaseName(m_path);
+    // A writer elsewhere holding the file is waited for briefly, then the
+    // file counts as locked.
+    db.setConnectOptions(readOnly ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=1000")
+                                  : QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000"));
+    if (!db.open())
+        return fail(reasonOf(db.lastError()));
+
+    QSqlQuery q(db);
+    // SQLite reads the file's header first: a file that is not a database is
+    // refused here, before anything is written to it.
+    if (!q.exec(QStringLiteral("PRAGMA application_id")) || !q.next())
+        return fail(reasonOf(q.lastError()));
+    const int appId = q.value(0).toInt();
+    q.finish();
+    if (appId != 0 && appId != kApplicationId)
+        return fail(QStringLiteral("it is not a submission log"));
+    if (appId == 0) {
+        if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !q.next())
+            return fail(reasonOf(q.lastError()));
+        const bool empty = q.value(0).toInt() == 0;
+        q.finish();
+        if (!empty)
+            return fail(QStringLiteral("it is not a submission log"));
+        if (readOnly) {
+            m_on = true; // an empty database: nothing logged
+            return true;
+        }
+    }
+    if (readOnly) {
+        if (!q.exec(QStringLiteral("SELECT 1 FROM events LIMIT 1")))
+            return fail(reasonOf(q.lastError()));
+        q.finish();
+        m_on = true;
+        return true;
+    }
+
+    // WAL: each commit is appended to the log file and survives the process.
+    // NORMAL synchronisation loses nothing committed when the program dies;
+    // only a power cut may lose the last commits.
+    if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
+        return fail(reasonOf(q.lastError()));
+    q.finish();
+    if (!q.exec(QStringLiteral("PRAGMA synchronous=NORMAL")))
+        return fail(reasonOf(q.lastError()));
+    // One write at every start: a file that cannot be written (or is locked by
+    // another writer) is found now rather than at the first submission.
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return fail(reasonOf(q.lastError()));
+    auto rollback = [&](const QSqlError &e) {
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        return fail(reasonOf(e));
+    };
+    for (const char *statement : kSchema)
+        if (!q.exec(QString::fromLatin1(statement)))
+            return rollback(q.lastError());
+    if (appId == 0) {
+        if (!q.exec(QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId))
+            || !q.exec(QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion)))
+            return rollback(q.lastError());
+    }
+    q.prepare(QStringLiteral("INSERT OR REPLACE INTO meta (key, value) VALUES ('last_start', ?)"));
+    q.addBindValue(QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));
+    if (!q.exec())
+        return rollback(q.lastError());
+    if (!q.exec(QStringLiteral("COMMIT")))
+        return rollback(q.lastError());
+    m_on = true;
+    return true;
+}
+
+bool SubmissionLog::write(const Campaign &c, const Site &site, const QString &kind, const Event &event,
+                          const QString &state, const QString &note)
+{
+    if (!m_on || m_readOnly)
+        return false;
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("INSERT INTO events (time, program, version, site, new_url, update_url, kind, address,"
+                             " detail, status, title, state, note) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+    q.addBindValue(QDateTime::currentMSecsSinceEpoch());
+    q.addBindValue(c.program);
+    q.addBindValue(c.version);
+    q.addBindValue(site.name);
+    q.addBindValue(site.newReleaseUrl);
+    q.addBindValue(site.updateUrl);
+    q.addBindValue(kind);
+    q.addBindValue(event.address);
+    q.addBindValue(event.detail);
+    q.addBindValue(event.httpStatus);
+    q.addBindValue(event.title);
+    q.addBindValue(state);
+    q.addBindValue(note);
+    // Outside a transaction the insert is a transaction of its own: once exec
+    // returns, the row is in the write-ahead log.
+    if (!q.exec())
+        return fail(reasonOf(q.lastError()));
+    Q_EMIT changed();
+    return true;
+}
+
+bool SubmissionLog::record(const Campaign &c, const Site &site, const Event &event)
+{
+    return write(c, site, eventWord(event.kind), event, QString(), QString());
+}
+
+bool SubmissionLog::setState(const Campaign &c, const Site &site, State state, const QString &note)
+{
+    Event e;
+    e.kind = EventKind::StateSet;
+    return write(c, site, eventWord(EventKind::StateSet), e, stateWord(state),
+                 state == State::Failed ? note : QString());
+}
+
+// Calls perRow(index, site, row) for every row of the campaign, oldest first;
+// index is the listed site the row belongs to, or -1.
+template <typename F> void SubmissionLog::scan(const Campaign &c, const QList<Site> &sites, F &&perRow)
+{
+    if (!m_on)
+        return;
+    QHash<QString, int> byName, byNew, byUpdate;
+    byName.reserve(sites.size());
+    byNew.reserve(sites.size());
+    byUpdate.reserve(sites.size());
+    // The first site listed with a name or address wins it.
+    auto claim = [](QHash<QString, int> &h, const QString &key, int i) {
+        if (!key.isEmpty() && !h.contains(key))
+            h.insert(key, i);
+    };
+    for (int i = 0; i < sites.size(); ++i) {
+        claim(byName, sites[i].name, i);
+        claim(byNew, sites[i].newReleaseUrl, i);
+        claim(byUpdate, sites[i].updateUrl, i);
+    }
+
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT id, time, site, new_url, update_url, kind, address, detail, status, title, state,"
+                             " note FROM events WHERE program = ? AND version = ? ORDER BY id"));
+    q.addBindValue(c.program);
+    q.addBindValue(c.version);
+    if (!q.exec()) {
+        fail(reasonOf(q.lastError()));
+        return;
+    }
+    while (q.next()) {
+        Site s{q.value(2).toString(), q.value(3).toString(), q.value(4).toString()};
+        int index = byName.value(s.name, -1);
+        if (index < 0 && !s.newReleaseUrl.isEmpty())
+            index = byNew.value(s.newReleaseUrl, -1);
+        if (index < 0 && !s.updateUrl.isEmpty())
+            index = byUpdate.value(s.updateUrl, -1);
+        LoggedEvent e;
+        e.id = q.value(0).toLongLong();
+        e.time = QDateTime::fromMSecsSinceEpoch(q.value(1).toLongLong(), Qt::UTC);
+        e.kind = q.value(5).toString();
+        e.address = q.value(6).toString();
+        e.detail = q.value(7).toString();
+        e.httpStatus = q.value(8).toInt();
+        e.title = q.value(9).toString();
+        perRow(index, s, e, q.value(10).toString(), q.value(11).toString());
+    }
+    if (q.lastError().isValid())
+        fail(reasonOf(q.lastError()));
+}
+
+namespace {
+void apply(SiteStatus &st, const LoggedEvent &e, const QString &state, const QString &note)
+{
+    ++st.events;
+    if (e.kind == QLatin1String("state")) {
+        st.state = stateFromWord(state);
+        st.note = note;
+        st.stateTime = e.time;
+    } else {
+        st.last = e;
+    }
+}
+} // namespace
+
+QList<SiteStatus> SubmissionLog::statuses(const Campaign &c, const QList<Site> &sites)
+{
+    QList<SiteStatus> out(sites.size());
+    scan(c, sites, [&](int index, const Site &, const LoggedEvent &e, const QString &state, const QString &note) {
+        if (index >= 0)
+            apply(out[index], e, state, note);
+    });
+    return out;
+}
+
+QList<std::pair<Site, SiteStatus>> SubmissionLog::unlisted(const Campaign &c, const QList<Site> &sites)
+{
+    QList<std::pair<Site, SiteStatus>> out;
+    QHash<QString, int> seen;
+    scan(c, sites, [&](int index, const Site &s, const LoggedEvent &e, const QString &state, const QString &note) {
+        if (index >= 0)
+            return;
+        const QString key = s.name + QChar(0) + s.newReleaseUrl + QChar(0) + s.updateUrl;
+        int at = seen.value(key, -1);
+        if (at < 0) {
+            at = int(out.size());
+            seen.insert(key, at);
+            out.append({s, SiteStatus()});
+        }
+        apply(out[at].second, e, state, note);
+    });
+    return out;
+}
+
+QList<LoggedEvent> SubmissionLog::history(const Campaign &c, const Site &site)
+{
+    QList<LoggedEvent> out;
+    scan(c, {site}, [&](int index, const Site &, const LoggedEvent &e, const QString &, const QString &) {
+        if (index == 0)
+            out.append(e);
+    });
+    return out;
+}
+
+} // namespace campaign

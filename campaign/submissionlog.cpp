@@ -228,19 +228,21 @@ bool SubmissionLog::write(const Campaign &c, const Site &site, const QString &ki
     QSqlQuery q(db);
     q.prepare(QStringLiteral("INSERT INTO events (time, program, version, site, new_url, update_url, kind, address,"
                              " detail, status, title, state, note) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+    // A null string would be bound as NULL; the columns hold text.
+    auto text = [](const QString &s) { return s.isNull() ? QVariant(QStringLiteral("")) : QVariant(s); };
     q.addBindValue(QDateTime::currentMSecsSinceEpoch());
-    q.addBindValue(c.program);
-    q.addBindValue(c.version);
-    q.addBindValue(site.name);
-    q.addBindValue(site.newReleaseUrl);
-    q.addBindValue(site.updateUrl);
-    q.addBindValue(kind);
-    q.addBindValue(event.address);
-    q.addBindValue(event.detail);
+    q.addBindValue(text(c.program));
+    q.addBindValue(text(c.version));
+    q.addBindValue(text(site.name));
+    q.addBindValue(text(site.newReleaseUrl));
+    q.addBindValue(text(site.updateUrl));
+    q.addBindValue(text(kind));
+    q.addBindValue(text(event.address));
+    q.addBindValue(text(event.detail));
     q.addBindValue(event.httpStatus);
-    q.addBindValue(event.title);
-    q.addBindValue(state);
-    q.addBindValue(note);
+    q.addBindValue(text(event.title));
+    q.addBindValue(text(state));
+    q.addBindValue(text(note));
     // Outside a transaction the insert is a transaction of its own: once exec
     // returns, the row is in the write-ahead log.
     if (!q.exec())
@@ -287,8 +289,8 @@ template <typename F> void SubmissionLog::scan(const Campaign &c, const QList<Si
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT id, time, site, new_url, update_url, kind, address, detail, status, title, state,"
                              " note FROM events WHERE program = ? AND version = ? ORDER BY id"));
-    q.addBindValue(c.program);
-    q.addBindValue(c.version);
+    q.addBindValue(c.program.isNull() ? QStringLiteral("") : c.program);
+    q.addBindValue(c.version.isNull() ? QStringLiteral("") : c.version);
     if (!q.exec()) {
         fail(reasonOf(q.lastError()));
         return;

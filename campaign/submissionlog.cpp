@@ -264,9 +264,11 @@ bool SubmissionLog::setState(const Campaign &c, const Site &site, State state, c
                  state == State::Failed ? note : QString());
 }
 
-// Calls perRow(index, site, row) for every row of the campaign, oldest first;
-// index is the listed site the row belongs to, or -1.
-template <typename F> void SubmissionLog::scan(const Campaign &c, const QList<Site> &sites, F &&perRow)
+// Calls perRow(index, site, row, state, note, rows) for the rows of the
+// campaign, oldest first; index is the listed site the row belongs to, or -1.
+// With latestOnly, only the rows that decide a status are read.
+template <typename F>
+void SubmissionLog::scan(const Campaign &c, const QList<Site> &sites, bool latestOnly, F &&perRow)
 {
     if (!m_on)
         return;
@@ -287,8 +289,18 @@ template <typename F> void SubmissionLog::scan(const Campaign &c, const QList<Si
 
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT id, time, site, new_url, update_url, kind, address, detail, status, title, state,"
-                             " note FROM events WHERE program = ? AND version = ? ORDER BY id"));
+    if (latestOnly) {
+        // Per logged site (name and addresses as written) only its last state
+        // row and its last other row, with the number of rows each stands for.
+        q.prepare(QStringLiteral(
+            "SELECT e.id, e.time, e.site, e.new_url, e.update_url, e.kind, e.address, e.detail, e.status, e.title,"
+            " e.state, e.note, g.n FROM (SELECT max(id) AS id, count(*) AS n FROM events"
+            " WHERE program = ? AND version = ? GROUP BY site, new_url, update_url, kind = 'state') AS g"
+            " JOIN events AS e ON e.id = g.id ORDER BY e.id"));
+    } else {
+        q.prepare(QStringLiteral("SELECT id, time, site, new_url, update_url, kind, address, detail, status, title,"
+                                 " state, note, 1 FROM events WHERE program = ? AND version = ? ORDER BY id"));
+    }
     q.addBindValue(c.program.isNull() ? QStringLiteral("") : c.program);
     q.addBindValue(c.version.isNull() ? QStringLiteral("") : c.version);
     if (!q.exec()) {
@@ -310,16 +322,16 @@ template <typename F> void SubmissionLog::scan(const Campaign &c, const QList<Si
         e.detail = q.value(7).toString();
         e.httpStatus = q.value(8).toInt();
         e.title = q.value(9).toString();
-        perRow(index, s, e, q.value(10).toString(), q.value(11).toString());
+        perRow(index, s, e, q.value(10).toString(), q.value(11).toString(), q.value(12).toInt());
     }
     if (q.lastError().isValid())
         fail(reasonOf(q.lastError()));
 }
 
 namespace {
-void apply(SiteStatus &st, const LoggedEvent &e, const QString &state, const QString &note)
+void apply(SiteStatus &st, const LoggedEvent &e, const QString &state, const QString &note, int rows)
 {
-    ++st.events;
+    st.events += rows;
     if (e.kind == QLatin1String("state")) {
         st.state = stateFromWord(state);
         st.note = note;
@@ -333,10 +345,11 @@ void apply(SiteStatus &st, const LoggedEvent &e, const QString &state, const QSt
 QList<SiteStatus> SubmissionLog::statuses(const Campaign &c, const QList<Site> &sites)
 {
     QList<SiteStatus> out(sites.size());
-    scan(c, sites, [&](int index, const Site &, const LoggedEvent &e, const QString &state, const QString &note) {
-        if (index >= 0)
-            apply(out[index], e, state, note);
-    });
+    scan(c, sites, true,
+         [&](int index, const Site &, const LoggedEvent &e, const QString &state, const QString &note, int rows) {
+             if (index >= 0)
+                 apply(out[index], e, state, note, rows);
+         });
     return out;
 }
 
@@ -344,7 +357,8 @@ QList<std::pair<Site, SiteStatus>> SubmissionLog::unlisted(const Campaign &c, co
 {
     QList<std::pair<Site, SiteStatus>> out;
     QHash<QString, int> seen;
-    scan(c, sites, [&](int index, const Site &s, const LoggedEvent &e, const QString &state, const QString &note) {
+    scan(c, sites, true,
+         [&](int index, const Site &s, const LoggedEvent &e, const QString &state, const QString &note, int rows) {
         if (index >= 0)
             return;
         const QString key = s.name + QChar(0) + s.newReleaseUrl + QChar(0) + s.updateUrl;
@@ -354,7 +368,7 @@ QList<std::pair<Site, SiteStatus>> SubmissionLog::unlisted(const Campaign &c, co
             seen.insert(key, at);
             out.append({s, SiteStatus()});
         }
-        apply(out[at].second, e, state, note);
+        apply(out[at].second, e, state, note, rows);
     });
     return out;
 }
@@ -362,7 +376,7 @@ QList<std::pair<Site, SiteStatus>> SubmissionLog::unlisted(const Campaign &c, co
 QList<LoggedEvent> SubmissionLog::history(const Campaign &c, const Site &site)
 {
     QList<LoggedEvent> out;
-    scan(c, {site}, [&](int index, const Site &, const LoggedEvent &e, const QString &, const QString &) {
+    scan(c, {site}, false, [&](int index, const Site &, const LoggedEvent &e, const QString &, const QString &, int) {
         if (index == 0)
             out.append(e);
     });

@@ -122,7 +122,7 @@ private:
     bool fail(const QString &reason);
     bool write(const Campaign &c, const Site &site, const QString &kind, const Event &event, const QString &state,
                const QString &note);
-    template <typename F> void scan(const Campaign &c, const QList<Site> &sites, F &&perRow);
+    template <typename F> void scan(const Campaign &c, const QList<Site> &sites, bool latestOnly, F &&perRow);
 
     QString m_connection;
     QString m_path;

@@ -329,15 +329,17 @@ void TSitesPanel::refreshCampaign()
         QListWidgetItem *item = SiteListBox->item(i);
         const campaign::SiteStatus &st = m_statuses[i];
         done += st.state == campaign::State::Done;
-        if (shown) {
-            item->setIcon(stateMark(st.state, st.events > 0));
-            item->setToolTip(tooltipFor(c, st));
-            item->setData(Qt::UserRole, campaign::stateWord(st.state));
-        } else {
-            item->setIcon(QIcon());
-            item->setToolTip(QString());
-            item->setData(Qt::UserRole, QVariant());
+        // Items are changed only where they differ: every change is a
+        // notification to the view.
+        const int mark = shown ? int(st.state) * 2 + (st.events > 0) : -1;
+        if (item->data(Qt::UserRole + 1).toInt() != mark + 1) {
+            item->setData(Qt::UserRole + 1, mark + 1);
+            item->setIcon(shown ? stateMark(st.state, st.events > 0) : QIcon());
+            item->setData(Qt::UserRole, shown ? QVariant(campaign::stateWord(st.state)) : QVariant());
         }
+        const QString tip = shown ? tooltipFor(c, st) : QString();
+        if (item->toolTip() != tip)
+            item->setToolTip(tip);
     }
     SiteListBox->setUpdatesEnabled(true);
     if (!m_log)
@@ -355,8 +357,11 @@ void TSitesPanel::refreshCampaign()
 void TSitesPanel::applyFilter()
 {
     const bool notDone = cbCampaignFilter->currentIndex() == 1 && m_log && m_log->isOn();
-    for (int i = 0; i < SiteListBox->count(); ++i)
-        SiteListBox->setRowHidden(i, notDone && stateOf(i) == campaign::State::Done);
+    for (int i = 0; i < SiteListBox->count(); ++i) {
+        const bool hide = notDone && stateOf(i) == campaign::State::Done;
+        if (SiteListBox->isRowHidden(i) != hide)
+            SiteListBox->setRowHidden(i, hide);
+    }
 }
 
 void TSitesPanel::setNotDoneFilter(bool on) { cbCampaignFilter->setCurrentIndex(on ? 1 : 0); }

@@ -10,6 +10,7 @@
 #include "shell/campaigncommand.h"
 #include "shell/campaigntracker.h"
 #include "shell/embeddedwb.h"
+#include "shell/keyrouter.h"
 #include "shell/mainwindow.h"
 #include "shell/webtabsheet.h"
 #include "sites/sitespanel.h"
@@ -251,11 +252,23 @@ private Q_SLOTS:
         QCOMPARE(list->currentRow(), 2);
         QTRY_COMPARE_WITH_TIMEOUT(kinds(history(2)).value(1), QStringLiteral("open"), 15000);
         QCOMPARE(history(2).at(1).address, server.url(QStringLiteral("c/submit.htm")).toString());
-        next->trigger();
+        // Ctrl+N with the keyboard in the page goes to the window all the same.
+        {
+            TKeyRouter router(win.get());
+            router.install();
+            win->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(win.get()));
+            QTRY_VERIFY_WITH_TIMEOUT(!c->WebBrowser->isBusy(), 15000);
+            win->FocusPage();
+            QTRY_VERIFY(QApplication::focusWidget()
+                        && (QApplication::focusWidget() == c->WebBrowser
+                            || c->WebBrowser->isAncestorOf(QApplication::focusWidget())));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::ControlModifier);
+            router.remove();
+        }
         TbxWebTabSheet *d = waitForTab(2);
         QCOMPARE(list->currentRow(), 3);
         QTRY_COMPARE_WITH_TIMEOUT(d->WebBrowser->url(), server.url(QStringLiteral("d/submit.htm")), 15000);
-        Q_UNUSED(c);
 
         // The tab's context menu sets the state of the current tab's site.
         QCOMPARE(win->CurrentPage(), d);

@@ -5,8 +5,8 @@
 //     counter for all 600 rows), median of the runs;
 //   - the start-up cost of the log: opening it and the site list's first
 //     refresh, each start a process of its own, with this log and with none
-//     (a new, empty log is made as at a first start), medians and their
-//     difference.
+//     (the file is made with the first event, not at the start), medians and
+//     their difference.
 //
 //   bench_campaign [--runs N]
 #include "campaign/submissionlog.h"
@@ -49,8 +49,9 @@ void writeDirectory(const QString &path)
 bool writeLog(const QString &path)
 {
     {
+        // The log's own first write makes the file and its table.
         campaign::SubmissionLog log;
-        if (!log.open(path)) {
+        if (!log.open(path) || !log.setState({QStringLiteral("Other"), QStringLiteral("1.0")}, {}, campaign::State::Open)) {
             out << log.problem() << Qt::endl;
             return false;
         }
@@ -61,8 +62,20 @@ bool writeLog(const QString &path)
         return false;
     QSqlQuery q(db);
     q.exec(QStringLiteral("BEGIN"));
-    q.prepare(QStringLiteral("INSERT INTO events (time, program, version, site, new_url, update_url, kind, address,"
-                             " detail, status, title, state, note) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+    q.prepare(QStringLiteral("INSERT INTO sites (id, name, new_url, update_url) VALUES (?, ?, ?, ?)"));
+    for (int s = 0; s < kSites; ++s) {
+        const QString site = QStringLiteral("http://site%1.example/").arg(s);
+        q.addBindValue(10 + s);
+        q.addBindValue(QStringLiteral("Download site %1").arg(s));
+        q.addBindValue(site + QStringLiteral("submit"));
+        q.addBindValue(site + QStringLiteral("update"));
+        if (!q.exec()) {
+            out << "insert failed" << Qt::endl;
+            return false;
+        }
+    }
+    q.prepare(QStringLiteral("INSERT INTO events (time, program, version, site, kind, is_state, address, detail,"
+                             " status, title, state, note) VALUES (?,?,?,?,?,?,?,?,?,?,?,?)"));
     static const char *const kinds[] = {"open", "fill", "submit", "result", "state"};
     static const char *const states[] = {"done", "skipped", "failed", "done"};
     qint64 t = QDateTime::currentMSecsSinceEpoch() - qint64(kVersions) * kSites * 5 * 1000;
@@ -73,10 +86,9 @@ bool writeLog(const QString &path)
                 q.addBindValue(t += 1000);
                 q.addBindValue(QStringLiteral("ClipNest"));
                 q.addBindValue(versionName(v));
-                q.addBindValue(QStringLiteral("Download site %1").arg(s));
-                q.addBindValue(site + QStringLiteral("submit"));
-                q.addBindValue(site + QStringLiteral("update"));
+                q.addBindValue(10 + s);
                 q.addBindValue(QString::fromLatin1(kinds[k]));
+                q.addBindValue(k == 4 ? 1 : 0);
                 q.addBindValue(site + QStringLiteral("submit"));
                 q.addBindValue(k == 1 ? QStringLiteral("42 controls") : k == 2 ? QStringLiteral("Submit") : QStringLiteral(""));
                 q.addBindValue(k == 3 ? 200 : 0);
@@ -113,11 +125,12 @@ int startOnce(const QString &folder, const QString &logPath)
     t.start();
     campaign::SubmissionLog log;
     log.open(logPath);
+    const qint64 opened = t.nsecsElapsed();
     panel.setSubmissionLog(&log, [] { return campaign::Campaign{QStringLiteral("ClipNest"), versionName(kVersions - 1)}; });
     const qint64 ns = t.nsecsElapsed();
     if (!log.isOn())
         return 1;
-    out << ns << Qt::endl;
+    out << ns << ' ' << opened << Qt::endl;
     return 0;
 }
 
@@ -180,8 +193,10 @@ int main(int argc, char **argv)
     }
 
     // Start-up: the log's share, each in a fresh process.
+    QList<double> openMs;
     auto starts = [&](bool withLog) {
         QList<double> ms;
+        openMs.clear();
         for (int i = 0; i < runs; ++i) {
             const QString path = withLog ? logPath : dir.filePath(QStringLiteral("new.sqlite"));
             if (!withLog)
@@ -193,20 +208,25 @@ int main(int argc, char **argv)
             const QByteArray line = p.readAllStandardOutput().trimmed();
             if (p.exitCode() != 0 || line.isEmpty())
                 return QList<double>();
-            ms << line.toLongLong() / 1e6;
+            ms << line.split(' ').value(0).toLongLong() / 1e6;
+            openMs << line.split(' ').value(1).toLongLong() / 1e6;
         }
         return ms;
     };
     const QList<double> with = starts(true);
+    const double withOpen = median(openMs);
     const QList<double> without = starts(false);
+    const double withoutOpen = median(openMs);
     if (with.isEmpty() || without.isEmpty()) {
         out << "a start failed" << Qt::endl;
         return 1;
     }
-    out << QStringLiteral("start-up, log opened and first refresh: with the log median %1 ms, without a log median %2 ms,"
-                          " difference %3 ms (target < 30 ms)")
+    out << QStringLiteral("start-up, log opened and first refresh: with the log median %1 ms (of which opening %2 ms),"
+                          " without a log median %3 ms (opening %4 ms), difference %5 ms (target < 30 ms)")
                .arg(median(with), 0, 'f', 2)
+               .arg(withOpen, 0, 'f', 2)
                .arg(median(without), 0, 'f', 2)
+               .arg(withoutOpen, 0, 'f', 2)
                .arg(median(with) - median(without), 0, 'f', 2)
         << Qt::endl;
     return 0;

@@ -18,26 +18,35 @@ constexpr int kApplicationId = 0x446F6475;
 constexpr int kSchemaVersion = 1;
 
 const char *const kSchema[] = {
+    // Each site as the directory listed it when something happened to it.
+    "CREATE TABLE IF NOT EXISTS sites ("
+    " id INTEGER PRIMARY KEY,"
+    " name TEXT NOT NULL,"
+    " new_url TEXT NOT NULL,"
+    " update_url TEXT NOT NULL,"
+    " UNIQUE (name, new_url, update_url))",
     // time: milliseconds since 1970 UTC. status: the HTTP status, 0 when not
-    // known. state and note: set on "state" rows only.
+    // known. state and note: set on "state" rows (is_state 1) only.
     "CREATE TABLE IF NOT EXISTS events ("
     " id INTEGER PRIMARY KEY,"
     " time INTEGER NOT NULL,"
     " program TEXT NOT NULL,"
     " version TEXT NOT NULL,"
-    " site TEXT NOT NULL,"
-    " new_url TEXT NOT NULL,"
-    " update_url TEXT NOT NULL,"
+    " site INTEGER NOT NULL REFERENCES sites (id),"
     " kind TEXT NOT NULL,"
+    " is_state INTEGER NOT NULL,"
     " address TEXT NOT NULL DEFAULT '',"
     " detail TEXT NOT NULL DEFAULT '',"
     " status INTEGER NOT NULL DEFAULT 0,"
     " title TEXT NOT NULL DEFAULT '',"
     " state TEXT NOT NULL DEFAULT '',"
     " note TEXT NOT NULL DEFAULT '')",
-    "CREATE INDEX IF NOT EXISTS events_by_campaign ON events (program, version, id)",
-    "CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)",
+    // A campaign's rows by site, states apart: the last row of each group is
+    // found in the index alone.
+    "CREATE INDEX IF NOT EXISTS events_by_campaign ON events (program, version, site, is_state, id)",
 };
+
+QString siteKey(const Site &s) { return s.name + QChar(0) + s.newReleaseUrl + QChar(0) + s.updateUrl; }
 
 QString nextConnectionName()
 {
@@ -127,7 +136,20 @@ bool SubmissionLog::fail(const QString &reason)
     return false;
 }
 
-bool SubmissionLog::open(const QString &path) { return openDatabase(path, false); }
+bool SubmissionLog::open(const QString &path)
+{
+    // A log that does not exist yet is made with its first event, so that a
+    // start without one pays nothing for it.
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) {
+        m_path = QFileInfo(path).absoluteFilePath();
+        if (!QFileInfo(QFileInfo(m_path).absolutePath()).isWritable())
+            return fail(QStringLiteral("its folder may not be written"));
+        m_deferred = true;
+        m_on = true;
+        return true;
+    }
+    return openDatabase(path, false);
+}
 
 bool SubmissionLog::openForReading(const QString &path)
 {
@@ -147,6 +169,15 @@ bool SubmissionLog::openDatabase(const QString &path, bool readOnly)
         return fail(QStringLiteral("the SQLite driver of Qt (package libqt6sql6-sqlite) is not installed"));
     if (QFileInfo(m_path).isDir())
         return fail(QStringLiteral("it is a folder"));
+    // SQLite opens a file it may not write for reading without a word, and the
+    // write-ahead log needs files of its own beside it.
+    if (!readOnly) {
+        const QFileInfo file(m_path);
+        if (file.exists() && !file.isWritable())
+            return fail(QStringLiteral("the file may not be written"));
+        if (!QFileInfo(file.absolutePath()).isWritable())
+            return fail(QStringLiteral("its folder may not be written"));
+    }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     db.setDatabaseName(m_path);
     // A writer elsewhere holding the file is waited for briefly, then the
@@ -174,6 +205,7 @@ bool SubmissionLog::openDatabase(const QString &path, bool readOnly)
             return fail(QStringLiteral("it is not a submission log"));
         if (readOnly) {
             m_on = true; // an empty database: nothing logged
+            m_deferred = true;
             return true;
         }
     }
@@ -193,8 +225,9 @@ bool SubmissionLog::openDatabase(const QString &path, bool readOnly)
     q.finish();
     if (!q.exec(QStringLiteral("PRAGMA synchronous=NORMAL")))
         return fail(reasonOf(q.lastError()));
-    // One write at every start: a file that cannot be written (or is locked by
-    // another writer) is found now rather than at the first submission.
+    // A file locked by another writer is found now rather than at the first
+    // submission: the write lock is taken (and given back without a write,
+    // which costs no disk access).
     if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
         return fail(reasonOf(q.lastError()));
     auto rollback = [&](const QSqlError &e) {
@@ -209,13 +242,28 @@ bool SubmissionLog::openDatabase(const QString &path, bool readOnly)
             || !q.exec(QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion)))
             return rollback(q.lastError());
     }
-    q.prepare(QStringLiteral("INSERT OR REPLACE INTO meta (key, value) VALUES ('last_start', ?)"));
-    q.addBindValue(QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));
-    if (!q.exec())
-        return rollback(q.lastError());
     if (!q.exec(QStringLiteral("COMMIT")))
         return rollback(q.lastError());
     m_on = true;
+    return true;
+}
+
+bool SubmissionLog::loadSites()
+{
+    if (m_sitesLoaded)
+        return true;
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT id, name, new_url, update_url FROM sites")))
+        return fail(reasonOf(q.lastError()));
+    while (q.next()) {
+        const Site s{q.value(1).toString(), q.value(2).toString(), q.value(3).toString()};
+        m_siteIds.insert(siteKey(s), q.value(0).toLongLong());
+        m_sites.insert(q.value(0).toLongLong(), s);
+    }
+    if (q.lastError().isValid())
+        return fail(reasonOf(q.lastError()));
+    m_sitesLoaded = true;
     return true;
 }
 
@@ -224,29 +272,59 @@ bool SubmissionLog::write(const Campaign &c, const Site &site, const QString &ki
 {
     if (!m_on || m_readOnly)
         return false;
+    if (m_deferred) {
+        m_deferred = false;
+        if (!openDatabase(m_path, false))
+            return false; // switched off, said once
+    }
+    if (!loadSites())
+        return false;
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("INSERT INTO events (time, program, version, site, new_url, update_url, kind, address,"
-                             " detail, status, title, state, note) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)"));
     // A null string would be bound as NULL; the columns hold text.
     auto text = [](const QString &s) { return s.isNull() ? QVariant(QStringLiteral("")) : QVariant(s); };
+    const QString key = siteKey(site);
+    qint64 siteId = m_siteIds.value(key, 0);
+    QSqlQuery q(db);
+    // The site's row (when new) and the event are one transaction: once it
+    // is committed the event is in the write-ahead log and survives the
+    // program.
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return fail(reasonOf(q.lastError()));
+    auto rollback = [&](const QSqlError &e) {
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        return fail(reasonOf(e));
+    };
+    if (siteId == 0) {
+        q.prepare(QStringLiteral("INSERT INTO sites (name, new_url, update_url) VALUES (?, ?, ?)"));
+        q.addBindValue(text(site.name));
+        q.addBindValue(text(site.newReleaseUrl));
+        q.addBindValue(text(site.updateUrl));
+        if (!q.exec())
+            return rollback(q.lastError());
+        siteId = q.lastInsertId().toLongLong();
+    }
+    q.prepare(QStringLiteral("INSERT INTO events (time, program, version, site, kind, is_state, address, detail,"
+                             " status, title, state, note) VALUES (?,?,?,?,?,?,?,?,?,?,?,?)"));
     q.addBindValue(QDateTime::currentMSecsSinceEpoch());
     q.addBindValue(text(c.program));
     q.addBindValue(text(c.version));
-    q.addBindValue(text(site.name));
-    q.addBindValue(text(site.newReleaseUrl));
-    q.addBindValue(text(site.updateUrl));
+    q.addBindValue(siteId);
     q.addBindValue(text(kind));
+    q.addBindValue(kind == eventWord(EventKind::StateSet) ? 1 : 0);
     q.addBindValue(text(event.address));
     q.addBindValue(text(event.detail));
     q.addBindValue(event.httpStatus);
     q.addBindValue(text(event.title));
     q.addBindValue(text(state));
     q.addBindValue(text(note));
-    // Outside a transaction the insert is a transaction of its own: once exec
-    // returns, the row is in the write-ahead log.
     if (!q.exec())
-        return fail(reasonOf(q.lastError()));
+        return rollback(q.lastError());
+    if (!q.exec(QStringLiteral("COMMIT")))
+        return rollback(q.lastError());
+    if (!m_siteIds.contains(key)) {
+        m_siteIds.insert(key, siteId);
+        m_sites.insert(siteId, site);
+    }
     Q_EMIT changed();
     return true;
 }
@@ -270,7 +348,7 @@ bool SubmissionLog::setState(const Campaign &c, const Site &site, State state, c
 template <typename F>
 void SubmissionLog::scan(const Campaign &c, const QList<Site> &sites, bool latestOnly, F &&perRow)
 {
-    if (!m_on)
+    if (!m_on || m_deferred)
         return;
     QHash<QString, int> byName, byNew, byUpdate;
     byName.reserve(sites.size());
@@ -287,19 +365,33 @@ void SubmissionLog::scan(const Campaign &c, const QList<Site> &sites, bool lates
         claim(byUpdate, sites[i].updateUrl, i);
     }
 
+    if (!loadSites())
+        return;
+    // Where each logged site stands in the list, made once per scan.
+    QHash<qint64, int> listed;
+    listed.reserve(m_sites.size());
+    for (auto it = m_sites.constBegin(); it != m_sites.constEnd(); ++it) {
+        const Site &s = it.value();
+        int index = byName.value(s.name, -1);
+        if (index < 0 && !s.newReleaseUrl.isEmpty())
+            index = byNew.value(s.newReleaseUrl, -1);
+        if (index < 0 && !s.updateUrl.isEmpty())
+            index = byUpdate.value(s.updateUrl, -1);
+        listed.insert(it.key(), index);
+    }
+
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.setForwardOnly(true);
     if (latestOnly) {
-        // Per logged site (name and addresses as written) only its last state
-        // row and its last other row, with the number of rows each stands for.
+        // Per logged site only its last state row and its last other row,
+        // with the number of rows each stands for.
         q.prepare(QStringLiteral(
-            "SELECT e.id, e.time, e.site, e.new_url, e.update_url, e.kind, e.address, e.detail, e.status, e.title,"
-            " e.state, e.note, g.n FROM (SELECT max(id) AS id, count(*) AS n FROM events"
-            " WHERE program = ? AND version = ? GROUP BY site, new_url, update_url, kind = 'state') AS g"
-            " JOIN events AS e ON e.id = g.id ORDER BY e.id"));
+            "SELECT e.id, e.time, e.site, e.kind, e.address, e.detail, e.status, e.title, e.state, e.note, g.n"
+            " FROM (SELECT max(id) AS id, count(*) AS n FROM events WHERE program = ? AND version = ?"
+            " GROUP BY site, is_state) AS g JOIN events AS e ON e.id = g.id ORDER BY e.id"));
     } else {
-        q.prepare(QStringLiteral("SELECT id, time, site, new_url, update_url, kind, address, detail, status, title,"
-                                 " state, note, 1 FROM events WHERE program = ? AND version = ? ORDER BY id"));
+        q.prepare(QStringLiteral("SELECT id, time, site, kind, address, detail, status, title, state, note, 1"
+                                 " FROM events WHERE program = ? AND version = ? ORDER BY id"));
     }
     q.addBindValue(c.program.isNull() ? QStringLiteral("") : c.program);
     q.addBindValue(c.version.isNull() ? QStringLiteral("") : c.version);
@@ -308,21 +400,17 @@ void SubmissionLog::scan(const Campaign &c, const QList<Site> &sites, bool lates
         return;
     }
     while (q.next()) {
-        Site s{q.value(2).toString(), q.value(3).toString(), q.value(4).toString()};
-        int index = byName.value(s.name, -1);
-        if (index < 0 && !s.newReleaseUrl.isEmpty())
-            index = byNew.value(s.newReleaseUrl, -1);
-        if (index < 0 && !s.updateUrl.isEmpty())
-            index = byUpdate.value(s.updateUrl, -1);
+        const qint64 siteId = q.value(2).toLongLong();
+        const int index = listed.value(siteId, -1);
         LoggedEvent e;
         e.id = q.value(0).toLongLong();
         e.time = QDateTime::fromMSecsSinceEpoch(q.value(1).toLongLong(), Qt::UTC);
-        e.kind = q.value(5).toString();
-        e.address = q.value(6).toString();
-        e.detail = q.value(7).toString();
-        e.httpStatus = q.value(8).toInt();
-        e.title = q.value(9).toString();
-        perRow(index, s, e, q.value(10).toString(), q.value(11).toString(), q.value(12).toInt());
+        e.kind = q.value(3).toString();
+        e.address = q.value(4).toString();
+        e.detail = q.value(5).toString();
+        e.httpStatus = q.value(6).toInt();
+        e.title = q.value(7).toString();
+        perRow(index, m_sites.value(siteId), e, q.value(8).toString(), q.value(9).toString(), q.value(10).toInt());
     }
     if (q.lastError().isValid())
         fail(reasonOf(q.lastError()));

@@ -3,18 +3,20 @@
 // ("campaign": the record's program name and version), kept in the SQLite
 // database submissions.sqlite in the working folder.
 //
-// Every event is one row of one append-only table, written in its own
+// Every event is one row of an append-only table, written in its own
 // transaction in WAL mode, so a program that is killed loses nothing that was
 // committed. A site's state (done, skipped, failed, open) is the latest
-// "state" row for it. Rows carry the site's name and both its addresses, and
-// a row belongs to a listed site whose name or one of whose addresses it
-// shares, so a site renamed or moved by a directory update keeps its history,
-// and the rows of a removed site stay in the file.
+// "state" row for it. Each row names a site as the directory listed it (name
+// and both addresses, a row of the sites table), and belongs to a listed
+// site that shares its name or one of its addresses, so a site renamed or
+// moved by a directory update keeps its history, and the rows of a removed
+// site stay in the file.
 //
 // When the database cannot be used (not a database, locked, not writable)
 // the log says so once, naming the file, and is off until the next start; it
 // never deletes, truncates or rewrites such a file.
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSqlDatabase>
@@ -85,8 +87,9 @@ public:
     // The file's bare name, in the working folder.
     static QString fileName();
 
-    // Opens (and creates when missing) the database for writing. False, with
-    // problem() set, when it cannot be used; the log then stays off.
+    // Opens the database for writing; a missing one is created with the first
+    // event. False, with problem() set, when it cannot be used; the log then
+    // stays off.
     bool open(const QString &path = fileName());
     // Opens an existing database only to read it; a missing file is an empty
     // log and is not created.
@@ -122,6 +125,7 @@ private:
     bool fail(const QString &reason);
     bool write(const Campaign &c, const Site &site, const QString &kind, const Event &event, const QString &state,
                const QString &note);
+    bool loadSites();
     template <typename F> void scan(const Campaign &c, const QList<Site> &sites, bool latestOnly, F &&perRow);
 
     QString m_connection;
@@ -129,6 +133,11 @@ private:
     QString m_problem;
     bool m_on = false;
     bool m_readOnly = false;
+    bool m_deferred = false; // the file is made with the first write
+    // The sites table, read once and kept up to date by the writes.
+    bool m_sitesLoaded = false;
+    QHash<QString, qint64> m_siteIds;
+    QHash<qint64, Site> m_sites;
 };
 
 } // namespace campaign

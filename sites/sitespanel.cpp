@@ -13,6 +13,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyledItemDelegate>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace {
@@ -25,10 +27,28 @@ class SiteList : public QListWidget {
 public:
     using QListWidget::QListWidget;
 
+    // The tooltip of a row, made when it is asked for.
+    std::function<QString(int row)> tipFor;
+
 Q_SIGNALS:
     void chosen();
 
 protected:
+    bool viewportEvent(QEvent *event) override
+    {
+        if (event->type() == QEvent::ToolTip && tipFor) {
+            auto *help = static_cast<QHelpEvent *>(event);
+            QListWidgetItem *item = itemAt(help->pos());
+            const QString text = item ? tipFor(row(item)) : QString();
+            if (text.isEmpty())
+                QToolTip::hideText();
+            else
+                QToolTip::showText(help->globalPos(), text, viewport(), visualItemRect(item));
+            return true;
+        }
+        return QListWidget::viewportEvent(event);
+    }
+
     void mouseReleaseEvent(QMouseEvent *event) override
     {
         QListWidgetItem *pressed = m_pressed;
@@ -274,7 +294,46 @@ QString tooltipFor(const campaign::Campaign &c, const campaign::SiteStatus &st)
     return text;
 }
 
+// Paints each row's mark from the panel's statuses, so that a refresh
+// changes no item.
+class MarkDelegate : public QStyledItemDelegate {
+public:
+    MarkDelegate(std::function<QIcon(int)> markFor, QObject *parent)
+        : QStyledItemDelegate(parent), m_markFor(std::move(markFor))
+    {
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const QIcon mark = m_markFor(index.row());
+        if (!mark.isNull()) {
+            option->icon = mark;
+            option->decorationSize = QSize(12, 12);
+            option->features |= QStyleOptionViewItem::HasDecoration;
+        }
+    }
+
+private:
+    std::function<QIcon(int)> m_markFor;
+};
+
 } // namespace
+
+QIcon TSitesPanel::siteMark(int row) const
+{
+    if (!m_log || !m_log->isOn() || row < 0 || row >= m_statuses.size())
+        return QIcon();
+    return stateMark(m_statuses[row].state, m_statuses[row].events > 0);
+}
+
+QString TSitesPanel::siteToolTip(int row) const
+{
+    if (!m_log || !m_log->isOn() || row < 0 || row >= m_statuses.size())
+        return QString();
+    return tooltipFor(currentCampaign(), m_statuses[row]);
+}
 
 void TSitesPanel::setSubmissionLog(campaign::SubmissionLog *log, std::function<campaign::Campaign()> current)
 {
@@ -287,6 +346,9 @@ void TSitesPanel::setSubmissionLog(campaign::SubmissionLog *log, std::function<c
         connect(m_log, &campaign::SubmissionLog::switchedOff, this, &TSitesPanel::refreshCampaign);
     }
     findChild<QWidget *>(QStringLiteral("pnlCampaign"))->setVisible(m_log != nullptr);
+    if (!dynamic_cast<MarkDelegate *>(SiteListBox->itemDelegate()))
+        SiteListBox->setItemDelegate(new MarkDelegate([this](int row) { return siteMark(row); }, SiteListBox));
+    static_cast<SiteList *>(SiteListBox)->tipFor = [this](int row) { return siteToolTip(row); };
     refreshCampaign();
 }
 
@@ -324,24 +386,10 @@ void TSitesPanel::refreshCampaign()
     m_statuses.resize(m_entries.size());
     const bool shown = m_log && m_log->isOn();
     int done = 0;
-    SiteListBox->setUpdatesEnabled(false);
-    for (int i = 0; i < m_entries.size() && i < SiteListBox->count(); ++i) {
-        QListWidgetItem *item = SiteListBox->item(i);
-        const campaign::SiteStatus &st = m_statuses[i];
+    for (const campaign::SiteStatus &st : std::as_const(m_statuses))
         done += st.state == campaign::State::Done;
-        // Items are changed only where they differ: every change is a
-        // notification to the view.
-        const int mark = shown ? int(st.state) * 2 + (st.events > 0) : -1;
-        if (item->data(Qt::UserRole + 1).toInt() != mark + 1) {
-            item->setData(Qt::UserRole + 1, mark + 1);
-            item->setIcon(shown ? stateMark(st.state, st.events > 0) : QIcon());
-            item->setData(Qt::UserRole, shown ? QVariant(campaign::stateWord(st.state)) : QVariant());
-        }
-        const QString tip = shown ? tooltipFor(c, st) : QString();
-        if (item->toolTip() != tip)
-            item->setToolTip(tip);
-    }
-    SiteListBox->setUpdatesEnabled(true);
+    // Marks and tooltips are read from the statuses when painted or asked for.
+    SiteListBox->viewport()->update();
     if (!m_log)
         lblCampaignProgress->clear();
     else if (!m_log->isOn())

@@ -6,6 +6,7 @@
 
 #include "campaign/submissionlog.h"
 
+#include <QIcon>
 #include <QWidget>
 #include <functional>
 
@@ -44,6 +45,9 @@ public:
     campaign::Site site(int row) const;
     QList<campaign::Site> campaignSites() const;
     campaign::State stateOf(int row) const;
+    // A row's mark and tooltip for the campaign; none while the log is off.
+    QIcon siteMark(int row) const;
+    QString siteToolTip(int row) const;
     const QList<campaign::SiteStatus> &statuses() const { return m_statuses; }
     void setSiteState(int row, campaign::State state, const QString &note = QString());
     // The address the radio buttons choose for a row (may be empty).

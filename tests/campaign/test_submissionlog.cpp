@@ -82,8 +82,12 @@ private Q_SLOTS:
         const QString path = fresh();
         SubmissionLog log;
         QVERIFY2(log.open(path), qPrintable(log.problem()));
+        // Made with the first event, not before.
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(log.statuses(kRelease, {kAlpha}).at(0).events, 0);
         QSignalSpy changed(&log, &SubmissionLog::changed);
         QVERIFY2(log.record(kRelease, kAlpha, ev(EventKind::Opened)), qPrintable(log.problem()));
+        QVERIFY(QFile::exists(path));
         QVERIFY(log.record(kRelease, kAlpha, ev(EventKind::Filled, QStringLiteral("12 controls"))));
         Event result = ev(EventKind::Result);
         result.httpStatus = 404;
@@ -249,6 +253,14 @@ private Q_SLOTS:
             QVERIFY(!log2.open(ro));
             QVERIFY2(log2.problem().contains(ro), qPrintable(log2.problem()));
             QCOMPARE(digest(ro), before);
+            // A folder the user may not write: nothing is created there.
+            const QString locked = fresh();
+            QVERIFY(QDir().mkpath(locked));
+            QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            SubmissionLog log3;
+            QVERIFY(!log3.open(QDir(locked).filePath(QStringLiteral("submissions.sqlite"))));
+            QVERIFY2(log3.problem().contains(locked), qPrintable(log3.problem()));
+            QVERIFY(QDir(locked).isEmpty());
             // Still readable for --campaign.
             SubmissionLog reader;
             QVERIFY2(reader.openForReading(ro), qPrintable(reader.problem()));
@@ -261,6 +273,7 @@ private Q_SLOTS:
         const QString path = fresh();
         SubmissionLog log;
         QVERIFY(log.open(path));
+        QVERIFY(log.record(kRelease, kAlpha, ev(EventKind::Opened)));
         QSignalSpy off(&log, &SubmissionLog::switchedOff);
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("breaker"));

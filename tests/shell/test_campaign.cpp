@@ -32,6 +32,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 
 using campaign::State;
 
@@ -101,7 +102,7 @@ private:
         return win->pageAt(count - 1);
     }
 
-    QString itemState(int row) const { return sites->siteList()->item(row)->data(Qt::UserRole).toString(); }
+    QString itemState(int row) const { return campaign::stateWord(sites->stateOf(row)); }
 
     void answerNextDialog(const QString &text)
     {
@@ -175,7 +176,7 @@ private Q_SLOTS:
                      .toString(),
                  QStringLiteral("3.2.1"));
         QVERIFY(itemState(0) == QLatin1String("open"));
-        QVERIFY(sites->siteList()->item(0)->toolTip().contains(QLatin1String("Last: form filled (3 controls)")));
+        QVERIFY(sites->siteToolTip(0).contains(QLatin1String("Last: form filled (3 controls)")));
 
         win->ToolButton9Click();
         QTRY_COMPARE_WITH_TIMEOUT(kinds(history(0)).mid(2), QStringList({"submit", "result"}), 15000);
@@ -191,7 +192,7 @@ private Q_SLOTS:
         QCOMPARE(offer->text(), QStringLiteral("Mark as done"));
         QTest::mouseClick(offer, Qt::LeftButton);
         QCOMPARE(itemState(0), QStringLiteral("done"));
-        QVERIFY(sites->siteList()->item(0)->toolTip().startsWith(QLatin1String("Done for ClipNest 3.2.1")));
+        QVERIFY(sites->siteToolTip(0).startsWith(QLatin1String("Done for ClipNest 3.2.1")));
         QCOMPARE(sites->progressLabel()->text(), QStringLiteral("1 of 4 done for ClipNest 3.2.1"));
         QVERIFY(!tracker->offerOf(sheet));
 
@@ -228,9 +229,21 @@ private Q_SLOTS:
         QCOMPARE(itemState(1), QStringLiteral("skipped"));
         QCOMPARE(itemState(2), QStringLiteral("failed"));
         QCOMPARE(itemState(3), QStringLiteral("open"));
-        QVERIFY(list->item(2)->toolTip().contains(QLatin1String("Note: captcha broken")));
-        QVERIFY(list->item(3)->toolTip().contains(QLatin1String("Nothing logged yet")));
-        QVERIFY(!list->item(0)->icon().isNull());
+        QVERIFY(sites->siteToolTip(2).contains(QLatin1String("Note: captcha broken")));
+        QVERIFY(sites->siteToolTip(3).contains(QLatin1String("Nothing logged yet")));
+        QVERIFY(!sites->siteMark(0).isNull());
+        QVERIFY(sites->siteMark(0).cacheKey() != sites->siteMark(1).cacheKey());
+        // The list paints the marks: the done row differs from an open one.
+        const QImage shot = list->viewport()->grab().toImage();
+        const QRect r0 = list->visualItemRect(list->item(0)), r3 = list->visualItemRect(list->item(3));
+        QVERIFY(shot.copy(r0.left(), r0.top(), 16, r0.height()) != shot.copy(r3.left(), r3.top(), 16, r3.height()));
+        // Resting the mouse on a row shows its tooltip.
+        const QPoint p2 = list->visualItemRect(list->item(2)).center();
+        QHelpEvent help(QEvent::ToolTip, p2, list->viewport()->mapToGlobal(p2));
+        QApplication::sendEvent(list->viewport(), &help);
+        QTRY_VERIFY(QToolTip::text().startsWith(QLatin1String("Failed for ClipNest 3.2.1")));
+        QVERIFY(QToolTip::text().contains(QLatin1String("Note: captcha broken")));
+        QToolTip::hideText();
         QCOMPARE(sites->progressLabel()->text(), QStringLiteral("1 of 4 done for ClipNest 3.2.1"));
 
         // The filter hides what is done for this version only.
@@ -318,7 +331,7 @@ private Q_SLOTS:
         QVERIFY(!log->isOn());
         QVERIFY(log->problem().contains(path));
         QCOMPARE(sites->progressLabel()->text(), QStringLiteral("Submissions are not logged."));
-        QVERIFY(sites->siteList()->item(0)->toolTip().isEmpty());
+        QVERIFY(sites->siteToolTip(0).isEmpty());
 
         clickSite(0);
         TbxWebTabSheet *sheet = waitForTab(1);

@@ -135,6 +135,9 @@ private Q_SLOTS:
         server.setPage(QStringLiteral("a/thanks.htm"), "<title>Thanks A</title><body>Received, thank you</body>");
         // B's form sends to a page the server does not have.
         server.setPage(QStringLiteral("b/submit.htm"), form(QStringLiteral("/b/missing.htm")).toUtf8());
+        server.setPage(QStringLiteral("b/login.htm"),
+                       "<title>Log in</title><body>Members<form action='/b/in.htm' method=get>"
+                       "<input name=user><input type=password name=pass><input type=submit value='Sign in'></form></body>");
         server.setPage(QStringLiteral("c/submit.htm"), form(QStringLiteral("/c/thanks.htm")).toUtf8());
         server.setPage(QStringLiteral("d/submit.htm"), form(QStringLiteral("/d/thanks.htm")).toUtf8());
         QByteArray dat = "7\r\n";
@@ -205,6 +208,14 @@ private Q_SLOTS:
         QCOMPARE(history(1).at(3).httpStatus, 404);
         QTest::qWait(300);
         QVERIFY(!tracker->offerOf(second));
+
+        // The site's login page in the same tab: Login is logged for the site.
+        win->withCtrl(true, [&] { win->OpenURL(server.url(QStringLiteral("b/login.htm")).toString()); });
+        QTRY_COMPARE_WITH_TIMEOUT(second->Title, QStringLiteral("Log in"), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!second->WebBrowser->isBusy(), 15000);
+        win->Button1Click();
+        QTRY_COMPARE_WITH_TIMEOUT(history(1).last().kind, QStringLiteral("login"), 15000);
+        QCOMPARE(history(1).last().detail, QStringLiteral("Sign in"));
 
         // Closing the tab is the last event.
         win->CloseTabPage(sheet);

@@ -1,5 +1,6 @@
 #include "platform/userfolders.h"
 #include "web/webengineenv.h"
+#include "shell/campaigncommand.h"
 #include "shell/program.h"
 #include "shell/previewcommand.h"
 #include "software/recordcommands.h"
@@ -41,6 +42,11 @@ int main(int argc, char *argv[])
     if (isRecordCommand(args)) { // --import-pad, --show-record: no window
         reportToStderr(problems);
         return runRecordCommand(argc, argv, args);
+    }
+
+    if (isCampaignCommand(args)) { // --campaign: no window
+        reportToStderr(problems);
+        return runCampaignCommand(argc, argv, args);
     }
 
     const bool preview = args.contains(QLatin1String("--report"));

@@ -209,6 +209,8 @@ void TfrmBrwMain::buildActions()
     fav->setIconText(QStringLiteral("Browser"));
     fav->setCheckable(true);
     fav->setChecked(true);
+    addAction(Command::NextSite, QStringLiteral("actNextSite"), tr("Next site"), K(Qt::CTRL | Qt::Key_N), [this] { Q_EMIT nextSiteRequested(); })
+        ->setIcon(themed("go-jump", QStyle::SP_MediaSkipForward));
 }
 
 void TfrmBrwMain::buildMenus()
@@ -265,6 +267,8 @@ void TfrmBrwMain::buildMenus()
         ->setObjectName(QStringLiteral("menStop"));
     submission->addAction(QStringLiteral("Submit form"), this, &TfrmBrwMain::ToolButton9Click)
         ->setObjectName(QStringLiteral("menRefresh"));
+    submission->addSeparator();
+    submission->addAction(m_commands.value(Command::NextSite));
 
     QMenu *favorites = menu(QStringLiteral("Favorities"), QStringLiteral("popFavorite"));
     Q_UNUSED(favorites);
@@ -332,6 +336,7 @@ void TfrmBrwMain::buildButtonBar()
     if (auto *b = qobject_cast<QToolButton *>(scrButtons->widgetForAction(fill)))
         b->setToolButtonStyle(Qt::ToolButtonIconOnly);
     hidden(QStringLiteral("ToolButton9"), tr("Submit Form"), [this] { ToolButton9Click(); });
+    add(QStringLiteral("actNextSite"), true);
 }
 
 void TfrmBrwMain::setSidePages(QWidget *sitesPage, QWidget *softwarePage)
@@ -385,10 +390,10 @@ void traceOpen(const QString &address)
 }
 } // namespace
 
-void TfrmBrwMain::OpenURL(const QString &address)
+TbxEmbeddedWb *TfrmBrwMain::OpenURL(const QString &address)
 {
     if (address.isEmpty())
-        return;
+        return nullptr;
     traceOpen(address);
     showAddressText(address);
     const bool ctrl = m_ctrlOverride >= 0 ? m_ctrlOverride == 1
@@ -396,11 +401,12 @@ void TfrmBrwMain::OpenURL(const QString &address)
                                  : bool(QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier);
     if (ctrl && m_current && m_current->WebBrowser) {
         m_current->WebBrowser->navigate(address);
-        return;
+        return m_current->WebBrowser;
     }
     auto *browser = new TbxEmbeddedWb(this, m_profile);
     adopt(browser);
     browser->navigate(address);
+    return browser;
 }
 
 void TfrmBrwMain::adopt(QWidget *w)
@@ -604,12 +610,18 @@ void TfrmBrwMain::runUserCommand(const QString &mode, bool reportErrors)
 {
     if (!m_current || !m_current->WebBrowser)
         return;
+    QPointer<TbxWebTabSheet> sheet = m_current.data();
+    web::FormCommandOutcome outcome;
+    QString error;
     try {
-        web::runFormCommandOnPage(m_current->WebBrowser->page(), mode, m_record, *this);
+        web::runFormCommandOnPage(m_current->WebBrowser->page(), mode, m_record, *this, false, &outcome);
     } catch (const dodu::Error &e) {
-        if (reportErrors)
-            platform::showError(e.text());
+        error = e.text();
     }
+    if (sheet)
+        Q_EMIT commandRun(sheet, mode, outcome);
+    if (!error.isEmpty() && reportErrors)
+        platform::showError(error);
 }
 
 void TfrmBrwMain::ToolButton7Click() { runUserCommand(QString(), false); }
@@ -643,6 +655,7 @@ void TfrmBrwMain::updateActions()
     set(Command::TabPrev, pc->count() > 1);
     set(Command::GoMaster, true);
     set(Command::ShowFavorite, true);
+    set(Command::NextSite, true);
     if (QAction *fav = m_commands.value(Command::ShowFavorite))
         fav->setChecked(pcFavorite->isVisibleTo(this));
 }

@@ -7,6 +7,7 @@
 #include "web/embeddedwb.h"
 
 #include "engine/host.h"
+#include "web/autofill.h"
 
 #include <QAction>
 #include <QHash>
@@ -33,7 +34,7 @@ class TFindBar;
 // the tests ("actGoBack", ...).
 enum class Command {
     GoBack, GoForward, Stop, Refresh, GoMaster, Save, Print, PageSetup, Properties, Copy, SelectAll, Find,
-    ClosePage, CloseAll, DupPage, TabNext, TabPrev, ShowFavorite,
+    ClosePage, CloseAll, DupPage, TabNext, TabPrev, ShowFavorite, NextSite,
 };
 
 class TfrmBrwMain : public QMainWindow, public TabHost, public engine::Host {
@@ -45,8 +46,9 @@ public:
     explicit TfrmBrwMain(TSoftwareTable &record, QWebEngineProfile *profile = nullptr, QWidget *parent = nullptr);
     ~TfrmBrwMain() override;
 
-    // Opening addresses and managing tab pages.
-    void OpenURL(const QString &address);
+    // Opening addresses and managing tab pages. Returns the browser control
+    // that loads the address (nullptr for an empty address).
+    TbxEmbeddedWb *OpenURL(const QString &address);
     TbxWebTabSheet *AddTabPage();
     void SetCurrentPage(TbxWebTabSheet *page);
     void CloseTabPage(TbxWebTabSheet *page);
@@ -94,6 +96,7 @@ public:
     // Puts a menu behind one of the menu bar's buttons ("Favorities").
     void setMenu(const QString &caption, QMenu *menu);
     QMenu *menuNamed(const QString &name) const { return m_menus.value(name); }
+    QMenu *tabMenu() const { return popTab; }
     QToolBar *menuBand() const { return scrMainMenu; }
     QToolBar *addressBand() const { return tbAddress; }
     QToolBar *buttonBand() const { return scrButtons; }
@@ -120,6 +123,9 @@ Q_SIGNALS:
     void aboutRequested();
     void helpRequested();
     void homePageRequested();
+    void nextSiteRequested();
+    // A submission command ran on a tab (mode "" fill, "login", "submit").
+    void commandRun(TbxWebTabSheet *sheet, const QString &mode, const web::FormCommandOutcome &outcome);
 
 protected:
     bool event(QEvent *event) override;

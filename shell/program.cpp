@@ -1,6 +1,8 @@
 #include "program.h"
 
 #include "aboutform.h"
+#include "campaigncommand.h"
+#include "campaigntracker.h"
 #include "favoritesmenu.h"
 #include "helpcommands.h"
 #include "keyrouter.h"
@@ -55,6 +57,11 @@ public:
     TProgram(const QStringList &items, const QString &settingsFolder, TOneInstance &instance)
         : m_items(items), m_settings(settingsFolder), m_profile(web::newProfile(QStringLiteral("doduvodaz"), this))
     {
+        // The submission log; one that cannot be used is reported at start-up
+        // and stays off.
+        m_log.open();
+        QObject::connect(&m_log, &campaign::SubmissionLog::switchedOff, &m_log,
+                         [](const QString &message) { platform::showError(message); }, Qt::QueuedConnection);
         // The software editor owns the record; its creation loads it.
         m_padForm = new TPADForm;
         m_window = new TfrmBrwMain(m_padForm->table(), m_profile);
@@ -87,7 +94,13 @@ public:
     }
 
     TfrmBrwMain *window() const { return m_window; }
-    QStringList startupProblems() const { return m_padForm->startupProblems(); }
+    QStringList startupProblems() const
+    {
+        QStringList problems = m_padForm->startupProblems();
+        if (!m_log.problem().isEmpty())
+            problems << m_log.problem();
+        return problems;
+    }
 
     // The end: the band layout goes to the settings file.
     void saveBands()
@@ -150,7 +163,11 @@ private:
         // The site directory and the software list.
         m_sites = new TSitesPanel;
         m_sites->loadDirectory();
-        QObject::connect(m_sites, &TSitesPanel::openUrlRequested, w, &TfrmBrwMain::OpenURL);
+        // A chosen site opens through the tracker, which logs its page.
+        new TCampaignTracker(w, m_sites, &m_log);
+        TSoftwareTable &table = m_padForm->table();
+        m_sites->setSubmissionLog(&m_log, [&table] { return campaignOf(table); });
+        QObject::connect(&table, &TSoftwareTable::recordChanged, m_sites, &TSitesPanel::refreshCampaign);
         QObject::connect(m_sites, &TSitesPanel::loginRequested, w, &TfrmBrwMain::Button1Click);
         w->setLoginProvider([this] { return m_sites->username(); }, [this] { return m_sites->password(); });
         w->setSidePages(m_sites, new TSoftListPage(m_padForm->table()));
@@ -274,7 +291,8 @@ private:
 
     QStringList m_items;
     shell::Settings m_settings;
-    QWebEngineProfile *m_profile; // goes after the window, with this object
+    campaign::SubmissionLog m_log; // outlives the window, whose tabs log their closing
+    QWebEngineProfile *m_profile;  // goes after the window, with this object
     TPADForm *m_padForm = nullptr;
     TfrmBrwMain *m_window = nullptr;
     TUpdateForm *m_update = nullptr;

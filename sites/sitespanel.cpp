@@ -1,12 +1,20 @@
 #include "sitespanel.h"
 
+#include "campaign/campaignreport.h"
+
+#include <QComboBox>
 #include <QGridLayout>
+#include <QInputDialog>
+#include <QMenu>
+#include <QPainter>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyledItemDelegate>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace {
@@ -19,10 +27,28 @@ class SiteList : public QListWidget {
 public:
     using QListWidget::QListWidget;
 
+    // The tooltip of a row, made when it is asked for.
+    std::function<QString(int row)> tipFor;
+
 Q_SIGNALS:
     void chosen();
 
 protected:
+    bool viewportEvent(QEvent *event) override
+    {
+        if (event->type() == QEvent::ToolTip && tipFor) {
+            auto *help = static_cast<QHelpEvent *>(event);
+            QListWidgetItem *item = itemAt(help->pos());
+            const QString text = item ? tipFor(row(item)) : QString();
+            if (text.isEmpty())
+                QToolTip::hideText();
+            else
+                QToolTip::showText(help->globalPos(), text, viewport(), visualItemRect(item));
+            return true;
+        }
+        return QListWidget::viewportEvent(event);
+    }
+
     void mouseReleaseEvent(QMouseEvent *event) override
     {
         QListWidgetItem *pressed = m_pressed;
@@ -116,13 +142,37 @@ TSitesPanel::TSitesPanel(QWidget *parent) : QWidget(parent)
     SiteListBox->setSelectionMode(QAbstractItemView::SingleSelection);
     SiteListBox->setUniformItemSizes(true);
 
+    // The campaign's filter and counter.
+    auto *progress = new QWidget(this);
+    progress->setObjectName(QStringLiteral("pnlCampaign"));
+    cbCampaignFilter = new QComboBox(progress);
+    cbCampaignFilter->setObjectName(QStringLiteral("cbCampaignFilter"));
+    cbCampaignFilter->addItems({QStringLiteral("All sites"), QStringLiteral("Not done for this version")});
+    lblCampaignProgress = new QLabel(progress);
+    lblCampaignProgress->setObjectName(QStringLiteral("lblCampaignProgress"));
+    lblCampaignProgress->setWordWrap(true);
+    auto *progressLayout = new QVBoxLayout(progress);
+    progressLayout->setContentsMargins(4, 2, 4, 2);
+    progressLayout->setSpacing(2);
+    progressLayout->addWidget(cbCampaignFilter);
+    progressLayout->addWidget(lblCampaignProgress);
+    progress->hide(); // shown once a log is attached
+
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addWidget(top);
+    column->addWidget(progress);
     column->addWidget(SiteListBox, 1);
 
     connect(list, &SiteList::chosen, this, &TSitesPanel::SiteListBoxClick);
+    connect(cbCampaignFilter, &QComboBox::currentIndexChanged, this, &TSitesPanel::applyFilter);
+    SiteListBox->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(SiteListBox, &QWidget::customContextMenuRequested, this, [this](const QPoint &p) {
+        if (QListWidgetItem *item = SiteListBox->itemAt(p))
+            showSiteMenu(SiteListBox->row(item), SiteListBox->viewport()->mapToGlobal(p));
+    });
+    buildSiteMenu();
     connect(Button1, &QPushButton::clicked, this, &TSitesPanel::loginRequested);
 }
 
@@ -135,6 +185,7 @@ void TSitesPanel::loadDirectory(const QString &path)
         shown.append(sites::siteDisplayName(e.Name));
     SiteListBox->clear();
     SiteListBox->addItems(shown);
+    refreshCampaign();
 }
 
 QString TSitesPanel::username() const { return Edit1->text(); }
@@ -150,10 +201,282 @@ void TSitesPanel::SiteListBoxClick()
     if (k < 0 || k >= m_entries.size())
         return;
     // The radio buttons count at the moment of the choice only.
-    const TSiteEntry &entry = m_entries[k];
-    const QString address = RadioButton1->isChecked() ? entry.NewReleaseURL : entry.UpdateURL;
-    if (!address.isEmpty())
+    const QString address = chosenAddress(k);
+    if (!address.isEmpty()) {
+        Q_EMIT siteChosen(k, address);
         Q_EMIT openUrlRequested(address);
+    }
+}
+
+QString TSitesPanel::chosenAddress(int row) const
+{
+    if (row < 0 || row >= m_entries.size())
+        return QString();
+    const TSiteEntry &entry = m_entries[row];
+    return RadioButton1->isChecked() ? entry.NewReleaseURL : entry.UpdateURL;
+}
+
+// ---- the release campaign ---------------------------------------------------
+
+namespace {
+
+QIcon stateMark(campaign::State state, bool touched)
+{
+    static QIcon marks[5];
+    const int k = touched && state == campaign::State::Open ? 4 : int(state);
+    if (!marks[k].isNull())
+        return marks[k];
+    QPixmap pm(12, 12);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    switch (k) {
+    case int(campaign::State::Done): // a green tick
+        p.setPen(QPen(QColor(0, 140, 60), 2.2));
+        p.drawPolyline(QPolygonF({QPointF(2, 6.5), QPointF(5, 9.5), QPointF(10.5, 2.5)}));
+        break;
+    case int(campaign::State::Skipped): // a grey dash
+        p.setPen(QPen(QColor(120, 120, 120), 2.2));
+        p.drawLine(QPointF(2, 6), QPointF(10, 6));
+        break;
+    case int(campaign::State::Failed): // a red cross
+        p.setPen(QPen(QColor(200, 30, 30), 2.2));
+        p.drawLine(QPointF(2.5, 2.5), QPointF(9.5, 9.5));
+        p.drawLine(QPointF(9.5, 2.5), QPointF(2.5, 9.5));
+        break;
+    case 4: // opened or filled, not decided yet: a blue dot
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(30, 100, 200));
+        p.drawEllipse(QPointF(6, 6), 3, 3);
+        break;
+    default:
+        break; // open and untouched: an empty mark keeps the names aligned
+    }
+    p.end();
+    marks[k] = QIcon(pm);
+    return marks[k];
+}
+
+QString when(const QDateTime &t) { return t.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")); }
+
+QString eventText(const campaign::LoggedEvent &e)
+{
+    QString text;
+    if (e.kind == QLatin1String("open"))
+        text = QStringLiteral("page opened");
+    else if (e.kind == QLatin1String("fill"))
+        text = QStringLiteral("form filled (%1)").arg(e.detail);
+    else if (e.kind == QLatin1String("login"))
+        text = QStringLiteral("Login pressed");
+    else if (e.kind == QLatin1String("submit"))
+        text = e.detail.isEmpty() ? QStringLiteral("Submit pressed") : QStringLiteral("Submit pressed (%1)").arg(e.detail);
+    else if (e.kind == QLatin1String("result")) {
+        text = QStringLiteral("result page");
+        if (!e.title.isEmpty())
+            text += QStringLiteral(" \"%1\"").arg(e.title);
+        if (e.httpStatus)
+            text += QStringLiteral(" (HTTP %1)").arg(e.httpStatus);
+    } else if (e.kind == QLatin1String("close"))
+        text = QStringLiteral("tab closed");
+    else
+        text = e.kind;
+    return text + QStringLiteral(", ") + when(e.time);
+}
+
+QString tooltipFor(const campaign::Campaign &c, const campaign::SiteStatus &st)
+{
+    QString text = QStringLiteral("%1 for %2").arg(campaign::stateCaption(st.state), c.label());
+    if (st.stateTime.isValid())
+        text += QStringLiteral(" (since %1)").arg(when(st.stateTime));
+    if (!st.note.isEmpty())
+        text += QStringLiteral("\nNote: ") + st.note;
+    text += st.last.isValid() ? QStringLiteral("\nLast: ") + eventText(st.last) : QStringLiteral("\nNothing logged yet");
+    return text;
+}
+
+// Paints each row's mark from the panel's statuses, so that a refresh
+// changes no item.
+class MarkDelegate : public QStyledItemDelegate {
+public:
+    MarkDelegate(std::function<QIcon(int)> markFor, QObject *parent)
+        : QStyledItemDelegate(parent), m_markFor(std::move(markFor))
+    {
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const QIcon mark = m_markFor(index.row());
+        if (!mark.isNull()) {
+            option->icon = mark;
+            option->decorationSize = QSize(12, 12);
+            option->features |= QStyleOptionViewItem::HasDecoration;
+        }
+    }
+
+private:
+    std::function<QIcon(int)> m_markFor;
+};
+
+} // namespace
+
+QIcon TSitesPanel::siteMark(int row) const
+{
+    if (!m_log || !m_log->isOn() || row < 0 || row >= m_statuses.size())
+        return QIcon();
+    return stateMark(m_statuses[row].state, m_statuses[row].events > 0);
+}
+
+QString TSitesPanel::siteToolTip(int row) const
+{
+    if (!m_log || !m_log->isOn() || row < 0 || row >= m_statuses.size())
+        return QString();
+    return tooltipFor(currentCampaign(), m_statuses[row]);
+}
+
+void TSitesPanel::setSubmissionLog(campaign::SubmissionLog *log, std::function<campaign::Campaign()> current)
+{
+    if (m_log)
+        disconnect(m_log, nullptr, this, nullptr);
+    m_log = log;
+    m_campaign = std::move(current);
+    if (m_log) {
+        connect(m_log, &campaign::SubmissionLog::changed, this, &TSitesPanel::refreshCampaign);
+        connect(m_log, &campaign::SubmissionLog::switchedOff, this, &TSitesPanel::refreshCampaign);
+    }
+    findChild<QWidget *>(QStringLiteral("pnlCampaign"))->setVisible(m_log != nullptr);
+    if (!dynamic_cast<MarkDelegate *>(SiteListBox->itemDelegate()))
+        SiteListBox->setItemDelegate(new MarkDelegate([this](int row) { return siteMark(row); }, SiteListBox));
+    static_cast<SiteList *>(SiteListBox)->tipFor = [this](int row) { return siteToolTip(row); };
+    refreshCampaign();
+}
+
+campaign::Campaign TSitesPanel::currentCampaign() const { return m_campaign ? m_campaign() : campaign::Campaign(); }
+
+campaign::Site TSitesPanel::site(int row) const
+{
+    if (row < 0 || row >= m_entries.size())
+        return {};
+    const TSiteEntry &e = m_entries[row];
+    return {sites::siteDisplayName(e.Name), e.NewReleaseURL, e.UpdateURL};
+}
+
+QList<campaign::Site> TSitesPanel::campaignSites() const
+{
+    QList<campaign::Site> out;
+    out.reserve(m_entries.size());
+    for (int i = 0; i < m_entries.size(); ++i)
+        out.append(site(i));
+    return out;
+}
+
+campaign::State TSitesPanel::stateOf(int row) const
+{
+    return row >= 0 && row < m_statuses.size() ? m_statuses[row].state : campaign::State::Open;
+}
+
+void TSitesPanel::refreshCampaign()
+{
+    const bool on = m_log && m_log->isOn();
+    const campaign::Campaign c = currentCampaign();
+    m_statuses = on ? m_log->statuses(c, campaignSites()) : QList<campaign::SiteStatus>();
+    if (on && !m_log->isOn()) // the read itself failed
+        m_statuses.clear();
+    m_statuses.resize(m_entries.size());
+    const bool shown = m_log && m_log->isOn();
+    int done = 0;
+    for (const campaign::SiteStatus &st : std::as_const(m_statuses))
+        done += st.state == campaign::State::Done;
+    // Marks and tooltips are read from the statuses when painted or asked for.
+    SiteListBox->viewport()->update();
+    if (!m_log)
+        lblCampaignProgress->clear();
+    else if (!m_log->isOn())
+        lblCampaignProgress->setText(QStringLiteral("Submissions are not logged."));
+    else
+        lblCampaignProgress->setText(campaign::progressText(c, done, int(m_entries.size())));
+    cbCampaignFilter->setEnabled(shown);
+    for (QAction *a : m_siteMenu->actions())
+        a->setEnabled(shown);
+    applyFilter();
+}
+
+void TSitesPanel::applyFilter()
+{
+    const bool notDone = cbCampaignFilter->currentIndex() == 1 && m_log && m_log->isOn();
+    for (int i = 0; i < SiteListBox->count(); ++i) {
+        const bool hide = notDone && stateOf(i) == campaign::State::Done;
+        if (SiteListBox->isRowHidden(i) != hide)
+            SiteListBox->setRowHidden(i, hide);
+    }
+}
+
+void TSitesPanel::setNotDoneFilter(bool on) { cbCampaignFilter->setCurrentIndex(on ? 1 : 0); }
+
+void TSitesPanel::setSiteState(int row, campaign::State state, const QString &note)
+{
+    if (!m_log || row < 0 || row >= m_entries.size())
+        return;
+    m_log->setState(currentCampaign(), site(row), state, note);
+}
+
+void TSitesPanel::buildSiteMenu()
+{
+    m_siteMenu = new QMenu(this);
+    m_siteMenu->setObjectName(QStringLiteral("popSiteState"));
+    auto add = [this](const char *name, const QString &caption, campaign::State state) {
+        QAction *a = m_siteMenu->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, [this, state] {
+            QString note;
+            if (state == campaign::State::Failed) {
+                bool ok = false;
+                note = QInputDialog::getText(this, QStringLiteral("Failed"), QStringLiteral("Note (optional):"),
+                                             QLineEdit::Normal, QString(), &ok);
+                if (!ok)
+                    return;
+            }
+            setSiteState(m_menuRow, state, note);
+        });
+    };
+    add("actSiteDone", QStringLiteral("Done"), campaign::State::Done);
+    add("actSiteSkipped", QStringLiteral("Skipped"), campaign::State::Skipped);
+    add("actSiteFailed", QStringLiteral("Failed..."), campaign::State::Failed);
+    add("actSiteOpen", QStringLiteral("Not done (open)"), campaign::State::Open);
+}
+
+void TSitesPanel::showSiteMenu(int row, const QPoint &globalPos)
+{
+    m_menuRow = row;
+    if (m_log && m_log->isOn())
+        m_siteMenu->popup(globalPos);
+}
+
+int TSitesPanel::nextSiteRow() const
+{
+    const int n = int(m_entries.size());
+    const int start = SiteListBox->currentRow();
+    for (int i = 1; i <= n; ++i) {
+        const int r = ((start < 0 ? -1 : start) + i + n) % n;
+        const campaign::State st = stateOf(r);
+        if (st != campaign::State::Done && st != campaign::State::Skipped && !chosenAddress(r).isEmpty())
+            return r;
+    }
+    return -1;
+}
+
+bool TSitesPanel::openNextSite()
+{
+    const int r = nextSiteRow();
+    if (r < 0)
+        return false;
+    SiteListBox->setCurrentRow(r);
+    SiteListBox->scrollToItem(SiteListBox->item(r));
+    const QString address = chosenAddress(r);
+    Q_EMIT siteChosen(r, address);
+    Q_EMIT openUrlRequested(address);
+    return true;
 }
 
 #include "sitespanel.moc"

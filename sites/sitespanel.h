@@ -4,9 +4,15 @@
 // and the username and password boxes with the "Login" button.
 #include "sitedirectory.h"
 
-#include <QWidget>
+#include "campaign/submissionlog.h"
 
+#include <QIcon>
+#include <QWidget>
+#include <functional>
+
+class QComboBox;
 class QLabel;
+class QMenu;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -30,15 +36,49 @@ public:
 
     QListWidget *siteList() const { return SiteListBox; }
 
+    // The release campaign: each site's state for the record's current
+    // program and version, shown as a mark and tooltip on its row, a filter
+    // and a counter. Without a log that is on, the list shows no marks.
+    void setSubmissionLog(campaign::SubmissionLog *log, std::function<campaign::Campaign()> current);
+    void refreshCampaign();
+    campaign::Campaign currentCampaign() const;
+    campaign::Site site(int row) const;
+    QList<campaign::Site> campaignSites() const;
+    campaign::State stateOf(int row) const;
+    // A row's mark and tooltip for the campaign; none while the log is off.
+    QIcon siteMark(int row) const;
+    QString siteToolTip(int row) const;
+    const QList<campaign::SiteStatus> &statuses() const { return m_statuses; }
+    void setSiteState(int row, campaign::State state, const QString &note = QString());
+    // The address the radio buttons choose for a row (may be empty).
+    QString chosenAddress(int row) const;
+    // The first row after the current one (wrapping around) that is neither
+    // done nor skipped and has a page for the chosen kind; -1 when none.
+    int nextSiteRow() const;
+    // Makes that row current and reports it as chosen; false when none.
+    bool openNextSite();
+    // The row whose context menu was opened last, and opening it.
+    int menuRow() const { return m_menuRow; }
+    QMenu *siteMenu() const { return m_siteMenu; }
+    void showSiteMenu(int row, const QPoint &globalPos);
+    // "Not done for this version" hides the rows marked done.
+    void setNotDoneFilter(bool on);
+    QComboBox *filterBox() const { return cbCampaignFilter; }
+    QLabel *progressLabel() const { return lblCampaignProgress; }
+
 Q_SIGNALS:
     // A site was chosen: open this address (never empty; an entry without the
     // chosen page opens nothing).
     void openUrlRequested(const QString &address);
+    // The same choice with the site's row; sent just before openUrlRequested.
+    void siteChosen(int row, const QString &address);
     // "Login" was pressed.
     void loginRequested();
 
 private:
     void SiteListBoxClick();
+    void applyFilter();
+    void buildSiteMenu();
 
     QList<TSiteEntry> m_entries;
     QLabel *Label1;
@@ -50,4 +90,11 @@ private:
     QLineEdit *Edit2;
     QPushButton *Button1;
     QListWidget *SiteListBox;
+    QComboBox *cbCampaignFilter;
+    QLabel *lblCampaignProgress;
+    QMenu *m_siteMenu = nullptr;
+    int m_menuRow = -1;
+    campaign::SubmissionLog *m_log = nullptr;
+    std::function<campaign::Campaign()> m_campaign;
+    QList<campaign::SiteStatus> m_statuses;
 };

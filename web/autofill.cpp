@@ -9,11 +9,21 @@
 
 namespace web {
 
-void runFormCommandOnPage(QWebEnginePage *page, const QString &mode, const engine::Record &record,
-                          engine::Host &host, bool recordPresses)
+FormCommandOutcome runFormCommandOnPage(QWebEnginePage *page, const QString &mode, const engine::Record &record,
+                                        engine::Host &host, bool recordPresses, FormCommandOutcome *partial)
 {
     PageBrowser browser(page, recordPresses);
+    struct Report {
+        PageBrowser &b;
+        FormCommandOutcome *out;
+        ~Report()
+        {
+            if (out)
+                *out = {b.written(), b.pressed()};
+        }
+    } report{browser, partial};
     engine::RunFormCommand(browser, mode, record, host);
+    return {browser.written(), browser.pressed()};
 }
 
 AutoFill::AutoFill(QWebEnginePage *page, const engine::Record &record, engine::Host &host, ErrorHandler onError,
@@ -57,7 +67,8 @@ void AutoFill::onLoadFinished()
         ++m_runs;
         QString error;
         try {
-            runFormCommandOnPage(m_page, QString(), m_record, m_host, m_recordPresses);
+            m_lastOutcome = {};
+            runFormCommandOnPage(m_page, QString(), m_record, m_host, m_recordPresses, &m_lastOutcome);
         } catch (const dodu::Error &e) {
             error = e.text();
         }

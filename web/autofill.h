@@ -10,15 +10,24 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <functional>
 
 namespace web {
 
-// Runs the dispatcher with the mode word on the page. Errors propagate.
-void runFormCommandOnPage(QWebEnginePage *page, const QString &mode, const engine::Record &record,
-                          engine::Host &host, bool recordPresses = false);
+// What one command did to a page: controls written and buttons pressed.
+struct FormCommandOutcome {
+    int written = 0;
+    QStringList pressed;
+};
+
+// Runs the dispatcher with the mode word on the page. Errors propagate;
+// partial, when given, receives what was done also when an error ends it.
+FormCommandOutcome runFormCommandOnPage(QWebEnginePage *page, const QString &mode, const engine::Record &record,
+                                        engine::Host &host, bool recordPresses = false,
+                                        FormCommandOutcome *partial = nullptr);
 
 class AutoFill : public QObject {
     Q_OBJECT
@@ -30,6 +39,8 @@ public:
 
     // Number of fills run so far (whatever their outcome).
     int runs() const { return m_runs; }
+    // What the last run did (also when it ended in an error).
+    const FormCommandOutcome &lastOutcome() const { return m_lastOutcome; }
 
 Q_SIGNALS:
     void filled();
@@ -44,6 +55,7 @@ private:
     ErrorHandler m_onError;
     bool m_recordPresses;
     int m_runs = 0;
+    FormCommandOutcome m_lastOutcome;
     int m_pending = 0;
     bool m_topLoading = false;
     QTimer m_deferred;

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QWebEngineFindTextResult>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 
 TbxWebPage::TbxWebPage(QWebEngineProfile *profile, TbxEmbeddedWb *owner) : web::FillablePage(profile, owner), m_owner(owner)
@@ -36,6 +37,21 @@ TbxEmbeddedWb::TbxEmbeddedWb(TabHost *host, QWebEngineProfile *profile) : QWebEn
     });
     connect(page(), &QWebEnginePage::loadFinished, this, [this] { m_busy = false; });
     connect(page(), &QWebEnginePage::linkHovered, this, &TbxEmbeddedWb::linkHovered);
+    connect(page(), &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
+        web::LoadState state;
+        switch (info.status()) {
+        case QWebEngineLoadingInfo::LoadStartedStatus: state.status = web::LoadState::Status::Started; break;
+        case QWebEngineLoadingInfo::LoadSucceededStatus: state.status = web::LoadState::Status::Succeeded; break;
+        case QWebEngineLoadingInfo::LoadFailedStatus: state.status = web::LoadState::Status::Failed; break;
+        case QWebEngineLoadingInfo::LoadStoppedStatus: state.status = web::LoadState::Status::Stopped; break;
+        }
+        state.url = info.url();
+        if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain)
+            state.httpStatus = info.errorCode();
+        else if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus)
+            state.errorText = info.errorString();
+        Q_EMIT loadStateChanged(state);
+    });
     for (QWebEnginePage::WebAction a : {QWebEnginePage::Back, QWebEnginePage::Forward})
         connect(page()->action(a), &QAction::changed, this, &TbxEmbeddedWb::historyStateChanged);
     m_host->prepareBrowser(this);

@@ -42,6 +42,15 @@ namespace web {
 // How "Save As" stores a page.
 enum class SaveFormat { CompleteHtml, SingleHtml, MimeHtml };
 
+// A change in the loading of the page's top document.
+struct LoadState {
+    enum class Status { Started, Succeeded, Failed, Stopped };
+    Status status = Status::Started;
+    QUrl url;
+    int httpStatus = 0; // where the engine gives one (error pages), else 0
+    QString errorText;  // for a failed load that is not an HTTP status
+};
+
 } // namespace web
 
 class TbxWebPage : public web::FillablePage {
@@ -94,6 +103,8 @@ Q_SIGNALS:
     void historyStateChanged();
     // The mouse is over a link (empty text: left it).
     void linkHovered(const QString &address);
+    // The top document started, finished, failed or stopped loading.
+    void loadStateChanged(const web::LoadState &state);
 
 protected:
     // Tab at the end of a page stays in the page: the window's own controls

@@ -194,6 +194,17 @@ public:
         script += QStringLiteral("(%1, %2, [").arg(m_owner->m_generation).arg(m_key);
         bool first = true;
         for (const engine::JournalEntry &j : journal()) {
+            if (j.kind == engine::JournalEntry::Click) {
+                engine::Element *e = element(j.element);
+                QString caption = e ? e->valueText() : QString();
+                if (caption.isEmpty() && e)
+                    caption = e->altText();
+                if (caption.isEmpty() && e)
+                    caption = e->name();
+                m_owner->m_pressed << caption;
+            } else {
+                ++m_owner->m_written;
+            }
             script += first ? QLatin1String("[") : QLatin1String(",[");
             first = false;
             script += QString::number(j.element);

@@ -9,6 +9,7 @@
 #include "engine/memorydocument.h"
 
 #include <QPointer>
+#include <QStringList>
 #include <QWebEnginePage>
 #include <memory>
 #include <variant>
@@ -29,6 +30,11 @@ public:
     // Waits until every replay sent so far has been applied.
     void waitUntilApplied();
 
+    // What the routines run so far wrote: values set and boxes ticked, and
+    // the buttons pressed (each by its caption, else its alt text or name).
+    int written() const { return m_written; }
+    QStringList pressed() const { return m_pressed; }
+
     class SnapshotDocument;
 
 private:
@@ -36,6 +42,8 @@ private:
     bool m_recordPresses;
     int m_generation;
     std::unique_ptr<SnapshotDocument> m_doc;
+    int m_written = 0;
+    QStringList m_pressed;
 };
 
 } // namespace web

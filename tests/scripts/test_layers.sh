@@ -13,7 +13,7 @@ check() { if eval "$2"; then echo "PASS: $1"; else echo "FAIL: $1"; fails=$((fai
 cat "$tmp/out"
 check "the program's own code keeps its layers" '[ "$rc" = 0 ]'
 
-cp -r "$src"/{base,engine,platform,web,software,sites,shell,app} "$tmp/"
+cp -r "$src"/{base,engine,platform,web,software,campaign,sites,shell,app} "$tmp/"
 printf '#include "shell/mainwindow.h"\n' > "$tmp/engine/bad.cpp"
 printf '#include <QWebEngineView>\n#include "web/autofill.h"\n' > "$tmp/software/bad.h"
 printf '#include "../engine/routines.h"\n#include <QtWebEngineWidgets/QWebEngineView>\n' > "$tmp/shell/bad.cpp"

@@ -1,0 +1,282 @@
+#include "campaigntracker.h"
+
+#include "web/embeddedwb.h"
+#include "mainwindow.h"
+#include "webtabsheet.h"
+
+#include "web/autofill.h"
+#include "platform/messages.h"
+#include "sites/sitespanel.h"
+
+#include <QEvent>
+#include <QInputDialog>
+#include <QMenu>
+#include <QToolButton>
+
+namespace {
+
+// A button at the right of a tab's status bar, left of the progress bar; it
+// keeps its place when the bar is resized.
+class StatusOffer : public QToolButton {
+public:
+    explicit StatusOffer(QWidget *bar) : QToolButton(bar)
+    {
+        setObjectName(QStringLiteral("btnMarkDone"));
+        setText(QStringLiteral("Mark as done"));
+        setAutoRaise(true);
+        setFixedHeight(18);
+        bar->installEventFilter(this);
+        place();
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == parent() && event->type() == QEvent::Resize)
+            place();
+        return false;
+    }
+
+private:
+    void place()
+    {
+        auto *bar = parentWidget();
+        adjustSize();
+        move(qMax(0, bar->width() - 110 - width()), 1);
+    }
+};
+
+} // namespace
+
+TCampaignTracker::TCampaignTracker(TfrmBrwMain *window, TSitesPanel *sites, campaign::SubmissionLog *log)
+    : QObject(window), m_window(window), m_sites(sites), m_log(log)
+{
+    connect(sites, &TSitesPanel::siteChosen, this, &TCampaignTracker::openSite);
+    connect(window, &TfrmBrwMain::nextSiteRequested, this, &TCampaignTracker::nextSite);
+    connect(window, &TfrmBrwMain::commandRun, this, &TCampaignTracker::onCommand);
+    buildTabMenu(window->tabMenu());
+}
+
+void TCampaignTracker::openSite(int row, const QString &address)
+{
+    TbxEmbeddedWb *browser = m_window->OpenURL(address);
+    if (!browser)
+        return;
+    follow(browser, m_sites->site(row));
+    campaign::Event e;
+    e.kind = campaign::EventKind::Opened;
+    e.address = address;
+    record(browser, e);
+}
+
+void TCampaignTracker::nextSite()
+{
+    bool opened = false;
+    m_window->withCtrl(false, [&] { opened = m_sites->openNextSite(); });
+    if (!opened)
+        platform::showMessage(QStringLiteral("Every site is done or skipped for %1.").arg(m_sites->currentCampaign().label()));
+}
+
+void TCampaignTracker::follow(TbxEmbeddedWb *browser, const campaign::Site &site)
+{
+    const bool known = m_followed.contains(browser);
+    Followed &f = m_followed[browser];
+    f.site = site;
+    f.awaitingResult = false;
+    if (f.offer)
+        f.offer->hide();
+    if (known)
+        return;
+    connect(browser, &TbxEmbeddedWb::urlChanged, this, [this, browser](const QUrl &url) {
+        auto it = m_followed.find(browser);
+        if (it != m_followed.end())
+            it->address = url.toString();
+    });
+    connect(browser, &TbxEmbeddedWb::loadStateChanged, this,
+            [this, browser](const web::LoadState &state) { onLoading(browser, state); });
+    if (auto *fill = browser->page()->findChild<web::AutoFill *>()) {
+        connect(fill, &web::AutoFill::filled, this, [this, browser, fill] {
+            const int written = fill->lastOutcome().written;
+            if (written <= 0)
+                return; // a page without a form the rules know
+            campaign::Event e;
+            e.kind = campaign::EventKind::Filled;
+            e.detail = QStringLiteral("%1 controls").arg(written);
+            record(browser, e);
+        });
+    }
+    // The control goes with its tab page.
+    connect(browser, &QObject::destroyed, this, [this, browser] {
+        const Followed f = m_followed.take(browser);
+        if (!m_log || !m_log->isOn())
+            return;
+        campaign::Event e;
+        e.kind = campaign::EventKind::Closed;
+        e.address = f.address;
+        m_log->record(m_sites->currentCampaign(), f.site, e);
+    });
+}
+
+void TCampaignTracker::record(TbxEmbeddedWb *browser, campaign::Event event)
+{
+    auto it = m_followed.find(browser);
+    if (it == m_followed.end() || !m_log || !m_log->isOn())
+        return;
+    if (event.address.isEmpty())
+        event.address = browser->url().toString();
+    m_log->record(m_sites->currentCampaign(), it->site, event);
+}
+
+void TCampaignTracker::onCommand(TbxWebTabSheet *sheet, const QString &mode, const web::FormCommandOutcome &outcome)
+{
+    TbxEmbeddedWb *browser = sheet ? sheet->WebBrowser.data() : nullptr;
+    if (!browser)
+        return;
+    if (!m_followed.contains(browser)) {
+        // A site's page reached another way (typed, a favourite) counts when
+        // it shows one of the site's addresses.
+        const std::optional<campaign::Site> site = siteOf(sheet);
+        if (!site)
+            return;
+        follow(browser, *site);
+    }
+    campaign::Event e;
+    if (mode == QLatin1String("login")) {
+        e.kind = campaign::EventKind::Login;
+        e.detail = outcome.pressed.join(QLatin1String(", "));
+    } else if (mode == QLatin1String("submit")) {
+        if (outcome.pressed.isEmpty())
+            return; // no submit button: nothing was sent
+        e.kind = campaign::EventKind::Submit;
+        e.detail = outcome.pressed.join(QLatin1String(", "));
+        Followed &f = m_followed[browser];
+        f.awaitingResult = true;
+        if (f.offer)
+            f.offer->hide();
+    } else {
+        if (outcome.written <= 0)
+            return;
+        e.kind = campaign::EventKind::Filled;
+        e.detail = QStringLiteral("%1 controls").arg(outcome.written);
+    }
+    record(browser, e);
+}
+
+void TCampaignTracker::onLoading(TbxEmbeddedWb *browser, const web::LoadState &info)
+{
+    using Status = web::LoadState::Status;
+    auto it = m_followed.find(browser);
+    if (it == m_followed.end())
+        return;
+    if (info.status == Status::Started) {
+        if (it->offer)
+            it->offer->hide();
+        return;
+    }
+    if (!it->awaitingResult)
+        return;
+    it->awaitingResult = false;
+    campaign::Event e;
+    e.kind = campaign::EventKind::Result;
+    e.address = info.url.toString();
+    e.title = browser->title();
+    if (info.httpStatus != 0)
+        e.httpStatus = info.httpStatus;
+    else if (info.status == Status::Failed)
+        e.detail = info.errorText;
+    else if (info.status == Status::Stopped)
+        e.detail = QStringLiteral("stopped");
+    record(browser, e);
+    const bool success = info.status == Status::Succeeded
+                         && (e.httpStatus == 0 || (e.httpStatus >= 200 && e.httpStatus < 400));
+    if (success)
+        offerDone(browser);
+}
+
+void TCampaignTracker::offerDone(TbxEmbeddedWb *browser)
+{
+    if (!m_log || !m_log->isOn() || !browser->tabPage())
+        return;
+    Followed &f = m_followed[browser];
+    if (!f.offer) {
+        f.offer = new StatusOffer(static_cast<TbxWebTabSheet *>(browser->tabPage())->StatusPanel);
+        connect(f.offer, &QToolButton::clicked, this, [this, browser] {
+            auto it = m_followed.find(browser);
+            if (it == m_followed.end())
+                return;
+            setState(it->site, campaign::State::Done, QString());
+            if (it->offer)
+                it->offer->hide();
+        });
+    }
+    f.offer->show();
+    f.offer->raise();
+}
+
+QToolButton *TCampaignTracker::offerOf(TbxWebTabSheet *sheet) const
+{
+    if (!sheet || !sheet->WebBrowser)
+        return nullptr;
+    auto it = m_followed.constFind(sheet->WebBrowser.data());
+    return it != m_followed.constEnd() && it->offer && it->offer->isVisibleTo(sheet) ? it->offer.data() : nullptr;
+}
+
+std::optional<campaign::Site> TCampaignTracker::siteOf(TbxWebTabSheet *sheet) const
+{
+    if (!sheet || !sheet->WebBrowser)
+        return std::nullopt;
+    auto it = m_followed.constFind(sheet->WebBrowser.data());
+    if (it != m_followed.constEnd())
+        return it->site;
+    const QString url = sheet->WebBrowser->url().toString();
+    if (url.isEmpty())
+        return std::nullopt;
+    const QList<campaign::Site> sites = m_sites->campaignSites();
+    for (const campaign::Site &s : sites)
+        if ((!s.newReleaseUrl.isEmpty() && QUrl::fromUserInput(s.newReleaseUrl).toString() == url)
+            || (!s.updateUrl.isEmpty() && QUrl::fromUserInput(s.updateUrl).toString() == url))
+            return s;
+    return std::nullopt;
+}
+
+void TCampaignTracker::setState(const campaign::Site &site, campaign::State state, const QString &note)
+{
+    if (m_log && m_log->isOn())
+        m_log->setState(m_sites->currentCampaign(), site, state, note);
+}
+
+void TCampaignTracker::setCurrentTabState(campaign::State state, const QString &note)
+{
+    if (const std::optional<campaign::Site> site = siteOf(m_window->CurrentPage()))
+        setState(*site, state, note);
+}
+
+void TCampaignTracker::buildTabMenu(QMenu *menu)
+{
+    QMenu *states = menu->addMenu(QStringLiteral("Site state"));
+    states->setObjectName(QStringLiteral("popTabSiteState"));
+    auto add = [this, states](const char *name, const QString &caption, campaign::State state) {
+        QAction *a = states->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, [this, state] {
+            QString note;
+            if (state == campaign::State::Failed) {
+                bool ok = false;
+                note = QInputDialog::getText(m_window, QStringLiteral("Failed"), QStringLiteral("Note (optional):"),
+                                             QLineEdit::Normal, QString(), &ok);
+                if (!ok)
+                    return;
+            }
+            setCurrentTabState(state, note);
+        });
+    };
+    add("actTabSiteDone", QStringLiteral("Done"), campaign::State::Done);
+    add("actTabSiteSkipped", QStringLiteral("Skipped"), campaign::State::Skipped);
+    add("actTabSiteFailed", QStringLiteral("Failed..."), campaign::State::Failed);
+    add("actTabSiteOpen", QStringLiteral("Not done (open)"), campaign::State::Open);
+    // The items work on the current tab's site and only with the log on.
+    connect(menu, &QMenu::aboutToShow, this, [this, states] {
+        const bool on = m_log && m_log->isOn() && siteOf(m_window->CurrentPage()).has_value();
+        states->setEnabled(on);
+    });
+}

@@ -36,7 +36,7 @@ const Row kRows[] = {
     {"Primary_Download_URL", Kind::Url, false,
      "download:8|download url:11|download link:11|download address:11|dl:7|dl url:11|dl link:11|d url:10|"
      "file url:10|file link:10|direct download:11|installer url:10|installer:7|download location:11|"
-     "program location:10|setup url:10|package url:10|binary url:10|file location:10|location:4|download page:9"},
+     "program location:10|setup url:10|package url:10|binary url:10|file location:10|location:4|download page:9|external link:9|external url:9"},
     {"Secondary_Download_URL", Kind::Url, false,
      "mirror:10|mirror url:12|mirror 1:12|secondary:9|secondary download:12|alternate download:11|"
      "alternative download:11|download 2:12|download url 2:13|backup download:11|alternate url:10|"
@@ -50,7 +50,7 @@ const Row kRows[] = {
      "buy:9|order:9|purchase:9|buy url:12|order url:12|purchase url:12|buy link:12|order link:12|"
      "purchase link:12|checkout:8|shop:6|store:5|cart:7|buy now:11|order page:11|purchase page:11"},
     {"Application_Info_URL", Kind::Url, false,
-     "info url:10|info page:10|product url:10|product page:10|product link:10|program url:10|program page:10|"
+     "info url:10|info page:10|project homepage:11|project page:10|project url:10|project website:11|product url:10|product page:10|product link:10|program url:10|program page:10|"
      "app url:10|app page:10|application url:10|software url:10|more info:8|details url:10|detail page:9|"
      "product homepage:11|program homepage:11|app homepage:11|landing page:9|product website:11|"
      "program website:11|software homepage:11|software website:11|info link:10"},
@@ -75,7 +75,7 @@ const Row kRows[] = {
      "price model:9|pricing model:10|pricing type:10|cost type:9|distribution type:9|license model:11|"
      "licensing:9|business model:9|shareware:6|freeware:6"},
     {"#Uninstaller", Kind::Choice, true,
-     "uninstall:8|uninstaller:9|has uninstaller:11|install support:10|can uninstall:10|uninstallable:9"},
+     "uninstall:8|uninstaller:9|uninst:8|has uninstaller:11|install support:10|can uninstall:10|uninstallable:9"},
     {"Program_OS_Support", Kind::Text, true,
      "os:9|operating system:11|platform:9|supported os:11|os support:11|supported platform:11|"
      "compatible:5|compatibility:6|system:3|target os:11|target platform:11|runs on:9|operating:6|oses:9"},
@@ -99,8 +99,8 @@ const Row kRows[] = {
      "keyword:10|tag:9|meta keyword:11|search term:8|key word:10|keyphrase:9|key phrase:9|labels:5"},
     {"#Description", Kind::LongText, false,
      "desc:8|description:9|summary:8|abstract:8|about:5|overview:7|long description:11|short description:11|"
-     "full description:11|details:5|blurb:7|tagline:7|intro:6|teaser:7|info:3|body:4|content:4|"
-     "meta description:11|sdesc:10|ldesc:10|long desc:11|short desc:11|notes:5|note:5|program description:11|"
+     "full description:11|details:5|blurb:7|tagline:7|intro:6|teaser:7|info:3|body:5|content:5|pitch:7|one line:8|"
+     "meta description:11|describe:7|sdesc:10|ldesc:10|long desc:11|short desc:11|notes:5|note:5|program description:11|"
      "product description:11|app description:11|software description:11|one liner:8|slogan:6|brief:6|"
      "introtext:8|fulltext:8|excerpt:7"},
     {"Author_Email", Kind::Email, false,
@@ -139,7 +139,18 @@ const Row kRows[] = {
     {"Program_Release_Month", Kind::Number, true, "month:8|release month:12|mon:5|mm:6"},
     {"Program_Release_Day", Kind::Number, true, "day:8|release day:12|dd:6"},
     {"Program_Release_Year", Kind::Number, true, "year:8|release year:12|yyyy:7|yy:5"},
+    {"Expire_Month", Kind::Number, true, "expire month:12|exp month:11|expiry month:12|expiration month:12|expires month:12"},
+    {"Expire_Day", Kind::Number, true, "expire day:12|exp day:11|expiry day:12|expiration day:12|expires day:12"},
+    {"Expire_Year", Kind::Number, true, "expire year:12|exp year:11|expiry year:12|expiration year:12|expires year:12"},
     {"Filename_Long", Kind::Text, false, "filename:9|file name:9|setup file name:11|installer name:10"},
+    // Purposes the record has no field for: they outweigh the generic words
+    // ("url", "link") that would otherwise put some address there.
+    {"#None", Kind::Text, false,
+     "demo:9|documentation:9|docs:9|doc:8|forum:9|video:9|youtube:9|twitter:9|facebook:9|github:9|"
+     "repository:9|repo:8|source code:9|donate:9|donation:9|wiki:9|tutorial:9|manual:8|linkedin:9|"
+     "instagram:9|discord:9|blog:8|news:6|rss:8|feed:7|support url:9|support link:9|support page:9|"
+     "help page:9|faq:9|privacy:9|affiliate:9|referral:9|coupon:9|discount:8|promo:8|video url:10|"
+     "sku:9|isbn:9|ean:9|upc:9|alias:9|slug:9|hits:9|downloads count:9|rating:9|votes:9|ordering:8|sort:7"},
 };
 
 // Control words that keep the fill away: search boxes, login and account
@@ -147,7 +158,8 @@ const Row kRows[] = {
 const char *const kForbidden[] = {
     "search", "query", "q", "captcha", "recaptcha", "security code", "verify", "verification", "antispam",
     "spam", "honeypot", "username", "user name", "user id", "userid", "login", "login name", "password", "pass",
-    "pwd", "nickname", "nick", "coupon", "token", "csrf", "nonce", "sid", "session", "otp", "pin"};
+    "pwd", "nickname", "nick", "coupon", "token", "csrf", "nonce", "sid", "session", "otp", "pin", "new category",
+    "add category"};
 
 // Words that name the kind of value when they end a control's name.
 struct Head {
@@ -160,10 +172,9 @@ const Head kHeads[] = {
     {"phone", Kind::Phone}, {"tel", Kind::Phone},    {"fax", Kind::Phone},     {"date", Kind::Date},
     {"size", Kind::Number}, {"price", Kind::Number}, {"cost", Kind::Number},  {"version", Kind::Text}};
 
-// Extra pieces for splitting run-together names; single letters only as
-// parts of a name, never alone.
-const char *const kExtraPieces[] = {"d", "p", "s", "l", "f", "e", "n", "dl", "prog", "app", "auth", "desc",
-                                    "sub", "info", "file", "num", "no", "id", "by", "of", "in", "on", "new"};
+// Extra pieces for splitting run-together names.
+const char *const kExtraPieces[] = {"dl", "prog", "app", "auth", "desc", "sub", "info", "file", "num", "no",
+                                    "id", "by", "of", "in", "on", "new", "rel", "list", "key", "sys"};
 
 } // namespace
 
@@ -176,54 +187,41 @@ QString stem(const QString &word)
 
 namespace {
 
-// Splits a run-together word into dictionary pieces when it is covered
-// entirely (at most one letter left over); otherwise keeps it whole, so
-// that "server" never yields "ver".
+// Splits a run-together word into dictionary pieces of two letters or more,
+// allowing one letter in front ("pname", "cemail", "fsize"); a word that
+// does not split entirely stays whole, so that "server" never yields "ver".
 QStringList segment(const QString &w, const QSet<QString> &dict)
 {
     if (w.size() < 4 || dict.contains(w))
         return {w};
     const int n = int(w.size());
-    const int inf = 1 << 20;
-    // cost[i]: best cost of w[0..i); unknown letters cost 4, pieces 2, single
-    // letters 3.
-    std::vector<int> cost(size_t(n) + 1, inf), from(size_t(n) + 1, -1), unknown(size_t(n) + 1, 0);
-    cost[0] = 0;
-    for (int i = 0; i < n; ++i) {
-        if (cost[size_t(i)] >= inf)
-            continue;
-        for (int j = i + 1; j <= n; ++j) {
-            const QString piece = w.mid(i, j - i);
-            int c = -1;
-            int u = 0;
-            if (dict.contains(piece))
-                c = piece.size() == 1 ? 3 : 2;
-            else if (j == i + 1) {
-                c = 4;
-                u = 1;
-            }
-            if (c < 0)
+    auto split = [&](int from) {
+        // Fewest pieces covering w[from..n).
+        std::vector<int> cost(size_t(n) + 1, 1 << 20), back(size_t(n) + 1, -1);
+        cost[size_t(from)] = 0;
+        for (int i = from; i < n; ++i) {
+            if (cost[size_t(i)] >= (1 << 20))
                 continue;
-            if (cost[size_t(i)] + c < cost[size_t(j)]) {
-                cost[size_t(j)] = cost[size_t(i)] + c;
-                from[size_t(j)] = i;
-                unknown[size_t(j)] = unknown[size_t(i)] + u;
-            }
+            for (int j = i + 2; j <= n; ++j)
+                if (cost[size_t(i)] + 1 < cost[size_t(j)] && dict.contains(w.mid(i, j - i))) {
+                    cost[size_t(j)] = cost[size_t(i)] + 1;
+                    back[size_t(j)] = i;
+                }
         }
-    }
-    if (cost[size_t(n)] >= inf || unknown[size_t(n)] > 1)
-        return {w};
-    QStringList parts;
-    for (int j = n; j > 0; j = from[size_t(j)])
-        parts.prepend(w.mid(from[size_t(j)], j - from[size_t(j)]));
-    if (parts.size() == 1)
+        QStringList parts;
+        if (back[size_t(n)] < 0)
+            return parts;
+        for (int j = n; j > from; j = back[size_t(j)])
+            parts.prepend(w.mid(back[size_t(j)], j - back[size_t(j)]));
         return parts;
-    // A split that leaves only single letters and unknown bits says nothing.
-    int longPieces = 0;
-    for (const QString &p : parts)
-        if (p.size() > 1 && dict.contains(p))
-            ++longPieces;
-    return longPieces ? parts : QStringList{w};
+    };
+    QStringList parts = split(0);
+    if (parts.isEmpty() && w.at(0).isLetter()) {
+        parts = split(1);
+        if (!parts.isEmpty())
+            parts.prepend(w.left(1));
+    }
+    return parts.isEmpty() ? QStringList{w} : parts;
 }
 
 } // namespace
@@ -352,7 +350,8 @@ QStringList aliases(const QString &target, const QString &item)
             out << QStringLiteral("linux") << QStringLiteral("unix");
     } else if (target == QLatin1String("Program_Type")) {
         if (low == QLatin1String("shareware"))
-            out << QStringLiteral("trial") << QStringLiteral("trialware") << QStringLiteral("try before you buy");
+            out << QStringLiteral("trial") << QStringLiteral("free trial") << QStringLiteral("trialware")
+                << QStringLiteral("try before you buy");
         else if (low == QLatin1String("freeware"))
             out << QStringLiteral("free");
         else if (low == QLatin1String("commercial"))
@@ -386,7 +385,7 @@ QStringList aliases(const QString &target, const QString &item)
     } else if (target == QLatin1String("Program_Release_Status")) {
         if (low == QLatin1String("new release") || low == QLatin1String("new"))
             out << QStringLiteral("new") << QStringLiteral("new program") << QStringLiteral("new software");
-    } else if (target == QLatin1String("Program_Release_Month")) {
+    } else if (target == QLatin1String("Program_Release_Month") || target == QLatin1String("Expire_Month")) {
         static const char *const months[] = {"january", "february", "march", "april", "may", "june", "july",
                                             "august", "september", "october", "november", "december"};
         const int m = low.toInt();

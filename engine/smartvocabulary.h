@@ -20,6 +20,7 @@ inline const QString kReleaseDate = QStringLiteral("#ReleaseDate");   // one box
 inline const QString kPersonName = QStringLiteral("#PersonName");     // contact first and last name
 inline const QString kCurrency = QStringLiteral("#Currency");         // the currency of Program_Cost_Dollars
 inline const QString kUninstaller = QStringLiteral("#Uninstaller");   // yes/no from Program_Install_Support
+inline const QString kNone = QStringLiteral("#None");                 // a purpose the record has no field for
 
 // What kind of value a target holds, to match it with the control's type.
 enum class Kind { Text, LongText, Url, Email, Phone, Number, Date, Choice };

@@ -2,6 +2,7 @@
 
 #include "fillablepage.h"
 #include "pagebrowser.h"
+#include "smartpage.h"
 
 #include "engine/error.h"
 #include "engine/routines.h"
@@ -10,8 +11,17 @@
 namespace platform {
 
 void runFormCommandOnPage(QWebEnginePage *page, const QString &mode, const engine::Record &record,
-                          engine::Host &host, bool recordPresses)
+                          engine::Host &host, bool recordPresses, FillRules rules)
 {
+    if (rules == FillRules::Smart && mode != QLatin1String("login")) {
+        if (mode == QLatin1String("submit")) {
+            if (!smartSubmitPage(page, record, recordPresses))
+                host.showMessage(QStringLiteral("Submit button not found."));
+        } else {
+            smartFillPage(page, record);
+        }
+        return;
+    }
     PageBrowser browser(page, recordPresses);
     engine::RunFormCommand(browser, mode, record, host);
 }
@@ -56,8 +66,12 @@ void AutoFill::onLoadFinished()
         --m_pending;
         ++m_runs;
         QString error;
+        QString status;
         try {
-            runFormCommandOnPage(m_page, QString(), m_record, m_host, m_recordPresses);
+            if (m_rules && m_rules() == FillRules::Smart)
+                status = smartFillStatus(smartFillPage(m_page, m_record));
+            else
+                runFormCommandOnPage(m_page, QString(), m_record, m_host, m_recordPresses);
         } catch (const dodu::Error &e) {
             error = e.text();
         }
@@ -65,6 +79,10 @@ void AutoFill::onLoadFinished()
             return;
         if (!error.isEmpty() && m_onError)
             m_onError(error);
+        if (!self)
+            return;
+        if (!status.isEmpty())
+            Q_EMIT smartFilled(status);
         if (!self)
             return;
         Q_EMIT filled();

@@ -16,9 +16,15 @@
 
 namespace platform {
 
-// Runs the dispatcher with the mode word on the page. Errors propagate.
+// Which fill runs: the exact name rules, or the smart fill of the page's
+// best-fitting form (which also picks the submit control "submit" presses).
+enum class FillRules { Classic, Smart };
+
+// Runs the dispatcher with the mode word on the page. Errors propagate. With
+// the smart rules, the fill and "submit" act on the page's best-fitting form;
+// "login" is the same under both.
 void runFormCommandOnPage(QWebEnginePage *page, const QString &mode, const engine::Record &record,
-                          engine::Host &host, bool recordPresses = false);
+                          engine::Host &host, bool recordPresses = false, FillRules rules = FillRules::Classic);
 
 class AutoFill : public QObject {
     Q_OBJECT
@@ -31,8 +37,13 @@ public:
     // Number of fills run so far (whatever their outcome).
     int runs() const { return m_runs; }
 
+    // Asked before each fill which rules to use; classic without one.
+    void setRulesProvider(std::function<FillRules()> provider) { m_rules = std::move(provider); }
+
 Q_SIGNALS:
     void filled();
+    // After a smart fill: the status line saying what was filled.
+    void smartFilled(const QString &status);
 
 private:
     void onLoadFinished();
@@ -42,6 +53,7 @@ private:
     const engine::Record &m_record;
     engine::Host &m_host;
     ErrorHandler m_onError;
+    std::function<FillRules()> m_rules;
     bool m_recordPresses;
     int m_runs = 0;
     int m_pending = 0;

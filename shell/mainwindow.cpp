@@ -3,6 +3,7 @@
 #include "addressbar.h"
 #include "findbar.h"
 #include "fittext.h"
+#include "smartfillswitch.h"
 #include "tabstrip.h"
 #include "webtabsheet.h"
 
@@ -11,6 +12,7 @@
 #include "platform/desktop.h"
 #include "platform/messages.h"
 #include "platform/scriptrunner.h"
+#include "platform/smartpage.h"
 #include "software/softwaretable.h"
 
 #include <QApplication>
@@ -267,6 +269,8 @@ void TfrmBrwMain::buildMenus()
         ->setObjectName(QStringLiteral("menStop"));
     submission->addAction(QStringLiteral("Submit form"), this, &TfrmBrwMain::ToolButton9Click)
         ->setObjectName(QStringLiteral("menRefresh"));
+    m_smartFill = new SmartFillSwitch(this);
+    submission->addAction(m_smartFill->action());
 
     QMenu *favorites = menu(QStringLiteral("Favorities"), QStringLiteral("popFavorite"));
     Q_UNUSED(favorites);
@@ -423,7 +427,12 @@ void TfrmBrwMain::prepareBrowser(TbxEmbeddedWb *browser)
 {
     // Every page that finishes loading is filled; an error is shown and the
     // tab goes on working.
-    new platform::AutoFill(browser->page(), m_record, *this, [](const QString &text) { platform::showError(text); });
+    auto *fill = new platform::AutoFill(browser->page(), m_record, *this, [](const QString &text) { platform::showError(text); });
+    fill->setRulesProvider([this] { return m_smartFill->rules(); });
+    connect(fill, &platform::AutoFill::smartFilled, browser, [browser](const QString &status) {
+        if (browser->TabSheet)
+            browser->TabSheet->WBStatusTextChange(status);
+    });
 }
 
 TbxWebTabSheet *TfrmBrwMain::AddTabPage()
@@ -598,7 +607,11 @@ void TfrmBrwMain::runUserCommand(const QString &mode, bool reportErrors)
     if (!m_current || !m_current->WebBrowser)
         return;
     try {
-        platform::runFormCommandOnPage(m_current->WebBrowser->page(), mode, m_record, *this);
+        QWebEnginePage *page = m_current->WebBrowser->page();
+        if (mode.isEmpty() && m_smartFill->isOn())
+            m_current->WBStatusTextChange(platform::smartFillStatus(platform::smartFillPage(page, m_record)));
+        else
+            platform::runFormCommandOnPage(page, mode, m_record, *this, false, m_smartFill->rules());
     } catch (const dodu::Error &e) {
         if (reportErrors)
             platform::showError(e.text());

@@ -32,14 +32,15 @@ public:
 
 struct Options {
     QString mode = QStringLiteral("fill");
+    platform::FillRules rules = platform::FillRules::Classic;
     QString address;
     int timeoutSeconds = 30;
 };
 
 void usage(QTextStream &err)
 {
-    err << "usage: doduvodaz --report [--mode fill|login|submit] [--username TEXT] [--password TEXT]\n"
-           "                          [--timeout SECONDS] ADDRESS\n";
+    err << "usage: doduvodaz --report [--mode fill|login|submit] [--rules classic|smart] [--username TEXT]\n"
+           "                          [--password TEXT] [--timeout SECONDS] ADDRESS\n";
 }
 
 } // namespace
@@ -66,6 +67,12 @@ int runPreviewCommand(const QStringList &arguments)
                 err << "doduvodaz: --mode takes fill, login or submit\n";
                 return 64;
             }
+        } else if (a == QLatin1String("--rules")) {
+            if (!value(v) || (v != QLatin1String("classic") && v != QLatin1String("smart"))) {
+                err << "doduvodaz: --rules takes classic or smart\n";
+                return 64;
+            }
+            opt.rules = v == QLatin1String("smart") ? platform::FillRules::Smart : platform::FillRules::Classic;
         } else if (a == QLatin1String("--username")) {
             if (!value(host.username)) { usage(err); return 64; }
         } else if (a == QLatin1String("--password")) {
@@ -100,6 +107,7 @@ int runPreviewCommand(const QStringList &arguments)
     // their pace rather than a hidden page's throttled one.
     page.setVisible(true);
     platform::AutoFill fill(&page, table, host, [&](const QString &text) { errors << text; }, true);
+    fill.setRulesProvider([&opt] { return opt.rules; });
 
     // The report waits until the page has settled: the first fill done and
     // no document of the page completed for half a second (a frame that
@@ -132,7 +140,7 @@ int runPreviewCommand(const QStringList &arguments)
 
     if (opt.mode != QLatin1String("fill")) {
         try {
-            platform::runFormCommandOnPage(&page, opt.mode, table, host, true);
+            platform::runFormCommandOnPage(&page, opt.mode, table, host, true, opt.rules);
         } catch (const dodu::Error &e) {
             errors << e.text();
         }
@@ -140,7 +148,7 @@ int runPreviewCommand(const QStringList &arguments)
     // Scripts run in order: this answers once every write has been applied.
     platform::runScriptAndWait(&page, QStringLiteral("0"));
 
-    for (const QString &line : platform::controlReport(&page))
+    for (const QString &line : platform::controlReport(&page, opt.rules == platform::FillRules::Smart))
         out << line << "\n";
     for (const QString &m : host.messages)
         out << "{\"message\":" << platform::jsonQuote(m) << "}\n";

@@ -29,17 +29,18 @@ const Row kRows[] = {
     {"Country", Kind::Text, true, "country:9|nation:6|country name:10"},
     {"Company_WebSite_URL", Kind::Url, false,
      "website:8|web site:8|homepage:9|home page:9|home:6|company url:10|company website:11|company homepage:11|"
-     "developer website:11|developer url:10|publisher website:11|publisher url:10|author url:9|author website:10|"
+     "developer website:11|developer url:10|developer site:10|publisher site:10|company site:10|publisher website:11|publisher url:10|author url:9|author website:10|"
      "url:3|web:4|site:4|link:2|www:5|hurl:8|web address:8|vendor url:10"},
     {"Application_XML_File_URL", Kind::Url, false,
      "pad:10|pad url:12|pad file:12|pad link:12|xml:9|xml url:11|pad xml:12|xml file:11|xml link:11"},
     {"Primary_Download_URL", Kind::Url, false,
      "download:8|download url:11|download link:11|download address:11|dl:7|dl url:11|dl link:11|d url:10|"
      "file url:10|file link:10|direct download:11|installer url:10|installer:7|download location:11|"
-     "program location:10|setup url:10|package url:10|binary url:10|file location:10|location:4|download page:9|external link:9|external url:9"},
+     "program location:10|setup url:10|package url:10|binary url:10|file location:10|location:4|download page:9|external link:9|external url:9|distribution link:11|dist link:10|distribution url:11|dist url:10|"
+     "distributive:8"},
     {"Secondary_Download_URL", Kind::Url, false,
      "mirror:10|mirror url:12|mirror 1:12|secondary:9|secondary download:12|alternate download:11|"
-     "alternative download:11|download 2:12|download url 2:13|backup download:11|alternate url:10|"
+     "alternative download:11|alternative download url:13|alternate download url:13|dl 2:11|link 2:9|download 2:12|download url 2:13|backup download:11|alternate url:10|"
      "alternative url:10|second download:11"},
     {"Additional_Download_URL_1", Kind::Url, false, "mirror 2:13|download 3:12|download url 3:13"},
     {"Application_Screenshot_URL", Kind::Url, false,
@@ -167,14 +168,15 @@ struct Head {
     Kind kind;
 };
 const Head kHeads[] = {
-    {"url", Kind::Url},     {"link", Kind::Url},     {"uri", Kind::Url},       {"href", Kind::Url},
+    {"url", Kind::Url},     {"link", Kind::Url},     {"site", Kind::Url},      {"website", Kind::Url},
+    {"homepage", Kind::Url},     {"uri", Kind::Url},       {"href", Kind::Url},
     {"title", Kind::Text},  {"name", Kind::Text},    {"email", Kind::Email},   {"mail", Kind::Email},
     {"phone", Kind::Phone}, {"tel", Kind::Phone},    {"fax", Kind::Phone},     {"date", Kind::Date},
     {"size", Kind::Number}, {"price", Kind::Number}, {"cost", Kind::Number},  {"version", Kind::Text}};
 
 // Extra pieces for splitting run-together names.
 const char *const kExtraPieces[] = {"dl", "prog", "app", "auth", "desc", "sub", "info", "file", "num", "no",
-                                    "id", "by", "of", "in", "on", "new", "rel", "list", "key", "sys"};
+                                    "id", "by", "of", "in", "on", "new", "rel", "list", "key", "sys", "dist"};
 
 } // namespace
 

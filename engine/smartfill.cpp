@@ -216,6 +216,11 @@ QString descriptionFor(const Control &c, const Signals &s, const Record &r)
     static const int sizes[] = {45, 80, 250, 450, 2000};
     const int limit = limitOf(c, s);
     auto name = [](int n) { return QStringLiteral("Char_Desc_%1").arg(n); };
+    // A page that asks for "45 characters" means the description of that name.
+    if (c.maxLength <= 0)
+        for (int n : s.numbers)
+            if (std::find(std::begin(sizes), std::end(sizes), n) != std::end(sizes) && !field(r, name(n)).isEmpty())
+                return name(n);
     if (limit > 0) {
         for (int i = 4; i >= 0; --i) {
             const QString text = field(r, name(sizes[i]));

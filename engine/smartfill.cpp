@@ -158,8 +158,20 @@ Match classifySignals(const Control &c, const Signals &s)
     if (c.type == QLatin1String("search") || v.isForbidden(s.name) || v.isForbidden(s.label))
         return {};
     const QString byAutocomplete = autocompleteTarget(c.autocomplete);
+    // Only targets one of whose words the control says can score.
+    QVector<bool> candidate(v.targets().size(), false);
+    for (const QSet<QString> *words : {&s.name, &s.label, &s.hint, &s.options})
+        for (const QString &w : *words)
+            for (int i : v.targetsWithWord(w))
+                candidate[i] = true;
+    if (!byAutocomplete.isEmpty())
+        for (int i = 0; i < v.targets().size(); ++i)
+            candidate[i] = candidate[i] || v.targets().at(i).name == byAutocomplete;
     Match best;
-    for (const Target &t : v.targets()) {
+    for (int ti = 0; ti < v.targets().size(); ++ti) {
+        if (!candidate[ti])
+            continue;
+        const Target &t = v.targets().at(ti);
         const double fit = typeFit(c, t);
         if (fit <= 0)
             continue;

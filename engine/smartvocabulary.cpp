@@ -301,7 +301,14 @@ Vocabulary::Vocabulary()
             }
             t.terms << term;
         }
-        m_index.insert(t.name, int(m_targets.size()));
+        const int index = int(m_targets.size());
+        for (const Term &term : t.terms)
+            for (const QString &w : term.words) {
+                QVector<int> &list = m_byWord[w];
+                if (list.isEmpty() || list.last() != index)
+                    list << index;
+            }
+        m_index.insert(t.name, index);
         m_targets << t;
     }
     for (const char *f : kForbidden) {
@@ -321,6 +328,13 @@ const Target *Vocabulary::target(const QString &name) const
 {
     const auto it = m_index.constFind(name);
     return it == m_index.cend() ? nullptr : &m_targets[*it];
+}
+
+const QVector<int> &Vocabulary::targetsWithWord(const QString &stemmedWord) const
+{
+    static const QVector<int> none;
+    const auto it = m_byWord.constFind(stemmedWord);
+    return it == m_byWord.cend() ? none : *it;
 }
 
 bool Vocabulary::headKind(const QString &stemmedWord, Kind *kind) const

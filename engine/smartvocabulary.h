@@ -49,6 +49,8 @@ public:
     bool isForbidden(const QSet<QString> &stemmedWords) const;
     // Words that name the kind of value when they end a name ("title", "url").
     bool headKind(const QString &stemmedWord, Kind *kind) const;
+    // The targets with a term holding the word (stemmed), each once.
+    const QVector<int> &targetsWithWord(const QString &stemmedWord) const;
 
 private:
     Vocabulary();
@@ -57,6 +59,7 @@ private:
     QSet<QString> m_dictionary;
     QVector<QStringList> m_forbidden;
     QHash<QString, Kind> m_heads;
+    QHash<QString, QVector<int>> m_byWord;
 };
 
 // Lower-cased words of a text: split at everything that is not a letter or a

@@ -33,10 +33,13 @@ const char kReadScript[] = R"JS(
   const controls = 'input, textarea, select, button';
   const clean = (t) => String(t || '').replace(/\s+/g, ' ').trim();
   const cut = (t) => (t.length > 160 ? t.slice(t.length - 160) : t);
+  // Inputs hold no text of their own; only lists, text areas, buttons and
+  // scripts inside an element have to be taken out of its text.
+  const noisy = 'select, textarea, button, option, script, style';
   function text(n) {
     if (!n) return '';
     if (n.nodeType === 3) return clean(n.textContent);
-    if (!n.querySelector || !n.querySelector(controls + ', option')) return clean(n.textContent);
+    if (!n.querySelector || !n.querySelector(noisy)) return clean(n.textContent);
     const c = n.cloneNode(true);
     for (const x of c.querySelectorAll(controls + ', option, script, style')) x.remove();
     return clean(c.textContent);
@@ -50,9 +53,22 @@ const char kReadScript[] = R"JS(
       s = s.previousSibling;
     return s;
   }
+  // Labels by the id they name, made once per document: asking each
+  // control for its labels scans the whole document every time.
+  let labelsFor = null;
   function ownLabel(e) {
     let t = '';
-    if (e.labels) for (const l of e.labels) t += ' ' + text(l);
+    if (!labelsFor) {
+      labelsFor = new Map();
+      for (const l of e.ownerDocument.querySelectorAll('label[for]')) {
+        const id = l.htmlFor;
+        if (!labelsFor.has(id)) labelsFor.set(id, []);
+        labelsFor.get(id).push(l);
+      }
+    }
+    const wrap = e.closest('label');
+    if (wrap && !wrap.htmlFor) t += ' ' + text(wrap);
+    if (e.id && labelsFor.has(e.id)) for (const l of labelsFor.get(e.id)) t += ' ' + text(l);
     // "<input type=checkbox> Windows": the text right after a button names it.
     if (!clean(t) && (e.type === 'radio' || e.type === 'checkbox')) {
       for (let s = e.nextSibling; s; s = s.nextSibling) {
@@ -101,15 +117,14 @@ const char kReadScript[] = R"JS(
     }
     return '';
   }
+  let pageWidth = 0;
   function visible(e, view, doc) {
-    const st = view.getComputedStyle(e);
-    if (st.display === 'none' || st.visibility === 'hidden' || st.visibility === 'collapse') return false;
-    if (parseFloat(st.opacity) === 0) return false;
     const r = e.getBoundingClientRect();
     if (r.width < 1 || r.height < 1) return false;
+    const st = view.getComputedStyle(e);
+    if (st.visibility !== 'visible' || st.opacity === '0') return false;
     const x = r.left + view.scrollX, y = r.top + view.scrollY;
-    const w = Math.max(doc.documentElement.scrollWidth, view.innerWidth);
-    if (x + r.width <= 0 || y + r.height <= 0 || x >= w) return false;
+    if (x + r.width <= 0 || y + r.height <= 0 || x >= pageWidth) return false;
     return true;
   }
   const out = { c: [], b: [] };
@@ -117,6 +132,8 @@ const char kReadScript[] = R"JS(
   function read(doc) {
     if (!doc || !doc.body) return;
     const view = doc.defaultView;
+    labelsFor = null;
+    pageWidth = Math.max(doc.documentElement.scrollWidth, view.innerWidth);
     const forms = new Map();
     let loose = -1;
     const formKey = (f) => {
@@ -143,7 +160,11 @@ const char kReadScript[] = R"JS(
       keep.els.push(e);
       const options = [];
       if (tag === 'select') for (const o of e.options) options.push([clean(o.text), String(o.value), o.selected]);
-      out.c.push([form, type, String(e.name || ''), String(e.id || ''), ownLabel(e), context(e),
+      // The text before a control matters when it has no label of its own,
+      // and for buttons of a group, whose own labels name their options.
+      const label = ownLabel(e);
+      const before = !label || type === 'radio' || type === 'checkbox' ? context(e) : '';
+      out.c.push([form, type, String(e.name || ''), String(e.id || ''), label, before,
                   String(e.placeholder || ''), String(e.getAttribute('aria-label') || ''), String(e.title || ''),
                   String(e.getAttribute('autocomplete') || ''), String(e.getAttribute('pattern') || ''),
                   e.maxLength > 0 ? e.maxLength : -1, tag === 'select' ? '' : String(e.value),

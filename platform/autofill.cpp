@@ -68,8 +68,12 @@ void AutoFill::onLoadFinished()
         QString error;
         QString status;
         try {
-            if (m_rules && m_rules() == FillRules::Smart)
-                status = smartFillStatus(smartFillPage(m_page, m_record));
+            // Pages without a submission form pass without a word.
+            if (m_rules && m_rules() == FillRules::Smart) {
+                const SmartOutcome outcome = smartFillPage(m_page, m_record);
+                if (outcome.formFound)
+                    status = smartFillStatus(outcome);
+            }
             else
                 runFormCommandOnPage(m_page, QString(), m_record, m_host, m_recordPresses);
         } catch (const dodu::Error &e) {

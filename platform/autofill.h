@@ -42,7 +42,8 @@ public:
 
 Q_SIGNALS:
     void filled();
-    // After a smart fill: the status line saying what was filled.
+    // After a smart fill that found a form: the status line saying what was
+    // filled.
     void smartFilled(const QString &status);
 
 private:

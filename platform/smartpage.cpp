@@ -190,30 +190,25 @@ const char kApplyScript[] = R"JS(
   const keep = window.__doduSmart && window.__doduSmart[gen];
   if (!keep) return 0;
   const fields = (window.__doduFields = window.__doduFields || new WeakMap());
-  const saved = (window.__doduHighlight = window.__doduHighlight || new WeakMap());
-  let writing = false;
   const fire = (e, type) => e.dispatchEvent(new Event(type, { bubbles: true }));
   const number = /^-?(?:\d+(?:\.\d+)?|\.\d+)(?:[eE][-+]?\d+)?$/;
-  function unmark(e) {
-    const s = saved.get(e);
-    if (!s) return;
-    saved.delete(e);
-    e.style.setProperty('background-color', s.bg, s.bgp);
-    e.style.setProperty('box-shadow', s.sh, s.shp);
-    e.removeEventListener('input', s.listener);
-    e.removeEventListener('change', s.listener);
-  }
-  function mark(e) {
-    if (saved.has(e)) return;
-    const s = { bg: e.style.getPropertyValue('background-color'), bgp: e.style.getPropertyPriority('background-color'),
-                sh: e.style.getPropertyValue('box-shadow'), shp: e.style.getPropertyPriority('box-shadow') };
-    // The author's next edit of the control takes the highlight away.
-    s.listener = () => { if (!writing) unmark(e); };
-    saved.set(e, s);
-    e.style.setProperty('background-color', '#fff6c2', 'important');
-    e.style.setProperty('box-shadow', '0 0 0 2px #f2d261', 'important');
-    e.addEventListener('input', s.listener);
-    e.addEventListener('change', s.listener);
+  // Written controls carry a mark that one style sheet per document
+  // highlights; the author's next edit of a control takes its mark away.
+  const markName = 'data-doduvodaz-filled';
+  const prepared = (window.__doduMarked = window.__doduMarked || new WeakSet());
+  function prepare(doc) {
+    if (prepared.has(doc)) return;
+    prepared.add(doc);
+    const style = doc.createElement('style');
+    style.textContent = '[' + markName + '] { background-color: #fff6c2 !important; ' +
+                        'box-shadow: 0 0 0 2px #f2d261 !important; }';
+    (doc.head || doc.documentElement).appendChild(style);
+    const edited = (ev) => {
+      const t = ev.target;
+      if (!window.__doduWriting && t && t.removeAttribute && t.hasAttribute(markName)) t.removeAttribute(markName);
+    };
+    doc.addEventListener('input', edited, true);
+    doc.addEventListener('change', edited, true);
   }
   let done = 0;
   for (const op of ops) {
@@ -221,7 +216,7 @@ const char kApplyScript[] = R"JS(
     if (!e) continue;
     fields.set(e, op[3]);
     if (op[1] === 3) continue;
-    writing = true;
+    window.__doduWriting = true;
     try {
       if (op[1] === 0) {
         if (e.localName === 'input' && e.type === 'number' && !number.test(op[2])) continue;
@@ -233,9 +228,10 @@ const char kApplyScript[] = R"JS(
       }
       fire(e, 'input'); fire(e, 'change');
     } finally {
-      writing = false;
+      window.__doduWriting = false;
     }
-    mark(e);
+    prepare(e.ownerDocument);
+    e.setAttribute(markName, '');
     ++done;
   }
   if (press >= 0 && keep.buttons[press]) {

@@ -678,6 +678,23 @@ int bestForm(const QHash<int, FormScore> &forms, bool fallback)
     return best;
 }
 
+// The record's fields, each looked up once per fill.
+class CachedRecord : public Record {
+public:
+    explicit CachedRecord(const Record &r) : m_r(r) {}
+    QString fieldText(const QString &name) const override
+    {
+        auto it = m_cache.constFind(name);
+        if (it == m_cache.cend())
+            it = m_cache.insert(name, m_r.fieldText(name));
+        return *it;
+    }
+
+private:
+    const Record &m_r;
+    mutable QHash<QString, QString> m_cache;
+};
+
 } // namespace
 
 Match classify(const Control &control)
@@ -688,11 +705,12 @@ Match classify(const Control &control)
 int chooseForm(const Page &page, const Record &record)
 {
     const QVector<Unit> units = unitsOf(page);
-    return bestForm(scoreForms(page, units, record), true);
+    return bestForm(scoreForms(page, units, CachedRecord(record)), true);
 }
 
-Plan planFill(const Page &page, const Record &r)
+Plan planFill(const Page &page, const Record &record)
 {
+    const CachedRecord r(record);
     Plan plan;
     plan.fields = QVector<QString>(page.controls.size());
     const QVector<Unit> units = unitsOf(page);

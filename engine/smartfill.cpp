@@ -390,6 +390,20 @@ Value valueFor(const Control &c, const Signals &s, const QString &target, const 
     return {text, target};
 }
 
+// A value within the control's size limit: keywords cut after the last whole
+// one that fits; any other value that does not fit is not written.
+QString fitted(const QString &text, int maxLength, const QString &field)
+{
+    if (maxLength <= 0 || text.size() <= maxLength)
+        return text;
+    if (field == QLatin1String("Keywords")) {
+        const qsizetype cut = text.left(maxLength + 1).lastIndexOf(QLatin1Char(','));
+        if (cut > 0)
+            return text.left(cut).trimmed();
+    }
+    return QString();
+}
+
 // ---- choices ---------------------------------------------------------------
 
 QString normal(const QString &text)
@@ -756,7 +770,8 @@ Plan planFill(const Page &page, const Record &record)
                     }
                 }
             } else if (writable(first)) {
-                const Value v = valueFor(first, u.sig, u.match.target, r);
+                Value v = valueFor(first, u.sig, u.match.target, r);
+                v.text = fitted(v.text, first.maxLength, v.field);
                 // An empty record field never empties a control; a control
                 // that holds something gives way only to a confident match.
                 const bool holds = !first.value.trimmed().isEmpty();

@@ -105,6 +105,7 @@ private Q_SLOTS:
     void choicesSetOnlyOnAMatch();
     void neverEveryRadio();
     void existingValuesAreKept();
+    void valuesWithinTheSizeLimit();
     void onlyTheBestFormIsFilled();
     void submitControlOfThatForm();
 };
@@ -257,6 +258,25 @@ void TestSmartFill::existingValuesAreKept()
     QCOMPARE(plan.fields.at(3), QStringLiteral("Primary_Download_URL"));
     for (const Write &w : plan.writes)
         QVERIFY(w.control != 1 && w.control != 2);
+}
+
+void TestSmartFill::valuesWithinTheSizeLimit()
+{
+    Record r;
+    r.set("Keywords", "clipboard, history, paste, snippets");
+    Page p;
+    p.controls << input("program_name") << input("version") << input("keywords") << input("download_url");
+    p.controls[2].maxLength = 20;
+    p.controls[3].maxLength = 10;
+    const Plan plan = planFill(p, r);
+    QString keywords;
+    for (const Write &w : plan.writes) {
+        QVERIFY(w.control != 3); // an address cut short would be wrong
+        if (w.control == 2)
+            keywords = w.value;
+    }
+    QCOMPARE(keywords, QStringLiteral("clipboard, history"));
+    QCOMPARE(plan.fields.at(3), QString());
 }
 
 void TestSmartFill::onlyTheBestFormIsFilled()

@@ -1,5 +1,5 @@
 #include "platform/userfolders.h"
-#include "platform/webengineenv.h"
+#include "web/webengineenv.h"
 #include "shell/program.h"
 #include "shell/previewcommand.h"
 #include "software/recordcommands.h"
@@ -47,7 +47,7 @@ int main(int argc, char *argv[])
     if (preview && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen"); // a report needs no display
 
-    platform::prepareWebEngineEnvironment(preview);
+    web::prepareWebEngineEnvironment(preview);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("doduvodaz"));
     QApplication::setDesktopFileName(QStringLiteral("org.doduvodaz.Doduvodaz"));

@@ -8,9 +8,9 @@
 //   bench_fill [--runs N] [--data softdata.xml]
 #include "engine/memorydocument.h"
 #include "engine/routines.h"
-#include "platform/autofill.h"
-#include "platform/scriptrunner.h"
-#include "platform/webengineenv.h"
+#include "web/autofill.h"
+#include "web/scriptrunner.h"
+#include "web/webengineenv.h"
 #include "software/softwaretable.h"
 
 #include <QApplication>
@@ -153,7 +153,7 @@ QString floorScript(Form &f, const engine::Record &record)
 // leave the page the same.
 QString pageState(QWebEnginePage *page)
 {
-    const QVariant v = platform::runScriptAndWait(page, QStringLiteral(
+    const QVariant v = web::runScriptAndWait(page, QStringLiteral(
         "Array.from(document.querySelectorAll('input, textarea, select'), "
         "e => e.name + '=' + e.value + (e.checked ? '*' : '')).join('\\n')"));
     return QString::fromLatin1(QCryptographicHash::hash(v.toString().toUtf8(), QCryptographicHash::Sha1).toHex());
@@ -174,13 +174,13 @@ public:
         m_smartPage = new QWebEnginePage(profile);
         m_floorPage = new QWebEnginePage(profile);
         // The real automatic fill, as every tab has it.
-        m_fill = new platform::AutoFill(m_bridgePage, m_record, m_host, [this](const QString &e) { m_error = e; });
-        auto *smart = new platform::AutoFill(m_smartPage, m_record, m_host, [this](const QString &e) { m_error = e; });
-        smart->setRulesProvider([] { return platform::FillRules::Smart; });
+        m_fill = new web::AutoFill(m_bridgePage, m_record, m_host, [this](const QString &e) { m_error = e; });
+        auto *smart = new web::AutoFill(m_smartPage, m_record, m_host, [this](const QString &e) { m_error = e; });
+        smart->setRulesProvider([] { return web::FillRules::Smart; });
         QObject::connect(m_smartPage, &QWebEnginePage::loadFinished, m_smartPage, [this] { m_started = m_clock.nsecsElapsed(); },
                          Qt::DirectConnection);
-        QObject::connect(smart, &platform::AutoFill::filled, smart, [this] {
-            platform::runScriptAndWait(m_smartPage, QStringLiteral("0"));
+        QObject::connect(smart, &web::AutoFill::filled, smart, [this] {
+            web::runScriptAndWait(m_smartPage, QStringLiteral("0"));
             m_ended = m_clock.nsecsElapsed();
             m_loop.quit();
         });
@@ -188,15 +188,15 @@ public:
         QObject::connect(m_bridgePage, &QWebEnginePage::loadFinished, m_bridgePage, [this] { m_started = m_clock.nsecsElapsed(); },
                          Qt::DirectConnection);
         // Connected after the fill, so it hears the end of each fill run.
-        QObject::connect(m_fill, &platform::AutoFill::filled, m_fill, [this] {
-            platform::runScriptAndWait(m_bridgePage, QStringLiteral("0"));
+        QObject::connect(m_fill, &web::AutoFill::filled, m_fill, [this] {
+            web::runScriptAndWait(m_bridgePage, QStringLiteral("0"));
             m_ended = m_clock.nsecsElapsed();
             m_loop.quit();
         });
         m_floorTimer.setSingleShot(true);
         m_floorTimer.setInterval(0);
         QObject::connect(&m_floorTimer, &QTimer::timeout, [this] {
-            platform::runScriptAndWait(m_floorPage, m_floorScript);
+            web::runScriptAndWait(m_floorPage, m_floorScript);
             m_ended = m_clock.nsecsElapsed();
             m_loop.quit();
         });
@@ -246,7 +246,7 @@ private:
     QWebEnginePage *m_bridgePage;
     QWebEnginePage *m_smartPage;
     QWebEnginePage *m_floorPage;
-    platform::AutoFill *m_fill;
+    web::AutoFill *m_fill;
     QTimer m_floorTimer;
     QString m_floorScript;
     QEventLoop m_loop;
@@ -263,7 +263,7 @@ struct Result {
 // again the same way: the floor of the smart fill.
 QString floorFromPage(QWebEnginePage *page)
 {
-    const QVariant ops = platform::runScriptAndWait(page, QStringLiteral(R"JS(JSON.stringify(Array.from(
+    const QVariant ops = web::runScriptAndWait(page, QStringLiteral(R"JS(JSON.stringify(Array.from(
   document.querySelectorAll('input, textarea, select'), (e, i) => {
     if (e.localName === 'select') {
       const sel = Array.from(e.options, (o, j) => (o.selected !== o.defaultSelected ? j : -1)).filter((j) => j >= 0);
@@ -327,7 +327,7 @@ int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    platform::prepareWebEngineEnvironment();
+    web::prepareWebEngineEnvironment();
     QApplication app(argc, argv);
 
     int runs = 15;

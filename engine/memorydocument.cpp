@@ -1,6 +1,6 @@
 #include "memorydocument.h"
 
-#include "error.h"
+#include "base/error.h"
 
 namespace engine {
 

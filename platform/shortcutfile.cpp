@@ -1,6 +1,6 @@
 #include "shortcutfile.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 
 #include <QFile>
 #include "atomicfile.h"

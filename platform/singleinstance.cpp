@@ -1,6 +1,6 @@
 #include "platform/singleinstance.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "platform/messages.h"
 
 #include <QCoreApplication>
@@ -18,6 +18,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -82,7 +83,7 @@ class EndpointLock {
 public:
     EndpointLock(const QString &path, int timeoutMs)
     {
-        m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (m_fd < 0)
             return;
         const QDeadlineTimer deadline(qMax(0, timeoutMs));
@@ -132,18 +133,53 @@ bool readExactly(QLocalSocket &socket, qsizetype n, const QDeadlineTimer &deadli
     return true;
 }
 
+// A folder that only this user can enter: a directory (not a link), owned by
+// this user, with no access for group or others. With `create`, the folder is
+// made when missing and closed when it is ours but too open; a folder owned by
+// another user is never used.
+bool isPrivateFolder(const QString &path, bool create)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (create && ::mkdir(name.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat st;
+    if (::lstat(name.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
+        return false;
+    if ((st.st_mode & 077) != 0 && (!create || ::chmod(name.constData(), 0700) != 0))
+        return false;
+    return true;
+}
+
+// $XDG_RUNTIME_DIR when it is this user's own folder, else a folder named
+// after the user id in the temp folder (or /tmp), created for the purpose.
 QString endpointDirectory()
 {
     const QString runtime = QFile::decodeName(qgetenv("XDG_RUNTIME_DIR"));
-    if (!runtime.isEmpty()) {
-        const QFileInfo info(runtime);
-        if (info.isDir() && info.isWritable())
-            return info.absoluteFilePath();
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && isPrivateFolder(runtime, false)) {
+        const QString dir = QDir::cleanPath(runtime) + QStringLiteral("/doduvodaz");
+        if (isPrivateFolder(dir, true))
+            return dir;
     }
-    const QFileInfo temp(QDir::tempPath());
-    if (!temp.filePath().isEmpty() && temp.isDir() && temp.isWritable())
-        return temp.absoluteFilePath();
-    return QString();
+    const QString name = QStringLiteral("/doduvodaz-%1").arg(::getuid());
+    QString temp = QDir::cleanPath(QDir::tempPath());
+    if (QFile::encodeName(temp + name).size() + 48 > 107)
+        temp = QStringLiteral("/tmp"); // a socket address holds 107 bytes
+    const QFileInfo info(temp);
+    if (!info.isDir() || !info.isWritable())
+        return QString();
+    return isPrivateFolder(temp + name, true) ? temp + name : QString();
+}
+
+// The user id of the process at the other end of a connected local socket.
+bool peerIsThisUser(const QLocalSocket &socket)
+{
+    struct ucred cred;
+    socklen_t length = sizeof cred;
+    const qintptr fd = socket.socketDescriptor();
+    if (fd < 0 || ::getsockopt(int(fd), SOL_SOCKET, SO_PEERCRED, &cred, &length) != 0
+        || length != sizeof cred)
+        return false;
+    return cred.uid == ::getuid();
 }
 
 bool sameFile(const QString &path, quint64 device, quint64 inode)
@@ -173,11 +209,11 @@ QString TOneInstance::endpointPath(const QString &executableFileName)
     const QString dir = endpointDirectory();
     if (dir.isEmpty())
         return QString();
-    QString path = dir + QLatin1Char('/') + name;
+    const QString path = dir + QLatin1Char('/') + name;
     // A socket address holds 107 bytes; leave room for the process id that the
     // socket carries before it is moved into place.
     if (QFile::encodeName(path).size() + 12 > 107)
-        path = QStringLiteral("/tmp/") + name;
+        return QString();
     return path;
 }
 
@@ -228,6 +264,12 @@ TOneInstance::Outcome TOneInstance::tryHandOver(const QStringList &args)
     };
     if (!socket.waitForConnected(remaining(acquire)))
         return failed();
+    if (!peerIsThisUser(socket)) {
+        // Not our receiver: never hand it our items. The endpoint is then
+        // taken over as if no receiver were there.
+        socket.abort();
+        return Outcome::NoReceiver;
+    }
 
     // The greeting: the receiver is ready for this start, and its id.
     QByteArray greeting;
@@ -256,7 +298,8 @@ TOneInstance::Decision TOneInstance::becomeReceiver(bool force)
     if (!force && lock.locked()) {
         QLocalSocket probe;
         probe.connectToServer(m_path);
-        const bool alive = probe.waitForConnected(qBound(0, AcquireTimeout, 1000));
+        const bool alive = probe.waitForConnected(qBound(0, AcquireTimeout, 1000))
+                           && peerIsThisUser(probe);
         probe.abort();
         if (alive)
             return Decision::ReceiverFound;
@@ -309,8 +352,14 @@ void TOneInstance::removeEndpoint()
 
 void TOneInstance::acceptConnections()
 {
-    while (QLocalSocket *socket = m_server->nextPendingConnection())
-        m_waiting.append(socket);
+    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        if (peerIsThisUser(*socket)) {
+            m_waiting.append(socket);
+        } else {
+            socket->abort(); // another user's process gets nothing from us
+            socket->deleteLater();
+        }
+    }
     serveNext();
 }
 

@@ -3,8 +3,11 @@
 // its command-line items to the running one (the receiving instance) and ends.
 //
 // Transport: the receiving instance listens on a local socket named after the
-// executable's file name and the user id, in $XDG_RUNTIME_DIR (or the temp
-// folder). A handing-over start connects and waits for the receiver's
+// executable's file name and the user id, in a folder only the user can enter:
+// $XDG_RUNTIME_DIR/doduvodaz, or doduvodaz-<uid> in the temp folder (created
+// 0700; a folder that is a link or belongs to another user is never used, and
+// then there is no hand-over). Both ends check the user id of the process at
+// the other end and drop a connection from or to another user. A handing-over start connects and waits for the receiver's
 // greeting, which it sends to one start at a time (so simultaneous starts are
 // served one after another); the start then sends one TInstanceBlock and waits
 // for the receiver's acknowledgement, sent after the items were handled. Each
@@ -74,7 +77,7 @@ public:
     bool isReceiving() const { return m_server != nullptr; }
 
     // Where the receiving instance of executableFileName listens; empty when
-    // neither $XDG_RUNTIME_DIR nor the temp folder is a usable folder.
+    // no private folder of this user can be had for it.
     static QString endpointPath(const QString &executableFileName);
 
 signals:

@@ -3,7 +3,7 @@
 #include "atomicfile.h"
 #include "userfolders.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,9 +54,5 @@ void setSystemValue(const QString &name, const QString &value)
     if (!writeFileAtomically(path, bytes))
         throw dodu::Error(QStringLiteral("Cannot create file %1").arg(shown));
 }
-
-QString rememberedPadFile() { return systemValue(QStringLiteral("xmlfile")); }
-
-void setRememberedPadFile(const QString &path) { setSystemValue(QStringLiteral("xmlfile"), path); }
 
 } // namespace platform

@@ -1,7 +1,6 @@
 #pragma once
 // Values of the program kept for the user across restarts: a small JSON
-// object in one file. Today it holds the path of the PAD file imported last
-// ("xmlfile").
+// object in one file, read and written by name.
 //
 // The file is $XDG_CONFIG_HOME/doduvodaz/system-settings.json (by default
 // ~/.config/doduvodaz), so that every user can write it; the environment
@@ -20,9 +19,5 @@ QString systemValue(const QString &name);
 // and its folder when missing. The file is replaced atomically. Throws
 // dodu::Error ("Cannot create file PATH") when it cannot be written.
 void setSystemValue(const QString &name, const QString &value);
-
-// The remembered PAD file: the value "xmlfile".
-QString rememberedPadFile();
-void setRememberedPadFile(const QString &path);
 
 } // namespace platform

@@ -1,6 +1,6 @@
 #include "addfavoriteform.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "platform/favoritesfolder.h"
 #include "platform/shortcutfile.h"
 

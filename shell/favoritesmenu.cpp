@@ -1,7 +1,7 @@
 #include "favoritesmenu.h"
 
 #include "addfavoriteform.h"
-#include "engine/error.h"
+#include "base/error.h"
 #include "platform/desktop.h"
 #include "platform/favoritesfolder.h"
 #include "platform/messages.h"

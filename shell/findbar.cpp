@@ -1,11 +1,12 @@
 #include "findbar.h"
 
+#include "web/embeddedwb.h"
+
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QWebEngineFindTextResult>
 
 TFindBar::TFindBar(QWidget *parent) : QWidget(parent)
 {
@@ -33,9 +34,9 @@ TFindBar::TFindBar(QWidget *parent) : QWidget(parent)
     hide();
 }
 
-void TFindBar::startFind(QWebEnginePage *page)
+void TFindBar::startFind(TbxEmbeddedWb *browser)
 {
-    m_page = page;
+    m_page = browser;
     show();
     m_text->setFocus();
     m_text->selectAll();
@@ -46,17 +47,16 @@ void TFindBar::findNext(bool backward)
     if (!m_page)
         return;
     QPointer<QLabel> result(m_result);
-    m_page->findText(m_text->text(), backward ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags(),
-                     [result, empty = m_text->text().isEmpty()](const QWebEngineFindTextResult &r) {
-                         if (!result)
-                             return;
-                         if (empty)
-                             result->clear();
-                         else if (r.numberOfMatches() == 0)
-                             result->setText(tr("Not found"));
-                         else
-                             result->setText(tr("%1 of %2").arg(r.activeMatch()).arg(r.numberOfMatches()));
-                     });
+    m_page->findText(m_text->text(), backward, [result, empty = m_text->text().isEmpty()](int active, int count) {
+        if (!result)
+            return;
+        if (empty)
+            result->clear();
+        else if (count == 0)
+            result->setText(tr("Not found"));
+        else
+            result->setText(tr("%1 of %2").arg(active).arg(count));
+    });
 }
 
 void TFindBar::keyPressEvent(QKeyEvent *event)
@@ -71,6 +71,6 @@ void TFindBar::keyPressEvent(QKeyEvent *event)
 void TFindBar::finish()
 {
     if (m_page)
-        m_page->findText(QString());
+        m_page->findText(QString(), false);
     hide();
 }

@@ -1,17 +1,17 @@
 #pragma once
 // A bar below the tab strip that searches the current page for a text.
 #include <QPointer>
-#include <QWebEnginePage>
 #include <QWidget>
 
 class QLineEdit;
+class TbxEmbeddedWb;
 class QLabel;
 
 class TFindBar : public QWidget {
     Q_OBJECT
 public:
     explicit TFindBar(QWidget *parent = nullptr);
-    void startFind(QWebEnginePage *page);
+    void startFind(TbxEmbeddedWb *browser);
     void findNext(bool backward = false);
 
 protected:
@@ -19,7 +19,7 @@ protected:
 
 private:
     void finish();
-    QPointer<QWebEnginePage> m_page;
+    QPointer<TbxEmbeddedWb> m_page;
     QLineEdit *m_text;
     QLabel *m_result;
 };

@@ -7,12 +7,12 @@
 #include "tabstrip.h"
 #include "webtabsheet.h"
 
-#include "engine/error.h"
-#include "platform/autofill.h"
+#include "base/error.h"
+#include "web/autofill.h"
 #include "platform/desktop.h"
 #include "platform/messages.h"
-#include "platform/scriptrunner.h"
-#include "platform/smartpage.h"
+#include "web/scriptrunner.h"
+#include "web/smartpage.h"
 #include "software/softwaretable.h"
 
 #include <QApplication>
@@ -35,9 +35,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QWebEngineProfile>
 #include <QRegularExpression>
-#include <QWebEngineDownloadRequest>
 
 const char *const TfrmBrwMain::ProductCaption = "Korvane Software Doduvodaz 1.5";
 
@@ -61,7 +59,7 @@ QIcon themed(const char *name, QStyle::StandardPixmap fallback)
 } // namespace
 
 TfrmBrwMain::TfrmBrwMain(TSoftwareTable &record, QWebEngineProfile *profile, QWidget *parent)
-    : QMainWindow(parent), m_record(record), m_profile(profile ? profile : new QWebEngineProfile(this))
+    : QMainWindow(parent), m_record(record), m_profile(profile ? profile : web::newProfile(QString(), this))
 {
     setObjectName(QStringLiteral("frmBrwMain"));
     setWindowTitle(QString::fromLatin1(ProductCaption));
@@ -134,7 +132,7 @@ TfrmBrwMain::TfrmBrwMain(TSoftwareTable &record, QWebEngineProfile *profile, QWi
 TfrmBrwMain::~TfrmBrwMain()
 {
     disconnect(qApp, nullptr, this, nullptr);
-    AllowNewPages = false;
+    m_newPagesAllowed = false;
     // Pages go before the profile they use.
     for (const QPointer<QWidget> &w : std::as_const(m_orphans))
         delete w.data();
@@ -143,7 +141,7 @@ TfrmBrwMain::~TfrmBrwMain()
         pc->removeTab(0);
         delete w;
     }
-    AllowNewPages = true;
+    m_newPagesAllowed = true;
     delete m_printer;
 }
 
@@ -427,12 +425,19 @@ void TfrmBrwMain::prepareBrowser(TbxEmbeddedWb *browser)
 {
     // Every page that finishes loading is filled; an error is shown and the
     // tab goes on working.
-    auto *fill = new platform::AutoFill(browser->page(), m_record, *this, [](const QString &text) { platform::showError(text); });
+    auto *fill = new web::AutoFill(browser->page(), m_record, *this, [](const QString &text) { platform::showError(text); });
     fill->setRulesProvider([this] { return m_smartFill->rules(); });
-    connect(fill, &platform::AutoFill::smartFilled, browser, [browser](const QString &status) {
-        if (browser->TabSheet)
-            browser->TabSheet->WBStatusTextChange(status);
+    connect(fill, &web::AutoFill::smartFilled, browser, [browser](const QString &status) {
+        if (auto *sheet = qobject_cast<TbxWebTabSheet *>(browser->tabPage()))
+            sheet->WBStatusTextChange(status);
     });
+}
+
+QWidget *TfrmBrwMain::placeInNewTab(TbxEmbeddedWb *browser)
+{
+    TbxWebTabSheet *sheet = AddTabPage();
+    sheet->AttachBrowser(browser);
+    return sheet;
 }
 
 TbxWebTabSheet *TfrmBrwMain::AddTabPage()
@@ -534,12 +539,12 @@ bool TfrmBrwMain::CloseAll()
 {
     if (!platform::askYesNo(QStringLiteral("Do you really want to close all windows?")))
         return false;
-    AllowNewPages = false;
+    m_newPagesAllowed = false;
     while (pc->count() > 0) {
         CloseTabPage(m_current ? m_current.data() : pc->activePage());
         QCoreApplication::processEvents();
     }
-    AllowNewPages = true;
+    m_newPagesAllowed = true;
     return true;
 }
 
@@ -566,9 +571,10 @@ void TfrmBrwMain::FocusPage()
         m_current->WebBrowser->setFocus();
 }
 
-void TfrmBrwMain::postCloseRequest(TbxWebTabSheet *sheet)
+void TfrmBrwMain::postCloseRequest(QWidget *tabPage)
 {
-    QCoreApplication::postEvent(this, new QrmEvent(sheet));
+    if (auto *sheet = qobject_cast<TbxWebTabSheet *>(tabPage))
+        QCoreApplication::postEvent(this, new QrmEvent(sheet));
 }
 
 bool TfrmBrwMain::event(QEvent *e)
@@ -593,9 +599,9 @@ void TfrmBrwMain::closeEvent(QCloseEvent *e)
 {
     // Leaving asks before closing open tabs; it goes on whatever the answer.
     if (pc->count() > 0) {
-        AllowNewPages = false;
+        m_newPagesAllowed = false;
         CloseAll();
-        AllowNewPages = false;
+        m_newPagesAllowed = false;
     }
     e->accept();
 }
@@ -609,9 +615,9 @@ void TfrmBrwMain::runUserCommand(const QString &mode, bool reportErrors)
     try {
         QWebEnginePage *page = m_current->WebBrowser->page();
         if (mode.isEmpty() && m_smartFill->isOn())
-            m_current->WBStatusTextChange(platform::smartFillStatus(platform::smartFillPage(page, m_record)));
+            m_current->WBStatusTextChange(web::smartFillStatus(web::smartFillPage(page, m_record)));
         else
-            platform::runFormCommandOnPage(page, mode, m_record, *this, false, m_smartFill->rules());
+            web::runFormCommandOnPage(page, mode, m_record, *this, false, m_smartFill->rules());
     } catch (const dodu::Error &e) {
         if (reportErrors)
             platform::showError(e.text());
@@ -675,7 +681,6 @@ void TfrmBrwMain::saveAs()
 {
     if (!m_current || !m_current->WebBrowser)
         return;
-    QWebEnginePage *page = m_current->WebBrowser->page();
     QString name = m_current->Title.isEmpty() ? QStringLiteral("page") : m_current->Title;
     name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("_"));
     QString filter;
@@ -685,12 +690,12 @@ void TfrmBrwMain::saveAs()
         &filter);
     if (path.isEmpty())
         return;
-    auto format = QWebEngineDownloadRequest::CompleteHtmlSaveFormat;
+    web::SaveFormat format = web::SaveFormat::CompleteHtml;
     if (filter.contains(QLatin1String("HTML only")))
-        format = QWebEngineDownloadRequest::SingleHtmlSaveFormat;
+        format = web::SaveFormat::SingleHtml;
     else if (filter.contains(QLatin1String("mhtml")))
-        format = QWebEngineDownloadRequest::MimeHtmlSaveFormat;
-    page->save(path, format);
+        format = web::SaveFormat::MimeHtml;
+    m_current->WebBrowser->savePage(path, format);
 }
 
 void TfrmBrwMain::print()
@@ -702,7 +707,7 @@ void TfrmBrwMain::print()
     QPrintDialog dialog(m_printer, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    m_current->WebBrowser->print(m_printer);
+    m_current->WebBrowser->printPage(m_printer, {});
 }
 
 void TfrmBrwMain::pageSetup()
@@ -719,8 +724,8 @@ void TfrmBrwMain::properties()
 {
     if (!m_current || !m_current->WebBrowser)
         return;
-    QWebEnginePage *page = m_current->WebBrowser->page();
-    const QString type = platform::runScriptAndWait(page, QStringLiteral("document.contentType"), 3000).toString();
+    TbxEmbeddedWb *browser = m_current->WebBrowser;
+    const QString type = browser->contentType(3000);
     QDialog dialog(this);
     dialog.setWindowTitle(tr("Properties"));
     auto *form = new QFormLayout(&dialog);
@@ -731,8 +736,8 @@ void TfrmBrwMain::properties()
         edit->setCursorPosition(0);
         form->addRow(label, edit);
     };
-    field(tr("Title:"), page->title());
-    field(tr("Address:"), page->url().toString());
+    field(tr("Title:"), browser->title());
+    field(tr("Address:"), browser->url().toString());
     field(tr("Type:"), type.isEmpty() ? tr("unknown") : type);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
@@ -747,17 +752,17 @@ void TfrmBrwMain::copy()
         return;
     }
     if (m_current && m_current->WebBrowser)
-        m_current->WebBrowser->page()->triggerAction(QWebEnginePage::Copy);
+        m_current->WebBrowser->copySelection();
 }
 
 void TfrmBrwMain::selectAll()
 {
     if (m_current && m_current->WebBrowser)
-        m_current->WebBrowser->page()->triggerAction(QWebEnginePage::SelectAll);
+        m_current->WebBrowser->selectAllText();
 }
 
 void TfrmBrwMain::find()
 {
     if (m_current && m_current->WebBrowser)
-        m_findBar->startFind(m_current->WebBrowser->page());
+        m_findBar->startFind(m_current->WebBrowser);
 }

@@ -2,8 +2,9 @@
 // The main window: menu bar, address bar and button bar as three movable
 // tool bars; the side panel with the site list and the software list at the
 // left; the tab strip with one browser tab page per open page filling the rest.
-#include "embeddedwb.h"
 #include "webtabsheet.h"
+
+#include "web/embeddedwb.h"
 
 #include "engine/host.h"
 
@@ -39,7 +40,7 @@ public:
 
     // Opening addresses and managing tab pages.
     void OpenURL(const QString &address);
-    TbxWebTabSheet *AddTabPage() override;
+    TbxWebTabSheet *AddTabPage();
     void SetCurrentPage(TbxWebTabSheet *page);
     void CloseTabPage(TbxWebTabSheet *page);
     void StepTab(bool forward);
@@ -117,7 +118,10 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 public:
-    void postCloseRequest(TbxWebTabSheet *sheet) override;
+    // TabHost
+    bool newPagesAllowed() const override { return m_newPagesAllowed; }
+    QWidget *placeInNewTab(TbxEmbeddedWb *browser) override;
+    void postCloseRequest(QWidget *tabPage) override;
     void prepareBrowser(TbxEmbeddedWb *browser) override;
     void adoptFreeStanding(TbxEmbeddedWb *browser) override { adopt(browser); }
 
@@ -164,6 +168,9 @@ private:
     std::function<bool()> m_ctrlHeld;
     int m_ctrlOverride = -1; // -1: ask the keyboard
     QPrinter *m_printer = nullptr;
+    // Cleared while tabs are closed, so that pages opening windows then get
+    // no new tabs.
+    bool m_newPagesAllowed = true;
     // Pages closed but not yet deleted, and controls not yet attached.
     QList<QPointer<QWidget>> m_orphans;
     void adopt(QWidget *w);

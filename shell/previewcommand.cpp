@@ -1,12 +1,13 @@
 #include "previewcommand.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "engine/host.h"
-#include "platform/address.h"
-#include "platform/autofill.h"
-#include "platform/fillablepage.h"
-#include "platform/pagereport.h"
-#include "platform/scriptrunner.h"
+#include "web/address.h"
+#include "web/autofill.h"
+#include "web/fillablepage.h"
+#include "web/pagereport.h"
+#include "web/scriptrunner.h"
+#include "web/webengineenv.h"
 #include "software/softwaretable.h"
 #include "software/startupload.h"
 
@@ -14,8 +15,6 @@
 #include <QEventLoop>
 #include <QTextStream>
 #include <QTimer>
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
 #include <cstdio>
 
 namespace {
@@ -32,7 +31,7 @@ public:
 
 struct Options {
     QString mode = QStringLiteral("fill");
-    platform::FillRules rules = platform::FillRules::Classic;
+    web::FillRules rules = web::FillRules::Classic;
     QString address;
     int timeoutSeconds = 30;
 };
@@ -72,7 +71,7 @@ int runPreviewCommand(const QStringList &arguments)
                 err << "doduvodaz: --rules takes classic or smart\n";
                 return 64;
             }
-            opt.rules = v == QLatin1String("smart") ? platform::FillRules::Smart : platform::FillRules::Classic;
+            opt.rules = v == QLatin1String("smart") ? web::FillRules::Smart : web::FillRules::Classic;
         } else if (a == QLatin1String("--username")) {
             if (!value(host.username)) { usage(err); return 64; }
         } else if (a == QLatin1String("--password")) {
@@ -101,12 +100,14 @@ int runPreviewCommand(const QStringList &arguments)
     loadRecordAtStartup(table);
 
     QStringList errors;
-    QWebEngineProfile profile; // off the record: nothing of the page is kept
-    platform::FillablePage page(&profile);
+    // Off the record: nothing of the page is kept. The page goes before the
+    // profile it uses.
+    QObject profileOwner;
+    web::FillablePage page(web::newProfile(QString(), &profileOwner));
     // Shown as a window's page would be, so that the page's timers run at
     // their pace rather than a hidden page's throttled one.
     page.setVisible(true);
-    platform::AutoFill fill(&page, table, host, [&](const QString &text) { errors << text; }, true);
+    web::AutoFill fill(&page, table, host, [&](const QString &text) { errors << text; }, true);
     fill.setRulesProvider([&opt] { return opt.rules; });
 
     // The report waits until the page has settled: the first fill done and
@@ -118,17 +119,17 @@ int runPreviewCommand(const QStringList &arguments)
     settled.setSingleShot(true);
     settled.setInterval(500);
     QObject::connect(&settled, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QObject::connect(&fill, &platform::AutoFill::filled, &loop, [&] {
+    QObject::connect(&fill, &web::AutoFill::filled, &loop, [&] {
         finished = true;
         settled.start();
     });
-    QObject::connect(&page, &QWebEnginePage::loadFinished, &loop, [&](bool ok) { loaded = ok; });
-    QObject::connect(&page, &platform::FillablePage::frameDocumentCompleted, &settled, [&] {
+    QObject::connect(&page, &web::FillablePage::loadFinished, &loop, [&](bool ok) { loaded = ok; });
+    QObject::connect(&page, &web::FillablePage::frameDocumentCompleted, &settled, [&] {
         if (finished)
             settled.start();
     });
     QTimer::singleShot(opt.timeoutSeconds * 1000, &loop, &QEventLoop::quit);
-    const QUrl url = platform::addressToUrl(opt.address);
+    const QUrl url = web::addressToUrl(opt.address);
     page.load(url);
     loop.exec();
     if (!finished || !loaded) {
@@ -140,20 +141,20 @@ int runPreviewCommand(const QStringList &arguments)
 
     if (opt.mode != QLatin1String("fill")) {
         try {
-            platform::runFormCommandOnPage(&page, opt.mode, table, host, true, opt.rules);
+            web::runFormCommandOnPage(&page, opt.mode, table, host, true, opt.rules);
         } catch (const dodu::Error &e) {
             errors << e.text();
         }
     }
     // Scripts run in order: this answers once every write has been applied.
-    platform::runScriptAndWait(&page, QStringLiteral("0"));
+    web::runScriptAndWait(&page, QStringLiteral("0"));
 
-    for (const QString &line : platform::controlReport(&page, opt.rules == platform::FillRules::Smart))
+    for (const QString &line : web::controlReport(&page, opt.rules == web::FillRules::Smart))
         out << line << "\n";
     for (const QString &m : host.messages)
-        out << "{\"message\":" << platform::jsonQuote(m) << "}\n";
+        out << "{\"message\":" << web::jsonQuote(m) << "}\n";
     for (const QString &e : errors)
-        out << "{\"error\":" << platform::jsonQuote(e) << "}\n";
+        out << "{\"error\":" << web::jsonQuote(e) << "}\n";
     out.flush();
     return errors.isEmpty() ? 0 : 1;
 }

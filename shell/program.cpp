@@ -8,7 +8,7 @@
 #include "settings.h"
 #include "smartfillswitch.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "platform/messages.h"
 #include "platform/shortcutfile.h"
 #include "platform/singleinstance.h"
@@ -28,7 +28,6 @@
 #include <QTimer>
 #include <QTabWidget>
 #include <QToolBar>
-#include <QWebEngineProfile>
 
 QString ProgramDir()
 {
@@ -55,11 +54,11 @@ namespace {
 class TProgram : public QObject {
 public:
     TProgram(const QStringList &items, const QString &settingsFolder, TOneInstance &instance)
-        : m_items(items), m_settings(settingsFolder), m_profile(QStringLiteral("doduvodaz"))
+        : m_items(items), m_settings(settingsFolder), m_profile(web::newProfile(QStringLiteral("doduvodaz"), this))
     {
         // The software editor owns the record; its creation loads it.
         m_padForm = new TPADForm;
-        m_window = new TfrmBrwMain(m_padForm->table(), &m_profile);
+        m_window = new TfrmBrwMain(m_padForm->table(), m_profile);
         buildMainWindow();
         m_update = new TUpdateForm(m_window);
         m_about = new TAboutForm(m_window);
@@ -278,7 +277,7 @@ private:
 
     QStringList m_items;
     shell::Settings m_settings;
-    QWebEngineProfile m_profile;
+    QWebEngineProfile *m_profile; // goes after the window, with this object
     TPADForm *m_padForm = nullptr;
     TfrmBrwMain *m_window = nullptr;
     TUpdateForm *m_update = nullptr;
@@ -293,8 +292,6 @@ private:
 
 int runProgram(const QStringList &items, QStringList problems)
 {
-    AllowNewPages = true;
-
     TOneInstance instance(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
     try {
         if (instance.handOver(items))

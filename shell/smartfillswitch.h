@@ -2,7 +2,7 @@
 // The checkable "Smart fill" command of the Submission menu: which fill the
 // tabs run, the exact name rules (off, the default) or the smart fill (on).
 // The choice is kept in quillet.ini by whoever listens to changed().
-#include "platform/autofill.h"
+#include "web/autofill.h"
 
 #include <QAction>
 #include <QObject>
@@ -14,7 +14,7 @@ public:
 
     QAction *action() const { return m_action; }
     bool isOn() const { return m_action->isChecked(); }
-    platform::FillRules rules() const { return isOn() ? platform::FillRules::Smart : platform::FillRules::Classic; }
+    web::FillRules rules() const { return isOn() ? web::FillRules::Smart : web::FillRules::Classic; }
     // Sets the state without announcing it (as read from the settings).
     void setOn(bool on);
 

@@ -1,11 +1,11 @@
 #include "webtabsheet.h"
 
-#include "embeddedwb.h"
 #include "fittext.h"
+
+#include "web/embeddedwb.h"
 
 #include <QAction>
 #include <QVBoxLayout>
-#include <QWebEngineHistory>
 
 TbxWebTabSheet::TbxWebTabSheet(QWidget *parent) : QWidget(parent)
 {
@@ -47,22 +47,21 @@ void TbxWebTabSheet::AttachBrowser(TbxEmbeddedWb *browser)
     layout->insertWidget(0, browser, 1);
     browser->show();
 
-    QWebEnginePage *page = browser->page();
-    connect(page, &QWebEnginePage::loadStarted, this, [this] {
+    connect(browser, &TbxEmbeddedWb::loadStarted, this, [this] {
         PageBusy = true;
         WBProgressChange(0, 100);
     });
-    connect(page, &QWebEnginePage::loadProgress, this, [this](int p) { WBProgressChange(p, 100); });
-    connect(page, &QWebEnginePage::loadFinished, this, [this] {
+    connect(browser, &TbxEmbeddedWb::loadProgress, this, [this](int p) { WBProgressChange(p, 100); });
+    connect(browser, &TbxEmbeddedWb::loadFinished, this, [this] {
         WBProgressChange(0, 0);
         Q_EMIT stateChanged();
     });
-    connect(page, &QWebEnginePage::titleChanged, this, &TbxWebTabSheet::WBTitleChange);
-    connect(page, &QWebEnginePage::linkHovered, this, &TbxWebTabSheet::WBStatusTextChange);
-    QAction *back = page->action(QWebEnginePage::Back);
-    QAction *forward = page->action(QWebEnginePage::Forward);
-    connect(back, &QAction::changed, this, [this, back] { WBCommandStateChange(2, back->isEnabled()); });
-    connect(forward, &QAction::changed, this, [this, forward] { WBCommandStateChange(1, forward->isEnabled()); });
+    connect(browser, &TbxEmbeddedWb::titleChanged, this, &TbxWebTabSheet::WBTitleChange);
+    connect(browser, &TbxEmbeddedWb::linkHovered, this, &TbxWebTabSheet::WBStatusTextChange);
+    connect(browser, &TbxEmbeddedWb::historyStateChanged, this, [this, browser] {
+        WBCommandStateChange(2, browser->canGoBack());
+        WBCommandStateChange(1, browser->canGoForward());
+    });
 }
 
 int TbxWebTabSheet::progressPercent(qint64 progress, qint64 progressMax)

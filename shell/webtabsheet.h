@@ -22,7 +22,6 @@ public:
     bool CanGoForward = false;
     bool CanGoBack = false;
     bool PageBusy = false;
-    bool LinkClicked = false;
     QString Title;
 
     // The percentage a progress report shows, or -1 to hide the bar.

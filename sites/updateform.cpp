@@ -3,7 +3,7 @@
 #include "sitedirectory.h"
 
 #include "platform/messages.h"
-#include "platform/scriptrunner.h"
+#include "web/textdownload.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -16,9 +16,6 @@
 #include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QWebEngineHttpRequest>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 
 TUpdateForm::TUpdateForm(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -29,50 +26,50 @@ TUpdateForm::TUpdateForm(QWidget *parent)
     setWindowTitle(QStringLiteral("Update download sites "));
     setFixedSize(380, 118);
 
-    Label1 = new QLabel(QStringLiteral("Prepare for update..."), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    ProgressBar1 = new QProgressBar(this);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setRange(0, 100);
-    ProgressBar1->setValue(0);
-    Button1 = new QPushButton(QStringLiteral("Cancel"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setAutoDefault(false);
+    m_status = new QLabel(QStringLiteral("Prepare for update..."), this);
+    m_status->setObjectName(QStringLiteral("Label1"));
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    m_cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancelButton->setObjectName(QStringLiteral("Button1"));
+    m_cancelButton->setAutoDefault(false);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(Button1);
+    buttons->addWidget(m_cancelButton);
     buttons->addStretch(1);
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(12, 10, 12, 10);
-    column->addWidget(Label1);
-    column->addWidget(ProgressBar1);
+    column->addWidget(m_status);
+    column->addWidget(m_progress);
     column->addLayout(buttons);
 
     // The browser only downloads; it sits outside the dialog's visible area.
-    EmbeddedWB1 = new QWebEngineView(this);
-    EmbeddedWB1->setObjectName(QStringLiteral("EmbeddedWB1"));
-    EmbeddedWB1->setGeometry(-1000, -1000, 320, 240);
-    EmbeddedWB1->setFocusPolicy(Qt::NoFocus);
-    connect(EmbeddedWB1->page(), &QWebEnginePage::loadFinished, this, &TUpdateForm::onLoadFinished);
+    m_download = new web::TextDownload(this);
+    m_download->setObjectName(QStringLiteral("EmbeddedWB1"));
+    m_download->setGeometry(-1000, -1000, 320, 240);
+    m_download->setFocusPolicy(Qt::NoFocus);
+    connect(m_download, &web::TextDownload::finished, this, &TUpdateForm::onLoadFinished);
 
-    ListBox1 = new QListWidget(this);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setVisible(false);
+    m_lines = new QListWidget(this);
+    m_lines->setObjectName(QStringLiteral("ListBox1"));
+    m_lines->setVisible(false);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(100);
-    connect(Timer1, &QTimer::timeout, this, &TUpdateForm::Timer1Timer);
+    m_closeTimer = new QTimer(this);
+    m_closeTimer->setObjectName(QStringLiteral("Timer1"));
+    m_closeTimer->setInterval(100);
+    connect(m_closeTimer, &QTimer::timeout, this, &TUpdateForm::closeAfterRun);
 
     // The run waits for answers from the page, which arrive neither inside a
     // posted event nor inside the show notification: a timer event starts it.
     m_activate = new QTimer(this);
     m_activate->setSingleShot(true);
     m_activate->setInterval(0);
-    connect(m_activate, &QTimer::timeout, this, &TUpdateForm::FormActivate);
+    connect(m_activate, &QTimer::timeout, this, &TUpdateForm::runUpdate);
 
-    connect(Button1, &QPushButton::clicked, this, &TUpdateForm::Button1Click);
+    connect(m_cancelButton, &QPushButton::clicked, this, &TUpdateForm::cancelRun);
 }
 
 QUrl TUpdateForm::updateAddress()
@@ -101,7 +98,7 @@ void TUpdateForm::hideEvent(QHideEvent *event)
 {
     if (!event->spontaneous() && !m_running) {
         m_activate->stop();
-        Timer1->stop();
+        m_closeTimer->stop();
     }
     QDialog::hideEvent(event);
 }
@@ -109,22 +106,22 @@ void TUpdateForm::hideEvent(QHideEvent *event)
 void TUpdateForm::reject()
 {
     if (m_running) {
-        Button1Click();
+        cancelRun();
         return;
     }
     QDialog::reject();
 }
 
-void TUpdateForm::Button1Click()
+void TUpdateForm::cancelRun()
 {
     m_cancel = true;
     if (m_waitLoop)
         m_waitLoop->quit();
 }
 
-void TUpdateForm::Timer1Timer()
+void TUpdateForm::closeAfterRun()
 {
-    Timer1->stop();
+    m_closeTimer->stop();
     if (isVisible())
         done(QDialog::Accepted);
 }
@@ -140,24 +137,24 @@ void TUpdateForm::onLoadFinished(bool ok)
         m_waitLoop->quit();
 }
 
-void TUpdateForm::stepBy(int amount) { ProgressBar1->setValue(std::min(100, ProgressBar1->value() + amount)); }
+void TUpdateForm::stepBy(int amount) { m_progress->setValue(std::min(100, m_progress->value() + amount)); }
 
-void TUpdateForm::setListBoxLines(const QStringList &lines)
+void TUpdateForm::setLines(const QStringList &lines)
 {
-    ListBox1->clear();
-    ListBox1->addItems(lines);
+    m_lines->clear();
+    m_lines->addItems(lines);
 }
 
-QStringList TUpdateForm::listBoxLines() const
+QStringList TUpdateForm::lines() const
 {
     QStringList lines;
-    lines.reserve(ListBox1->count());
-    for (int i = 0; i < ListBox1->count(); ++i)
-        lines.append(ListBox1->item(i)->text());
+    lines.reserve(m_lines->count());
+    for (int i = 0; i < m_lines->count(); ++i)
+        lines.append(m_lines->item(i)->text());
     return lines;
 }
 
-void TUpdateForm::FormActivate()
+void TUpdateForm::runUpdate()
 {
     if (m_running || !isVisible())
         return;
@@ -175,7 +172,7 @@ void TUpdateForm::FormActivate()
         platform::showMessage(QStringLiteral("Error in update!"));
         break;
     }
-    Timer1->start();
+    m_closeTimer->start();
     if (outcome == Outcome::Updated)
         Q_EMIT updateCompleted();
 }
@@ -183,30 +180,25 @@ void TUpdateForm::FormActivate()
 TUpdateForm::Outcome TUpdateForm::runSteps()
 {
     m_cancel = false;
-    ProgressBar1->setValue(0);
-    Label1->setText(QStringLiteral("Prepare for update..."));
+    m_progress->setValue(0);
+    m_status->setText(QStringLiteral("Prepare for update..."));
 
     // The local copy: a missing, unreadable or empty file fails before any
     // network access.
     const std::optional<QStringList> local = sites::readDirectoryLines(m_path);
     if (!local || local->isEmpty())
         return Outcome::Failed;
-    setListBoxLines(*local);
+    setLines(*local);
     const QString localVersion = local->first();
     stepBy(10);
 
-    Label1->setText(QStringLiteral("Conneting network..."));
+    m_status->setText(QStringLiteral("Conneting network..."));
     stepBy(10);
 
-    QWebEnginePage *page = EmbeddedWB1->page();
-    QWebEngineHttpRequest request(updateAddress());
-    // Always the server's current copy, never one kept from an earlier run.
-    request.setHeader("Cache-Control", "no-cache");
-    request.setHeader("Pragma", "no-cache");
     m_loadDone = false;
     m_loadOk = false;
     m_awaitingLoad = true;
-    page->load(request);
+    m_download->start(updateAddress());
     stepBy(10);
 
     const QDeadlineTimer deadline(m_waitLimit.count(), Qt::PreciseTimer);
@@ -215,26 +207,25 @@ TUpdateForm::Outcome TUpdateForm::runSteps()
 
     if (m_cancel || deadline.hasExpired()) {
         m_awaitingLoad = false;
-        page->triggerAction(QWebEnginePage::Stop);
+        m_download->stop();
         return Outcome::Failed;
     }
     // A load that did not succeed left no document of the file.
     if (!m_loadOk)
         return Outcome::Failed;
 
-    Label1->setText(QStringLiteral("Check the new version"));
+    m_status->setText(QStringLiteral("Check the new version"));
     stepBy(20);
-    ListBox1->clear();
+    m_lines->clear();
 
     bool answered = false;
-    const QVariant body = platform::runScriptAndWait(
-        page, QStringLiteral("document.body ? document.body.innerText : null"), 15000, &answered);
+    const QVariant body = m_download->bodyText(15000, &answered);
     if (!answered || body.userType() != QMetaType::QString)
         return Outcome::Failed;
     const QStringList published = sites::splitDirectoryLines(body.toString());
     if (published.isEmpty())
         return Outcome::Failed;
-    setListBoxLines(published);
+    setLines(published);
 
     const std::optional<int> localNumber = sites::parseDirectoryVersion(localVersion);
     if (!localNumber)
@@ -245,9 +236,9 @@ TUpdateForm::Outcome TUpdateForm::runSteps()
     if (*localNumber >= *serverNumber)
         return Outcome::Current;
 
-    Label1->setText(QStringLiteral("Dowloading the sites date..."));
+    m_status->setText(QStringLiteral("Dowloading the sites date..."));
     stepBy(20);
-    if (!sites::writeDirectoryFile(m_path, listBoxLines()))
+    if (!sites::writeDirectoryFile(m_path, lines()))
         return Outcome::Failed;
     stepBy(10);
     return Outcome::Updated;

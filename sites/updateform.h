@@ -16,7 +16,9 @@ class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QTimer;
-class QWebEngineView;
+namespace web {
+class TextDownload;
+}
 
 class TUpdateForm : public QDialog {
     Q_OBJECT
@@ -37,7 +39,7 @@ public:
 
     bool isRunning() const { return m_running; }
 
-    QWebEngineView *browser() const { return EmbeddedWB1; }
+    web::TextDownload *browser() const { return m_download; }
 
 Q_SIGNALS:
     // A newer directory was written; the program should end now. Emitted from
@@ -55,22 +57,22 @@ protected:
 private:
     enum class Outcome { Updated, Current, Failed };
 
-    void FormActivate();
+    void runUpdate();
     Outcome runSteps();
     void waitForDownload(const QDeadlineTimer &deadline);
-    void Button1Click();
-    void Timer1Timer();
+    void cancelRun();
+    void closeAfterRun();
     void onLoadFinished(bool ok);
     void stepBy(int amount);
-    void setListBoxLines(const QStringList &lines);
-    QStringList listBoxLines() const;
+    void setLines(const QStringList &lines);
+    QStringList lines() const;
 
-    QLabel *Label1;
-    QProgressBar *ProgressBar1;
-    QPushButton *Button1;
-    QWebEngineView *EmbeddedWB1;
-    QListWidget *ListBox1;
-    QTimer *Timer1;
+    QLabel *m_status;
+    QProgressBar *m_progress;
+    QPushButton *m_cancelButton;
+    web::TextDownload *m_download;
+    QListWidget *m_lines;
+    QTimer *m_closeTimer;
     QTimer *m_activate;
 
     QString m_path;

@@ -3,7 +3,7 @@
 #include "padvaluelists.h"
 #include "softwaretable.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "platform/messages.h"
 
 #include <QHBoxLayout>

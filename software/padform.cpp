@@ -5,7 +5,7 @@
 #include "softwaretable.h"
 #include "startupload.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "platform/desktop.h"
 #include "platform/messages.h"
 
@@ -112,7 +112,7 @@ void TPADForm::buildMenu(QMenuBar *bar)
     QMenu *file = bar->addMenu(QStringLiteral("&File"));
     QAction *import = file->addAction(QStringLiteral("Import XML file..."));
     import->setObjectName(QStringLiteral("ImportPADfile1"));
-    connect(import, &QAction::triggered, this, &TPADForm::ImportPADfile1Click);
+    connect(import, &QAction::triggered, this, &TPADForm::importPadFileChosen);
 
     QAction *generate = file->addAction(QStringLiteral("Generate XML files..."));
     generate->setObjectName(QStringLiteral("GenerateXMLfiles1"));
@@ -122,7 +122,7 @@ void TPADForm::buildMenu(QMenuBar *bar)
     QAction *save = file->addAction(QStringLiteral("Save All"));
     save->setObjectName(QStringLiteral("SaveAllInfo"));
     save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    connect(save, &QAction::triggered, this, &TPADForm::SaveAllInfoClick);
+    connect(save, &QAction::triggered, this, &TPADForm::saveAll);
 
     file->addSeparator();
     QAction *exit = file->addAction(QStringLiteral("E&xit"));
@@ -146,7 +146,7 @@ QString TPADForm::chooseFile(const QString &filter)
     return QFileDialog::getOpenFileName(this, QString(), QString(), filter);
 }
 
-void TPADForm::ImportPADfile1Click()
+void TPADForm::importPadFileChosen()
 {
     const QString path = chooseFile(QStringLiteral("XML Files (*.xml)"));
     if (path.isEmpty())
@@ -170,7 +170,7 @@ void TPADForm::flushPendingEdits()
         link->flush();
 }
 
-void TPADForm::SaveAllInfoClick()
+void TPADForm::saveAll()
 {
     flushPendingEdits();
     try {
@@ -185,9 +185,9 @@ void TPADForm::SaveAllInfoClick()
     }
 }
 
-void TPADForm::DistAgreementBtnClick() { loadTextFileInto(QStringLiteral("Distribution_Permissions")); }
+void TPADForm::loadDistributionAgreement() { loadTextFileInto(QStringLiteral("Distribution_Permissions")); }
 
-void TPADForm::BitBtn2Click() { loadTextFileInto(QStringLiteral("EULA")); }
+void TPADForm::loadLicenceAgreement() { loadTextFileInto(QStringLiteral("EULA")); }
 
 void TPADForm::loadTextFileInto(const QString &field)
 {

@@ -40,13 +40,13 @@ public:
 public Q_SLOTS:
     // "Import XML file..." (menu and button): choose a PAD file and import it.
     // Failures end it silently.
-    void ImportPADfile1Click();
+    void importPadFileChosen();
     // "Save All": commits and writes softdata.xml; failures go to the general
     // error handler.
-    void SaveAllInfoClick();
+    void saveAll();
     // Loading a text file into Distribution_Permissions and EULA.
-    void DistAgreementBtnClick();
-    void BitBtn2Click();
+    void loadDistributionAgreement();
+    void loadLicenceAgreement();
     // Puts text typed in the editing controls into the record.
     void flushPendingEdits();
 

@@ -207,7 +207,7 @@ QWidget *TPADForm::buildProgramPage()
     auto *importButton = new QPushButton(QStringLiteral("Import XML file..."));
     importButton->setObjectName(QStringLiteral("SpeedButton1"));
     importButton->setAutoDefault(false);
-    connect(importButton, &QPushButton::clicked, this, &TPADForm::ImportPADfile1Click);
+    connect(importButton, &QPushButton::clicked, this, &TPADForm::importPadFileChosen);
     l->addWidget(importButton, 0, 0, 1, 2, Qt::AlignLeft);
     addRow(l, 1, QStringLiteral("Program Name:"), edit(QStringLiteral("Program_Name")));
     addRow(l, 2, QStringLiteral("Version:"), edit(QStringLiteral("Program_Version")));
@@ -336,8 +336,8 @@ QWidget *TPADForm::buildPermissionsPage()
     auto *outer = new QVBoxLayout(page);
     outer->setContentsMargins(4, 4, 4, 4);
     const struct { const char *label; const char *field; const char *button; void (TPADForm::*load)(); } texts[] = {
-        {"Distribution Agreements:", "Distribution_Permissions", "DistAgreementBtn", &TPADForm::DistAgreementBtnClick},
-        {"End User License Agreement:", "EULA", "BitBtn2", &TPADForm::BitBtn2Click}};
+        {"Distribution Agreements:", "Distribution_Permissions", "DistAgreementBtn", &TPADForm::loadDistributionAgreement},
+        {"End User License Agreement:", "EULA", "BitBtn2", &TPADForm::loadLicenceAgreement}};
     for (const auto &t : texts) {
         outer->addWidget(label(QString::fromLatin1(t.label)));
         auto *button = new QToolButton;

@@ -2,7 +2,7 @@
 
 #include "softwaretable.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "platform/systemsettings.h"
 
 #include <QFile>
@@ -209,9 +209,13 @@ QString readPadText(const QString &path)
     return padTextFromBytes(bytes);
 }
 
+QString rememberedPadFile() { return platform::systemValue(QStringLiteral("xmlfile")); }
+
+void setRememberedPadFile(const QString &path) { platform::setSystemValue(QStringLiteral("xmlfile"), path); }
+
 QStringList importPadFile(TSoftwareTable &table, const QString &path)
 {
-    platform::setRememberedPadFile(path);
+    setRememberedPadFile(path);
     table.Edit();
     const QString padText = readPadText(path);
     const QStringList cut = fillFromPadText(table, padText);
@@ -229,7 +233,7 @@ QString cutFieldsMessage(const QStringList &fields, const TSoftwareTable &table)
 
 void refillFromRememberedPad(TSoftwareTable &table)
 {
-    const QString path = platform::rememberedPadFile();
+    const QString path = rememberedPadFile();
     if (path.isEmpty())
         return;
     const QString padText = readPadText(path);

@@ -43,6 +43,11 @@ QString readPadText(const QString &path);
 // order.
 QStringList importPadFile(TSoftwareTable &table, const QString &path);
 
+// The PAD file imported last, kept for the user across restarts (the system
+// value "xmlfile"); empty when none was.
+QString rememberedPadFile();
+void setRememberedPadFile(const QString &path);
+
 // One line per cut field: "NAME was cut to WIDTH characters".
 QString cutFieldsMessage(const QStringList &fields, const TSoftwareTable &table);
 

@@ -4,7 +4,7 @@
 #include "softwaretable.h"
 #include "startupload.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

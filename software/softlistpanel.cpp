@@ -2,10 +2,13 @@
 
 #include "softwaretable.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "platform/messages.h"
 
+#include <QApplication>
 #include <QDrag>
+#include <QKeyEvent>
+#include <QTimer>
 #include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -43,7 +46,7 @@ QString fieldNameOfRow(const QString &rowText)
     return name;
 }
 
-quint32 dropResultCode(Qt::DropAction outcome)
+quint32 dropResultCode(Qt::DropAction outcome, bool escapePressed)
 {
     switch (outcome) {
     case Qt::CopyAction:
@@ -52,7 +55,7 @@ quint32 dropResultCode(Qt::DropAction outcome)
     case Qt::TargetMoveAction:
         return DropDone;
     case Qt::IgnoreAction:
-        return DropCancelled;
+        return escapePressed ? DropCancelled : DropDone;
     default:
         return quint32(outcome);
     }
@@ -76,6 +79,24 @@ QString dropResultMessage(quint32 code)
 
 } // namespace softlist
 
+namespace {
+
+class EscapeWatch : public QObject {
+public:
+    bool pressed = false;
+
+protected:
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if ((e->type() == QEvent::KeyPress || e->type() == QEvent::ShortcutOverride)
+            && static_cast<QKeyEvent *>(e)->key() == Qt::Key_Escape)
+            pressed = true;
+        return false;
+    }
+};
+
+} // namespace
+
 SoftListBox::SoftListBox(TSoftwareTable &table, QWidget *parent) : QListWidget(parent), m_table(table)
 {
     setObjectName(QStringLiteral("SoftListBox"));
@@ -84,13 +105,33 @@ SoftListBox::SoftListBox(TSoftwareTable &table, QWidget *parent) : QListWidget(p
     addItems(softlist::rows());
 }
 
+void SoftListBox::mousePressEvent(QMouseEvent *e)
+{
+    m_pressed = true;
+    m_pressPos = e->position().toPoint();
+    QListWidget::mousePressEvent(e);
+}
+
+void SoftListBox::mouseReleaseEvent(QMouseEvent *e)
+{
+    if (!(e->buttons() & (Qt::LeftButton | Qt::RightButton)))
+        m_pressed = false;
+    QListWidget::mouseReleaseEvent(e);
+}
+
 void SoftListBox::mouseMoveEvent(QMouseEvent *e)
 {
     if (e->buttons() & (Qt::LeftButton | Qt::RightButton)) {
         e->accept();
+        // A click with a little hand movement is still a click.
+        if (!m_pressed
+            || (e->position().toPoint() - m_pressPos).manhattanLength() < QApplication::startDragDistance())
+            return;
+        m_pressed = false; // one drag per press
         SoftListBoxMouseMove(e->buttons());
         return;
     }
+    m_pressed = false;
     QListWidget::mouseMoveEvent(e);
 }
 
@@ -131,9 +172,21 @@ quint32 SoftListBox::runDrag(QMimeData *data)
         std::unique_ptr<QMimeData> owned(data);
         return m_runner(owned.get());
     }
+    // Qt reports Esc and a release over no target alike, so Esc is watched
+    // for. The platform's drag installs its own application event filter when
+    // the drag starts and eats the key; a filter installed once the drag's
+    // loop runs is asked first.
+    EscapeWatch watch;
+    qApp->installEventFilter(&watch);
+    QTimer::singleShot(0, &watch, [&watch] {
+        qApp->removeEventFilter(&watch);
+        qApp->installEventFilter(&watch);
+    });
     auto *drag = new QDrag(this);
     drag->setMimeData(data);
-    return softlist::dropResultCode(drag->exec(Qt::CopyAction | Qt::MoveAction));
+    const Qt::DropAction outcome = drag->exec(Qt::CopyAction | Qt::MoveAction);
+    qApp->removeEventFilter(&watch);
+    return softlist::dropResultCode(outcome, watch.pressed);
 }
 
 TSoftListPage::TSoftListPage(TSoftwareTable &table, QWidget *parent) : QWidget(parent)

@@ -1,8 +1,9 @@
 #pragma once
 // The side panel's "Software" page: the fields of the software record listed
-// for dragging into a page. The first mouse move over a selected row with the
-// left or right button held drags the field's current value as plain text;
-// the browser engine's own drop handling puts it into the page.
+// for dragging into a page. A mouse move with the left or right button held,
+// farther than the platform's drag distance from where the button went down
+// on the list, drags the selected row's field value as plain text; the
+// browser engine's own drop handling puts it into the page.
 #include <QListWidget>
 #include <QString>
 #include <QStringList>
@@ -34,9 +35,10 @@ enum : quint32 {
 };
 
 // The code of Qt's drag outcome: a performed copy, move, link or target move
-// is a drop; IgnoreAction (Esc, or released where nothing accepts the text)
-// is a cancel. Any other value is passed on as its own number.
-quint32 dropResultCode(Qt::DropAction outcome);
+// is a drop; IgnoreAction is a cancel when the drag was ended with Esc, and a
+// drop that nobody took (no message) when the button was released where
+// nothing accepts the text. Any other value is passed on as its own number.
+quint32 dropResultCode(Qt::DropAction outcome, bool escapePressed);
 
 // The message for a result code: none for a drop, "Drop cancel",
 // "Drop out of memory", "Drop unexpected", or "Drop unknown:" followed by the
@@ -57,6 +59,8 @@ public:
     void setDragRunner(DragRunner runner) { m_runner = std::move(runner); }
 
 protected:
+    void mousePressEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseMoveEvent(QMouseEvent *e) override;
 
 private:
@@ -65,6 +69,8 @@ private:
 
     TSoftwareTable &m_table;
     DragRunner m_runner;
+    bool m_pressed = false; // a button went down on the list and is held
+    QPoint m_pressPos;
 };
 
 // The page itself (objectName "tabHistory", caption "Software"): a panel with

@@ -22,7 +22,7 @@
 // Anything that is not of this form is rejected whole.
 #include "softwaretable.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "platform/atomicfile.h"
 
 #include <QFile>

@@ -3,7 +3,7 @@
 #include "padimport.h"
 #include "softwaretable.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 
 void loadRecordAtStartup(TSoftwareTable &table, QString *loadError, QString *refillError)
 {

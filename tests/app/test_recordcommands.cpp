@@ -189,6 +189,7 @@ class RecordCommandsTest : public QObject {
 private Q_SLOTS:
     void importThenShow();
     void refillAtStartShown();
+    void longValuesKeptOrNamedWhenCut();
     void windowsFileKeepsItsLetters();
     void unreadablePadFile_data();
     void unreadablePadFile();
@@ -223,6 +224,32 @@ void RecordCommandsTest::importThenShow()
     TSoftwareTable saved;
     saved.LoadFromFile(box.path(QStringLiteral("softdata.xml")));
     QCOMPARE(saved.fieldText(QStringLiteral("Char_Desc_2000")), expected.value(QStringLiteral("Char_Desc_2000")));
+}
+
+// Values as long as today's PAD files carry fit the delivered table; a value
+// that still does not fit is cut and named on stderr, and the import succeeds.
+void RecordCommandsTest::longValuesKeptOrNamedWhenCut()
+{
+    Sandbox box;
+    const QString languages = QStringList(QVector<QString>(118, QStringLiteral("Language,"))).join(QString());
+    const QString tooLong(1500, QLatin1Char('d'));
+    box.write(QStringLiteral("pad.xml"), QStringLiteral("<XML_DIZ_INFO><Program_Info><Program_Name>Long</Program_Name>"
+                                                        "<Program_Language>%1</Program_Language></Program_Info>"
+                                                        "<Program_Descriptions><English><Char_Desc_45>%2</Char_Desc_45>"
+                                                        "</English></Program_Descriptions></XML_DIZ_INFO>")
+                                             .arg(languages, tooLong)
+                                             .toUtf8());
+    QCOMPARE(languages.size(), 1062);
+    const Run import = run(box.dir(), box.settingsPath(), {QStringLiteral("--import-pad"), QStringLiteral("pad.xml")});
+    QCOMPARE(import.code, 0);
+    QCOMPARE(import.out, QByteArray());
+    QCOMPARE(QString::fromUtf8(import.err),
+             QStringLiteral("doduvodaz: %1: Char_Desc_45 was cut to 1000 characters\n").arg(box.path(QStringLiteral("pad.xml"))));
+
+    const QJsonObject record =
+        QJsonDocument::fromJson(run(box.dir(), box.settingsPath(), {QStringLiteral("--show-record")}).out).object();
+    QCOMPARE(record.value(QStringLiteral("Program_Language")).toString(), languages);
+    QCOMPARE(record.value(QStringLiteral("Char_Desc_45")).toString(), tooLong.left(1000));
 }
 
 void RecordCommandsTest::refillAtStartShown()

@@ -3,7 +3,7 @@
 // software record held in a hash, a host that records messages and event
 // runs, and a browser control that hands out one in-memory document.
 #include "engine/document.h"
-#include "engine/error.h"
+#include "base/error.h"
 #include "engine/host.h"
 #include "engine/record.h"
 

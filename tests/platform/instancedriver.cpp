@@ -6,12 +6,13 @@
 // event to standard output:
 //   HANDED               the items went to the running instance; exits 0
 //   RECEIVER <pid>       this start is the receiving instance; keeps running
+//   ALONE <pid>          no endpoint could be had: runs without hand-over
 //   FRONT                a start handed over and asked to be brought forward
 //   ITEMS <json array>   the items a start handed over
 //   ERROR <text>         the check failed; exits 2
 // A receiving driver stays busy for --busy-ms before its event loop runs, as a
 // program still starting would, and ends normally when its input ends.
-#include "engine/error.h"
+#include "base/error.h"
 #include "platform/singleinstance.h"
 
 #include <QCoreApplication>
@@ -82,7 +83,8 @@ int main(int argc, char *argv[])
             QCoreApplication::quit();
         }
     });
-    say("RECEIVER " + QByteArray::number(QCoreApplication::applicationPid()));
+    say((instance.isReceiving() ? "RECEIVER " : "ALONE ")
+        + QByteArray::number(QCoreApplication::applicationPid()));
     QThread::msleep(busyMs);
     return app.exec();
 }

@@ -1,5 +1,5 @@
 // Internet-shortcut files and the favourites folder listing.
-#include "engine/error.h"
+#include "base/error.h"
 #include "platform/favoritesfolder.h"
 #include "platform/shortcutfile.h"
 

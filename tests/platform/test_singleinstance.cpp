@@ -1,11 +1,13 @@
 // The hand-over block, a receiver fed by hand-made peers, and real processes
 // of the instance driver meeting through the endpoint.
-#include "engine/error.h"
+#include "base/error.h"
 #include "platform/singleinstance.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLocalSocket>
@@ -15,7 +17,11 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <QLocalServer>
+
 #include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -39,7 +45,7 @@ QByteArray rawBlock(qint32 count, char fill)
 class TestSingleInstance : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_tmp;
+    QTemporaryDir m_tmp{QStringLiteral("/tmp/si-XXXXXX")}; // short: socket addresses hold 107 bytes
     QString m_bin; // the folder holding this test's copies of the driver
     QList<QProcess *> m_processes;
     QHash<QProcess *, QByteArray> m_output;
@@ -56,14 +62,23 @@ class TestSingleInstance : public QObject {
         return path;
     }
 
-    QProcess *start(const QString &exe, const QStringList &items, const QStringList &options = {})
+    QProcess *start(const QString &exe, const QStringList &items, const QStringList &options = {},
+                    uint asUser = uint(-1))
     {
         auto *p = new QProcess(this);
         m_processes << p;
         connect(p, &QProcess::readyReadStandardOutput, this,
                 [this, p] { m_output[p] += p->readAllStandardOutput(); });
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p->start(exe, options + QStringList{QStringLiteral("--")} + items);
+        const QStringList arguments = options + QStringList{QStringLiteral("--")} + items;
+        if (asUser == uint(-1)) {
+            p->start(exe, arguments);
+        } else {
+            const QString id = QString::number(asUser);
+            p->start(QStringLiteral("setpriv"),
+                     QStringList{QStringLiteral("--reuid=") + id, QStringLiteral("--regid=") + id,
+                                 QStringLiteral("--clear-groups"), exe} + arguments);
+        }
         return p;
     }
 
@@ -244,6 +259,127 @@ private slots:
         qputenv("TMPDIR", saved);
         QVERIFY(!handed);
         QVERIFY(!lonely.isReceiving());
+    }
+
+    void endpointFolderIsPrivate()
+    {
+        const QString path = TOneInstance::endpointPath(QStringLiteral("private"));
+        QVERIFY(!path.isEmpty());
+        const QString folder = QFileInfo(path).path();
+        QCOMPARE(folder, QDir::cleanPath(QDir::tempPath()) + QStringLiteral("/doduvodaz-")
+                             + QString::number(::getuid()));
+        struct stat st;
+        QCOMPARE(::lstat(QFile::encodeName(folder).constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 0777), 0700);
+
+        // Our own folder opened up by someone is closed again.
+        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0777), 0);
+        QCOMPARE(TOneInstance::endpointPath(QStringLiteral("private")), path);
+        QCOMPARE(::lstat(QFile::encodeName(folder).constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 0777), 0700);
+
+        // A runtime folder that others can enter is not used; our own is.
+        const QString open = m_tmp.filePath(QStringLiteral("open-runtime"));
+        QVERIFY(QDir().mkpath(open));
+        QCOMPARE(::chmod(QFile::encodeName(open).constData(), 0777), 0);
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(open));
+        QCOMPARE(TOneInstance::endpointPath(QStringLiteral("private")), path);
+        QCOMPARE(::chmod(QFile::encodeName(open).constData(), 0700), 0);
+        QCOMPARE(TOneInstance::endpointPath(QStringLiteral("private")),
+                 open + QStringLiteral("/doduvodaz/") + QFileInfo(path).fileName());
+        qunsetenv("XDG_RUNTIME_DIR");
+
+        // A link in place of the folder is never followed: no hand-over at all.
+        const QString elsewhere = m_tmp.filePath(QStringLiteral("linked"));
+        const QString linkTmp = m_tmp.filePath(QStringLiteral("linktmp"));
+        QVERIFY(QDir().mkpath(elsewhere) && QDir().mkpath(linkTmp));
+        const QString linkFolder = linkTmp + QStringLiteral("/doduvodaz-") + QString::number(::getuid());
+        QVERIFY(QFile::link(elsewhere, linkFolder));
+        const QByteArray saved = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(linkTmp));
+        QVERIFY(TOneInstance::endpointPath(QStringLiteral("private")).isEmpty());
+        TOneInstance linked(QStringLiteral("private"));
+        QVERIFY(!linked.handOver({QStringLiteral("x")}));
+        QVERIFY(!linked.isReceiving());
+        qputenv("TMPDIR", saved);
+        QVERIFY(QDir(elsewhere).isEmpty());
+    }
+
+    // Two users on one machine with one temp folder, as without a runtime folder.
+    void otherUsersNeverMeet()
+    {
+        if (::getuid() != 0)
+            QSKIP("needs root to start processes as other users");
+        const uint other = 65534;
+        const QString shared = m_tmp.filePath(QStringLiteral("shared"));
+        QVERIFY(QDir().mkpath(shared));
+        QCOMPARE(::chmod(QFile::encodeName(m_tmp.path()).constData(), 0755), 0);
+        QCOMPARE(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+        QCOMPARE(::chmod(QFile::encodeName(m_bin).constData(), 0755), 0);
+        const QString exe = driverCopy(QStringLiteral("dodu-users"));
+        const QByteArray saved = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(shared));
+        const auto restore = qScopeGuard([&] { qputenv("TMPDIR", saved); });
+
+        // A folder for the other user made beforehand by someone else is not used.
+        const QString otherFolder = shared + QStringLiteral("/doduvodaz-") + QString::number(other);
+        QVERIFY(QDir().mkpath(otherFolder));
+        QCOMPARE(::chmod(QFile::encodeName(otherFolder).constData(), 0777), 0);
+        QProcess *planted = start(exe, {QStringLiteral("x")}, {}, other);
+        QVERIFY2(waitForLine(planted, QStringLiteral("ALONE")), qPrintable(lines(planted).join(QLatin1Char('\n'))));
+        QVERIFY(QDir(otherFolder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).isEmpty());
+        planted->closeWriteChannel();
+        QVERIFY(QDir(otherFolder).removeRecursively());
+
+        // Each user gets a receiver of their own; nobody's items cross over.
+        QProcess *rootReceiver = receiver(exe);
+        QProcess *otherReceiver = start(exe, {QStringLiteral("first")}, {}, other);
+        QVERIFY(waitForLine(otherReceiver, QStringLiteral("RECEIVER")));
+        QVERIFY(handsOver(start(exe, {QStringLiteral("mine")}, {}, other)));
+        QTRY_COMPARE(handed(otherReceiver), QList<QStringList>({{QStringLiteral("mine")}}));
+        QVERIFY(handed(rootReceiver).isEmpty());
+        struct stat st;
+        QCOMPARE(::lstat(QFile::encodeName(otherFolder).constData(), &st), 0);
+        QCOMPARE(st.st_uid, other);
+        QCOMPARE(int(st.st_mode & 0777), 0700);
+        const QStringList sockets = QDir(otherFolder).entryList({QStringLiteral("*.sock")}, QDir::System);
+        QCOMPARE(sockets.size(), 1);
+        const QString otherPath = otherFolder + QLatin1Char('/') + sockets.first();
+
+        // A process of another user (root can enter the folder) is dropped by
+        // the receiver: no greeting, and nothing it sends is handled.
+        {
+            QLocalSocket intruder;
+            intruder.connectToServer(otherPath);
+            QVERIFY(intruder.waitForConnected(5000));
+            intruder.write(TInstanceBlock::encode(0, {QStringLiteral("intruded")}));
+            intruder.flush();
+            QVERIFY(QTest::qWaitFor([&] { return intruder.state() == QLocalSocket::UnconnectedState; }, 10000));
+            QCOMPARE(intruder.bytesAvailable(), qint64(0));
+        }
+
+        // A receiver of another user at the endpoint never gets the items of a
+        // start: the start takes the endpoint over instead.
+        otherReceiver->kill();
+        otherReceiver->waitForFinished(5000);
+        QLocalServer::removeServer(otherPath);
+        QLocalServer impostor;
+        QVERIFY(impostor.listen(otherPath));
+        QByteArray stolen;
+        connect(&impostor, &QLocalServer::newConnection, this, [&] {
+            while (QLocalSocket *s = impostor.nextPendingConnection()) {
+                char greeting[4] = {1, 0, 0, 0};
+                s->write(greeting, 4);
+                connect(s, &QLocalSocket::readyRead, this, [&stolen, s] { stolen += s->readAll(); });
+            }
+        });
+        QProcess *victim = start(exe, {QStringLiteral("secret")}, {}, other);
+        QVERIFY(waitForLine(victim, QStringLiteral("RECEIVER")));
+        QTest::qWait(200);
+        QVERIFY2(!stolen.contains("secret"), stolen.constData());
+        QVERIFY(handed(rootReceiver).isEmpty());
+        QVERIFY(handsOver(start(exe, {QStringLiteral("after")}, {}, other)));
+        QTRY_COMPARE(handed(victim), QList<QStringList>({{QStringLiteral("after")}}));
     }
 
     void secondStartHandsOverTenItemsCut()

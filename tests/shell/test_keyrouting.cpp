@@ -1,7 +1,7 @@
 // Key routing in the real engine, offscreen: global keys, keys for the page
 // first, and the address box keeping its keys.
 #include "platform/messages.h"
-#include "platform/webengineenv.h"
+#include "web/webengineenv.h"
 #include "shell/addressbar.h"
 #include "shell/keyrouter.h"
 #include "shell/mainwindow.h"
@@ -71,7 +71,6 @@ private Q_SLOTS:
 
     void init()
     {
-        AllowNewPages = true;
         win = std::make_unique<TfrmBrwMain>(record);
         win->setHotUrlProvider([this](int n) { return n == 2 ? dir.filePath(QStringLiteral("hot.htm")) : QString(); });
         router = new TKeyRouter(win.get());
@@ -225,7 +224,7 @@ private Q_SLOTS:
 
 int main(int argc, char **argv)
 {
-    platform::prepareWebEngineEnvironment();
+    web::prepareWebEngineEnvironment();
     QApplication app(argc, argv);
     TestKeyRouting t;
     QTEST_SET_MAIN_SOURCE_PATH

@@ -1,8 +1,8 @@
 // The main window in the real browser engine, offscreen: tabs, new windows,
 // closing, stepping, captions, progress and the submission commands.
 #include "platform/messages.h"
-#include "platform/webengineenv.h"
-#include "shell/embeddedwb.h"
+#include "web/webengineenv.h"
+#include "web/embeddedwb.h"
 #include "shell/fittext.h"
 #include "shell/mainwindow.h"
 #include "shell/tabstrip.h"
@@ -84,7 +84,6 @@ private Q_SLOTS:
         messages.clear();
         answerYes = true;
         ctrl = false;
-        AllowNewPages = true;
         win = std::make_unique<TfrmBrwMain>(record);
         win->setCtrlSource([this] { return ctrl; });
         win->resize(900, 600);
@@ -149,7 +148,7 @@ private Q_SLOTS:
         QCOMPARE(window().pageCount(), 0);
         QVERIFY(!window().CurrentPage());
         QCOMPARE(window().windowTitle().left(30), QStringLiteral("Korvane Software Doduvodaz 1.5").left(30));
-        QVERIFY(AllowNewPages);
+        QVERIFY(window().newPagesAllowed());
     }
 
     void closeAllWhilePagesNavigate()
@@ -310,7 +309,7 @@ private Q_SLOTS:
 
 int main(int argc, char **argv)
 {
-    platform::prepareWebEngineEnvironment();
+    web::prepareWebEngineEnvironment();
     QApplication app(argc, argv);
     TestMainWindow t;
     QTEST_SET_MAIN_SOURCE_PATH

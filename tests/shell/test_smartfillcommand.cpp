@@ -3,8 +3,8 @@
 // of the next page and of "Fill form fields", the tab's status says what was
 // filled, and the choice is kept in quillet.ini.
 #include "platform/messages.h"
-#include "platform/webengineenv.h"
-#include "shell/embeddedwb.h"
+#include "web/webengineenv.h"
+#include "web/embeddedwb.h"
 #include "shell/mainwindow.h"
 #include "shell/settings.h"
 #include "shell/smartfillswitch.h"
@@ -41,7 +41,6 @@ private Q_SLOTS:
 
     void commandFillsAndSaysSo()
     {
-        AllowNewPages = true;
         TfrmBrwMain win(record);
         win.resize(900, 600);
         win.show();
@@ -112,7 +111,7 @@ private Q_SLOTS:
 
 int main(int argc, char *argv[])
 {
-    platform::prepareWebEngineEnvironment();
+    web::prepareWebEngineEnvironment();
     QApplication app(argc, argv);
     TestSmartFillCommand test;
     QTEST_SET_MAIN_SOURCE_PATH

@@ -3,7 +3,7 @@
 #include "sites/support_httpserver.h"
 
 #include "platform/messages.h"
-#include "platform/webengineenv.h"
+#include "web/webengineenv.h"
 #include "sites/updateform.h"
 
 #include <QApplication>
@@ -314,7 +314,7 @@ private Q_SLOTS:
 
 int main(int argc, char *argv[])
 {
-    platform::prepareWebEngineEnvironment();
+    web::prepareWebEngineEnvironment();
     QApplication app(argc, argv);
     UpdateFormTest test;
     QTEST_SET_MAIN_SOURCE_PATH

@@ -11,6 +11,7 @@
 #include "platform/desktop.h"
 #include "platform/messages.h"
 #include "platform/systemsettings.h"
+#include "software/padimport.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -331,7 +332,7 @@ void PadFormTest::checkListClicks()
                                   "<Program_OS_Support>Win95, Win98, WinXP</Program_OS_Support>"
                                   "<Program_Language>English, French</Program_Language>");
     form.setFileChooser([&](const QString &) { return pad; });
-    form.ImportPADfile1Click();
+    form.importPadFileChosen();
     QCOMPARE(ticked(os), QStringList({"Win95", "Win98", "WinXP"}));
     QCOMPARE(ticked(lang), QStringList({"English", "French"}));
     QCOMPARE(t.fieldText(QStringLiteral("Program_OS_Support")), QStringLiteral("Win95, Win98, WinXP"));
@@ -357,7 +358,7 @@ void PadFormTest::checkListRefreshOnlyAfterCommit()
 
     // With a remembered PAD file, the start-up refill's commit ticks them.
     const QString pad = box.write(QStringLiteral("pad.xml"), "<Program_OS_Support>Linux</Program_OS_Support>");
-    platform::setRememberedPadFile(pad);
+    setRememberedPadFile(pad);
     TPADForm refilled;
     QCOMPARE(ticked(checkList(refilled, "Program_OS_Support")), QStringList({"Linux"}));
 }
@@ -454,18 +455,30 @@ void PadFormTest::importCommand()
     QCOMPARE(form.findChild<QLineEdit *>(QStringLiteral("Program_Name"))->text(), QStringLiteral("Imported"));
     QCOMPARE(form.findChild<QLineEdit *>(QStringLiteral("Company_Name"))->text(), QString());
     QCOMPARE(form.findChild<QComboBox *>(QStringLiteral("Program_Type"))->currentText(), QStringLiteral("Freeware"));
-    QCOMPARE(platform::rememberedPadFile(), answer);
+    QCOMPARE(rememberedPadFile(), answer);
 
     // A file that cannot be read: the reason is shown, the path stored and
     // the record left open.
     Messages shown;
     answer = box.path(QStringLiteral("gone.xml"));
     action(form, "ImportPADfile1")->trigger();
-    QCOMPARE(platform::rememberedPadFile(), answer);
+    QCOMPARE(rememberedPadFile(), answer);
     QCOMPARE(t.state(), TSoftwareTable::Editing);
     QCOMPARE(t.fieldText(QStringLiteral("Program_Name")), QStringLiteral("Imported"));
     QCOMPARE(shown.errors.size(), 1);
     QVERIFY2(shown.errors.first().contains(answer), qPrintable(shown.errors.first()));
+
+    // A value longer than its field is cut, and the box names the field.
+    answer = box.write(QStringLiteral("long.xml"), "<Program_Name>Long</Program_Name><Char_Desc_45>"
+                                                   + QByteArray(1200, 'x') + "</Char_Desc_45>");
+    action(form, "ImportPADfile1")->trigger();
+    QCOMPARE(shown.errors.size(), 1);
+    QCOMPARE(shown.messages.size(), 1);
+    QVERIFY2(shown.messages.first().contains(QStringLiteral("long.xml"))
+                 && shown.messages.first().contains(QStringLiteral("Char_Desc_45 was cut to 1000 characters")),
+             qPrintable(shown.messages.first()));
+    QCOMPARE(t.fieldText(QStringLiteral("Char_Desc_45")).size(), 1000);
+    QCOMPARE(t.fieldText(QStringLiteral("Program_Name")), QStringLiteral("Long"));
 }
 
 void PadFormTest::saveAll()

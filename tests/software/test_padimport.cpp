@@ -6,7 +6,7 @@
 #include "software/softwaretable.h"
 #include "software/startupload.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "platform/systemsettings.h"
 
 #include <QSignalSpy>
@@ -161,7 +161,7 @@ void PadImportTest::importReplacesWholeRecord()
 
     QCOMPARE(posts.count(), 1);
     QCOMPARE(table->state(), TSoftwareTable::Browse);
-    QCOMPARE(platform::rememberedPadFile(), pad);
+    QCOMPARE(rememberedPadFile(), pad);
     QCOMPARE(table->fieldText(QStringLiteral("Company_Name")), QStringLiteral("M\u00FCller & S\u00F6hne"));
     QCOMPARE(table->fieldText(QStringLiteral("Program_Type")), QStringLiteral("shareware"));
     QCOMPARE(table->fieldText(QStringLiteral("Program_OS_Support")), QStringLiteral("Win95, Win98, WinXP"));
@@ -215,7 +215,7 @@ void PadImportTest::importOfBadFiles()
         QVERIFY2(e.text().contains(pad), qPrintable(e.text()));
     }
     // The path is stored before the file is read, whatever follows.
-    QCOMPARE(platform::rememberedPadFile(), pad);
+    QCOMPARE(rememberedPadFile(), pad);
     QCOMPARE(failed, !readable);
     if (failed) {
         // Ended after Edit: open for changes, nothing written or committed.
@@ -242,7 +242,7 @@ void PadImportTest::importWhenPathCannotBeStored()
     QVERIFY_THROWS_EXCEPTION(dodu::Error, importPadFile(*table, pad));
     QCOMPARE(table->state(), TSoftwareTable::Browse);
     QCOMPARE(table->fieldText(QStringLiteral("Program_Name")), before);
-    QCOMPARE(platform::rememberedPadFile(), QString());
+    QCOMPARE(rememberedPadFile(), QString());
 }
 
 void PadImportTest::importOfHugeFile()
@@ -277,7 +277,7 @@ void PadImportTest::startupRefill()
     loadRecordAtStartup(plain);
     QCOMPARE(plain.fieldText(QStringLiteral("Program_Name")), QStringLiteral("Saved name"));
 
-    platform::setRememberedPadFile(pad);
+    setRememberedPadFile(pad);
     TSoftwareTable refilled;
     QSignalSpy posts(&refilled, &TSoftwareTable::AfterPost);
     loadRecordAtStartup(refilled);
@@ -302,7 +302,7 @@ void PadImportTest::startupRefillFailures()
     padtest::writeDataFile(box.path(QStringLiteral("softdata.xml")),
                            {{QStringLiteral("Program_Name"), QStringLiteral("Saved name")}});
     const QString pad = box.write(QStringLiteral("pad.xml"), "<Program_Name>From PAD</Program_Name>\n");
-    platform::setRememberedPadFile(pad);
+    setRememberedPadFile(pad);
 
     // A deleted file or a folder in its place: the saved record, no commit.
     QVERIFY(QFile::remove(pad));

@@ -4,7 +4,7 @@
 #include "software/softwaretable.h"
 #include "software/startupload.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "engine/memorydocument.h"
 #include "engine/routines.h"
 

@@ -7,10 +7,10 @@
 // harmful act fails the test: a choice changed without a match, a hidden,
 // read-only or other-form control written, a value emptied, or "Submit form"
 // pressing anything but the form's own submit control.
-#include "platform/autofill.h"
-#include "platform/scriptrunner.h"
-#include "platform/smartpage.h"
-#include "platform/webengineenv.h"
+#include "web/autofill.h"
+#include "web/scriptrunner.h"
+#include "web/smartpage.h"
+#include "web/webengineenv.h"
 #include "software/softwaretable.h"
 
 #include "engine/host.h"
@@ -133,7 +133,7 @@ bool TestSmartCorpus::load(const QString &file)
 QList<QJsonObject> TestSmartCorpus::state()
 {
     QList<QJsonObject> rows;
-    const QVariant v = platform::runScriptAndWait(m_page.get(), QString::fromLatin1(kStateScript));
+    const QVariant v = web::runScriptAndWait(m_page.get(), QString::fromLatin1(kStateScript));
     for (const QJsonValue &r : QJsonDocument::fromJson(v.toString().toUtf8()).array())
         rows << r.toObject();
     return rows;
@@ -209,7 +209,7 @@ void TestSmartCorpus::corpusIsFilledAsExpected()
 
         // Smart fill.
         QVERIFY2(load(path), qPrintable(f));
-        const platform::SmartOutcome outcome = platform::smartFillPage(m_page.get(), *m_record);
+        const web::SmartOutcome outcome = web::smartFillPage(m_page.get(), *m_record);
         QVERIFY2(outcome.formFound, qPrintable(f));
         Tally one;
         evaluate(form, state(), true, one);
@@ -224,8 +224,8 @@ void TestSmartCorpus::corpusIsFilledAsExpected()
 
         // The exact rules on the same page.
         QVERIFY2(load(path), qPrintable(f));
-        platform::runFormCommandOnPage(m_page.get(), QString(), *m_record, host);
-        platform::runScriptAndWait(m_page.get(), QStringLiteral("0"));
+        web::runFormCommandOnPage(m_page.get(), QString(), *m_record, host);
+        web::runScriptAndWait(m_page.get(), QStringLiteral("0"));
         Tally c;
         evaluate(form, state(), false, c);
         classic.controls += c.controls;
@@ -233,7 +233,7 @@ void TestSmartCorpus::corpusIsFilledAsExpected()
 
         // "Submit form" with the smart rules presses the form's own button.
         QVERIFY2(load(path), qPrintable(f));
-        QVERIFY2(platform::smartSubmitPage(m_page.get(), *m_record, true), qPrintable(f));
+        QVERIFY2(web::smartSubmitPage(m_page.get(), *m_record, true), qPrintable(f));
         for (const QJsonObject &r : state()) {
             if (r.value("pressed").toBool() != r.value("submit").toBool())
                 submitFaults << form + QLatin1Char('/') + r.value("name").toString() +
@@ -260,7 +260,7 @@ void TestSmartCorpus::corpusIsFilledAsExpected()
 
 int main(int argc, char *argv[])
 {
-    platform::prepareWebEngineEnvironment();
+    web::prepareWebEngineEnvironment();
     QApplication app(argc, argv);
     TestSmartCorpus test;
     QTEST_SET_MAIN_SOURCE_PATH

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace platform {
+namespace web {
 
 QUrl addressToUrl(const QString &address)
 {
@@ -18,4 +18,4 @@ QUrl addressToUrl(const QString &address)
     return QUrl::fromUserInput(a, QDir::currentPath(), QUrl::AssumeLocalFile);
 }
 
-} // namespace platform
+} // namespace web

@@ -5,7 +5,7 @@
 #include <QWebEngineScript>
 #include <memory>
 
-namespace platform {
+namespace web {
 
 quint32 programWorld() { return QWebEngineScript::ApplicationWorld; }
 
@@ -49,4 +49,4 @@ void runScript(QWebEnginePage *page, const QString &script)
         page->runJavaScript(script, programWorld());
 }
 
-} // namespace platform
+} // namespace web

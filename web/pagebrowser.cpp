@@ -2,13 +2,13 @@
 
 #include "scriptrunner.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
-namespace platform {
+namespace web {
 
 namespace {
 
@@ -292,4 +292,4 @@ void PageBrowser::waitUntilApplied()
     runScriptAndWait(m_page, QStringLiteral("0"));
 }
 
-} // namespace platform
+} // namespace web

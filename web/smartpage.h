@@ -12,7 +12,7 @@
 
 #include <QWebEnginePage>
 
-namespace platform {
+namespace web {
 
 struct SmartOutcome {
     bool formFound = false;
@@ -36,4 +36,4 @@ bool smartSubmitPage(QWebEnginePage *page, const engine::Record &record, bool re
 // The status line after a smart fill.
 QString smartFillStatus(const SmartOutcome &outcome);
 
-} // namespace platform
+} // namespace web

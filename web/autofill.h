@@ -14,7 +14,7 @@
 #include <QWebEnginePage>
 #include <functional>
 
-namespace platform {
+namespace web {
 
 // Which fill runs: the exact name rules, or the smart fill of the page's
 // best-fitting form (which also picks the submit control "submit" presses).
@@ -62,4 +62,4 @@ private:
     QTimer m_deferred;
 };
 
-} // namespace platform
+} // namespace web

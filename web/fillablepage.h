@@ -7,7 +7,7 @@
 // console, where this page picks it out before it reaches the log.
 #include <QWebEnginePage>
 
-namespace platform {
+namespace web {
 
 class FillablePage : public QWebEnginePage {
     Q_OBJECT
@@ -23,4 +23,4 @@ protected:
                                   const QString &sourceID) override;
 };
 
-} // namespace platform
+} // namespace web

@@ -1,16 +1,16 @@
 // The engine on live pages in Qt WebEngine, offscreen: pages served from
 // 127.0.0.1 (a second port stands for a foreign site), filled through the
 // page bridge and read back from the live document.
-#include "platform/autofill.h"
-#include "platform/fillablepage.h"
-#include "platform/pagebrowser.h"
-#include "platform/pagereport.h"
-#include "platform/scriptrunner.h"
-#include "platform/webengineenv.h"
+#include "web/autofill.h"
+#include "web/fillablepage.h"
+#include "web/pagebrowser.h"
+#include "web/pagereport.h"
+#include "web/scriptrunner.h"
+#include "web/webengineenv.h"
 #include "software/softwaretable.h"
 #include "support/httpserver.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "engine/host.h"
 
 #include <QApplication>
@@ -67,7 +67,7 @@ QVariant js(QWebEnginePage *page, const QString &script, quint32 world = QWebEng
     return answer->value;
 }
 
-QString quoted(const QString &text) { return platform::jsonQuote(text); }
+QString quoted(const QString &text) { return web::jsonQuote(text); }
 
 // One page's form controls as the report sees them.
 struct Controls {
@@ -98,9 +98,9 @@ struct Controls {
 
 Controls controls(QWebEnginePage *page)
 {
-    platform::runScriptAndWait(page, QStringLiteral("0"));
+    web::runScriptAndWait(page, QStringLiteral("0"));
     Controls c;
-    for (const QString &line : platform::controlReport(page))
+    for (const QString &line : web::controlReport(page))
         c.rows << QJsonDocument::fromJson(line.toUtf8()).object();
     return c;
 }
@@ -342,12 +342,12 @@ QString TestPageBrowser::run(QWebEnginePage *page, const QString &mode, bool rec
     QPointer<QWebEnginePage> guard(page);
     QString error;
     try {
-        platform::runFormCommandOnPage(page, mode, *m_record, m_host, recordPresses);
+        web::runFormCommandOnPage(page, mode, *m_record, m_host, recordPresses);
     } catch (const dodu::Error &e) {
         error = e.text();
     }
     if (guard)
-        platform::runScriptAndWait(guard, QStringLiteral("0"));
+        web::runScriptAndWait(guard, QStringLiteral("0"));
     return error;
 }
 
@@ -591,7 +591,7 @@ void TestPageBrowser::pressesClickForReal()
     const int thanksBefore = m_site->requests(QStringLiteral("thanks.htm"));
     QSignalSpy loaded(page, &QWebEnginePage::loadFinished);
     // No wait for the page here: it is leaving.
-    platform::runFormCommandOnPage(page, QStringLiteral("submit"), *m_record, m_host, false);
+    web::runFormCommandOnPage(page, QStringLiteral("submit"), *m_record, m_host, false);
     QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), kWait);
     QCOMPARE(page->url().path(), QStringLiteral("/thanks.htm"));
     QCOMPARE(m_site->requests(QStringLiteral("thanks.htm")), thanksBefore + 1);
@@ -677,11 +677,11 @@ void TestPageBrowser::autoFillRunsOnLoadFinished()
 {
     QWebEnginePage *page = newPage();
     QStringList errors;
-    auto *fill = new platform::AutoFill(page, *m_record, m_host, [&](const QString &e) { errors << e; });
-    QSignalSpy filled(fill, &platform::AutoFill::filled);
+    auto *fill = new web::AutoFill(page, *m_record, m_host, [&](const QString &e) { errors << e; });
+    QSignalSpy filled(fill, &web::AutoFill::filled);
     page->load(m_site->url(QStringLiteral("frames.htm")));
     QVERIFY(filled.wait(kWait));
-    platform::runScriptAndWait(page, QStringLiteral("0"));
+    web::runScriptAndWait(page, QStringLiteral("0"));
     Controls c = controls(page);
     QCOMPARE(c.value(1, QStringLiteral("title")), m_record->fieldText(QStringLiteral("Program_Name")));
     QCOMPARE(c.value(0, QStringLiteral("company_name")), m_record->fieldText(QStringLiteral("Company_Name")));
@@ -693,7 +693,7 @@ void TestPageBrowser::autoFillRunsOnLoadFinished()
     QTRY_VERIFY_WITH_TIMEOUT(controls(page).checked(-1, QStringLiteral("licence"), 2), kWait);
     QVERIFY(load(page, QStringLiteral("press.htm")));
     QTRY_COMPARE_WITH_TIMEOUT(fill->runs(), 3, kWait);
-    platform::runScriptAndWait(page, QStringLiteral("0"));
+    web::runScriptAndWait(page, QStringLiteral("0"));
     js(page, QStringLiteral("document.getElementsByName('title')[0].value = 'typed'"));
     page->triggerAction(QWebEnginePage::Reload);
     QTRY_COMPARE_WITH_TIMEOUT(fill->runs(), 4, kWait);
@@ -706,15 +706,15 @@ void TestPageBrowser::autoFillRunsOnLoadFinished()
 
 void TestPageBrowser::autoFillRunsWhenAFrameMovesOn()
 {
-    auto *page = new platform::FillablePage(m_profile.get());
+    auto *page = new web::FillablePage(m_profile.get());
     m_pages.push_back(page);
-    auto *fill = new platform::AutoFill(page, *m_record, m_host, {});
-    QSignalSpy frames(page, &platform::FillablePage::frameDocumentCompleted);
+    auto *fill = new web::AutoFill(page, *m_record, m_host, {});
+    QSignalSpy frames(page, &web::FillablePage::frameDocumentCompleted);
     page->load(m_site->url(QStringLiteral("steps.htm")));
     // The load's own fill, then one more once the frame shows the form.
     QTRY_COMPARE_WITH_TIMEOUT(fill->runs(), 2, kWait);
     QVERIFY(frames.size() >= 3);
-    platform::runScriptAndWait(page, QStringLiteral("0"));
+    web::runScriptAndWait(page, QStringLiteral("0"));
     const Controls c = controls(page);
     QCOMPARE(c.value(0, QStringLiteral("company_name")), m_record->fieldText(QStringLiteral("Company_Name")));
     QCOMPARE(c.value(1, QStringLiteral("title")), m_record->fieldText(QStringLiteral("Program_Name")));
@@ -728,7 +728,7 @@ void TestPageBrowser::autoFillReportsErrorsAndGoesOn()
     TSoftwareTable closed;
     QWebEnginePage *page = newPage();
     QStringList errors;
-    auto *fill = new platform::AutoFill(page, closed, m_host, [&](const QString &e) { errors << e; });
+    auto *fill = new web::AutoFill(page, closed, m_host, [&](const QString &e) { errors << e; });
     QVERIFY(load(page, QStringLiteral("press.htm")));
     QTRY_COMPARE_WITH_TIMEOUT(errors, QStringList{QStringLiteral("ClientDataSet1: Field 'Program_Name' not found")},
                               kWait);
@@ -743,9 +743,9 @@ void TestPageBrowser::autoFillReportsErrorsAndGoesOn()
 void TestPageBrowser::pageClosedDuringTheFrameWalk()
 {
     QPointer<QWebEnginePage> page = newPage();
-    QPointer<platform::AutoFill> fill = new platform::AutoFill(page, *m_record, m_host, {});
+    QPointer<web::AutoFill> fill = new web::AutoFill(page, *m_record, m_host, {});
     int filledSignals = 0;
-    connect(fill, &platform::AutoFill::filled, this, [&] { ++filledSignals; });
+    connect(fill, &web::AutoFill::filled, this, [&] { ++filledSignals; });
     m_host.onEvents = [&] {
         if (m_host.eventRuns == 2)
             delete page.data();
@@ -778,7 +778,7 @@ void TestPageBrowser::pageClosedWhileWaitingForTheSnapshot()
 
 int main(int argc, char *argv[])
 {
-    platform::prepareWebEngineEnvironment();
+    web::prepareWebEngineEnvironment();
     QApplication app(argc, argv);
     TestPageBrowser test;
     QTEST_SET_MAIN_SOURCE_PATH

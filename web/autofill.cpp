@@ -4,11 +4,11 @@
 #include "pagebrowser.h"
 #include "smartpage.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "engine/routines.h"
 #include <QTimer>
 
-namespace platform {
+namespace web {
 
 void runFormCommandOnPage(QWebEnginePage *page, const QString &mode, const engine::Record &record,
                           engine::Host &host, bool recordPresses, FillRules rules)
@@ -93,4 +93,4 @@ void AutoFill::onLoadFinished()
     }
 }
 
-} // namespace platform
+} // namespace web

@@ -1,11 +1,12 @@
-#include "webengineenv.h"
+#include "web/webengineenv.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QList>
+#include <QWebEngineProfile>
 #include <unistd.h>
 
-namespace platform {
+namespace web {
 
 void prepareWebEngineEnvironment(bool windowless)
 {
@@ -29,4 +30,9 @@ void prepareWebEngineEnvironment(bool windowless)
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
-} // namespace platform
+QWebEngineProfile *newProfile(const QString &storageName, QObject *parent)
+{
+    return storageName.isEmpty() ? new QWebEngineProfile(parent) : new QWebEngineProfile(storageName, parent);
+}
+
+} // namespace web

@@ -8,11 +8,11 @@
 #include <QStringList>
 #include <QWebEnginePage>
 
-namespace platform {
+namespace web {
 
 QStringList controlReport(QWebEnginePage *page, bool withField = false);
 
 // A JSON string literal for text.
 QString jsonQuote(const QString &text);
 
-} // namespace platform
+} // namespace web

@@ -5,7 +5,7 @@
 #include <QVariant>
 #include <QWebEnginePage>
 
-namespace platform {
+namespace web {
 
 // Runs a script and waits for its result, letting other events run meanwhile.
 // Returns an invalid QVariant, with *ok false, when the page went away or did
@@ -18,4 +18,4 @@ void runScript(QWebEnginePage *page, const QString &script);
 // The world the program's scripts run in.
 quint32 programWorld();
 
-} // namespace platform
+} // namespace web

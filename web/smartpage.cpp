@@ -2,13 +2,13 @@
 
 #include "scriptrunner.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
-namespace platform {
+namespace web {
 
 namespace {
 
@@ -378,4 +378,4 @@ QString smartFillStatus(const SmartOutcome &outcome)
         .arg(outcome.left);
 }
 
-} // namespace platform
+} // namespace web

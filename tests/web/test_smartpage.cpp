@@ -1,11 +1,11 @@
 // The smart fill on a live page in Qt WebEngine, offscreen: what the author
 // sees after it (highlight, counts), the automatic fill with the smart rules,
 // the page's own scripts hearing the writes, and "Submit form".
-#include "platform/autofill.h"
-#include "platform/pagereport.h"
-#include "platform/scriptrunner.h"
-#include "platform/smartpage.h"
-#include "platform/webengineenv.h"
+#include "web/autofill.h"
+#include "web/pagereport.h"
+#include "web/scriptrunner.h"
+#include "web/smartpage.h"
+#include "web/webengineenv.h"
 #include "software/softwaretable.h"
 
 #include "engine/host.h"
@@ -111,13 +111,13 @@ void TestSmartPage::fillShowsWhatItDidAndTouchesNothingElse()
 {
     QWebEnginePage page(m_profile.get());
     QVERIFY(load(&page));
-    const platform::SmartOutcome o = platform::smartFillPage(&page, *m_record);
+    const web::SmartOutcome o = web::smartFillPage(&page, *m_record);
     QVERIFY(o.formFound);
     // Name, version and download written; notes (a weak match holding text),
     // Twitter, the licence list and the yes/no group left to the author.
     QCOMPARE(o.filled, 3);
     QCOMPARE(o.left, 4);
-    QCOMPARE(platform::smartFillStatus(o), QStringLiteral("Smart fill: 3 controls filled, 4 left for you."));
+    QCOMPARE(web::smartFillStatus(o), QStringLiteral("Smart fill: 3 controls filled, 4 left for you."));
 
     auto v = [&](const QString &id) { return main(&page, QStringLiteral("document.getElementById('%1').value").arg(id)).toString(); };
     QCOMPARE(v("pn"), QStringLiteral("ClipNest"));
@@ -140,7 +140,7 @@ void TestSmartPage::fillShowsWhatItDidAndTouchesNothingElse()
                                       "e => getComputedStyle(e).backgroundColor === 'rgb(255, 246, 194)' ? 1 : 0).join('')").toString();
     QCOMPARE(marks, QStringLiteral("1110000000"));
     // The report names the field per control.
-    const QStringList report = platform::controlReport(&page, true);
+    const QStringList report = web::controlReport(&page, true);
     QVERIFY(report.filter(QStringLiteral("\"name\":\"version\"")).first().endsWith(
         QStringLiteral("\"field\":\"Program_Version\"}")));
     QVERIFY(report.filter(QStringLiteral("\"name\":\"twitter\"")).first().endsWith(QStringLiteral("\"field\":\"\"}")));
@@ -150,7 +150,7 @@ void TestSmartPage::highlightGoesWithTheNextEdit()
 {
     QWebEnginePage page(m_profile.get());
     QVERIFY(load(&page));
-    platform::smartFillPage(&page, *m_record);
+    web::smartFillPage(&page, *m_record);
     const QString lit = QStringLiteral("rgb(255, 246, 194)");
     auto background = [&](const char *id) {
         return main(&page, QStringLiteral("getComputedStyle(document.getElementById('%1')).backgroundColor")
@@ -165,7 +165,7 @@ void TestSmartPage::highlightGoesWithTheNextEdit()
     QCOMPARE(background("ver"), lit);
     // A second fill writes the name again (a confident match) and nothing
     // else, since the other controls hold their values already.
-    const platform::SmartOutcome again = platform::smartFillPage(&page, *m_record);
+    const web::SmartOutcome again = web::smartFillPage(&page, *m_record);
     QCOMPARE(again.filled, 1);
     QCOMPARE(main(&page, "document.getElementById('pn').value").toString(), QStringLiteral("ClipNest"));
 }
@@ -174,25 +174,25 @@ void TestSmartPage::autoFillUsesTheSmartRulesWhenAsked()
 {
     QWebEnginePage page(m_profile.get());
     TestHost host;
-    platform::FillRules rules = platform::FillRules::Smart;
-    platform::AutoFill fill(&page, *m_record, host, {});
+    web::FillRules rules = web::FillRules::Smart;
+    web::AutoFill fill(&page, *m_record, host, {});
     fill.setRulesProvider([&] { return rules; });
-    QSignalSpy status(&fill, &platform::AutoFill::smartFilled);
-    QSignalSpy filled(&fill, &platform::AutoFill::filled);
+    QSignalSpy status(&fill, &web::AutoFill::smartFilled);
+    QSignalSpy filled(&fill, &web::AutoFill::filled);
     page.load(m_url);
     QVERIFY(filled.wait(30000));
     QCOMPARE(status.size(), 1);
     QCOMPARE(status.first().first().toString(), QStringLiteral("Smart fill: 3 controls filled, 4 left for you."));
-    platform::runScriptAndWait(&page, QStringLiteral("0"));
+    web::runScriptAndWait(&page, QStringLiteral("0"));
     QCOMPARE(main(&page, "document.querySelector('input[name=yn][value=n]').checked").toBool(), true);
     QCOMPARE(main(&page, "document.getElementById('ro').value").toString(), QStringLiteral("Old name"));
 
     // Switched back: the exact rules run (they write the read-only box too),
     // and no status is given.
-    rules = platform::FillRules::Classic;
+    rules = web::FillRules::Classic;
     page.load(m_url);
     QVERIFY(filled.wait(30000));
-    platform::runScriptAndWait(&page, QStringLiteral("0"));
+    web::runScriptAndWait(&page, QStringLiteral("0"));
     QCOMPARE(status.size(), 1);
     QCOMPARE(main(&page, "document.getElementById('ro').value").toString(),
              m_record->fieldText(QStringLiteral("Company_Name")));
@@ -203,9 +203,9 @@ void TestSmartPage::submitPressesTheFormsButtonElement()
     QWebEnginePage page(m_profile.get());
     QVERIFY(load(&page));
     TestHost host;
-    platform::runFormCommandOnPage(&page, QStringLiteral("submit"), *m_record, host, true, platform::FillRules::Smart);
+    web::runFormCommandOnPage(&page, QStringLiteral("submit"), *m_record, host, true, web::FillRules::Smart);
     QVERIFY(host.messages.isEmpty());
-    const QStringList report = platform::controlReport(&page);
+    const QStringList report = web::controlReport(&page);
     QCOMPARE(report.filter(QStringLiteral("\"clicked\":true")).size(), 1);
     QVERIFY(report.filter(QStringLiteral("\"clicked\":true")).first().contains(QStringLiteral("\"tag\":\"button\"")));
     QVERIFY(report.filter(QStringLiteral("\"value\":\"Preview\"")).first().contains(QStringLiteral("\"clicked\":false")));
@@ -213,13 +213,13 @@ void TestSmartPage::submitPressesTheFormsButtonElement()
     // A page whose only form has no submit control says so.
     page.setHtml(QStringLiteral("<form><input name=program_name><input name=version></form>"), QUrl("file:///x/"));
     QVERIFY(QSignalSpy(&page, &QWebEnginePage::loadFinished).wait(30000));
-    platform::runFormCommandOnPage(&page, QStringLiteral("submit"), *m_record, host, true, platform::FillRules::Smart);
+    web::runFormCommandOnPage(&page, QStringLiteral("submit"), *m_record, host, true, web::FillRules::Smart);
     QCOMPARE(host.messages, QStringList{QStringLiteral("Submit button not found.")});
 }
 
 int main(int argc, char *argv[])
 {
-    platform::prepareWebEngineEnvironment();
+    web::prepareWebEngineEnvironment();
     QApplication app(argc, argv);
     TestSmartPage test;
     QTEST_SET_MAIN_SOURCE_PATH

@@ -6,7 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-namespace platform {
+namespace web {
 
 namespace {
 
@@ -68,4 +68,4 @@ QStringList controlReport(QWebEnginePage *page, bool withField)
     return lines;
 }
 
-} // namespace platform
+} // namespace web

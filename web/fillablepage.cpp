@@ -3,7 +3,7 @@
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 
-namespace platform {
+namespace web {
 
 namespace {
 
@@ -42,4 +42,4 @@ void FillablePage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level,
     QWebEnginePage::javaScriptConsoleMessage(level, message, lineNumber, sourceID);
 }
 
-} // namespace platform
+} // namespace web

@@ -14,7 +14,7 @@
 #include <variant>
 #include <vector>
 
-namespace platform {
+namespace web {
 
 class PageBrowser : public engine::Browser {
 public:
@@ -38,4 +38,4 @@ private:
     std::unique_ptr<SnapshotDocument> m_doc;
 };
 
-} // namespace platform
+} // namespace web

@@ -1,0 +1,126 @@
+#include "web/embeddedwb.h"
+
+#include "web/address.h"
+#include "web/scriptrunner.h"
+
+#include <QAction>
+#include <QWebEngineFindTextResult>
+#include <QWebEngineProfile>
+
+TbxWebPage::TbxWebPage(QWebEngineProfile *profile, TbxEmbeddedWb *owner) : web::FillablePage(profile, owner), m_owner(owner)
+{
+    connect(this, &QWebEnginePage::windowCloseRequested, owner, &TbxEmbeddedWb::WBWindowClose);
+}
+
+bool TbxWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
+{
+    if (!m_owner->WBBeforeNavigate2())
+        return false;
+    return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+}
+
+QWebEnginePage *TbxWebPage::createWindow(WebWindowType)
+{
+    return m_owner->WBNewWindow2();
+}
+
+TbxEmbeddedWb::TbxEmbeddedWb(TabHost *host, QWebEngineProfile *profile) : QWebEngineView(), m_host(host)
+{
+    setPage(new TbxWebPage(profile, this));
+    connect(page(), &QWebEnginePage::loadStarted, this, [this] {
+        m_busy = true;
+        // A page that starts loading without a navigation request of its
+        // own (a window opened on about:blank) still gets its tab.
+        if (!m_tabPage && m_host->newPagesAllowed())
+            WBBeforeNavigate2();
+    });
+    connect(page(), &QWebEnginePage::loadFinished, this, [this] { m_busy = false; });
+    connect(page(), &QWebEnginePage::linkHovered, this, &TbxEmbeddedWb::linkHovered);
+    for (QWebEnginePage::WebAction a : {QWebEnginePage::Back, QWebEnginePage::Forward})
+        connect(page()->action(a), &QAction::changed, this, &TbxEmbeddedWb::historyStateChanged);
+    m_host->prepareBrowser(this);
+}
+
+void TbxEmbeddedWb::navigate(const QString &address)
+{
+    load(web::addressToUrl(address));
+}
+
+bool TbxEmbeddedWb::canGoBack() const { return page()->action(QWebEnginePage::Back)->isEnabled(); }
+
+bool TbxEmbeddedWb::canGoForward() const { return page()->action(QWebEnginePage::Forward)->isEnabled(); }
+
+void TbxEmbeddedWb::findText(const QString &text, bool backward, std::function<void(int active, int count)> done)
+{
+    page()->findText(text, backward ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags(),
+                     [done = std::move(done)](const QWebEngineFindTextResult &r) {
+                         if (done)
+                             done(r.activeMatch(), r.numberOfMatches());
+                     });
+}
+
+QString TbxEmbeddedWb::contentType(int timeoutMs) const
+{
+    return web::runScriptAndWait(page(), QStringLiteral("document.contentType"), timeoutMs).toString();
+}
+
+void TbxEmbeddedWb::savePage(const QString &path, web::SaveFormat format)
+{
+    auto f = QWebEngineDownloadRequest::CompleteHtmlSaveFormat;
+    if (format == web::SaveFormat::SingleHtml)
+        f = QWebEngineDownloadRequest::SingleHtmlSaveFormat;
+    else if (format == web::SaveFormat::MimeHtml)
+        f = QWebEngineDownloadRequest::MimeHtmlSaveFormat;
+    page()->save(path, f);
+}
+
+void TbxEmbeddedWb::printPage(QPrinter *printer, std::function<void(bool ok)> done)
+{
+    if (done) {
+        auto once = std::make_shared<QMetaObject::Connection>();
+        *once = connect(this, &QWebEngineView::printFinished, this, [once, done](bool ok) {
+            disconnect(*once);
+            done(ok);
+        });
+    }
+    print(printer);
+}
+
+void TbxEmbeddedWb::copySelection() { page()->triggerAction(QWebEnginePage::Copy); }
+
+void TbxEmbeddedWb::selectAllText() { page()->triggerAction(QWebEnginePage::SelectAll); }
+
+bool TbxEmbeddedWb::WBBeforeNavigate2()
+{
+    if (m_host->newPagesAllowed()) {
+        if (!m_tabPage)
+            m_tabPage = m_host->placeInNewTab(this);
+        return true;
+    }
+    if (m_tabPage)
+        m_host->postCloseRequest(m_tabPage);
+    else
+        deleteLater(); // a free-standing control that will never get a tab
+    return false;
+}
+
+QWebEnginePage *TbxEmbeddedWb::WBNewWindow2()
+{
+    // A free-standing control refuses new windows.
+    if (!m_tabPage || !m_host->newPagesAllowed())
+        return nullptr;
+    auto *child = new TbxEmbeddedWb(m_host, page()->profile());
+    m_host->adoptFreeStanding(child);
+    return child->page();
+}
+
+void TbxEmbeddedWb::WBWindowClose()
+{
+    if (m_tabPage)
+        m_host->postCloseRequest(m_tabPage);
+}
+
+bool TbxEmbeddedWb::focusNextPrevChild(bool)
+{
+    return true;
+}

@@ -1,0 +1,107 @@
+#pragma once
+// The browser control of a tab page. It starts free-standing: whoever opens
+// an address creates one and navigates it, and on its first navigation it
+// asks its host for a tab page. Windows a page opens become controls of their
+// own the same way; a page that closes its window asks the host to close its
+// tab. The control knows nothing of tabs beyond the widget its host gave it.
+//
+// The page commands the window offers (find, save, print, copy, select all,
+// history state) are here too, so that nothing outside this folder talks to
+// the browser engine.
+#include "web/fillablepage.h"
+#include "web/webengineenv.h"
+
+#include <QPointer>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <functional>
+
+class TbxEmbeddedWb;
+class QPrinter;
+class QWebEngineProfile;
+
+// What a browser control needs of the window that shows it.
+class TabHost {
+public:
+    virtual ~TabHost() = default;
+    // While false, controls get no tab page and close their own.
+    virtual bool newPagesAllowed() const = 0;
+    // Gives the control a new tab page at the end of the strip, made active
+    // and current, with the control attached; returns the tab page.
+    virtual QWidget *placeInNewTab(TbxEmbeddedWb *browser) = 0;
+    // Posts the request to close a tab page (handled after the caller returned).
+    virtual void postCloseRequest(QWidget *tabPage) = 0;
+    // Every control gets the automatic fill bound to its page.
+    virtual void prepareBrowser(TbxEmbeddedWb *browser) = 0;
+    // A control that has no tab page yet; the host deletes it at the end.
+    virtual void adoptFreeStanding(TbxEmbeddedWb *browser) = 0;
+};
+
+namespace web {
+
+// How "Save As" stores a page.
+enum class SaveFormat { CompleteHtml, SingleHtml, MimeHtml };
+
+} // namespace web
+
+class TbxWebPage : public web::FillablePage {
+    Q_OBJECT
+public:
+    TbxWebPage(QWebEngineProfile *profile, TbxEmbeddedWb *owner);
+
+protected:
+    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
+    QWebEnginePage *createWindow(WebWindowType type) override;
+
+private:
+    TbxEmbeddedWb *m_owner;
+};
+
+class TbxEmbeddedWb : public QWebEngineView {
+    Q_OBJECT
+public:
+    TbxEmbeddedWb(TabHost *host, QWebEngineProfile *profile);
+
+    TabHost *host() const { return m_host; }
+    // The tab page the host gave this control; null while free-standing.
+    QWidget *tabPage() const { return m_tabPage; }
+
+    void navigate(const QString &address);
+    bool isBusy() const { return m_busy; }
+    bool canGoBack() const;
+    bool canGoForward() const;
+
+    // Page commands.
+    // Finds text from the selection on; `done` gets the number of the match
+    // now selected and the number of matches. An empty text ends the search.
+    void findText(const QString &text, bool backward, std::function<void(int active, int count)> done = {});
+    void savePage(const QString &path, web::SaveFormat format);
+    // Prints the page; `done` gets whether it was printed.
+    void printPage(QPrinter *printer, std::function<void(bool ok)> done);
+    void copySelection();
+    void selectAllText();
+    // The page's document.contentType, waiting at most timeoutMs; empty when
+    // the page gives none in time.
+    QString contentType(int timeoutMs) const;
+
+    // Event handlers; public so that the host and tests can reach them.
+    bool WBBeforeNavigate2();            // false: cancel the navigation
+    QWebEnginePage *WBNewWindow2();      // nullptr: refused
+    void WBWindowClose();
+
+Q_SIGNALS:
+    // The back or forward history command became available or not.
+    void historyStateChanged();
+    // The mouse is over a link (empty text: left it).
+    void linkHovered(const QString &address);
+
+protected:
+    // Tab at the end of a page stays in the page: the window's own controls
+    // are not reached by tabbing out of a page.
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    TabHost *m_host;
+    QPointer<QWidget> m_tabPage;
+    bool m_busy = false;
+};

@@ -1,0 +1,32 @@
+#include "web/textdownload.h"
+
+#include "web/scriptrunner.h"
+
+#include <QWebEngineHttpRequest>
+#include <QWebEnginePage>
+
+namespace web {
+
+TextDownload::TextDownload(QWidget *parent) : QWebEngineView(parent)
+{
+    connect(page(), &QWebEnginePage::loadFinished, this, &TextDownload::finished);
+}
+
+void TextDownload::start(const QUrl &address)
+{
+    QWebEngineHttpRequest request(address);
+    // Always the server's current copy, never one kept from an earlier run.
+    request.setHeader("Cache-Control", "no-cache");
+    request.setHeader("Pragma", "no-cache");
+    page()->load(request);
+}
+
+void TextDownload::stop() { page()->triggerAction(QWebEnginePage::Stop); }
+
+QVariant TextDownload::bodyText(int timeoutMs, bool *answered)
+{
+    return runScriptAndWait(page(), QStringLiteral("document.body ? document.body.innerText : null"), timeoutMs,
+                            answered);
+}
+
+} // namespace web

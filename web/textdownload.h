@@ -1,0 +1,29 @@
+#pragma once
+// A browser that only downloads: it loads one address, bypassing every cache,
+// and hands back the text of the document it got. Used where a file published
+// on a web server is read through the browser engine (its proxy and
+// certificate settings) rather than a network library of our own.
+#include <QUrl>
+#include <QVariant>
+#include <QWebEngineView>
+
+namespace web {
+
+class TextDownload : public QWebEngineView {
+    Q_OBJECT
+public:
+    explicit TextDownload(QWidget *parent = nullptr);
+
+    // Starts loading address; finished() follows.
+    void start(const QUrl &address);
+    void stop();
+    // The text of the loaded document's body: a string, or a null variant
+    // when the document has no body. *answered is false when the page gave
+    // no answer within timeoutMs.
+    QVariant bodyText(int timeoutMs, bool *answered);
+
+Q_SIGNALS:
+    void finished(bool ok);
+};
+
+} // namespace web

@@ -66,8 +66,9 @@ public:
     MemoryDocument &addFrame();          // a frame with an HTML document
     void addRefusedFrame();              // the engine refuses its document
     void addFrameWithoutDocument();      // a frame with no HTML document
-    void setBodyText(const QString &text) { m_body = text; m_hasBody = true; }
-    void setBodyTextLength(int n) { m_body = QString(n, QLatin1Char(' ')); m_hasBody = true; }
+    void setBodyText(const QString &text) { m_bodyLength = int(text.size()); m_hasBody = true; }
+    // Only the length of the text is kept; a negative length counts as none.
+    void setBodyTextLength(int n) { m_bodyLength = n < 0 ? 0 : n; m_hasBody = true; }
     void setNoBody() { m_hasBody = false; }
     void setNotHtml() { m_isHtml = false; }
 
@@ -80,7 +81,7 @@ public:
     // Document.
     bool isHtml() const override { return m_isHtml; }
     bool hasBody() const override { return m_hasBody; }
-    int bodyTextLength() const override { return int(m_body.size()); }
+    int bodyTextLength() const override { return m_bodyLength; }
     int elementCount() const override { return int(m_elements.size()); }
     Element *element(int index) override;
     int frameCount() const override { return int(m_frames.size()); }
@@ -101,7 +102,7 @@ private:
     std::vector<JournalEntry> m_journal;
     // The radio buttons by name, for clearing groups; made when first needed.
     std::unique_ptr<QHash<QString, std::vector<MemoryElement *>>> m_radiosByName;
-    QString m_body;
+    int m_bodyLength = 0;
     bool m_hasBody = true;
     bool m_isHtml = true;
     int m_routinesFinished = 0;

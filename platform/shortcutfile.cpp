@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include "atomicfile.h"
+#include "utf16text.h"
 #include <QStringDecoder>
 
 #include <fcntl.h>
@@ -26,8 +27,7 @@ QString decodeShortcutText(const QByteArray &bytes)
 {
     const auto bomEncoding = QStringConverter::encodingForData(bytes);
     if (bomEncoding && (*bomEncoding == QStringConverter::Utf16LE || *bomEncoding == QStringConverter::Utf16BE)) {
-        QStringDecoder decoder(*bomEncoding);
-        QString text = decoder(bytes);
+        const QString text = decodeUtf16(bytes.mid(2), *bomEncoding);
         return text.contains(QChar(0)) ? QString() : text;
     }
     if (bytes.contains('\0'))
@@ -111,7 +111,9 @@ QString ReadShortcutURL(const QString &fileName)
         ::close(fd);
         return QString();
     }
-    QByteArray bytes = file.read(MaxShortcutFileSize + 1);
+    // No buffer larger than the file (and one byte to see it grow past the
+    // limit): a shortcut is a few lines.
+    QByteArray bytes = file.read(qMin<qint64>(info.st_size, MaxShortcutFileSize) + 1);
     if (bytes.size() > MaxShortcutFileSize) {
         // Keep whole lines only, so that no address is taken cut.
         bytes.truncate(MaxShortcutFileSize);

@@ -23,7 +23,8 @@ QJsonObject readAll()
     QFile f(systemSettingsPath());
     if (!f.open(QIODevice::ReadOnly) || f.size() > kMaxSettingsSize)
         return {};
-    const QJsonDocument doc = QJsonDocument::fromJson(f.read(kMaxSettingsSize));
+    // Sized by the file, not by the limit: the file holds one short value.
+    const QJsonDocument doc = QJsonDocument::fromJson(f.read(qMin(f.size(), kMaxSettingsSize)));
     return doc.isObject() ? doc.object() : QJsonObject();
 }
 

@@ -66,7 +66,9 @@ IniFile::IniFile(const QString &path) : m_path(path)
         m_writable = false;
         return;
     }
-    QByteArray data = file.read(MaxFileSize + 1);
+    // Asking for no more than the file holds (and one byte to see it grow past
+    // the limit) keeps a small file from costing a buffer of the largest size.
+    QByteArray data = file.read(qMin(file.size(), MaxFileSize) + 1);
     if (data.size() > MaxFileSize || file.error() != QFileDevice::NoError) {
         m_writable = false;
         return;

@@ -10,6 +10,8 @@
 #include <QKeyEvent>
 #include <QToolButton>
 
+#include <optional>
+
 TKeyRouter::TKeyRouter(TfrmBrwMain *window) : QObject(window), m_window(window) {}
 
 void TKeyRouter::install()
@@ -36,10 +38,9 @@ bool TKeyRouter::focusInPage() const
     return page && page->WebBrowser && focus && (focus == page->WebBrowser || page->WebBrowser->isAncestorOf(focus));
 }
 
-bool TKeyRouter::runAction(const char *name)
+bool TKeyRouter::runAction(Command command)
 {
-    QAction *a = m_window->action(QString::fromLatin1(name));
-    m_window->updateActions();
+    QAction *a = m_window->action(command);
     if (a && a->isEnabled())
         a->trigger();
     return true;
@@ -48,7 +49,6 @@ bool TKeyRouter::runAction(const char *name)
 bool TKeyRouter::runActionFor(QKeyEvent *e)
 {
     const QKeySequence seq(e->keyCombination());
-    m_window->updateActions();
     for (QAction *a : m_window->actions()) {
         if (a->shortcut() == seq && a->isEnabled()) {
             a->trigger();
@@ -66,7 +66,7 @@ void TKeyRouter::HandleAltKey(QChar c)
     };
     switch (c.toUpper().unicode()) {
     case 'A': drop("Favorities"); break;
-    case 'C': runAction("actDupPage"); break;
+    case 'C': runAction(Command::DupPage); break;
     case 'D':
         if (TIEAddress *box = m_window->addressBox()) {
             box->setFocus(Qt::ShortcutFocusReason);
@@ -76,11 +76,11 @@ void TKeyRouter::HandleAltKey(QChar c)
         break;
     case 'E': drop("Software"); break;
     case 'F': drop("File"); break;
-    case 'Q': runAction("actTabPrev"); break;
+    case 'Q': runAction(Command::TabPrev); break;
     case 'T': drop("Help"); break;
     case 'V': drop("Submission"); break;
-    case 'W': runAction("actTabNext"); break;
-    case 'X': runAction("actClosePage"); break;
+    case 'W': runAction(Command::TabNext); break;
+    case 'X': runAction(Command::ClosePage); break;
     default: break;
     }
 }
@@ -113,21 +113,21 @@ TKeyRouter::Route TKeyRouter::decide(QKeyEvent *e, bool run)
         }
     }
     if (mods == Qt::ControlModifier) {
-        const char *action = nullptr;
+        if (key == Qt::Key_O) {
+            if (run)
+                m_window->openFileDialog();
+            return Route::Taken;
+        }
+        std::optional<Command> command;
         switch (key) {
-        case Qt::Key_Tab: action = "actTabNext"; break;
-        case Qt::Key_K: action = "actCloseAll"; break;
-        case Qt::Key_S: action = "actSave"; break;
-        case Qt::Key_O: action = "menOpen"; break;
+        case Qt::Key_Tab: command = Command::TabNext; break;
+        case Qt::Key_K: command = Command::CloseAll; break;
+        case Qt::Key_S: command = Command::Save; break;
         default: break;
         }
-        if (action) {
-            if (run) {
-                if (key == Qt::Key_O)
-                    m_window->openFileDialog();
-                else
-                    runAction(action);
-            }
+        if (command) {
+            if (run)
+                runAction(*command);
             return Route::Taken;
         }
     }

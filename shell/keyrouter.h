@@ -9,6 +9,7 @@
 
 class QKeyEvent;
 class TfrmBrwMain;
+enum class Command;
 
 class TKeyRouter : public QObject {
     Q_OBJECT
@@ -29,7 +30,7 @@ private:
     Route decide(QKeyEvent *e, bool run);
     bool focusInPage() const;
     bool runActionFor(QKeyEvent *e);
-    bool runAction(const char *name);
+    bool runAction(Command command);
 
     TfrmBrwMain *m_window;
     bool m_installed = false;

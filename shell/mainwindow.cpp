@@ -122,9 +122,6 @@ TfrmBrwMain::TfrmBrwMain(TSoftwareTable &record, QWebEngineProfile *profile, QWi
     buildMenus();
     buildButtonBar();
 
-    auto *idle = new QTimer(this);
-    connect(idle, &QTimer::timeout, this, &TfrmBrwMain::updateActions);
-    idle->start(250);
     connect(qApp, &QApplication::focusChanged, this, &TfrmBrwMain::updateActions);
     updateActions();
 }
@@ -145,7 +142,7 @@ TfrmBrwMain::~TfrmBrwMain()
     delete m_printer;
 }
 
-QAction *TfrmBrwMain::addAction(const QString &name, const QString &caption, const QKeySequence &key,
+QAction *TfrmBrwMain::addAction(Command command, const QString &name, const QString &caption, const QKeySequence &key,
                                 std::function<void()> run)
 {
     auto *a = new QAction(caption, this);
@@ -155,6 +152,7 @@ QAction *TfrmBrwMain::addAction(const QString &name, const QString &caption, con
     connect(a, &QAction::triggered, this, [run] { run(); });
     QMainWindow::addAction(a);
     m_actions.insert(name, a);
+    m_commands.insert(command, a);
     m_actionList << a;
     return a;
 }
@@ -169,45 +167,45 @@ void TfrmBrwMain::buildActions()
                 f(m_current->WebBrowser);
         };
     };
-    addAction(QStringLiteral("actGoBack"), tr("Back"), K(Qt::ALT | Qt::Key_Left),
+    addAction(Command::GoBack, QStringLiteral("actGoBack"), tr("Back"), K(Qt::ALT | Qt::Key_Left),
               onPage([](TbxEmbeddedWb *b) { b->back(); }))
         ->setIcon(themed("go-previous", QStyle::SP_ArrowBack));
-    addAction(QStringLiteral("actGoFrwr"), tr("Forward"), K(Qt::ALT | Qt::Key_Right),
+    addAction(Command::GoForward, QStringLiteral("actGoFrwr"), tr("Forward"), K(Qt::ALT | Qt::Key_Right),
               onPage([](TbxEmbeddedWb *b) { b->forward(); }))
         ->setIcon(themed("go-next", QStyle::SP_ArrowForward));
-    addAction(QStringLiteral("actStop"), tr("Stop"), K(Qt::Key_Escape), onPage([](TbxEmbeddedWb *b) { b->stop(); }))
+    addAction(Command::Stop, QStringLiteral("actStop"), tr("Stop"), K(Qt::Key_Escape), onPage([](TbxEmbeddedWb *b) { b->stop(); }))
         ->setIcon(themed("process-stop", QStyle::SP_BrowserStop));
-    QAction *refresh = addAction(QStringLiteral("actRefresh"), tr("Refresh"), K(Qt::Key_F5),
+    QAction *refresh = addAction(Command::Refresh, QStringLiteral("actRefresh"), tr("Refresh"), K(Qt::Key_F5),
                                  onPage([](TbxEmbeddedWb *b) { b->reload(); }));
     refresh->setIcon(themed("view-refresh", QStyle::SP_BrowserReload));
     refresh->setIconText(QStringLiteral("Reflash"));
-    QAction *home = addAction(QStringLiteral("actGoMaster"), tr("Go Master"), K(Qt::ALT | Qt::Key_Home), [this] { GoMaster(); });
+    QAction *home = addAction(Command::GoMaster, QStringLiteral("actGoMaster"), tr("Go Master"), K(Qt::ALT | Qt::Key_Home), [this] { GoMaster(); });
     home->setIcon(themed("go-home", QStyle::SP_DirHomeIcon));
     home->setIconText(QStringLiteral("Home"));
-    addAction(QStringLiteral("actSave"), tr("Save"), K(Qt::CTRL | Qt::Key_S), [this] { saveAs(); })
+    addAction(Command::Save, QStringLiteral("actSave"), tr("Save"), K(Qt::CTRL | Qt::Key_S), [this] { saveAs(); })
         ->setIcon(themed("document-save", QStyle::SP_DialogSaveButton));
-    addAction(QStringLiteral("actPrint"), tr("Print"), K(Qt::CTRL | Qt::Key_P), [this] { print(); })
+    addAction(Command::Print, QStringLiteral("actPrint"), tr("Print"), K(Qt::CTRL | Qt::Key_P), [this] { print(); })
         ->setIcon(themed("document-print", QStyle::SP_FileDialogDetailedView));
-    addAction(QStringLiteral("actPageSetup"), tr("Page Setup"), K(), [this] { pageSetup(); });
-    addAction(QStringLiteral("actProperties"), tr("Properties"), K(), [this] { properties(); });
-    addAction(QStringLiteral("actCopy"), tr("Copy"), K(Qt::CTRL | Qt::Key_C), [this] { copy(); });
-    addAction(QStringLiteral("actSelectAll"), tr("Select All"), K(Qt::CTRL | Qt::Key_A), [this] { selectAll(); });
-    addAction(QStringLiteral("actFind"), tr("Find"), K(Qt::CTRL | Qt::Key_F), [this] { find(); });
-    QAction *close = addAction(QStringLiteral("actClosePage"), tr("Close Page"), K(Qt::ALT | Qt::Key_X), [this] {
+    addAction(Command::PageSetup, QStringLiteral("actPageSetup"), tr("Page Setup"), K(), [this] { pageSetup(); });
+    addAction(Command::Properties, QStringLiteral("actProperties"), tr("Properties"), K(), [this] { properties(); });
+    addAction(Command::Copy, QStringLiteral("actCopy"), tr("Copy"), K(Qt::CTRL | Qt::Key_C), [this] { copy(); });
+    addAction(Command::SelectAll, QStringLiteral("actSelectAll"), tr("Select All"), K(Qt::CTRL | Qt::Key_A), [this] { selectAll(); });
+    addAction(Command::Find, QStringLiteral("actFind"), tr("Find"), K(Qt::CTRL | Qt::Key_F), [this] { find(); });
+    QAction *close = addAction(Command::ClosePage, QStringLiteral("actClosePage"), tr("Close Page"), K(Qt::ALT | Qt::Key_X), [this] {
         if (m_current)
             CloseTabPage(m_current);
     });
     close->setIcon(themed("window-close", QStyle::SP_DialogCloseButton));
     close->setIconText(QStringLiteral("Close"));
-    addAction(QStringLiteral("actCloseAll"), tr("Close All"), K(Qt::CTRL | Qt::Key_K), [this] {
+    addAction(Command::CloseAll, QStringLiteral("actCloseAll"), tr("Close All"), K(Qt::CTRL | Qt::Key_K), [this] {
         if (m_current)
             CloseAll();
     })->setIcon(themed("edit-clear-all", QStyle::SP_DialogDiscardButton));
-    addAction(QStringLiteral("actDupPage"), tr("Dup Page"), K(Qt::ALT | Qt::Key_C),
+    addAction(Command::DupPage, QStringLiteral("actDupPage"), tr("Dup Page"), K(Qt::ALT | Qt::Key_C),
               onPage([this](TbxEmbeddedWb *b) { OpenURL(b->url().toString()); }));
-    addAction(QStringLiteral("actTabNext"), tr("Next Tab"), K(Qt::CTRL | Qt::Key_Right), [this] { StepTab(true); });
-    addAction(QStringLiteral("actTabPrev"), tr("Tab Prev"), K(Qt::CTRL | Qt::Key_Left), [this] { StepTab(false); });
-    QAction *fav = addAction(QStringLiteral("actShowFavorite"), tr("Favorites"), K(Qt::CTRL | Qt::Key_T),
+    addAction(Command::TabNext, QStringLiteral("actTabNext"), tr("Next Tab"), K(Qt::CTRL | Qt::Key_Right), [this] { StepTab(true); });
+    addAction(Command::TabPrev, QStringLiteral("actTabPrev"), tr("Tab Prev"), K(Qt::CTRL | Qt::Key_Left), [this] { StepTab(false); });
+    QAction *fav = addAction(Command::ShowFavorite, QStringLiteral("actShowFavorite"), tr("Favorites"), K(Qt::CTRL | Qt::Key_T),
                              [this] { toggleSidePanel(); });
     fav->setIcon(themed("view-sidetree", QStyle::SP_FileDialogListView));
     fav->setIconText(QStringLiteral("Browser"));
@@ -238,25 +236,27 @@ void TfrmBrwMain::buildMenus()
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     QMainWindow::addAction(open);
     QAction *saveAs = file->addAction(QStringLiteral("&Save As..."));
-    connect(saveAs, &QAction::triggered, m_actions.value(QStringLiteral("actSave")), &QAction::trigger);
+    connect(saveAs, &QAction::triggered, m_commands.value(Command::Save), &QAction::trigger);
     file->addSeparator();
     QAction *preview = file->addAction(QStringLiteral("Print Pre&view..."));
-    connect(preview, &QAction::triggered, m_actions.value(QStringLiteral("actPageSetup")), &QAction::trigger);
+    connect(preview, &QAction::triggered, m_commands.value(Command::PageSetup), &QAction::trigger);
     QAction *print = file->addAction(QStringLiteral("&Print..."));
-    connect(print, &QAction::triggered, m_actions.value(QStringLiteral("actPrint")), &QAction::trigger);
+    connect(print, &QAction::triggered, m_commands.value(Command::Print), &QAction::trigger);
     file->addSeparator();
     QAction *props = file->addAction(QStringLiteral("Properties..."));
-    connect(props, &QAction::triggered, m_actions.value(QStringLiteral("actProperties")), &QAction::trigger);
+    connect(props, &QAction::triggered, m_commands.value(Command::Properties), &QAction::trigger);
     file->addSeparator();
     file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
-    // Menu items follow their action's enabled state.
-    connect(file, &QMenu::aboutToShow, this, [=, this] {
-        updateActions();
-        saveAs->setEnabled(m_actions.value(QStringLiteral("actSave"))->isEnabled());
-        preview->setEnabled(m_actions.value(QStringLiteral("actPageSetup"))->isEnabled());
-        print->setEnabled(m_actions.value(QStringLiteral("actPrint"))->isEnabled());
-        props->setEnabled(m_actions.value(QStringLiteral("actProperties"))->isEnabled());
-    });
+    // Menu items follow their command's enabled state.
+    const auto follow = [this](QAction *item, Command c) {
+        QAction *command = m_commands.value(c);
+        item->setEnabled(command->isEnabled());
+        connect(command, &QAction::enabledChanged, item, &QAction::setEnabled);
+    };
+    follow(saveAs, Command::Save);
+    follow(preview, Command::PageSetup);
+    follow(print, Command::Print);
+    follow(props, Command::Properties);
 
     QMenu *software = menu(QStringLiteral("Software"), QStringLiteral("menSoftware"));
     software->addAction(QStringLiteral("Edit software information..."), this, &TfrmBrwMain::softwareEditorRequested)
@@ -282,8 +282,8 @@ void TfrmBrwMain::buildMenus()
     help->addSeparator();
     help->addAction(QStringLiteral("About..."), this, &TfrmBrwMain::aboutRequested);
 
-    popTab->addAction(QStringLiteral("Close current tab"), m_actions.value(QStringLiteral("actClosePage")), &QAction::trigger);
-    popTab->addAction(m_actions.value(QStringLiteral("actCloseAll")));
+    popTab->addAction(QStringLiteral("Close current tab"), m_commands.value(Command::ClosePage), &QAction::trigger);
+    popTab->addAction(m_commands.value(Command::CloseAll));
 }
 
 void TfrmBrwMain::buildButtonBar()
@@ -314,7 +314,7 @@ void TfrmBrwMain::buildButtonBar()
     add(QStringLiteral("actRefresh"), true);
     add(QStringLiteral("actGoMaster"), true);
     scrButtons->addSeparator();
-    hidden(QStringLiteral("ToolButton8"), tr("Save"), [this] { m_actions.value(QStringLiteral("actSave"))->trigger(); });
+    hidden(QStringLiteral("ToolButton8"), tr("Save"), [this] { m_commands.value(Command::Save)->trigger(); });
     add(QStringLiteral("actPrint"), false);
     scrButtons->addSeparator();
     add(QStringLiteral("actShowFavorite"), true);
@@ -498,6 +498,7 @@ void TfrmBrwMain::CloseTabPage(TbxWebTabSheet *page)
         p->hide();
         p->deleteLater();
         adopt(p);
+        updateActions();
     };
     if (n == 1) {
         destroy(page);
@@ -640,22 +641,22 @@ void TfrmBrwMain::updateActions()
     TbxWebTabSheet *cur = m_current;
     const bool open = cur != nullptr;
     const bool loaded = cur ? !cur->PageBusy : addressBoxHasFocus();
-    auto set = [this](const char *name, bool on) {
-        if (QAction *a = m_actions.value(QString::fromLatin1(name)))
+    auto set = [this](Command c, bool on) {
+        if (QAction *a = m_commands.value(c))
             a->setEnabled(on);
     };
-    set("actGoBack", cur && cur->CanGoBack);
-    set("actGoFrwr", cur && cur->CanGoForward);
-    for (const char *n : {"actStop", "actRefresh", "actPageSetup", "actProperties", "actClosePage", "actCloseAll",
-                          "actDupPage"})
-        set(n, open);
-    for (const char *n : {"actSave", "actPrint", "actCopy", "actSelectAll", "actFind"})
-        set(n, loaded);
-    set("actTabNext", pc->count() > 1);
-    set("actTabPrev", pc->count() > 1);
-    set("actGoMaster", true);
-    set("actShowFavorite", true);
-    if (QAction *fav = m_actions.value(QStringLiteral("actShowFavorite")))
+    set(Command::GoBack, cur && cur->CanGoBack);
+    set(Command::GoForward, cur && cur->CanGoForward);
+    for (Command c : {Command::Stop, Command::Refresh, Command::PageSetup, Command::Properties, Command::ClosePage,
+                      Command::CloseAll, Command::DupPage})
+        set(c, open);
+    for (Command c : {Command::Save, Command::Print, Command::Copy, Command::SelectAll, Command::Find})
+        set(c, loaded);
+    set(Command::TabNext, pc->count() > 1);
+    set(Command::TabPrev, pc->count() > 1);
+    set(Command::GoMaster, true);
+    set(Command::ShowFavorite, true);
+    if (QAction *fav = m_commands.value(Command::ShowFavorite))
         fav->setChecked(pcFavorite->isVisibleTo(this));
 }
 

@@ -29,6 +29,14 @@ class TbxWebTabSheet;
 class TFindBar;
 class SmartFillSwitch;
 
+// The window's commands, each one QAction shared by menu, button bar and key
+// routing. The action's object name is the command's name in the settings and
+// the tests ("actGoBack", ...).
+enum class Command {
+    GoBack, GoForward, Stop, Refresh, GoMaster, Save, Print, PageSetup, Properties, Copy, SelectAll, Find,
+    ClosePage, CloseAll, DupPage, TabNext, TabPrev, ShowFavorite,
+};
+
 class TfrmBrwMain : public QMainWindow, public TabHost, public engine::Host {
     Q_OBJECT
 public:
@@ -53,6 +61,8 @@ public:
 
     TbxWebTabSheet *CurrentPage() const { return m_current; }
     TPage95Control *tabStrip() const { return pc; }
+    QAction *action(Command command) const { return m_commands.value(command); }
+    // The action of a command by its object name.
     QAction *action(const QString &name) const { return m_actions.value(name); }
     QList<QAction *> actions() const { return m_actionList; }
     QWebEngineProfile *profile() const { return m_profile; }
@@ -103,6 +113,9 @@ public:
     QString loginUsername() const override;
     QString loginPassword() const override;
 
+    // Sets each command's enabled state from the current page, the number of
+    // pages and the focus. Run on every change of these (page signals, tab
+    // changes, focus changes); nothing polls.
     void updateActions();
 
 Q_SIGNALS:
@@ -130,7 +143,7 @@ private:
     void buildMenus();
     void buildButtonBar();
     void runUserCommand(const QString &mode, bool reportErrors);
-    QAction *addAction(const QString &name, const QString &caption, const QKeySequence &key,
+    QAction *addAction(Command command, const QString &name, const QString &caption, const QKeySequence &key,
                        std::function<void()> run);
     void showAddressText(const QString &address);
     void openFile();
@@ -158,6 +171,7 @@ private:
     TIEAddress *m_address = nullptr;
     QPointer<TbxWebTabSheet> m_current;
     QHash<QString, QAction *> m_actions;
+    QHash<Command, QAction *> m_commands;
     QList<QAction *> m_actionList;
     QHash<QString, QMenu *> m_menus;
     QHash<QString, QToolButton *> m_menuButtons;

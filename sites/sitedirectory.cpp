@@ -46,7 +46,9 @@ QStringList decodeDirectoryLines(const QByteArray &bytes)
         if (plain)
             continue;
         const QByteArray raw = line.toLatin1();
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        // A mark at the start of a later line is a character of that line.
+        QStringDecoder utf8(QStringDecoder::Utf8,
+                            QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
         const QString decoded = utf8(raw);
         if (!utf8.hasError())
             line = decoded;
@@ -135,6 +137,10 @@ std::optional<int> parseDirectoryVersion(const QString &line)
 bool writeDirectoryFile(const QString &path, const QStringList &lines)
 {
     QString text;
+    // The reader drops a mark that starts the file; a first line that starts
+    // with one keeps it behind a mark of its own.
+    if (!lines.isEmpty() && lines.first().startsWith(QChar(0xFEFF)))
+        text += QChar(0xFEFF);
     for (const QString &line : lines) {
         text += line;
         text += QLatin1String("\r\n");

@@ -50,7 +50,9 @@ QString siteDisplayName(const QString &name);
 // digits and nothing after them; nullopt for anything else or out of range.
 std::optional<int> parseDirectoryVersion(const QString &line);
 
-// Replaces the file with the lines, each followed by CR LF, encoded as UTF-8.
+// Replaces the file with the lines, each followed by CR LF, encoded as UTF-8
+// (behind a byte order mark when the first line starts with U+FEFF, so that
+// the file reads back as the same lines).
 // The file is replaced as a whole or not at all: on failure the old file stays
 // as it was and false is returned.
 bool writeDirectoryFile(const QString &path, const QStringList &lines);

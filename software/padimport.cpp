@@ -4,6 +4,7 @@
 
 #include "base/error.h"
 #include "platform/systemsettings.h"
+#include "platform/utf16text.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -151,10 +152,7 @@ QString padTextFromBytes(const QByteArray &bytes)
 
 QString decodePlainText(const QByteArray &bytes)
 {
-    auto utf16 = [&bytes](QStringConverter::Encoding e) {
-        QStringDecoder d(e);
-        return QString(d(bytes.mid(2)));
-    };
+    auto utf16 = [&bytes](QStringConverter::Encoding e) { return platform::decodeUtf16(bytes.mid(2), e); };
     QString text;
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         text = QString::fromUtf8(bytes.mid(3));

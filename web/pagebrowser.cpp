@@ -1,5 +1,6 @@
 #include "pagebrowser.h"
 
+#include "pagesnapshot.h"
 #include "scriptrunner.h"
 
 #include "base/error.h"
@@ -163,31 +164,6 @@ class PageBrowser::SnapshotDocument : public engine::MemoryDocument {
 public:
     SnapshotDocument(PageBrowser *owner, int key) : m_owner(owner), m_key(key) {}
 
-    void load(const QJsonObject &o)
-    {
-        if (!o.value(QLatin1String("html")).toBool())
-            setNotHtml();
-        if (!o.value(QLatin1String("body")).toBool())
-            setNoBody();
-        else
-            setBodyTextLength(o.value(QLatin1String("len")).toInt());
-        static const QString input = QStringLiteral("input");
-        static const QString textarea = QStringLiteral("textarea");
-        const QJsonArray els = o.value(QLatin1String("els")).toArray();
-        for (const QJsonValue &v : els) {
-            const QJsonArray a = v.toArray();
-            const QString type = a.at(0).toString();
-            const bool area = type == textarea;
-            engine::MemoryElement &e = addElement(area ? textarea : input);
-            if (!area)
-                e.typeText = type;
-            e.nameText = a.at(1).toString();
-            e.valueTextV = a.at(2).toString();
-            e.altTextV = a.at(3).toString();
-            e.form = a.at(4).toInt(-1);
-        }
-    }
-
     void addSnapshotFrame(std::unique_ptr<SnapshotDocument> doc) { m_frames.push_back(std::move(doc)); }
     void addRefused() { m_frames.push_back(Refused); }
     void addNone() { m_frames.push_back(None); }
@@ -267,20 +243,23 @@ engine::Document *PageBrowser::document()
     }
     if (result.userType() != QMetaType::QString)
         return nullptr; // no document (for instance a page still without one)
-    const QJsonObject top = QJsonDocument::fromJson(result.toString().toUtf8()).object();
-    m_doc = std::make_unique<SnapshotDocument>(this, top.value(QLatin1String("key")).toInt());
-    m_doc->load(top);
-    const QJsonArray frames = top.value(QLatin1String("frames")).toArray();
-    for (const QJsonValue &v : frames) {
-        const QJsonObject f = v.toObject();
-        if (f.value(QLatin1String("refused")).toBool()) {
+    const PageSnapshot snapshot = parsePageSnapshot(result.toString());
+    m_doc = std::make_unique<SnapshotDocument>(this, snapshotKey(snapshot.top));
+    loadSnapshotDocument(*m_doc, snapshot.top);
+    for (const PageSnapshot::Frame &f : snapshot.frames) {
+        switch (f.kind) {
+        case PageSnapshot::FrameKind::Refused:
             m_doc->addRefused();
-        } else if (f.value(QLatin1String("none")).toBool()) {
+            break;
+        case PageSnapshot::FrameKind::None:
             m_doc->addNone();
-        } else {
-            auto d = std::make_unique<SnapshotDocument>(this, f.value(QLatin1String("key")).toInt());
-            d->load(f);
+            break;
+        case PageSnapshot::FrameKind::Document: {
+            auto d = std::make_unique<SnapshotDocument>(this, snapshotKey(f.description));
+            loadSnapshotDocument(*d, f.description);
             m_doc->addSnapshotFrame(std::move(d));
+            break;
+        }
         }
     }
     return m_doc.get();

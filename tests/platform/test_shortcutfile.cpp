@@ -87,6 +87,12 @@ void TestShortcutFile::readsAddress_data()
     QStringEncoder utf16(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
     QByteArray wide = utf16(QStringLiteral("[InternetShortcut]\r\nURL=http://j.example/\r\n"));
     QTest::newRow("utf-16 with mark") << wide << "http://j.example/";
+    // Half a surrogate pair is no character; it reads as U+FFFD, so that the
+    // address can be written anywhere unchanged.
+    QByteArray lone = wide.left(wide.indexOf(QByteArray("/\0\r\0", 4)));
+    lone += QByteArray("\x00\xD8/\0\x3D\xD8\x00\xDE\r\0\n\0", 12);
+    QTest::newRow("utf-16 lone surrogate")
+        << lone << QStringLiteral("http://j.example\uFFFD/\U0001F600");
 }
 
 void TestShortcutFile::readsAddress()

@@ -11,6 +11,7 @@
 #include "support_pages.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -189,6 +190,38 @@ private Q_SLOTS:
         QVERIFY(!window().action(QStringLiteral("actTabNext"))->isEnabled());
         window().StepTab(true);
         QCOMPARE(window().CurrentPage(), last);
+    }
+
+    // Commands follow the page's state through its signals and the File
+    // menu's items follow their command, without the menu being shown.
+    void commandsFollowPageSignals()
+    {
+        QMenu *file = window().menuNamed(QStringLiteral("File"));
+        QAction *saveItem = nullptr;
+        for (QAction *a : file->actions())
+            if (a->text() == QStringLiteral("&Save As..."))
+                saveItem = a;
+        QVERIFY(saveItem);
+        QVERIFY(!window().action(Command::ClosePage)->isEnabled());
+        QVERIFY(!saveItem->isEnabled());
+
+        window().OpenURL(dir.filePath(QStringLiteral("a.htm")));
+        QTRY_COMPARE(window().pageCount(), 1);
+        TbxWebTabSheet *sheet = window().CurrentPage();
+        QVERIFY(window().action(Command::ClosePage)->isEnabled());
+        QVERIFY(!window().action(Command::TabNext)->isEnabled());
+        waitLoaded(sheet);
+        QVERIFY(window().action(Command::Save)->isEnabled());
+        QVERIFY(saveItem->isEnabled());
+
+        window().OpenURL(dir.filePath(QStringLiteral("b.htm")));
+        QTRY_COMPARE(window().pageCount(), 2);
+        QVERIFY(window().action(Command::TabNext)->isEnabled());
+        window().CloseTabPage(window().CurrentPage());
+        QVERIFY(!window().action(Command::TabNext)->isEnabled());
+        window().CloseTabPage(window().CurrentPage());
+        QVERIFY(!window().action(Command::ClosePage)->isEnabled());
+        QCOMPARE(saveItem->isEnabled(), window().action(Command::Save)->isEnabled());
     }
 
     void titlesOf99And100Units()

@@ -147,6 +147,20 @@ private Q_SLOTS:
         QCOMPARE(sites::parseDirectoryVersion(lines->at(0)), std::optional<int>(7));
     }
 
+    // Only the mark that starts the file is dropped; U+FEFF starting a later
+    // line, or behind that mark, is text of the line and survives a rewrite.
+    void byteOrderMarksInsideTheFile()
+    {
+        const QByteArray bytes = "\xEF\xBB\xBF\xEF\xBB\xBF" "3\r\n"
+                                 "\xEF\xBB\xBF*Name\r\n";
+        const auto lines = sites::readDirectoryLines(write(bytes));
+        QVERIFY(lines);
+        QCOMPARE(*lines, QStringList({QStringLiteral("\uFEFF" "3"), QStringLiteral("\uFEFF*Name")}));
+        const QString copy = write("");
+        QVERIFY(sites::writeDirectoryFile(copy, *lines));
+        QCOMPARE(sites::readDirectoryLines(copy), lines);
+    }
+
     void displayName_data()
     {
         QTest::addColumn<QString>("name");

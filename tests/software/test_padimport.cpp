@@ -134,6 +134,11 @@ void PadImportTest::decoding()
     QCOMPARE(getvaluefromxml(padTextFromBytes("<?xml version=\"1.0\" encoding=\"x-no-such\"?><T>\xE9</T>"),
                              QStringLiteral("T")),
              QStringLiteral("\u00E9"));
+    // A licence file in UTF-16 holding half a surrogate pair: U+FFFD stands
+    // for it, so that the text can be saved as it reads.
+    QCOMPARE(decodePlainText(QByteArray("\xFF\xFE" "a\0\x00\xD8" "b\0\x3D\xD8\x00\xDE", 12)),
+             QStringLiteral("a\uFFFDb\U0001F600"));
+    QCOMPARE(decodePlainText(QByteArray("\xFE\xFF" "\xDC\x00\0a", 6)), QStringLiteral("\uFFFDa"));
 }
 
 void PadImportTest::importReplacesWholeRecord()

@@ -2,6 +2,8 @@
 // load-finished signal to the last write applied, in the real engine
 // offscreen; compared in the same run with the floor: one in-page script that
 // applies the same writes and fires the same events, started the same way.
+// Measured for the exact rules and for the smart fill (whose floor applies
+// the writes the smart fill made, taken from a first run).
 //
 //   bench_fill [--runs N] [--data softdata.xml]
 #include "engine/memorydocument.h"
@@ -169,9 +171,19 @@ public:
     Bench(QWebEngineProfile *profile, const engine::Record &record) : m_record(record)
     {
         m_bridgePage = new QWebEnginePage(profile);
+        m_smartPage = new QWebEnginePage(profile);
         m_floorPage = new QWebEnginePage(profile);
         // The real automatic fill, as every tab has it.
         m_fill = new web::AutoFill(m_bridgePage, m_record, m_host, [this](const QString &e) { m_error = e; });
+        auto *smart = new web::AutoFill(m_smartPage, m_record, m_host, [this](const QString &e) { m_error = e; });
+        smart->setRulesProvider([] { return web::FillRules::Smart; });
+        QObject::connect(m_smartPage, &QWebEnginePage::loadFinished, m_smartPage, [this] { m_started = m_clock.nsecsElapsed(); },
+                         Qt::DirectConnection);
+        QObject::connect(smart, &web::AutoFill::filled, smart, [this] {
+            web::runScriptAndWait(m_smartPage, QStringLiteral("0"));
+            m_ended = m_clock.nsecsElapsed();
+            m_loop.quit();
+        });
         // Taken at the signal; the fill itself runs from a timer right after.
         QObject::connect(m_bridgePage, &QWebEnginePage::loadFinished, m_bridgePage, [this] { m_started = m_clock.nsecsElapsed(); },
                          Qt::DirectConnection);
@@ -197,11 +209,14 @@ public:
     ~Bench()
     {
         delete m_bridgePage;
+        delete m_smartPage;
         delete m_floorPage;
     }
 
     // Milliseconds from load-finished to the last write applied, or -1.
     double bridgeRun(const QUrl &url) { return timed(m_bridgePage, url); }
+    double smartRun(const QUrl &url) { return timed(m_smartPage, url); }
+    QWebEnginePage *smartPage() const { return m_smartPage; }
     double floorRun(const QUrl &url, const QString &script)
     {
         m_floorScript = script;
@@ -229,6 +244,7 @@ private:
     const engine::Record &m_record;
     QuietHost m_host;
     QWebEnginePage *m_bridgePage;
+    QWebEnginePage *m_smartPage;
     QWebEnginePage *m_floorPage;
     web::AutoFill *m_fill;
     QTimer m_floorTimer;
@@ -243,20 +259,49 @@ struct Result {
     double bridge = 0, floor = 0;
 };
 
-bool measure(Bench &bench, const QString &label, Form &form, const QUrl &url, const QString &script, int runs,
-             Result &result)
+// The writes a fill left on the page, as one in-page script that makes them
+// again the same way: the floor of the smart fill.
+QString floorFromPage(QWebEnginePage *page)
+{
+    const QVariant ops = web::runScriptAndWait(page, QStringLiteral(R"JS(JSON.stringify(Array.from(
+  document.querySelectorAll('input, textarea, select'), (e, i) => {
+    if (e.localName === 'select') {
+      const sel = Array.from(e.options, (o, j) => (o.selected !== o.defaultSelected ? j : -1)).filter((j) => j >= 0);
+      return sel.length ? [i, 2, sel] : null;
+    }
+    if (e.type === 'checkbox' || e.type === 'radio') return e.checked !== e.defaultChecked ? [i, 1, e.checked] : null;
+    return e.value !== e.defaultValue ? [i, 0, e.value] : null;
+  }).filter((x) => x)))JS"));
+    return QStringLiteral(R"JS((function (ops) {
+  const els = document.querySelectorAll('input, textarea, select');
+  const fire = (e, type) => e.dispatchEvent(new Event(type, { bubbles: true }));
+  for (const op of ops) {
+    const e = els[op[0]];
+    if (op[1] === 0) e.value = op[2];
+    else if (op[1] === 1) e.checked = op[2];
+    else for (const j of op[2]) e.options[j].selected = true;
+    fire(e, 'input'); fire(e, 'change');
+  }
+  return ops.length;
+})(%1))JS").arg(ops.toString());
+}
+
+bool measure(Bench &bench, const QString &label, Form &form, const QUrl &url, QString script, int runs,
+             Result &result, bool smart = false)
 {
     QList<double> bridge, floor;
     const int warmUp = 2;
     for (int i = 0; i < warmUp + runs; ++i) {
-        const double b = bench.bridgeRun(url);
+        const double b = smart ? bench.smartRun(url) : bench.bridgeRun(url);
+        if (smart && i == 0)
+            script = floorFromPage(bench.smartPage());
         const double f = bench.floorRun(url, script);
         if (b < 0 || f < 0 || !bench.error().isEmpty()) {
             out << label << ": a run did not finish" << (bench.error().isEmpty() ? QString() : ": " + bench.error())
                 << "\n";
             return false;
         }
-        if (i == 0 && pageState(bench.bridgePage()) != pageState(bench.floorPage())) {
+        if (i == 0 && pageState(smart ? bench.smartPage() : bench.bridgePage()) != pageState(bench.floorPage())) {
             out << label << ": the fill and the floor left the page differently\n";
             return false;
         }
@@ -330,12 +375,18 @@ int main(int argc, char *argv[])
                .arg(QStringLiteral("fill"), 12)
                .arg(QStringLiteral("floor"), 12)
                .arg(QStringLiteral("ratio"), 8);
-    Result t, s;
+    Result t, s, st, ss;
     if (!measure(bench, QStringLiteral("typical"), *typical, typicalUrl, typicalScript, runs, t)
         || !measure(bench, QStringLiteral("stress"), *stress, stressUrl, stressScript, runs, s))
         return 1;
     out << "typical form under 20 ms: " << (t.bridge < 20 ? "yes" : "no") << "\n";
     out << "stress form within 2x of the floor: " << (s.bridge <= 2 * s.floor ? "yes" : "no") << "\n";
+    out << "Smart fill:\n";
+    if (!measure(bench, QStringLiteral("typical"), *typical, typicalUrl, QString(), runs, st, true)
+        || !measure(bench, QStringLiteral("stress"), *stress, stressUrl, QString(), runs, ss, true))
+        return 1;
+    out << "smart fill, typical form under 20 ms: " << (st.bridge < 20 ? "yes" : "no") << "\n";
+    out << "smart fill, stress form within 2x of the floor: " << (ss.bridge <= 2 * ss.floor ? "yes" : "no") << "\n";
     out.flush();
     return 0;
 }

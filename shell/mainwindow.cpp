@@ -3,6 +3,7 @@
 #include "addressbar.h"
 #include "findbar.h"
 #include "fittext.h"
+#include "smartfillswitch.h"
 #include "tabstrip.h"
 #include "webtabsheet.h"
 
@@ -11,6 +12,7 @@
 #include "platform/desktop.h"
 #include "platform/messages.h"
 #include "web/scriptrunner.h"
+#include "web/smartpage.h"
 #include "software/softwaretable.h"
 
 #include <QApplication>
@@ -267,6 +269,8 @@ void TfrmBrwMain::buildMenus()
         ->setObjectName(QStringLiteral("menStop"));
     submission->addAction(QStringLiteral("Submit form"), this, &TfrmBrwMain::ToolButton9Click)
         ->setObjectName(QStringLiteral("menRefresh"));
+    m_smartFill = new SmartFillSwitch(this);
+    submission->addAction(m_smartFill->action());
     submission->addSeparator();
     submission->addAction(m_commands.value(Command::NextSite));
 
@@ -427,7 +431,12 @@ void TfrmBrwMain::prepareBrowser(TbxEmbeddedWb *browser)
 {
     // Every page that finishes loading is filled; an error is shown and the
     // tab goes on working.
-    new web::AutoFill(browser->page(), m_record, *this, [](const QString &text) { platform::showError(text); });
+    auto *fill = new web::AutoFill(browser->page(), m_record, *this, [](const QString &text) { platform::showError(text); });
+    fill->setRulesProvider([this] { return m_smartFill->rules(); });
+    connect(fill, &web::AutoFill::smartFilled, browser, [browser](const QString &status) {
+        if (auto *sheet = qobject_cast<TbxWebTabSheet *>(browser->tabPage()))
+            sheet->WBStatusTextChange(status);
+    });
 }
 
 QWidget *TfrmBrwMain::placeInNewTab(TbxEmbeddedWb *browser)
@@ -614,7 +623,14 @@ void TfrmBrwMain::runUserCommand(const QString &mode, bool reportErrors)
     web::FormCommandOutcome outcome;
     QString error;
     try {
-        web::runFormCommandOnPage(m_current->WebBrowser->page(), mode, m_record, *this, false, &outcome);
+        TbxEmbeddedWb *browser = m_current->WebBrowser;
+        if (mode.isEmpty() && m_smartFill->isOn()) {
+            const web::SmartOutcome smart = web::smartFillPage(browser->page(), m_record);
+            outcome.written = smart.filled;
+            m_current->WBStatusTextChange(web::smartFillStatus(smart));
+        } else {
+            web::runFormCommandOnPage(browser->page(), mode, m_record, *this, false, m_smartFill->rules(), &outcome);
+        }
     } catch (const dodu::Error &e) {
         error = e.text();
     }

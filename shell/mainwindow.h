@@ -28,6 +28,7 @@ class TPage95Control;
 class TSoftwareTable;
 class TbxWebTabSheet;
 class TFindBar;
+class SmartFillSwitch;
 
 // The window's commands, each one QAction shared by menu, button bar and key
 // routing. The action's object name is the command's name in the settings and
@@ -74,6 +75,9 @@ public:
     void ToolButton7Click(); // "Fill form fields": errors are discarded
     void ToolButton9Click(); // "Submit form": errors reach the error handler
     void Button1Click();     // "Login"
+
+    // The "Smart fill" command of the Submission menu.
+    SmartFillSwitch *smartFill() const { return m_smartFill; }
 
     // Where the start pages and hot addresses come from (the settings file).
     void setStartPagesProvider(std::function<QStringList()> f) { m_startPages = std::move(f); }
@@ -180,6 +184,7 @@ private:
     std::function<QStringList()> m_startPages;
     std::function<QString(int)> m_hotUrl;
     std::function<QString()> m_username, m_password;
+    SmartFillSwitch *m_smartFill = nullptr;
     std::function<bool()> m_ctrlHeld;
     int m_ctrlOverride = -1; // -1: ask the keyboard
     QPrinter *m_printer = nullptr;

@@ -31,14 +31,15 @@ public:
 
 struct Options {
     QString mode = QStringLiteral("fill");
+    web::FillRules rules = web::FillRules::Classic;
     QString address;
     int timeoutSeconds = 30;
 };
 
 void usage(QTextStream &err)
 {
-    err << "usage: doduvodaz --report [--mode fill|login|submit] [--username TEXT] [--password TEXT]\n"
-           "                          [--timeout SECONDS] ADDRESS\n";
+    err << "usage: doduvodaz --report [--mode fill|login|submit] [--rules classic|smart] [--username TEXT]\n"
+           "                          [--password TEXT] [--timeout SECONDS] ADDRESS\n";
 }
 
 } // namespace
@@ -65,6 +66,12 @@ int runPreviewCommand(const QStringList &arguments)
                 err << "doduvodaz: --mode takes fill, login or submit\n";
                 return 64;
             }
+        } else if (a == QLatin1String("--rules")) {
+            if (!value(v) || (v != QLatin1String("classic") && v != QLatin1String("smart"))) {
+                err << "doduvodaz: --rules takes classic or smart\n";
+                return 64;
+            }
+            opt.rules = v == QLatin1String("smart") ? web::FillRules::Smart : web::FillRules::Classic;
         } else if (a == QLatin1String("--username")) {
             if (!value(host.username)) { usage(err); return 64; }
         } else if (a == QLatin1String("--password")) {
@@ -101,6 +108,7 @@ int runPreviewCommand(const QStringList &arguments)
     // their pace rather than a hidden page's throttled one.
     page.setVisible(true);
     web::AutoFill fill(&page, table, host, [&](const QString &text) { errors << text; }, true);
+    fill.setRulesProvider([&opt] { return opt.rules; });
 
     // The report waits until the page has settled: the first fill done and
     // no document of the page completed for half a second (a frame that
@@ -133,7 +141,7 @@ int runPreviewCommand(const QStringList &arguments)
 
     if (opt.mode != QLatin1String("fill")) {
         try {
-            web::runFormCommandOnPage(&page, opt.mode, table, host, true);
+            web::runFormCommandOnPage(&page, opt.mode, table, host, true, opt.rules);
         } catch (const dodu::Error &e) {
             errors << e.text();
         }
@@ -141,7 +149,7 @@ int runPreviewCommand(const QStringList &arguments)
     // Scripts run in order: this answers once every write has been applied.
     web::runScriptAndWait(&page, QStringLiteral("0"));
 
-    for (const QString &line : web::controlReport(&page))
+    for (const QString &line : web::controlReport(&page, opt.rules == web::FillRules::Smart))
         out << line << "\n";
     for (const QString &m : host.messages)
         out << "{\"message\":" << web::jsonQuote(m) << "}\n";

@@ -8,6 +8,7 @@
 #include "keyrouter.h"
 #include "mainwindow.h"
 #include "settings.h"
+#include "smartfillswitch.h"
 
 #include "base/error.h"
 #include "platform/messages.h"
@@ -174,6 +175,8 @@ private:
 
         w->setStartPagesProvider([this] { return m_settings.startPages(); });
         w->setHotUrlProvider([this](int n) { return m_settings.hotUrl(n); });
+        w->smartFill()->setOn(m_settings.smartFill());
+        QObject::connect(w->smartFill(), &SmartFillSwitch::changed, w, [this](bool on) { m_settings.setSmartFill(on); });
 
         QObject::connect(w, &TfrmBrwMain::softwareEditorRequested, w, [this] { m_padForm->exec(); });
         QObject::connect(w, &TfrmBrwMain::updateSitesRequested, w, [this] { m_update->exec(); });

@@ -121,6 +121,17 @@ bool Settings::saveBands(const std::array<BandSetting, 3> &bands) const
     return ini.save();
 }
 
+bool Settings::smartFill() const
+{
+    return IniFile(m_path).readBool(QStringLiteral("Submission"), QStringLiteral("SmartFill"), false);
+}
+
+bool Settings::setSmartFill(bool on) const
+{
+    IniFile ini(m_path);
+    return ini.writeBool(QStringLiteral("Submission"), QStringLiteral("SmartFill"), on) && ini.save();
+}
+
 QStringList Settings::startPages() const
 {
     const IniFile ini(m_path);

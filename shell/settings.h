@@ -92,6 +92,11 @@ public:
     // Writes obj, brk and Width of cb0, cb1 and cb2 in one go.
     bool saveBands(const std::array<BandSetting, 3> &bands) const;
 
+    // Submission/SmartFill, default false: the smart fill instead of the
+    // exact name rules.
+    bool smartFill() const;
+    bool setSmartFill(bool on) const;
+
     // The values of section MstURL in key order, empty ones included; an
     // empty list when the section has no key.
     QStringList startPages() const;

@@ -2,6 +2,7 @@
 
 #include "fillablepage.h"
 #include "pagebrowser.h"
+#include "smartpage.h"
 
 #include "base/error.h"
 #include "engine/routines.h"
@@ -10,8 +11,23 @@
 namespace web {
 
 FormCommandOutcome runFormCommandOnPage(QWebEnginePage *page, const QString &mode, const engine::Record &record,
-                                        engine::Host &host, bool recordPresses, FormCommandOutcome *partial)
+                                        engine::Host &host, bool recordPresses, FillRules rules,
+                                        FormCommandOutcome *partial)
 {
+    if (rules == FillRules::Smart && mode != QLatin1String("login")) {
+        FormCommandOutcome outcome;
+        if (mode == QLatin1String("submit")) {
+            if (smartSubmitPage(page, record, recordPresses))
+                outcome.pressed << QStringLiteral("submit");
+            else
+                host.showMessage(QStringLiteral("Submit button not found."));
+        } else {
+            outcome.written = smartFillPage(page, record).filled;
+        }
+        if (partial)
+            *partial = outcome;
+        return outcome;
+    }
     PageBrowser browser(page, recordPresses);
     struct Report {
         PageBrowser &b;
@@ -66,9 +82,19 @@ void AutoFill::onLoadFinished()
         --m_pending;
         ++m_runs;
         QString error;
+        QString status;
         try {
             m_lastOutcome = {};
-            runFormCommandOnPage(m_page, QString(), m_record, m_host, m_recordPresses, &m_lastOutcome);
+            // Pages without a submission form pass without a word.
+            if (m_rules && m_rules() == FillRules::Smart) {
+                const SmartOutcome outcome = smartFillPage(m_page, m_record);
+                m_lastOutcome.written = outcome.filled;
+                if (outcome.formFound)
+                    status = smartFillStatus(outcome);
+            } else {
+                runFormCommandOnPage(m_page, QString(), m_record, m_host, m_recordPresses, FillRules::Classic,
+                                     &m_lastOutcome);
+            }
         } catch (const dodu::Error &e) {
             error = e.text();
         }
@@ -76,6 +102,10 @@ void AutoFill::onLoadFinished()
             return;
         if (!error.isEmpty() && m_onError)
             m_onError(error);
+        if (!self)
+            return;
+        if (!status.isEmpty())
+            Q_EMIT smartFilled(status);
         if (!self)
             return;
         Q_EMIT filled();

@@ -23,11 +23,17 @@ struct FormCommandOutcome {
     QStringList pressed;
 };
 
+// Which fill runs: the exact name rules, or the smart fill of the page's
+// best-fitting form (which also picks the submit control "submit" presses).
+enum class FillRules { Classic, Smart };
+
 // Runs the dispatcher with the mode word on the page. Errors propagate;
 // partial, when given, receives what was done also when an error ends it.
+// With the smart rules, the fill and "submit" act on the page's
+// best-fitting form; "login" is the same under both.
 FormCommandOutcome runFormCommandOnPage(QWebEnginePage *page, const QString &mode, const engine::Record &record,
                                         engine::Host &host, bool recordPresses = false,
-                                        FormCommandOutcome *partial = nullptr);
+                                        FillRules rules = FillRules::Classic, FormCommandOutcome *partial = nullptr);
 
 class AutoFill : public QObject {
     Q_OBJECT
@@ -42,8 +48,14 @@ public:
     // What the last run did (also when it ended in an error).
     const FormCommandOutcome &lastOutcome() const { return m_lastOutcome; }
 
+    // Asked before each fill which rules to use; classic without one.
+    void setRulesProvider(std::function<FillRules()> provider) { m_rules = std::move(provider); }
+
 Q_SIGNALS:
     void filled();
+    // After a smart fill that found a form: the status line saying what was
+    // filled.
+    void smartFilled(const QString &status);
 
 private:
     void onLoadFinished();
@@ -53,6 +65,7 @@ private:
     const engine::Record &m_record;
     engine::Host &m_host;
     ErrorHandler m_onError;
+    std::function<FillRules()> m_rules;
     bool m_recordPresses;
     int m_runs = 0;
     FormCommandOutcome m_lastOutcome;

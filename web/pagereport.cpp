@@ -13,13 +13,15 @@ namespace {
 const char kReportScript[] = R"JS(
 (function () {
   const pressed = window.__doduPressed || new Set();
+  const fields = window.__doduFields || new WeakMap();
   const out = [];
   function list(doc, frame) {
     if (!doc) return;
     for (const e of doc.querySelectorAll('input, textarea, select, button')) {
       const tag = e.localName;
       out.push([frame, tag, tag === 'textarea' ? '' : String(e.type || ''), String(e.name || ''),
-                String(e.value == null ? '' : e.value), tag === 'input' ? !!e.checked : false, pressed.has(e)]);
+                String(e.value == null ? '' : e.value), tag === 'input' ? !!e.checked : false, pressed.has(e),
+                String(fields.get(e) || '')]);
     }
   }
   list(document, -1);
@@ -43,7 +45,7 @@ QString jsonQuote(const QString &text)
     return QString::fromUtf8(a.mid(1, a.size() - 2));
 }
 
-QStringList controlReport(QWebEnginePage *page)
+QStringList controlReport(QWebEnginePage *page, bool withField)
 {
     QStringList lines;
     const QVariant v = runScriptAndWait(page, QString::fromLatin1(kReportScript));
@@ -55,10 +57,13 @@ QStringList controlReport(QWebEnginePage *page)
             lines << QStringLiteral("{\"frame\":%1,\"refused\":true}").arg(frame);
             continue;
         }
-        lines << QStringLiteral("{\"frame\":%1,\"tag\":%2,\"type\":%3,\"name\":%4,\"value\":%5,\"checked\":%6,\"clicked\":%7}")
+        QString line = QStringLiteral("{\"frame\":%1,\"tag\":%2,\"type\":%3,\"name\":%4,\"value\":%5,\"checked\":%6,\"clicked\":%7")
                      .arg(frame)
                      .arg(jsonQuote(a.at(1).toString()), jsonQuote(a.at(2).toString()), jsonQuote(a.at(3).toString()),
                           jsonQuote(a.at(4).toString()), jsonBool(a.at(5).toBool()), jsonBool(a.at(6).toBool()));
+        if (withField)
+            line += QStringLiteral(",\"field\":") + jsonQuote(a.at(7).toString());
+        lines << line + QLatin1Char('}');
     }
     return lines;
 }

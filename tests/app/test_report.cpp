@@ -77,6 +77,7 @@ private Q_SLOTS:
     void addressThatDoesNotLoad();
     void badArguments_data();
     void badArguments();
+    void smartRulesNameTheFieldPerControl();
 
 private:
     // Runs the program in dir with the arguments.
@@ -335,6 +336,43 @@ void TestReport::badArguments()
     QCOMPARE(r.exitCode, 64);
     QVERIFY(r.out.isEmpty());
     QVERIFY2(r.err.contains(complaint), qPrintable(r.err));
+}
+
+void TestReport::smartRulesNameTheFieldPerControl()
+{
+    const QString dir = workDir(true);
+    const Run r = report(dir, {QStringLiteral("--rules"), QStringLiteral("smart"), QStringLiteral("demo/submit.htm")});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.controlCount(), 28);
+    for (const QJsonObject &o : r.lines)
+        if (o.contains(QLatin1String("tag")))
+            QVERIFY(o.contains(QLatin1String("field")));
+    auto fieldOf = [&](const QString &name, int nth = 0) {
+        return r.control(-1, name, nth).value(QLatin1String("field")).toString();
+    };
+    QCOMPARE(fieldOf("company_url"), QStringLiteral("Company_WebSite_URL"));
+    QCOMPARE(r.value(-1, QStringLiteral("company_url")), field("Company_WebSite_URL"));
+    QCOMPARE(fieldOf("short_description"), QStringLiteral("Char_Desc_45"));
+    QCOMPARE(fieldOf("licence", 1), QStringLiteral("Program_Type"));
+    QVERIFY(r.checked(-1, QStringLiteral("licence"), 1));
+    QVERIFY(!r.checked(-1, QStringLiteral("licence"), 2));
+    QCOMPARE(fieldOf("comments"), QString());
+    // Check boxes the record says nothing about keep their state.
+    QVERIFY(!r.checked(-1, QStringLiteral("agree")));
+    QVERIFY(r.checked(-1, QStringLiteral("newsletter")));
+
+    // Submit presses the form's button; classic stays the default.
+    const Run s = report(dir, {QStringLiteral("--rules"), QStringLiteral("smart"), QStringLiteral("--mode"),
+                               QStringLiteral("submit"), QStringLiteral("demo/submit.htm")});
+    QVERIFY(s.clicked(-1, QStringLiteral("go")));
+    const Run c = report(dir, {QStringLiteral("--rules"), QStringLiteral("classic"), QStringLiteral("demo/submit.htm")});
+    QCOMPARE(c.exitCode, 0);
+    QVERIFY(!c.out.contains(QLatin1String("\"field\"")));
+    QCOMPARE(c.value(-1, QStringLiteral("company_url")), field("Company_Name"));
+
+    const Run bad = report(dir, {QStringLiteral("--rules"), QStringLiteral("clever"), QStringLiteral("demo/submit.htm")});
+    QCOMPARE(bad.exitCode, 64);
+    QVERIFY(bad.err.contains(QLatin1String("--rules")));
 }
 
 QTEST_GUILESS_MAIN(TestReport)

@@ -1,0 +1,90 @@
+#pragma once
+// The smart fill: decides from what a page says about each form control
+// (name, id, label, hints, type, size limit, options, visibility) which
+// record field belongs in it, fills only the form of the page that matches
+// best, and picks that form's submit control. Pure logic: the page side
+// collects the signals and applies the plan.
+#include "record.h"
+
+#include <QString>
+#include <QVector>
+
+namespace engine::smart {
+
+struct Option {
+    QString text;
+    QString value;
+    bool selected = false;
+};
+
+struct Control {
+    int form = -1;       // the form the control belongs to; controls outside any form share one per document
+    QString tag;         // input, textarea, select
+    QString type;        // input type in small letters; "textarea" or "select" for those
+    QString name, id;
+    QString label;       // its own label (label[for] or wrapping label)
+    QString context;     // the text before it: preceding cell, element or legend
+    QString placeholder, aria, title, autocomplete, pattern;
+    int maxLength = -1;
+    QString value;
+    bool checked = false;
+    bool multiple = false;       // a multiple-choice list
+    QVector<Option> options;     // a list's options
+    bool visible = true;         // not hidden, of some size and on the page
+    bool editable = true;        // neither read-only nor disabled
+};
+
+struct Button {
+    int form = -1;
+    QString text; // value, inner text, alt, title, name and id run together
+    bool visible = true;
+};
+
+struct Page {
+    QVector<Control> controls;
+    QVector<Button> buttons;
+};
+
+struct Write {
+    enum What { Value, Check, Select };
+    int control = -1;
+    What what = Value;
+    QString value;          // Value
+    QVector<int> options;   // Select: the options to select
+};
+
+struct Plan {
+    int form = -1;                 // the form filled, -1 when none fits
+    QVector<QString> fields;       // per control: the record field used, "" when left alone
+    QVector<Write> writes;         // in control order
+    int filled = 0;                // controls written
+    int left = 0;                  // visible controls of the form left to the author
+};
+
+// The score from which a control counts as recognised, and from which it may
+// replace a value the control already holds.
+constexpr double kMinScore = 5.0;
+constexpr double kConfidentScore = 8.0;
+
+// What a control's signals point to: the target and its score (0 when
+// nothing does). Exposed for tests of the tables.
+struct Match {
+    QString target;
+    double score = 0;
+};
+Match classify(const Control &control);
+
+Plan planFill(const Page &page, const Record &record);
+// The form a fill would choose, or when none fits, the form with the most
+// visible controls; -1 when the page has none.
+int chooseForm(const Page &page, const Record &record);
+// The submit control of the form to press, as an index into page.buttons,
+// or -1 when the form has none.
+int chooseSubmitButton(const Page &page, int form);
+
+// Helpers, exposed for tests.
+QString descriptionField(const Control &control, const Record &record);
+QString sizeField(const Control &control, const Record &record);
+QString formatDate(const Control &control, const QString &year, const QString &month, const QString &day);
+
+} // namespace engine::smart

@@ -1,0 +1,229 @@
+// The smart fill on a live page in Qt WebEngine, offscreen: what the author
+// sees after it (highlight, counts), the automatic fill with the smart rules,
+// the page's own scripts hearing the writes, and "Submit form".
+#include "web/autofill.h"
+#include "web/pagereport.h"
+#include "web/scriptrunner.h"
+#include "web/smartpage.h"
+#include "web/webengineenv.h"
+#include "software/softwaretable.h"
+
+#include "engine/host.h"
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+class TestHost : public engine::Host {
+public:
+    void showMessage(const QString &text) override { messages << text; }
+    void processPendingEvents() override { QCoreApplication::processEvents(); }
+    QString loginUsername() const override { return QString(); }
+    QString loginPassword() const override { return QString(); }
+    QStringList messages;
+};
+
+// A search form, the submission form, and a newsletter form; the page counts
+// the input events its own script hears.
+const char kPage[] = R"(<!DOCTYPE html><html><body>
+<form id="search"><input name="q"><select name="where"><option>All</option><option>Utilities</option></select>
+<button>Search</button></form>
+<form id="main">
+ <label>Program name <input name="program_name" id="pn"></label>
+ <label>Version <input name="version" id="ver"></label>
+ <label>Download URL <input name="download_url" id="dl"></label>
+ <label>Notes <textarea name="notes" id="notes">mine</textarea></label>
+ <label>Twitter <input name="twitter" id="tw"></label>
+ <label>Fax at home <input name="home_fax2" id="hidden" style="display:none"></label>
+ <label>Company <input name="company" id="ro" value="Old name" readonly></label>
+ <label>Licence <select name="licence" id="lic"><option value="">-</option><option>GPL</option><option>MIT</option></select></label>
+ <label><input type="radio" name="yn" value="y"> Yes</label><label><input type="radio" name="yn" value="n" checked> No</label>
+ <input type="submit" value="Preview" id="preview">
+ <button id="go">Publish</button>
+</form>
+<form id="news"><input type="email" name="email"><input type="submit" value="Subscribe"></form>
+<script>window.heard = 0; document.addEventListener('input', () => ++window.heard, true);</script>
+</body></html>)";
+
+} // namespace
+
+class TestSmartPage : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void fillShowsWhatItDidAndTouchesNothingElse();
+    void highlightGoesWithTheNextEdit();
+    void autoFillUsesTheSmartRulesWhenAsked();
+    void submitPressesTheFormsButtonElement();
+
+private:
+    bool load(QWebEnginePage *page);
+    QVariant main(QWebEnginePage *page, const QString &script);
+
+    std::unique_ptr<QWebEngineProfile> m_profile;
+    std::unique_ptr<TSoftwareTable> m_record;
+    QTemporaryDir m_dir;
+    QUrl m_url;
+};
+
+void TestSmartPage::initTestCase()
+{
+    m_profile = std::make_unique<QWebEngineProfile>();
+    m_record = std::make_unique<TSoftwareTable>();
+    m_record->LoadFromFile(QStringLiteral(DODU_SOURCE_DIR "/data/softdata.xml"));
+    QFile f(m_dir.filePath(QStringLiteral("form.htm")));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(kPage);
+    f.close();
+    m_url = QUrl::fromLocalFile(f.fileName());
+}
+
+bool TestSmartPage::load(QWebEnginePage *page)
+{
+    QSignalSpy done(page, &QWebEnginePage::loadFinished);
+    page->load(m_url);
+    return done.wait(30000) && done.first().first().toBool();
+}
+
+// A script in the page's own world.
+QVariant TestSmartPage::main(QWebEnginePage *page, const QString &script)
+{
+    QVariant result;
+    bool done = false;
+    page->runJavaScript(script, QWebEngineScript::MainWorld, [&](const QVariant &v) {
+        result = v;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, 30000))
+        qWarning("no answer");
+    return result;
+}
+
+void TestSmartPage::fillShowsWhatItDidAndTouchesNothingElse()
+{
+    QWebEnginePage page(m_profile.get());
+    QVERIFY(load(&page));
+    const web::SmartOutcome o = web::smartFillPage(&page, *m_record);
+    QVERIFY(o.formFound);
+    // Name, version and download written; notes (a weak match holding text),
+    // Twitter, the licence list and the yes/no group left to the author.
+    QCOMPARE(o.filled, 3);
+    QCOMPARE(o.left, 4);
+    QCOMPARE(web::smartFillStatus(o), QStringLiteral("Smart fill: 3 controls filled, 4 left for you."));
+
+    auto v = [&](const QString &id) { return main(&page, QStringLiteral("document.getElementById('%1').value").arg(id)).toString(); };
+    QCOMPARE(v("pn"), QStringLiteral("ClipNest"));
+    QCOMPARE(v("ver"), m_record->fieldText(QStringLiteral("Program_Version")));
+    QCOMPARE(v("dl"), m_record->fieldText(QStringLiteral("Primary_Download_URL")));
+    QCOMPARE(v("notes"), QStringLiteral("mine"));
+    QCOMPARE(v("hidden"), QString());
+    QCOMPARE(v("ro"), QStringLiteral("Old name"));
+    QCOMPARE(v("lic"), QString());
+    QCOMPARE(main(&page, "document.querySelector('input[name=yn][value=n]').checked").toBool(), true);
+    // Other forms untouched.
+    QCOMPARE(main(&page, "document.querySelector('#search [name=q]').value + '|' + "
+                         "document.querySelector('#search select').value + '|' + "
+                         "document.querySelector('#news [name=email]').value").toString(),
+             QStringLiteral("|All|"));
+    // The page's own script heard each write.
+    QCOMPARE(main(&page, "window.heard").toInt(), 3);
+    // Written controls are highlighted, the others not.
+    const QString marks = main(&page, "Array.from(document.querySelectorAll('#main input, #main textarea'), "
+                                      "e => getComputedStyle(e).backgroundColor === 'rgb(255, 246, 194)' ? 1 : 0).join('')").toString();
+    QCOMPARE(marks, QStringLiteral("1110000000"));
+    // The report names the field per control.
+    const QStringList report = web::controlReport(&page, true);
+    QVERIFY(report.filter(QStringLiteral("\"name\":\"version\"")).first().endsWith(
+        QStringLiteral("\"field\":\"Program_Version\"}")));
+    QVERIFY(report.filter(QStringLiteral("\"name\":\"twitter\"")).first().endsWith(QStringLiteral("\"field\":\"\"}")));
+}
+
+void TestSmartPage::highlightGoesWithTheNextEdit()
+{
+    QWebEnginePage page(m_profile.get());
+    QVERIFY(load(&page));
+    web::smartFillPage(&page, *m_record);
+    const QString lit = QStringLiteral("rgb(255, 246, 194)");
+    auto background = [&](const char *id) {
+        return main(&page, QStringLiteral("getComputedStyle(document.getElementById('%1')).backgroundColor")
+                               .arg(QLatin1String(id)))
+            .toString();
+    };
+    QCOMPARE(background("pn"), lit);
+    // The author types into the field (the page hears an input event).
+    main(&page, "const e = document.getElementById('pn'); e.value = 'ClipNest Pro'; "
+                "e.dispatchEvent(new Event('input', {bubbles: true})); 0");
+    QVERIFY(background("pn") != lit);
+    QCOMPARE(background("ver"), lit);
+    // A second fill writes the name again (a confident match) and nothing
+    // else, since the other controls hold their values already.
+    const web::SmartOutcome again = web::smartFillPage(&page, *m_record);
+    QCOMPARE(again.filled, 1);
+    QCOMPARE(main(&page, "document.getElementById('pn').value").toString(), QStringLiteral("ClipNest"));
+}
+
+void TestSmartPage::autoFillUsesTheSmartRulesWhenAsked()
+{
+    QWebEnginePage page(m_profile.get());
+    TestHost host;
+    web::FillRules rules = web::FillRules::Smart;
+    web::AutoFill fill(&page, *m_record, host, {});
+    fill.setRulesProvider([&] { return rules; });
+    QSignalSpy status(&fill, &web::AutoFill::smartFilled);
+    QSignalSpy filled(&fill, &web::AutoFill::filled);
+    page.load(m_url);
+    QVERIFY(filled.wait(30000));
+    QCOMPARE(status.size(), 1);
+    QCOMPARE(status.first().first().toString(), QStringLiteral("Smart fill: 3 controls filled, 4 left for you."));
+    web::runScriptAndWait(&page, QStringLiteral("0"));
+    QCOMPARE(main(&page, "document.querySelector('input[name=yn][value=n]').checked").toBool(), true);
+    QCOMPARE(main(&page, "document.getElementById('ro').value").toString(), QStringLiteral("Old name"));
+
+    // Switched back: the exact rules run (they write the read-only box too),
+    // and no status is given.
+    rules = web::FillRules::Classic;
+    page.load(m_url);
+    QVERIFY(filled.wait(30000));
+    web::runScriptAndWait(&page, QStringLiteral("0"));
+    QCOMPARE(status.size(), 1);
+    QCOMPARE(main(&page, "document.getElementById('ro').value").toString(),
+             m_record->fieldText(QStringLiteral("Company_Name")));
+}
+
+void TestSmartPage::submitPressesTheFormsButtonElement()
+{
+    QWebEnginePage page(m_profile.get());
+    QVERIFY(load(&page));
+    TestHost host;
+    web::runFormCommandOnPage(&page, QStringLiteral("submit"), *m_record, host, true, web::FillRules::Smart);
+    QVERIFY(host.messages.isEmpty());
+    const QStringList report = web::controlReport(&page);
+    QCOMPARE(report.filter(QStringLiteral("\"clicked\":true")).size(), 1);
+    QVERIFY(report.filter(QStringLiteral("\"clicked\":true")).first().contains(QStringLiteral("\"tag\":\"button\"")));
+    QVERIFY(report.filter(QStringLiteral("\"value\":\"Preview\"")).first().contains(QStringLiteral("\"clicked\":false")));
+
+    // A page whose only form has no submit control says so.
+    page.setHtml(QStringLiteral("<form><input name=program_name><input name=version></form>"), QUrl("file:///x/"));
+    QVERIFY(QSignalSpy(&page, &QWebEnginePage::loadFinished).wait(30000));
+    web::runFormCommandOnPage(&page, QStringLiteral("submit"), *m_record, host, true, web::FillRules::Smart);
+    QCOMPARE(host.messages, QStringList{QStringLiteral("Submit button not found.")});
+}
+
+int main(int argc, char *argv[])
+{
+    web::prepareWebEngineEnvironment();
+    QApplication app(argc, argv);
+    TestSmartPage test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_smartpage.moc"

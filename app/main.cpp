@@ -4,6 +4,7 @@
 #include "shell/program.h"
 #include "shell/previewcommand.h"
 #include "software/recordcommands.h"
+#include "software/softwaretable.h"
 
 #include <QApplication>
 
@@ -37,7 +38,7 @@ int main(int argc, char *argv[])
     // program, even after it changes into its working folder (and when they
     // are handed to a copy already running elsewhere).
     const QStringList args = platform::absoluteCommandLineItems(typed, kValueOptions);
-    const QStringList problems = platform::prepareWorkingFolder();
+    const QStringList problems = platform::prepareWorkingFolder(TSoftwareTable::dataFile());
 
     if (isRecordCommand(args)) { // --import-pad, --show-record: no window
         reportToStderr(problems);

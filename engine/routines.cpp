@@ -183,16 +183,15 @@ void ClickSubmitButton(Document *doc, Host &host)
 
 namespace {
 
-void runRoutine(Document &doc, const QString &mode, const Record &record, Host &host)
+void runRoutine(Document &doc, FormMode mode, const Record &record, Host &host)
 {
     // Whatever the routine wrote stays, also when it fails half-way.
     try {
-        if (mode == QLatin1String("submit"))
-            ClickSubmitButton(&doc, host);
-        else if (mode == QLatin1String("login"))
-            FillLoginForm(doc, host.loginUsername(), host.loginPassword());
-        else
-            FillSubmissionForm(doc, record);
+        switch (mode) {
+        case FormMode::Submit: ClickSubmitButton(&doc, host); break;
+        case FormMode::Login: FillLoginForm(doc, host.loginUsername(), host.loginPassword()); break;
+        case FormMode::Fill: FillSubmissionForm(doc, record); break;
+        }
     } catch (...) {
         doc.routineFinished();
         throw;
@@ -202,7 +201,16 @@ void runRoutine(Document &doc, const QString &mode, const Record &record, Host &
 
 } // namespace
 
-void RunFormCommand(Browser &browser, const QString &mode, const Record &record, Host &host)
+FormMode formModeOf(const QString &word)
+{
+    if (word == QLatin1String("submit"))
+        return FormMode::Submit;
+    if (word == QLatin1String("login"))
+        return FormMode::Login;
+    return FormMode::Fill;
+}
+
+void RunFormCommand(Browser &browser, FormMode mode, const Record &record, Host &host)
 {
     Document *doc = browser.document();
     if (!doc || !doc->isHtml() || !doc->hasBody())

@@ -20,8 +20,15 @@ void FillSubmissionForm(Document &doc, const Record &record);
 void FillLoginForm(Document &doc, const QString &username, const QString &password);
 void ClickSubmitButton(Document *doc, Host &host);
 
+// The three commands over a page: fill the submission form, press its
+// submit button, fill and press the login form.
+enum class FormMode { Fill, Submit, Login };
+
+// The mode of a mode word: "submit", "login", anything else fills.
+FormMode formModeOf(const QString &word);
+
 // Picks the page itself or its frames by the body-text rule and runs the
-// routine of the mode word on each: "submit", "login", anything else fills.
-void RunFormCommand(Browser &browser, const QString &mode, const Record &record, Host &host);
+// routine of the mode on each.
+void RunFormCommand(Browser &browser, FormMode mode, const Record &record, Host &host);
 
 } // namespace engine

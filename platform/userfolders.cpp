@@ -12,7 +12,7 @@ namespace platform {
 namespace {
 
 // The files a working folder is prepared with, in the order they are copied.
-const char *const kDelivered[] = {"softdata.xml", "padsites.dat", "help.htm", "demo"};
+const char *const kDelivered[] = {"padsites.dat", "help.htm", "demo"};
 
 QString executableDir()
 {
@@ -118,10 +118,10 @@ QStringList absoluteCommandLineItems(const QStringList &items, const QStringList
     return out;
 }
 
-QStringList prepareWorkingFolder()
+QStringList prepareWorkingFolder(const QString &recordFile)
 {
     QStringList problems;
-    if (QFileInfo::exists(QStringLiteral("softdata.xml")))
+    if (QFileInfo::exists(recordFile))
         return problems; // the author's own folder
     const QString dir = userDataDir();
     if (!QDir().mkpath(dir) || !QFileInfo(dir).isWritable()) {
@@ -132,14 +132,17 @@ QStringList prepareWorkingFolder()
         return problems;
     }
     const QString delivered = deliveredDataDir();
-    for (const char *name : kDelivered) {
-        const QString target = dir + QLatin1Char('/') + QLatin1String(name);
-        const QString source = delivered.isEmpty() ? QString() : delivered + QLatin1Char('/') + QLatin1String(name);
+    QStringList names{recordFile};
+    for (const char *name : kDelivered)
+        names << QLatin1String(name);
+    for (const QString &name : std::as_const(names)) {
+        const QString target = dir + QLatin1Char('/') + name;
+        const QString source = delivered.isEmpty() ? QString() : delivered + QLatin1Char('/') + name;
         const QFileInfo src(source);
         if (source.isEmpty() || !src.exists()) {
             if (!QFileInfo::exists(target))
                 problems << QStringLiteral("The delivered file %1 is missing.")
-                                .arg(source.isEmpty() ? QLatin1String(name) : source);
+                                .arg(source.isEmpty() ? name : source);
             continue;
         }
         if (src.isDir())

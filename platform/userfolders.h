@@ -1,10 +1,10 @@
 #pragma once
 // Where the program's files live on this machine.
 //
-// The data files (softdata.xml, padsites.dat, help.htm and what the site
+// The data files (the record file, padsites.dat, help.htm and what the site
 // directory update downloads) are opened by bare name in the process's current
 // directory. At start-up prepareWorkingFolder() chooses that folder: the
-// directory the program was started from when it holds softdata.xml (a folder
+// directory the program was started from when it holds the record file (a folder
 // the author keeps the files in, as scripts/run prepares), otherwise the
 // per-user data folder $XDG_DATA_HOME/doduvodaz (~/.local/share/doduvodaz),
 // filled at the first start with copies of the delivered files; files already
@@ -37,7 +37,9 @@ QStringList absoluteCommandLineItems(const QStringList &items, const QStringList
 // directory. Returns the problems met, one message each, naming the path
 // (an unwritable folder, a delivered file that is missing); the program goes
 // on with whatever could be prepared.
-QStringList prepareWorkingFolder();
+// recordFile: the name of the file that holds the software record, which
+// marks an author's own folder and is delivered with the other files.
+QStringList prepareWorkingFolder(const QString &recordFile);
 
 // The folder that holds quillet.ini, with a trailing separator; creates the
 // per-user file from the delivered default when the program's folder cannot

@@ -127,7 +127,7 @@ void TCampaignTracker::record(TbxEmbeddedWb *browser, campaign::Event event)
     m_log->record(m_sites->currentCampaign(), it->site, event);
 }
 
-void TCampaignTracker::onCommand(TbxWebTabSheet *sheet, const QString &mode, const web::FormCommandOutcome &outcome)
+void TCampaignTracker::onCommand(TbxWebTabSheet *sheet, engine::FormMode mode, const web::FormCommandOutcome &outcome)
 {
     TbxEmbeddedWb *browser = sheet ? sheet->WebBrowser.data() : nullptr;
     if (!browser)
@@ -141,10 +141,10 @@ void TCampaignTracker::onCommand(TbxWebTabSheet *sheet, const QString &mode, con
         follow(browser, *site);
     }
     campaign::Event e;
-    if (mode == QLatin1String("login")) {
+    if (mode == engine::FormMode::Login) {
         e.kind = campaign::EventKind::Login;
         e.detail = outcome.pressed.join(QLatin1String(", "));
-    } else if (mode == QLatin1String("submit")) {
+    } else if (mode == engine::FormMode::Submit) {
         if (outcome.pressed.isEmpty())
             return; // no submit button: nothing was sent
         e.kind = campaign::EventKind::Submit;

@@ -5,6 +5,7 @@
 // status bar once a submit's next page has loaded, sets site states from the
 // tab's context menu, and runs "Next site".
 #include "campaign/submissionlog.h"
+#include "engine/routines.h"
 
 #include <QHash>
 #include <QObject>
@@ -49,7 +50,7 @@ private:
 
     void follow(TbxEmbeddedWb *browser, const campaign::Site &site);
     void record(TbxEmbeddedWb *browser, campaign::Event event);
-    void onCommand(TbxWebTabSheet *sheet, const QString &mode, const web::FormCommandOutcome &outcome);
+    void onCommand(TbxWebTabSheet *sheet, engine::FormMode mode, const web::FormCommandOutcome &outcome);
     void onLoading(TbxEmbeddedWb *browser, const web::LoadState &info);
     void offerDone(TbxEmbeddedWb *browser);
     void buildTabMenu(QMenu *menu);

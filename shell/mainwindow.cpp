@@ -265,9 +265,9 @@ void TfrmBrwMain::buildMenus()
         ->setObjectName(QStringLiteral("EditSoftwareinformations1"));
 
     QMenu *submission = menu(QStringLiteral("Submission"), QStringLiteral("menSubmission"));
-    submission->addAction(QStringLiteral("Fill form fields"), this, &TfrmBrwMain::ToolButton7Click)
+    submission->addAction(QStringLiteral("Fill form fields"), this, &TfrmBrwMain::fillForm)
         ->setObjectName(QStringLiteral("menStop"));
-    submission->addAction(QStringLiteral("Submit form"), this, &TfrmBrwMain::ToolButton9Click)
+    submission->addAction(QStringLiteral("Submit form"), this, &TfrmBrwMain::submitForm)
         ->setObjectName(QStringLiteral("menRefresh"));
     m_smartFill = new SmartFillSwitch(this);
     submission->addAction(m_smartFill->action());
@@ -335,11 +335,11 @@ void TfrmBrwMain::buildButtonBar()
     auto *fill = new QAction(themed("document-edit", QStyle::SP_FileDialogContentsView), tr("Fill Forms"), this);
     fill->setObjectName(QStringLiteral("ToolButton7"));
     fill->setToolTip(tr("Fill Forms"));
-    connect(fill, &QAction::triggered, this, &TfrmBrwMain::ToolButton7Click);
+    connect(fill, &QAction::triggered, this, &TfrmBrwMain::fillForm);
     scrButtons->addAction(fill);
     if (auto *b = qobject_cast<QToolButton *>(scrButtons->widgetForAction(fill)))
         b->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    hidden(QStringLiteral("ToolButton9"), tr("Submit Form"), [this] { ToolButton9Click(); });
+    hidden(QStringLiteral("ToolButton9"), tr("Submit Form"), [this] { submitForm(); });
     add(QStringLiteral("actNextSite"), true);
 }
 
@@ -615,7 +615,7 @@ void TfrmBrwMain::closeEvent(QCloseEvent *e)
 
 // ---- the submission commands ---------------------------------------------
 
-void TfrmBrwMain::runUserCommand(const QString &mode, bool reportErrors)
+void TfrmBrwMain::runUserCommand(engine::FormMode mode, bool reportErrors)
 {
     if (!m_current || !m_current->WebBrowser)
         return;
@@ -624,7 +624,7 @@ void TfrmBrwMain::runUserCommand(const QString &mode, bool reportErrors)
     QString error;
     try {
         TbxEmbeddedWb *browser = m_current->WebBrowser;
-        if (mode.isEmpty() && m_smartFill->isOn()) {
+        if (mode == engine::FormMode::Fill && m_smartFill->isOn()) {
             const web::SmartOutcome smart = web::smartFillPage(browser->page(), m_record);
             outcome.written = smart.filled;
             m_current->WBStatusTextChange(web::smartFillStatus(smart));
@@ -640,9 +640,9 @@ void TfrmBrwMain::runUserCommand(const QString &mode, bool reportErrors)
         platform::showError(error);
 }
 
-void TfrmBrwMain::ToolButton7Click() { runUserCommand(QString(), false); }
-void TfrmBrwMain::ToolButton9Click() { runUserCommand(QStringLiteral("submit"), true); }
-void TfrmBrwMain::Button1Click() { runUserCommand(QStringLiteral("login"), true); }
+void TfrmBrwMain::fillForm() { runUserCommand(engine::FormMode::Fill, false); }
+void TfrmBrwMain::submitForm() { runUserCommand(engine::FormMode::Submit, true); }
+void TfrmBrwMain::login() { runUserCommand(engine::FormMode::Login, true); }
 
 void TfrmBrwMain::showMessage(const QString &text) { platform::showMessage(text); }
 void TfrmBrwMain::processPendingEvents() { QCoreApplication::processEvents(); }

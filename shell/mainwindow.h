@@ -72,9 +72,9 @@ public:
     int pageCount() const;
 
     // The user commands of the submission engine on the current tab.
-    void ToolButton7Click(); // "Fill form fields": errors are discarded
-    void ToolButton9Click(); // "Submit form": errors reach the error handler
-    void Button1Click();     // "Login"
+    void fillForm();   // "Fill form fields": errors are discarded
+    void submitForm(); // "Submit form": errors reach the error handler
+    void login();      // "Login"
 
     // The "Smart fill" command of the Submission menu.
     SmartFillSwitch *smartFill() const { return m_smartFill; }
@@ -129,7 +129,7 @@ Q_SIGNALS:
     void homePageRequested();
     void nextSiteRequested();
     // A submission command ran on a tab (mode "" fill, "login", "submit").
-    void commandRun(TbxWebTabSheet *sheet, const QString &mode, const web::FormCommandOutcome &outcome);
+    void commandRun(TbxWebTabSheet *sheet, engine::FormMode mode, const web::FormCommandOutcome &outcome);
 
 protected:
     bool event(QEvent *event) override;
@@ -148,7 +148,7 @@ private:
     void buildActions();
     void buildMenus();
     void buildButtonBar();
-    void runUserCommand(const QString &mode, bool reportErrors);
+    void runUserCommand(engine::FormMode mode, bool reportErrors);
     QAction *addAction(Command command, const QString &name, const QString &caption, const QKeySequence &key,
                        std::function<void()> run);
     void showAddressText(const QString &address);

@@ -141,7 +141,7 @@ int runPreviewCommand(const QStringList &arguments)
 
     if (opt.mode != QLatin1String("fill")) {
         try {
-            web::runFormCommandOnPage(&page, opt.mode, table, host, true, opt.rules);
+            web::runFormCommandOnPage(&page, engine::formModeOf(opt.mode), table, host, true, opt.rules);
         } catch (const dodu::Error &e) {
             errors << e.text();
         }

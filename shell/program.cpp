@@ -169,7 +169,7 @@ private:
         TSoftwareTable &table = m_padForm->table();
         m_sites->setSubmissionLog(&m_log, [&table] { return campaignOf(table); });
         QObject::connect(&table, &TSoftwareTable::recordChanged, m_sites, &TSitesPanel::refreshCampaign);
-        QObject::connect(m_sites, &TSitesPanel::loginRequested, w, &TfrmBrwMain::Button1Click);
+        QObject::connect(m_sites, &TSitesPanel::loginRequested, w, &TfrmBrwMain::login);
         w->setLoginProvider([this] { return m_sites->username(); }, [this] { return m_sites->password(); });
         w->setSidePages(m_sites, new TSoftListPage(m_padForm->table()));
 

@@ -179,7 +179,7 @@ void TPADForm::saveAll()
         if (!ClientDataSet1->isOpen())
             throw dodu::Error(ClientDataSet1->objectName() +
                               QStringLiteral(": Cannot perform this operation on a closed dataset"));
-        ClientDataSet1->SaveToFile(QStringLiteral("softdata.xml"));
+        ClientDataSet1->SaveToFile(TSoftwareTable::dataFile());
     } catch (const dodu::Error &e) {
         platform::showError(e.text());
     }

@@ -61,7 +61,7 @@ int importPad(const QString &file)
     TSoftwareTable table;
     QString loadError;
     try {
-        table.LoadFromFile(QStringLiteral("softdata.xml"));
+        table.LoadFromFile(TSoftwareTable::dataFile());
     } catch (const dodu::Error &e) {
         loadError = e.text();
     }
@@ -76,7 +76,7 @@ int importPad(const QString &file)
         return 1;
     }
     try {
-        table.SaveToFile(QStringLiteral("softdata.xml"));
+        table.SaveToFile(TSoftwareTable::dataFile());
     } catch (const dodu::Error &e) {
         say(QStringLiteral("cannot save the record: %1").arg(e.text()));
         return 1;

@@ -21,6 +21,10 @@ public:
 
     explicit TSoftwareTable(QObject *parent = nullptr);
 
+    // The file in the working folder that holds the record: loaded at the
+    // start, saved by "Save All" and by an import.
+    static QString dataFile() { return QStringLiteral("softdata.xml"); }
+
     // The 73 fields of the record, in table order, with their widths; the
     // delivered data file defines exactly these.
     static const QVector<TFieldDef> &standardFields();

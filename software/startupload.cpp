@@ -12,7 +12,7 @@ void loadRecordAtStartup(TSoftwareTable &table, QString *loadError, QString *ref
     if (refillError)
         refillError->clear();
     try {
-        table.LoadFromFile(QStringLiteral("softdata.xml"));
+        table.LoadFromFile(TSoftwareTable::dataFile());
     } catch (const dodu::Error &e) {
         // A missing or unreadable data file leaves the table closed.
         if (loadError)

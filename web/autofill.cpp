@@ -10,13 +10,13 @@
 
 namespace web {
 
-FormCommandOutcome runFormCommandOnPage(QWebEnginePage *page, const QString &mode, const engine::Record &record,
+FormCommandOutcome runFormCommandOnPage(QWebEnginePage *page, engine::FormMode mode, const engine::Record &record,
                                         engine::Host &host, bool recordPresses, FillRules rules,
                                         FormCommandOutcome *partial)
 {
-    if (rules == FillRules::Smart && mode != QLatin1String("login")) {
+    if (rules == FillRules::Smart && mode != engine::FormMode::Login) {
         FormCommandOutcome outcome;
-        if (mode == QLatin1String("submit")) {
+        if (mode == engine::FormMode::Submit) {
             if (smartSubmitPage(page, record, recordPresses))
                 outcome.pressed << QStringLiteral("submit");
             else
@@ -92,7 +92,7 @@ void AutoFill::onLoadFinished()
                 if (outcome.formFound)
                     status = smartFillStatus(outcome);
             } else {
-                runFormCommandOnPage(m_page, QString(), m_record, m_host, m_recordPresses, FillRules::Classic,
+                runFormCommandOnPage(m_page, engine::FormMode::Fill, m_record, m_host, m_recordPresses, FillRules::Classic,
                                      &m_lastOutcome);
             }
         } catch (const dodu::Error &e) {

@@ -7,6 +7,7 @@
 // left to the fill that follows it.
 #include "engine/host.h"
 #include "engine/record.h"
+#include "engine/routines.h"
 
 #include <QObject>
 #include <QPointer>
@@ -31,7 +32,7 @@ enum class FillRules { Classic, Smart };
 // partial, when given, receives what was done also when an error ends it.
 // With the smart rules, the fill and "submit" act on the page's
 // best-fitting form; "login" is the same under both.
-FormCommandOutcome runFormCommandOnPage(QWebEnginePage *page, const QString &mode, const engine::Record &record,
+FormCommandOutcome runFormCommandOnPage(QWebEnginePage *page, engine::FormMode mode, const engine::Record &record,
                                         engine::Host &host, bool recordPresses = false,
                                         FillRules rules = FillRules::Classic, FormCommandOutcome *partial = nullptr);
 

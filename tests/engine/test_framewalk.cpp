@@ -77,7 +77,7 @@ void TestFrameWalk::pageWithTextIgnoresItsFrames()
     MemoryDocument &frame = addFilledFrame(page, QStringLiteral("version"));
     FakeBrowser browser(&page);
     FakeHost host;
-    RunFormCommand(browser, QString(), FakeRecord::full(), host);
+    RunFormCommand(browser, engine::FormMode::Fill, FakeRecord::full(), host);
     QCOMPARE(page.at(0).valueTextV, valueOf(QStringLiteral("Program_Name")));
     QCOMPARE(page.routinesFinished(), 1);
     QCOMPARE(frame.routinesFinished(), 0);
@@ -119,7 +119,7 @@ void TestFrameWalk::bodyTextLengthThreshold()
         FakeBrowser browser(&page);
         FakeHost host;
         host.username = QStringLiteral("maren");
-        RunFormCommand(browser, mode, FakeRecord::full(), host);
+        RunFormCommand(browser, engine::formModeOf(mode), FakeRecord::full(), host);
         QCOMPARE(page.routinesFinished(), pageFilled ? 1 : 0);
         QCOMPARE(!page.journal().empty(), pageFilled);
         if (frame) {
@@ -153,7 +153,7 @@ void TestFrameWalk::nothingWithoutADocument()
             page.setNoBody();
         FakeBrowser browser(kind == QLatin1String("none") ? nullptr : &page);
         FakeHost host;
-        RunFormCommand(browser, mode, FakeRecord::full(), host);
+        RunFormCommand(browser, engine::formModeOf(mode), FakeRecord::full(), host);
         QCOMPARE(browser.calls, 1);
         QVERIFY(page.journal().empty());
         QVERIFY(frame.journal().empty());
@@ -176,7 +176,7 @@ void TestFrameWalk::framesInOrderWithEventsBeforeEach()
     FakeHost host;
     host.log = &log;
     FakeBrowser browser(&page);
-    RunFormCommand(browser, QString(), record, host);
+    RunFormCommand(browser, engine::FormMode::Fill, record, host);
     QCOMPARE(log, (QStringList{"events", "read Program_Name", "events", "read Program_Version", "events",
                                 "read Keywords"}));
     QVERIFY(page.journal().empty());
@@ -194,7 +194,7 @@ void TestFrameWalk::framesWithoutDocumentAreSkipped()
     MemoryDocument &f2 = addFilledFrame(page, QStringLiteral("version"));
     FakeBrowser browser(&page);
     FakeHost host;
-    RunFormCommand(browser, QString(), FakeRecord::full(), host);
+    RunFormCommand(browser, engine::FormMode::Fill, FakeRecord::full(), host);
     QVERIFY(notHtml.journal().empty());
     QCOMPARE(f2.at(0).valueTextV, valueOf(QStringLiteral("Program_Version")));
     QCOMPARE(host.eventRuns, 3);
@@ -210,7 +210,7 @@ void TestFrameWalk::framesOfFramesAreNotVisited()
     MemoryDocument &inner = addFilledFrame(outer, QStringLiteral("version"));
     FakeBrowser browser(&page);
     FakeHost host;
-    RunFormCommand(browser, QString(), FakeRecord::full(), host);
+    RunFormCommand(browser, engine::FormMode::Fill, FakeRecord::full(), host);
     QCOMPARE(outer.at(0).valueTextV, valueOf(QStringLiteral("Program_Name")));
     QVERIFY(inner.journal().empty());
     QCOMPARE(inner.routinesFinished(), 0);
@@ -228,7 +228,7 @@ void TestFrameWalk::refusedFrameEndsTheRunKeepingEarlierFrames()
         f2.addInput(QStringLiteral("submit"), QString(), QStringLiteral("Send"));
         FakeBrowser browser(&page);
         FakeHost host;
-        QVERIFY_THROWS_EXCEPTION(dodu::Error, RunFormCommand(browser, mode, FakeRecord::full(), host));
+        QVERIFY_THROWS_EXCEPTION(dodu::Error, RunFormCommand(browser, engine::formModeOf(mode), FakeRecord::full(), host));
         QVERIFY(!f0.journal().empty());
         QCOMPARE(f0.routinesFinished(), 1);
         QVERIFY(f2.journal().empty());
@@ -247,7 +247,7 @@ void TestFrameWalk::failingRoutineStillFinishes()
     page.addInput(QStringLiteral("text"), QStringLiteral("version")).failing = true;
     FakeBrowser browser(&page);
     FakeHost host;
-    QVERIFY_THROWS_EXCEPTION(dodu::Error, RunFormCommand(browser, QString(), FakeRecord::full(), host));
+    QVERIFY_THROWS_EXCEPTION(dodu::Error, RunFormCommand(browser, engine::FormMode::Fill, FakeRecord::full(), host));
     QCOMPARE(page.routinesFinished(), 1);
     QCOMPARE(int(page.journal().size()), 1);
 }
@@ -266,7 +266,7 @@ void TestFrameWalk::notFoundErrorEndsTheWalk()
     FakeBrowser browser(&page);
     FakeHost host;
     try {
-        RunFormCommand(browser, QString(), record, host);
+        RunFormCommand(browser, engine::FormMode::Fill, record, host);
         QFAIL("the run did not end at the missing field");
     } catch (const dodu::Error &e) {
         QCOMPARE(e.text(), QStringLiteral("ClientDataSet1: Field 'Program_Version' not found"));
@@ -289,7 +289,7 @@ void TestFrameWalk::submitOnFramesetMessagesPerFrame()
     FakeHost host;
     host.log = &log;
     FakeBrowser browser(&page);
-    RunFormCommand(browser, QStringLiteral("submit"), FakeRecord::full(), host);
+    RunFormCommand(browser, engine::FormMode::Submit, FakeRecord::full(), host);
     QCOMPARE(log, (QStringList{"events", "message " + kNotFound, "events", "events", "message " + kNotFound}));
     QVERIFY(!clicked(f0));
     QVERIFY(clicked(f1));
@@ -323,7 +323,7 @@ void TestFrameWalk::modeWords()
     FakeHost host;
     host.username = QStringLiteral("maren");
     host.password = QStringLiteral("pw");
-    RunFormCommand(browser, mode, FakeRecord::full(), host);
+    RunFormCommand(browser, engine::formModeOf(mode), FakeRecord::full(), host);
     if (routine == QLatin1String("fill")) {
         QCOMPARE(page.at(0).valueTextV, valueOf(QStringLiteral("Program_Name")));
         QCOMPARE(page.at(1).valueTextV, QStringLiteral("old"));
@@ -354,7 +354,7 @@ void TestFrameWalk::loginReadsTheBoxesForEachDocument()
             host.username = QStringLiteral("second");
     };
     FakeBrowser browser(&page);
-    RunFormCommand(browser, QStringLiteral("login"), FakeRecord::full(), host);
+    RunFormCommand(browser, engine::FormMode::Login, FakeRecord::full(), host);
     QCOMPARE(f0.at(0).valueTextV, QStringLiteral("first"));
     QCOMPARE(f1.at(0).valueTextV, QStringLiteral("second"));
     QCOMPARE(host.credentialReads, 4);
@@ -365,7 +365,7 @@ void TestFrameWalk::browserFailurePropagates()
     FakeBrowser browser(nullptr);
     browser.failure = true;
     FakeHost host;
-    QVERIFY_THROWS_EXCEPTION(dodu::Error, RunFormCommand(browser, QString(), FakeRecord::full(), host));
+    QVERIFY_THROWS_EXCEPTION(dodu::Error, RunFormCommand(browser, engine::FormMode::Fill, FakeRecord::full(), host));
 }
 
 // Pending events may start another fill of the same page (a document that
@@ -384,9 +384,9 @@ void TestFrameWalk::pendingEventsMayRunAnotherFill()
         if (nested || host.eventRuns != 2)
             return;
         nested = true;
-        RunFormCommand(browser, QString(), record, host);
+        RunFormCommand(browser, engine::FormMode::Fill, record, host);
     };
-    RunFormCommand(browser, QString(), record, host);
+    RunFormCommand(browser, engine::FormMode::Fill, record, host);
     QCOMPARE(f0.routinesFinished(), 2);
     QCOMPARE(f1.routinesFinished(), 2);
     QCOMPARE(host.eventRuns, 4);

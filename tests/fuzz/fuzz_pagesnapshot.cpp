@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         Host host;
         Record record;
         try {
-            engine::RunFormCommand(browser, QString::fromLatin1(mode), record, host);
+            engine::RunFormCommand(browser, engine::formModeOf(QString::fromLatin1(mode)), record, host);
         } catch (const dodu::Error &) {
             // A refused frame ends the run with its error, as on a live page.
         }

@@ -180,7 +180,7 @@ private Q_SLOTS:
         QVERIFY(itemState(0) == QLatin1String("open"));
         QVERIFY(sites->siteToolTip(0).contains(QLatin1String("Last: form filled (3 controls)")));
 
-        win->ToolButton9Click();
+        win->submitForm();
         QTRY_COMPARE_WITH_TIMEOUT(kinds(history(0)).mid(2), QStringList({"submit", "result"}), 15000);
         const QList<campaign::LoggedEvent> rows = history(0);
         QCOMPARE(rows.at(2).detail, QStringLiteral("Send it"));
@@ -202,7 +202,7 @@ private Q_SLOTS:
         clickSite(1);
         TbxWebTabSheet *second = waitForTab(2);
         QTRY_COMPARE_WITH_TIMEOUT(kinds(history(1)), QStringList({"open", "fill"}), 15000);
-        win->ToolButton9Click();
+        win->submitForm();
         QTRY_COMPARE_WITH_TIMEOUT(kinds(history(1)).value(3), QStringLiteral("result"), 15000);
         QCOMPARE(history(1).at(3).httpStatus, 404);
         QTest::qWait(300);
@@ -212,7 +212,7 @@ private Q_SLOTS:
         win->withCtrl(true, [&] { win->OpenURL(server.url(QStringLiteral("b/login.htm")).toString()); });
         QTRY_COMPARE_WITH_TIMEOUT(second->Title, QStringLiteral("Log in"), 15000);
         QTRY_VERIFY_WITH_TIMEOUT(!second->WebBrowser->isBusy(), 15000);
-        win->Button1Click();
+        win->login();
         QTRY_COMPARE_WITH_TIMEOUT(history(1).last().kind, QStringLiteral("login"), 15000);
         QCOMPARE(history(1).last().detail, QStringLiteral("Sign in"));
 

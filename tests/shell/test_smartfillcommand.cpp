@@ -79,7 +79,7 @@ private Q_SLOTS:
 
         // "Fill form fields" runs the smart fill too: nothing left to write.
         sheet->StatusPanel->clear();
-        win.ToolButton7Click();
+        win.fillForm();
         QCOMPARE(sheet->StatusPanel->text(), QStringLiteral("Smart fill: 0 controls filled, 1 left for you."));
 
         // Set from the settings without announcing it.

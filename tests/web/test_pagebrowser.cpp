@@ -342,7 +342,7 @@ QString TestPageBrowser::run(QWebEnginePage *page, const QString &mode, bool rec
     QPointer<QWebEnginePage> guard(page);
     QString error;
     try {
-        web::runFormCommandOnPage(page, mode, *m_record, m_host, recordPresses);
+        web::runFormCommandOnPage(page, engine::formModeOf(mode), *m_record, m_host, recordPresses);
     } catch (const dodu::Error &e) {
         error = e.text();
     }
@@ -591,7 +591,7 @@ void TestPageBrowser::pressesClickForReal()
     const int thanksBefore = m_site->requests(QStringLiteral("thanks.htm"));
     QSignalSpy loaded(page, &QWebEnginePage::loadFinished);
     // No wait for the page here: it is leaving.
-    web::runFormCommandOnPage(page, QStringLiteral("submit"), *m_record, m_host, false);
+    web::runFormCommandOnPage(page, engine::FormMode::Submit, *m_record, m_host, false);
     QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), kWait);
     QCOMPARE(page->url().path(), QStringLiteral("/thanks.htm"));
     QCOMPARE(m_site->requests(QStringLiteral("thanks.htm")), thanksBefore + 1);

@@ -224,7 +224,7 @@ void TestSmartCorpus::corpusIsFilledAsExpected()
 
         // The exact rules on the same page.
         QVERIFY2(load(path), qPrintable(f));
-        web::runFormCommandOnPage(m_page.get(), QString(), *m_record, host);
+        web::runFormCommandOnPage(m_page.get(), engine::FormMode::Fill, *m_record, host);
         web::runScriptAndWait(m_page.get(), QStringLiteral("0"));
         Tally c;
         evaluate(form, state(), false, c);

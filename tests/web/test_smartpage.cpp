@@ -203,7 +203,7 @@ void TestSmartPage::submitPressesTheFormsButtonElement()
     QWebEnginePage page(m_profile.get());
     QVERIFY(load(&page));
     TestHost host;
-    web::runFormCommandOnPage(&page, QStringLiteral("submit"), *m_record, host, true, web::FillRules::Smart);
+    web::runFormCommandOnPage(&page, engine::FormMode::Submit, *m_record, host, true, web::FillRules::Smart);
     QVERIFY(host.messages.isEmpty());
     const QStringList report = web::controlReport(&page);
     QCOMPARE(report.filter(QStringLiteral("\"clicked\":true")).size(), 1);
@@ -213,7 +213,7 @@ void TestSmartPage::submitPressesTheFormsButtonElement()
     // A page whose only form has no submit control says so.
     page.setHtml(QStringLiteral("<form><input name=program_name><input name=version></form>"), QUrl("file:///x/"));
     QVERIFY(QSignalSpy(&page, &QWebEnginePage::loadFinished).wait(30000));
-    web::runFormCommandOnPage(&page, QStringLiteral("submit"), *m_record, host, true, web::FillRules::Smart);
+    web::runFormCommandOnPage(&page, engine::FormMode::Submit, *m_record, host, true, web::FillRules::Smart);
     QCOMPARE(host.messages, QStringList{QStringLiteral("Submit button not found.")});
 }
 

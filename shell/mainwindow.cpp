@@ -3,6 +3,7 @@
 #include "addressbar.h"
 #include "findbar.h"
 #include "fittext.h"
+#include "pagecommands.h"
 #include "smartfillswitch.h"
 #include "tabstrip.h"
 #include "webtabsheet.h"
@@ -16,26 +17,19 @@
 #include "software/softwaretable.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
-#include <QFormLayout>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPageSetupDialog>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QSplitter>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QRegularExpression>
 
 const char *const TfrmBrwMain::ProductCaption = "Korvane Software Doduvodaz 1.5";
 
@@ -106,6 +100,9 @@ TfrmBrwMain::TfrmBrwMain(TSoftwareTable &record, QWebEngineProfile *profile, QWi
     rightLayout->addWidget(pc, 1);
     m_findBar = new TFindBar(right);
     rightLayout->addWidget(m_findBar);
+    m_pageCommands = new TPageCommands(
+        this, [this] { return m_current && m_current->WebBrowser ? m_current.data() : nullptr; }, m_findBar,
+        [this] { return addressBoxHasFocus() ? m_address->text() : std::optional<QString>(); });
     spl->addWidget(pcFavorite);
     spl->addWidget(right);
     spl->setStretchFactor(0, 0);
@@ -139,7 +136,6 @@ TfrmBrwMain::~TfrmBrwMain()
         delete w;
     }
     m_newPagesAllowed = true;
-    delete m_printer;
 }
 
 QAction *TfrmBrwMain::addAction(Command command, const QString &name, const QString &caption, const QKeySequence &key,
@@ -182,15 +178,15 @@ void TfrmBrwMain::buildActions()
     QAction *home = addAction(Command::GoMaster, QStringLiteral("actGoMaster"), tr("Go Master"), K(Qt::ALT | Qt::Key_Home), [this] { GoMaster(); });
     home->setIcon(themed("go-home", QStyle::SP_DirHomeIcon));
     home->setIconText(QStringLiteral("Home"));
-    addAction(Command::Save, QStringLiteral("actSave"), tr("Save"), K(Qt::CTRL | Qt::Key_S), [this] { saveAs(); })
+    addAction(Command::Save, QStringLiteral("actSave"), tr("Save"), K(Qt::CTRL | Qt::Key_S), [this] { m_pageCommands->saveAs(); })
         ->setIcon(themed("document-save", QStyle::SP_DialogSaveButton));
-    addAction(Command::Print, QStringLiteral("actPrint"), tr("Print"), K(Qt::CTRL | Qt::Key_P), [this] { print(); })
+    addAction(Command::Print, QStringLiteral("actPrint"), tr("Print"), K(Qt::CTRL | Qt::Key_P), [this] { m_pageCommands->print(); })
         ->setIcon(themed("document-print", QStyle::SP_FileDialogDetailedView));
-    addAction(Command::PageSetup, QStringLiteral("actPageSetup"), tr("Page Setup"), K(), [this] { pageSetup(); });
-    addAction(Command::Properties, QStringLiteral("actProperties"), tr("Properties"), K(), [this] { properties(); });
-    addAction(Command::Copy, QStringLiteral("actCopy"), tr("Copy"), K(Qt::CTRL | Qt::Key_C), [this] { copy(); });
-    addAction(Command::SelectAll, QStringLiteral("actSelectAll"), tr("Select All"), K(Qt::CTRL | Qt::Key_A), [this] { selectAll(); });
-    addAction(Command::Find, QStringLiteral("actFind"), tr("Find"), K(Qt::CTRL | Qt::Key_F), [this] { find(); });
+    addAction(Command::PageSetup, QStringLiteral("actPageSetup"), tr("Page Setup"), K(), [this] { m_pageCommands->pageSetup(); });
+    addAction(Command::Properties, QStringLiteral("actProperties"), tr("Properties"), K(), [this] { m_pageCommands->properties(); });
+    addAction(Command::Copy, QStringLiteral("actCopy"), tr("Copy"), K(Qt::CTRL | Qt::Key_C), [this] { m_pageCommands->copy(); });
+    addAction(Command::SelectAll, QStringLiteral("actSelectAll"), tr("Select All"), K(Qt::CTRL | Qt::Key_A), [this] { m_pageCommands->selectAll(); });
+    addAction(Command::Find, QStringLiteral("actFind"), tr("Find"), K(Qt::CTRL | Qt::Key_F), [this] { m_pageCommands->find(); });
     QAction *close = addAction(Command::ClosePage, QStringLiteral("actClosePage"), tr("Close Page"), K(Qt::ALT | Qt::Key_X), [this] {
         if (m_current)
             CloseTabPage(m_current);
@@ -694,92 +690,3 @@ void TfrmBrwMain::toggleSidePanel()
     updateActions();
 }
 
-void TfrmBrwMain::saveAs()
-{
-    if (!m_current || !m_current->WebBrowser)
-        return;
-    QString name = m_current->Title.isEmpty() ? QStringLiteral("page") : m_current->Title;
-    name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("_"));
-    QString filter;
-    const QString path = QFileDialog::getSaveFileName(
-        this, tr("Save As"), name + QStringLiteral(".html"),
-        tr("Web page, complete (*.html *.htm);;Web page, HTML only (*.html *.htm);;Web archive, single file (*.mhtml)"),
-        &filter);
-    if (path.isEmpty())
-        return;
-    web::SaveFormat format = web::SaveFormat::CompleteHtml;
-    if (filter.contains(QLatin1String("HTML only")))
-        format = web::SaveFormat::SingleHtml;
-    else if (filter.contains(QLatin1String("mhtml")))
-        format = web::SaveFormat::MimeHtml;
-    m_current->WebBrowser->savePage(path, format);
-}
-
-void TfrmBrwMain::print()
-{
-    if (!m_current || !m_current->WebBrowser)
-        return;
-    if (!m_printer)
-        m_printer = new QPrinter(QPrinter::HighResolution);
-    QPrintDialog dialog(m_printer, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    m_current->WebBrowser->printPage(m_printer, {});
-}
-
-void TfrmBrwMain::pageSetup()
-{
-    if (!m_current)
-        return;
-    if (!m_printer)
-        m_printer = new QPrinter(QPrinter::HighResolution);
-    QPageSetupDialog dialog(m_printer, this);
-    dialog.exec();
-}
-
-void TfrmBrwMain::properties()
-{
-    if (!m_current || !m_current->WebBrowser)
-        return;
-    TbxEmbeddedWb *browser = m_current->WebBrowser;
-    const QString type = browser->contentType(3000);
-    QDialog dialog(this);
-    dialog.setWindowTitle(tr("Properties"));
-    auto *form = new QFormLayout(&dialog);
-    auto field = [&](const QString &label, const QString &text) {
-        auto *edit = new QLineEdit(text, &dialog);
-        edit->setReadOnly(true);
-        edit->setMinimumWidth(420);
-        edit->setCursorPosition(0);
-        form->addRow(label, edit);
-    };
-    field(tr("Title:"), browser->title());
-    field(tr("Address:"), browser->url().toString());
-    field(tr("Type:"), type.isEmpty() ? tr("unknown") : type);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
-    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    form->addRow(buttons);
-    dialog.exec();
-}
-
-void TfrmBrwMain::copy()
-{
-    if (addressBoxHasFocus()) {
-        QApplication::clipboard()->setText(m_address->text());
-        return;
-    }
-    if (m_current && m_current->WebBrowser)
-        m_current->WebBrowser->copySelection();
-}
-
-void TfrmBrwMain::selectAll()
-{
-    if (m_current && m_current->WebBrowser)
-        m_current->WebBrowser->selectAllText();
-}
-
-void TfrmBrwMain::find()
-{
-    if (m_current && m_current->WebBrowser)
-        m_findBar->startFind(m_current->WebBrowser);
-}

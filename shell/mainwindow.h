@@ -28,6 +28,7 @@ class TPage95Control;
 class TSoftwareTable;
 class TbxWebTabSheet;
 class TFindBar;
+class TPageCommands;
 class SmartFillSwitch;
 
 // The window's commands, each one QAction shared by menu, button bar and key
@@ -154,14 +155,6 @@ private:
     void showAddressText(const QString &address);
     void openFile();
     void toggleSidePanel();
-    // Document commands.
-    void saveAs();
-    void print();
-    void pageSetup();
-    void properties();
-    void copy();
-    void selectAll();
-    void find();
 
     TSoftwareTable &m_record;
     QWebEngineProfile *m_profile;
@@ -187,7 +180,7 @@ private:
     SmartFillSwitch *m_smartFill = nullptr;
     std::function<bool()> m_ctrlHeld;
     int m_ctrlOverride = -1; // -1: ask the keyboard
-    QPrinter *m_printer = nullptr;
+    TPageCommands *m_pageCommands = nullptr;
     // Cleared while tabs are closed, so that pages opening windows then get
     // no new tabs.
     bool m_newPagesAllowed = true;

@@ -5,6 +5,7 @@
 #include "fittext.h"
 #include "pagecommands.h"
 #include "smartfillswitch.h"
+#include "browsertabs.h"
 #include "tabstrip.h"
 #include "webtabsheet.h"
 
@@ -34,16 +35,6 @@
 const char *const TfrmBrwMain::ProductCaption = "Korvane Software Doduvodaz 1.5";
 
 namespace {
-
-// The request of a browser control to close its tab page, posted to the main
-// window so that the page goes only after the control's handler returned.
-const QEvent::Type QRM = QEvent::Type(QEvent::registerEventType());
-
-class QrmEvent : public QEvent {
-public:
-    explicit QrmEvent(TbxWebTabSheet *sheet) : QEvent(QRM), page(sheet) {}
-    QPointer<TbxWebTabSheet> page;
-};
 
 QIcon themed(const char *name, QStyle::StandardPixmap fallback)
 {
@@ -96,7 +87,7 @@ TfrmBrwMain::TfrmBrwMain(TSoftwareTable &record, QWebEngineProfile *profile, QWi
     auto *rightLayout = new QVBoxLayout(right);
     rightLayout->setContentsMargins(0, 0, 0, 0);
     rightLayout->setSpacing(0);
-    pc = new TPage95Control(right);
+    pc = new TBrowserTabs(m_profile, right);
     rightLayout->addWidget(pc, 1);
     m_findBar = new TFindBar(right);
     rightLayout->addWidget(m_findBar);
@@ -113,7 +104,10 @@ TfrmBrwMain::TfrmBrwMain(TSoftwareTable &record, QWebEngineProfile *profile, QWi
     popTab = new QMenu(this);
     popTab->setObjectName(QStringLiteral("popTab"));
     connect(pc, &TPage95Control::contextMenuAt, this, [this](const QPoint &p) { popTab->popup(p); });
-    connect(pc, &QTabWidget::currentChanged, this, [this] { SetCurrentPage(pc->activePage()); });
+    connect(pc, &TBrowserTabs::currentPageChanged, this, &TfrmBrwMain::showCurrentPage);
+    connect(pc, &TBrowserTabs::pagesChanged, this, &TfrmBrwMain::updateActions);
+    connect(pc, &TBrowserTabs::currentTitleAccepted, this, &TfrmBrwMain::FocusPage);
+    connect(pc, &TBrowserTabs::browserCreated, this, &TfrmBrwMain::prepareBrowser);
 
     buildActions();
     buildMenus();
@@ -126,16 +120,10 @@ TfrmBrwMain::TfrmBrwMain(TSoftwareTable &record, QWebEngineProfile *profile, QWi
 TfrmBrwMain::~TfrmBrwMain()
 {
     disconnect(qApp, nullptr, this, nullptr);
-    m_newPagesAllowed = false;
-    // Pages go before the profile they use.
-    for (const QPointer<QWidget> &w : std::as_const(m_orphans))
-        delete w.data();
-    while (pc->count() > 0) {
-        QWidget *w = pc->widget(0);
-        pc->removeTab(0);
-        delete w;
-    }
-    m_newPagesAllowed = true;
+    // The tabs and their pages go before the profile they use.
+    disconnect(pc, nullptr, this, nullptr);
+    delete pc;
+    pc = nullptr;
 }
 
 QAction *TfrmBrwMain::addAction(Command command, const QString &name, const QString &caption, const QKeySequence &key,
@@ -403,16 +391,9 @@ TbxEmbeddedWb *TfrmBrwMain::OpenURL(const QString &address)
         m_current->WebBrowser->navigate(address);
         return m_current->WebBrowser;
     }
-    auto *browser = new TbxEmbeddedWb(this, m_profile);
-    adopt(browser);
+    TbxEmbeddedWb *browser = pc->createBrowser();
     browser->navigate(address);
     return browser;
-}
-
-void TfrmBrwMain::adopt(QWidget *w)
-{
-    m_orphans.removeAll(QPointer<QWidget>());
-    m_orphans << w;
 }
 
 void TfrmBrwMain::withCtrl(bool held, const std::function<void()> &f)
@@ -435,41 +416,25 @@ void TfrmBrwMain::prepareBrowser(TbxEmbeddedWb *browser)
     });
 }
 
-QWidget *TfrmBrwMain::placeInNewTab(TbxEmbeddedWb *browser)
-{
-    TbxWebTabSheet *sheet = AddTabPage();
-    sheet->AttachBrowser(browser);
-    return sheet;
-}
+TbxWebTabSheet *TfrmBrwMain::AddTabPage() { return pc->addPage(); }
 
-TbxWebTabSheet *TfrmBrwMain::AddTabPage()
-{
-    auto *sheet = new TbxWebTabSheet(pc);
-    sheet->setFont(pc->font());
-    connect(sheet, &TbxWebTabSheet::captionChanged, this, [this](TbxWebTabSheet *s, const QString &caption) {
-        const int i = pc->indexOf(s);
-        if (i >= 0) {
-            pc->setTabText(i, caption);
-            pc->setTabToolTip(i, s->Title);
-        }
-    });
-    connect(sheet, &TbxWebTabSheet::titleAccepted, this, [this](TbxWebTabSheet *s) {
-        if (s == m_current)
-            FocusPage();
-    });
-    connect(sheet, &TbxWebTabSheet::stateChanged, this, &TfrmBrwMain::updateActions);
-    const QSignalBlocker block(pc);
-    pc->addTab(sheet, FitText(QString(), 20));
-    pc->setCurrentWidget(sheet);
-    SetCurrentPage(sheet);
-    return sheet;
-}
+TPage95Control *TfrmBrwMain::tabStrip() const { return pc; }
 
-void TfrmBrwMain::SetCurrentPage(TbxWebTabSheet *page)
+bool TfrmBrwMain::newPagesAllowed() const { return pc->newPagesAllowed(); }
+
+void TfrmBrwMain::SetCurrentPage(TbxWebTabSheet *page) { pc->setCurrentPage(page); }
+
+// The current page changed: the address box, the caption, the commands and
+// the focus follow it.
+void TfrmBrwMain::showCurrentPage(TbxWebTabSheet *page)
 {
     m_current = page;
     updateActions();
-    if (!page || !page->WebBrowser)
+    if (!page) {
+        UpdateCaption();
+        return;
+    }
+    if (!page->WebBrowser)
         return;
     QString url = page->WebBrowser->url().toString();
     if (!url.isEmpty() && url.size() < 100) {
@@ -486,47 +451,9 @@ void TfrmBrwMain::SetCurrentPage(TbxWebTabSheet *page)
         page->WebBrowser->setFocus();
 }
 
-void TfrmBrwMain::CloseTabPage(TbxWebTabSheet *page)
-{
-    const int n = pc->count();
-    const int index = pc->indexOf(page);
-    if (n == 0 || index < 0)
-        return;
-    auto destroy = [this](TbxWebTabSheet *p) {
-        const QSignalBlocker block(pc);
-        pc->removeTab(pc->indexOf(p));
-        if (p->WebBrowser)
-            p->WebBrowser->stop();
-        p->hide();
-        p->deleteLater();
-        adopt(p);
-        updateActions();
-    };
-    if (n == 1) {
-        destroy(page);
-        SetCurrentPage(nullptr);
-        UpdateCaption();
-        return;
-    }
-    const bool wasCurrent = page == m_current;
-    TbxWebTabSheet *before = pc->page(index == 0 ? n - 1 : index - 1);
-    destroy(page);
-    if (wasCurrent) {
-        pc->setCurrentWidget(before);
-        SetCurrentPage(before);
-        SetCurrentPage(pc->count() > 0 ? pc->activePage() : nullptr);
-    }
-    pc->update();
-}
+void TfrmBrwMain::CloseTabPage(TbxWebTabSheet *page) { pc->closePage(page); }
 
-void TfrmBrwMain::StepTab(bool forward)
-{
-    if (pc->count() < 2)
-        return;
-    TbxWebTabSheet *next = pc->neighbour(m_current ? m_current.data() : pc->activePage(), forward);
-    pc->setCurrentWidget(next);
-    SetCurrentPage(next);
-}
+void TfrmBrwMain::StepTab(bool forward) { pc->step(forward); }
 
 void TfrmBrwMain::UpdateCaption()
 {
@@ -542,12 +469,7 @@ bool TfrmBrwMain::CloseAll()
 {
     if (!platform::askYesNo(QStringLiteral("Do you really want to close all windows?")))
         return false;
-    m_newPagesAllowed = false;
-    while (pc->count() > 0) {
-        CloseTabPage(m_current ? m_current.data() : pc->activePage());
-        QCoreApplication::processEvents();
-    }
-    m_newPagesAllowed = true;
+    pc->closeAll();
     return true;
 }
 
@@ -574,24 +496,6 @@ void TfrmBrwMain::FocusPage()
         m_current->WebBrowser->setFocus();
 }
 
-void TfrmBrwMain::postCloseRequest(QWidget *tabPage)
-{
-    if (auto *sheet = qobject_cast<TbxWebTabSheet *>(tabPage))
-        QCoreApplication::postEvent(this, new QrmEvent(sheet));
-}
-
-bool TfrmBrwMain::event(QEvent *e)
-{
-    if (e->type() == QRM) {
-        // A request for a page that is already closed is dropped.
-        auto *q = static_cast<QrmEvent *>(e);
-        if (q->page && pc->indexOf(q->page) >= 0)
-            CloseTabPage(q->page);
-        return true;
-    }
-    return QMainWindow::event(e);
-}
-
 void TfrmBrwMain::resizeEvent(QResizeEvent *e)
 {
     QMainWindow::resizeEvent(e);
@@ -602,9 +506,9 @@ void TfrmBrwMain::closeEvent(QCloseEvent *e)
 {
     // Leaving asks before closing open tabs; it goes on whatever the answer.
     if (pc->count() > 0) {
-        m_newPagesAllowed = false;
+        pc->setNewPagesAllowed(false);
         CloseAll();
-        m_newPagesAllowed = false;
+        pc->setNewPagesAllowed(false);
     }
     e->accept();
 }

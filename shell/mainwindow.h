@@ -25,6 +25,7 @@ class QToolBar;
 class QToolButton;
 class QWebEngineProfile;
 class TPage95Control;
+class TBrowserTabs;
 class TSoftwareTable;
 class TbxWebTabSheet;
 class TFindBar;
@@ -39,7 +40,7 @@ enum class Command {
     ClosePage, CloseAll, DupPage, TabNext, TabPrev, ShowFavorite, NextSite,
 };
 
-class TfrmBrwMain : public QMainWindow, public TabHost, public engine::Host {
+class TfrmBrwMain : public QMainWindow, public engine::Host {
     Q_OBJECT
 public:
     static const char *const ProductCaption;
@@ -63,7 +64,7 @@ public:
     bool CloseAll();
 
     TbxWebTabSheet *CurrentPage() const { return m_current; }
-    TPage95Control *tabStrip() const { return pc; }
+    TPage95Control *tabStrip() const;
     QAction *action(Command command) const { return m_commands.value(command); }
     // The action of a command by its object name.
     QAction *action(const QString &name) const { return m_actions.value(name); }
@@ -133,22 +134,20 @@ Q_SIGNALS:
     void commandRun(TbxWebTabSheet *sheet, engine::FormMode mode, const web::FormCommandOutcome &outcome);
 
 protected:
-    bool event(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 public:
-    // TabHost
-    bool newPagesAllowed() const override { return m_newPagesAllowed; }
-    QWidget *placeInNewTab(TbxEmbeddedWb *browser) override;
-    void postCloseRequest(QWidget *tabPage) override;
-    void prepareBrowser(TbxEmbeddedWb *browser) override;
-    void adoptFreeStanding(TbxEmbeddedWb *browser) override { adopt(browser); }
+    // Whether pages may open new tabs (cleared while tabs are closed).
+    bool newPagesAllowed() const;
+    // Attaches the automatic fill to a new browser control's page.
+    void prepareBrowser(TbxEmbeddedWb *browser);
 
 private:
     void buildActions();
     void buildMenus();
     void buildButtonBar();
+    void showCurrentPage(TbxWebTabSheet *page);
     void runUserCommand(engine::FormMode mode, bool reportErrors);
     QAction *addAction(Command command, const QString &name, const QString &caption, const QKeySequence &key,
                        std::function<void()> run);
@@ -163,7 +162,7 @@ private:
     QToolBar *scrButtons = nullptr;
     QSplitter *spl = nullptr;
     QTabWidget *pcFavorite = nullptr;
-    TPage95Control *pc = nullptr;
+    TBrowserTabs *pc = nullptr;
     QMenu *popTab = nullptr;
     TFindBar *m_findBar = nullptr;
     TAddressBar *m_addressBar = nullptr;
@@ -181,10 +180,4 @@ private:
     std::function<bool()> m_ctrlHeld;
     int m_ctrlOverride = -1; // -1: ask the keyboard
     TPageCommands *m_pageCommands = nullptr;
-    // Cleared while tabs are closed, so that pages opening windows then get
-    // no new tabs.
-    bool m_newPagesAllowed = true;
-    // Pages closed but not yet deleted, and controls not yet attached.
-    QList<QPointer<QWidget>> m_orphans;
-    void adopt(QWidget *w);
 };

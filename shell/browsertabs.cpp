@@ -67,7 +67,7 @@ TbxWebTabSheet *TBrowserTabs::addPage()
         const int i = indexOf(s);
         if (i >= 0) {
             setTabText(i, caption);
-            setTabToolTip(i, s->Title);
+            setTabToolTip(i, s->title());
         }
     });
     connect(sheet, &TbxWebTabSheet::titleAccepted, this, [this](TbxWebTabSheet *s) {
@@ -101,8 +101,8 @@ void TBrowserTabs::closePage(TbxWebTabSheet *page)
             const QSignalBlocker block(this);
             removeTab(indexOf(p));
         }
-        if (p->WebBrowser)
-            p->WebBrowser->stop();
+        if (p->browser())
+            p->browser()->stop();
         p->hide();
         p->deleteLater();
         adopt(p);

@@ -129,7 +129,7 @@ void TCampaignTracker::record(TbxEmbeddedWb *browser, campaign::Event event)
 
 void TCampaignTracker::onCommand(TbxWebTabSheet *sheet, engine::FormMode mode, const web::FormCommandOutcome &outcome)
 {
-    TbxEmbeddedWb *browser = sheet ? sheet->WebBrowser.data() : nullptr;
+    TbxEmbeddedWb *browser = sheet ? sheet->browser() : nullptr;
     if (!browser)
         return;
     if (!m_followed.contains(browser)) {
@@ -199,7 +199,7 @@ void TCampaignTracker::offerDone(TbxEmbeddedWb *browser)
         return;
     Followed &f = m_followed[browser];
     if (!f.offer) {
-        f.offer = new StatusOffer(static_cast<TbxWebTabSheet *>(browser->tabPage())->StatusPanel);
+        f.offer = new StatusOffer(static_cast<TbxWebTabSheet *>(browser->tabPage())->statusPanel());
         connect(f.offer, &QToolButton::clicked, this, [this, browser] {
             auto it = m_followed.find(browser);
             if (it == m_followed.end())
@@ -215,20 +215,20 @@ void TCampaignTracker::offerDone(TbxEmbeddedWb *browser)
 
 QToolButton *TCampaignTracker::offerOf(TbxWebTabSheet *sheet) const
 {
-    if (!sheet || !sheet->WebBrowser)
+    if (!sheet || !sheet->browser())
         return nullptr;
-    auto it = m_followed.constFind(sheet->WebBrowser.data());
+    auto it = m_followed.constFind(sheet->browser());
     return it != m_followed.constEnd() && it->offer && it->offer->isVisibleTo(sheet) ? it->offer.data() : nullptr;
 }
 
 std::optional<campaign::Site> TCampaignTracker::siteOf(TbxWebTabSheet *sheet) const
 {
-    if (!sheet || !sheet->WebBrowser)
+    if (!sheet || !sheet->browser())
         return std::nullopt;
-    auto it = m_followed.constFind(sheet->WebBrowser.data());
+    auto it = m_followed.constFind(sheet->browser());
     if (it != m_followed.constEnd())
         return it->site;
-    const QString url = sheet->WebBrowser->url().toString();
+    const QString url = sheet->browser()->url().toString();
     if (url.isEmpty())
         return std::nullopt;
     const QList<campaign::Site> sites = m_sites->campaignSites();

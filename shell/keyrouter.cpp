@@ -35,7 +35,7 @@ bool TKeyRouter::focusInPage() const
 {
     TbxWebTabSheet *page = m_window->CurrentPage();
     QWidget *focus = QApplication::focusWidget();
-    return page && page->WebBrowser && focus && (focus == page->WebBrowser || page->WebBrowser->isAncestorOf(focus));
+    return page && page->browser() && focus && (focus == page->browser() || page->browser()->isAncestorOf(focus));
 }
 
 bool TKeyRouter::runAction(Command command)
@@ -97,8 +97,8 @@ TKeyRouter::Route TKeyRouter::decide(QKeyEvent *e, bool run)
     if (key == Qt::Key_Escape && unshifted == Qt::NoModifier) {
         if (!page)
             return Route::Normal;
-        if (run && page->WebBrowser)
-            page->WebBrowser->stop();
+        if (run && page->browser())
+            page->browser()->stop();
         return Route::Taken;
     }
     static const int hot[] = {Qt::Key_F2, Qt::Key_F3, Qt::Key_F6, Qt::Key_F7, Qt::Key_F8, Qt::Key_F9, Qt::Key_F11, Qt::Key_F12};

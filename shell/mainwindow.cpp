@@ -92,7 +92,7 @@ TfrmBrwMain::TfrmBrwMain(TSoftwareTable &record, QWebEngineProfile *profile, QWi
     m_findBar = new TFindBar(right);
     rightLayout->addWidget(m_findBar);
     m_pageCommands = new TPageCommands(
-        this, [this] { return m_current && m_current->WebBrowser ? m_current.data() : nullptr; }, m_findBar,
+        this, [this] { return m_current && m_current->browser() ? m_current.data() : nullptr; }, m_findBar,
         [this] { return addressBoxHasFocus() ? m_address->text() : std::optional<QString>(); });
     spl->addWidget(pcFavorite);
     spl->addWidget(right);
@@ -147,8 +147,8 @@ void TfrmBrwMain::buildActions()
     // Commands on the current page do nothing without one.
     auto onPage = [this](std::function<void(TbxEmbeddedWb *)> f) {
         return [this, f] {
-            if (m_current && m_current->WebBrowser)
-                f(m_current->WebBrowser);
+            if (m_current && m_current->browser())
+                f(m_current->browser());
         };
     };
     addAction(Command::GoBack, QStringLiteral("actGoBack"), tr("Back"), K(Qt::ALT | Qt::Key_Left),
@@ -387,9 +387,9 @@ TbxEmbeddedWb *TfrmBrwMain::OpenURL(const QString &address)
     const bool ctrl = m_ctrlOverride >= 0 ? m_ctrlOverride == 1
                       : m_ctrlHeld ? m_ctrlHeld()
                                  : bool(QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier);
-    if (ctrl && m_current && m_current->WebBrowser) {
-        m_current->WebBrowser->navigate(address);
-        return m_current->WebBrowser;
+    if (ctrl && m_current && m_current->browser()) {
+        m_current->browser()->navigate(address);
+        return m_current->browser();
     }
     TbxEmbeddedWb *browser = pc->createBrowser();
     browser->navigate(address);
@@ -434,9 +434,9 @@ void TfrmBrwMain::showCurrentPage(TbxWebTabSheet *page)
         UpdateCaption();
         return;
     }
-    if (!page->WebBrowser)
+    if (!page->browser())
         return;
-    QString url = page->WebBrowser->url().toString();
+    QString url = page->browser()->url().toString();
     if (!url.isEmpty() && url.size() < 100) {
         // An error page's address shows the address that failed.
         if (url.contains(QLatin1String("res:"))) {
@@ -447,8 +447,8 @@ void TfrmBrwMain::showCurrentPage(TbxWebTabSheet *page)
         showAddressText(url.left(255));
         UpdateCaption();
     }
-    if (page->WebBrowser->isVisible())
-        page->WebBrowser->setFocus();
+    if (page->browser()->isVisible())
+        page->browser()->setFocus();
 }
 
 void TfrmBrwMain::CloseTabPage(TbxWebTabSheet *page) { pc->closePage(page); }
@@ -459,7 +459,7 @@ void TfrmBrwMain::UpdateCaption()
 {
     QString text = QString::fromLatin1(ProductCaption);
     if (m_current)
-        text = m_current->Title + QStringLiteral(" - ") + text;
+        text = m_current->title() + QStringLiteral(" - ") + text;
     const int w = fontMetrics().horizontalAdvance(QLatin1Char('W'));
     const int limit = (w > 0 ? width() / w : 0) - 17;
     setWindowTitle(FitCaption(text, limit));
@@ -492,8 +492,8 @@ void TfrmBrwMain::OpenHotURL(int n)
 
 void TfrmBrwMain::FocusPage()
 {
-    if (m_current && m_current->WebBrowser && m_current->WebBrowser->isVisible())
-        m_current->WebBrowser->setFocus();
+    if (m_current && m_current->browser() && m_current->browser()->isVisible())
+        m_current->browser()->setFocus();
 }
 
 void TfrmBrwMain::resizeEvent(QResizeEvent *e)
@@ -517,13 +517,13 @@ void TfrmBrwMain::closeEvent(QCloseEvent *e)
 
 void TfrmBrwMain::runUserCommand(engine::FormMode mode, bool reportErrors)
 {
-    if (!m_current || !m_current->WebBrowser)
+    if (!m_current || !m_current->browser())
         return;
     QPointer<TbxWebTabSheet> sheet = m_current.data();
     web::FormCommandOutcome outcome;
     QString error;
     try {
-        TbxEmbeddedWb *browser = m_current->WebBrowser;
+        TbxEmbeddedWb *browser = m_current->browser();
         if (mode == engine::FormMode::Fill && m_smartFill->isOn()) {
             const web::SmartOutcome smart = web::smartFillPage(browser->page(), m_record);
             outcome.written = smart.filled;
@@ -555,13 +555,13 @@ void TfrmBrwMain::updateActions()
 {
     TbxWebTabSheet *cur = m_current;
     const bool open = cur != nullptr;
-    const bool loaded = cur ? !cur->PageBusy : addressBoxHasFocus();
+    const bool loaded = cur ? !cur->isBusy() : addressBoxHasFocus();
     auto set = [this](Command c, bool on) {
         if (QAction *a = m_commands.value(c))
             a->setEnabled(on);
     };
-    set(Command::GoBack, cur && cur->CanGoBack);
-    set(Command::GoForward, cur && cur->CanGoForward);
+    set(Command::GoBack, cur && cur->canGoBack());
+    set(Command::GoForward, cur && cur->canGoForward());
     for (Command c : {Command::Stop, Command::Refresh, Command::PageSetup, Command::Properties, Command::ClosePage,
                       Command::CloseAll, Command::DupPage})
         set(c, open);

@@ -30,7 +30,7 @@ void TPageCommands::saveAs()
     TbxWebTabSheet *page = m_page();
     if (!page)
         return;
-    QString name = page->Title.isEmpty() ? QStringLiteral("page") : page->Title;
+    QString name = page->title().isEmpty() ? QStringLiteral("page") : page->title();
     name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("_"));
     QString filter;
     const QString path = QFileDialog::getSaveFileName(
@@ -44,7 +44,7 @@ void TPageCommands::saveAs()
         format = web::SaveFormat::SingleHtml;
     else if (filter.contains(QLatin1String("mhtml")))
         format = web::SaveFormat::MimeHtml;
-    page->WebBrowser->savePage(path, format);
+    page->browser()->savePage(path, format);
 }
 
 void TPageCommands::print()
@@ -57,7 +57,7 @@ void TPageCommands::print()
     QPrintDialog dialog(m_printer.get(), m_parent);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    page->WebBrowser->printPage(m_printer.get(), {});
+    page->browser()->printPage(m_printer.get(), {});
 }
 
 void TPageCommands::pageSetup()
@@ -75,7 +75,7 @@ void TPageCommands::properties()
     TbxWebTabSheet *page = m_page();
     if (!page)
         return;
-    TbxEmbeddedWb *browser = page->WebBrowser;
+    TbxEmbeddedWb *browser = page->browser();
     const QString type = browser->contentType(3000);
     QDialog dialog(m_parent);
     dialog.setWindowTitle(QObject::tr("Properties"));
@@ -103,17 +103,17 @@ void TPageCommands::copy()
         return;
     }
     if (TbxWebTabSheet *page = m_page())
-        page->WebBrowser->copySelection();
+        page->browser()->copySelection();
 }
 
 void TPageCommands::selectAll()
 {
     if (TbxWebTabSheet *page = m_page())
-        page->WebBrowser->selectAllText();
+        page->browser()->selectAllText();
 }
 
 void TPageCommands::find()
 {
     if (TbxWebTabSheet *page = m_page())
-        m_findBar->startFind(page->WebBrowser);
+        m_findBar->startFind(page->browser());
 }

@@ -149,9 +149,9 @@ private:
         m_favorites->setHotCaptionProvider([this](int n) { return m_settings.hotCaption(n); });
         m_favorites->setCurrentPageProvider([w]() -> std::pair<QString, QString> {
             TbxWebTabSheet *page = w->CurrentPage();
-            if (!page || !page->WebBrowser)
+            if (!page || !page->browser())
                 return {};
-            return {page->WebBrowser->title(), page->WebBrowser->url().toString()};
+            return {page->browser()->title(), page->browser()->url().toString()};
         });
         m_favorites->setOrganizeHooks([this] { m_keys->remove(); }, [this] {
             if (m_window->isActiveWindow())

@@ -14,21 +14,21 @@ TbxWebTabSheet::TbxWebTabSheet(QWidget *parent) : QWidget(parent)
     layout->setSpacing(0);
     layout->addStretch(1);
 
-    StatusPanel = new QLabel(this);
-    StatusPanel->setObjectName(QStringLiteral("StatusPanel"));
-    StatusPanel->setFixedHeight(20);
-    StatusPanel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    StatusPanel->setTextFormat(Qt::PlainText);
-    StatusPanel->setStyleSheet(QStringLiteral("QLabel { color: rgb(0, 128, 128); padding-left: 4px; }"));
-    StatusPanel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    layout->addWidget(StatusPanel);
+    m_statusPanel = new QLabel(this);
+    m_statusPanel->setObjectName(QStringLiteral("StatusPanel"));
+    m_statusPanel->setFixedHeight(20);
+    m_statusPanel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_statusPanel->setTextFormat(Qt::PlainText);
+    m_statusPanel->setStyleSheet(QStringLiteral("QLabel { color: rgb(0, 128, 128); padding-left: 4px; }"));
+    m_statusPanel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    layout->addWidget(m_statusPanel);
 
-    ProgressBar = new QProgressBar(StatusPanel);
-    ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
-    ProgressBar->setRange(0, 100);
-    ProgressBar->setTextVisible(false);
-    ProgressBar->setGeometry(0, 3, 100, 14);
-    ProgressBar->hide();
+    m_progressBar = new QProgressBar(m_statusPanel);
+    m_progressBar->setObjectName(QStringLiteral("ProgressBar"));
+    m_progressBar->setRange(0, 100);
+    m_progressBar->setTextVisible(false);
+    m_progressBar->setGeometry(0, 3, 100, 14);
+    m_progressBar->hide();
 }
 
 // The attached control is a child of the page and goes with it.
@@ -36,9 +36,9 @@ TbxWebTabSheet::~TbxWebTabSheet() = default;
 
 void TbxWebTabSheet::AttachBrowser(TbxEmbeddedWb *browser)
 {
-    if (WebBrowser && WebBrowser != browser)
-        delete WebBrowser;
-    WebBrowser = browser;
+    if (m_browser && m_browser != browser)
+        delete m_browser;
+    m_browser = browser;
     auto *layout = static_cast<QVBoxLayout *>(this->layout());
     // The browser fills the page above the status bar.
     if (QLayoutItem *stretch = layout->itemAt(0); stretch && stretch->spacerItem())
@@ -47,10 +47,7 @@ void TbxWebTabSheet::AttachBrowser(TbxEmbeddedWb *browser)
     layout->insertWidget(0, browser, 1);
     browser->show();
 
-    connect(browser, &TbxEmbeddedWb::loadStarted, this, [this] {
-        PageBusy = true;
-        WBProgressChange(0, 100);
-    });
+    connect(browser, &TbxEmbeddedWb::loadStarted, this, &TbxWebTabSheet::WBLoadStarted);
     connect(browser, &TbxEmbeddedWb::loadProgress, this, [this](int p) { WBProgressChange(p, 100); });
     connect(browser, &TbxEmbeddedWb::loadFinished, this, [this] {
         WBProgressChange(0, 0);
@@ -72,15 +69,21 @@ int TbxWebTabSheet::progressPercent(qint64 progress, qint64 progressMax)
     return int(qBound(qint64(0), percent, qint64(100)));
 }
 
+void TbxWebTabSheet::WBLoadStarted()
+{
+    m_busy = true;
+    WBProgressChange(0, 100);
+}
+
 void TbxWebTabSheet::WBProgressChange(qint64 progress, qint64 progressMax)
 {
     const int percent = progressPercent(progress, progressMax);
     if (percent < 0) {
-        ProgressBar->hide();
-        PageBusy = false;
+        m_progressBar->hide();
+        m_busy = false;
     } else {
-        ProgressBar->show();
-        ProgressBar->setValue(percent);
+        m_progressBar->show();
+        m_progressBar->setValue(percent);
     }
     Q_EMIT stateChanged();
 }
@@ -88,18 +91,18 @@ void TbxWebTabSheet::WBProgressChange(qint64 progress, qint64 progressMax)
 void TbxWebTabSheet::WBCommandStateChange(int command, bool enable)
 {
     if (command == 1)
-        CanGoForward = enable;
+        m_canGoForward = enable;
     else if (command == 2)
-        CanGoBack = enable;
-    PageBusy = WebBrowser && WebBrowser->isBusy();
+        m_canGoBack = enable;
+    m_busy = m_browser && m_browser->isBusy();
     Q_EMIT stateChanged();
 }
 
 void TbxWebTabSheet::WBTitleChange(const QString &text)
 {
-    if (!WebBrowser || text.size() >= 100)
+    if (!m_browser || text.size() >= 100)
         return;
-    Title = text;
+    m_title = text;
     Q_EMIT captionChanged(this, FitText(text, 20));
     Q_EMIT titleAccepted(this);
 }
@@ -107,11 +110,11 @@ void TbxWebTabSheet::WBTitleChange(const QString &text)
 void TbxWebTabSheet::WBStatusTextChange(const QString &text)
 {
     if (text.size() < 255)
-        StatusPanel->setText(text);
+        m_statusPanel->setText(text);
 }
 
 void TbxWebTabSheet::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    ProgressBar->move(width() - 105, 3); // the status bar spans the page
+    m_progressBar->move(width() - 105, 3); // the status bar spans the page
 }

@@ -1,12 +1,12 @@
 #pragma once
 // One tab page: the attached browser control, a one-line status bar with a
 // progress bar, and the page state the commands read.
+#include "web/embeddedwb.h"
+
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
 #include <QWidget>
-
-class TbxEmbeddedWb;
 
 class TbxWebTabSheet : public QWidget {
     Q_OBJECT
@@ -16,17 +16,21 @@ public:
 
     void AttachBrowser(TbxEmbeddedWb *browser);
 
-    QPointer<TbxEmbeddedWb> WebBrowser;
-    QLabel *StatusPanel = nullptr;
-    QProgressBar *ProgressBar = nullptr;
-    bool CanGoForward = false;
-    bool CanGoBack = false;
-    bool PageBusy = false;
-    QString Title;
+    // The attached control (null until attached, or once it has gone).
+    TbxEmbeddedWb *browser() const { return m_browser; }
+    QLabel *statusPanel() const { return m_statusPanel; }
+    QProgressBar *progressBar() const { return m_progressBar; }
+    bool canGoForward() const { return m_canGoForward; }
+    bool canGoBack() const { return m_canGoBack; }
+    // Loading: from the start of a load until its progress ends.
+    bool isBusy() const { return m_busy; }
+    // The page's last accepted title.
+    QString title() const { return m_title; }
 
     // The percentage a progress report shows, or -1 to hide the bar.
     static int progressPercent(qint64 progress, qint64 progressMax);
 
+    void WBLoadStarted();
     void WBProgressChange(qint64 progress, qint64 progressMax);
     void WBCommandStateChange(int command, bool enable);
     void WBTitleChange(const QString &text);
@@ -41,4 +45,13 @@ Q_SIGNALS:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QPointer<TbxEmbeddedWb> m_browser;
+    QLabel *m_statusPanel = nullptr;
+    QProgressBar *m_progressBar = nullptr;
+    bool m_canGoForward = false;
+    bool m_canGoBack = false;
+    bool m_busy = false;
+    QString m_title;
 };

@@ -174,7 +174,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(kinds(history(0)), QStringList({"open", "fill"}), 15000);
         QCOMPARE(history(0).at(0).address, server.url(QStringLiteral("a/submit.htm")).toString());
         QCOMPARE(history(0).at(1).detail, QStringLiteral("3 controls"));
-        QCOMPARE(testpages::eval(sheet->WebBrowser->page(), QStringLiteral("document.querySelector('[name=version]').value"))
+        QCOMPARE(testpages::eval(sheet->browser()->page(), QStringLiteral("document.querySelector('[name=version]').value"))
                      .toString(),
                  QStringLiteral("3.2.1"));
         QVERIFY(itemState(0) == QLatin1String("open"));
@@ -210,8 +210,8 @@ private Q_SLOTS:
 
         // The site's login page in the same tab: Login is logged for the site.
         win->withCtrl(true, [&] { win->OpenURL(server.url(QStringLiteral("b/login.htm")).toString()); });
-        QTRY_COMPARE_WITH_TIMEOUT(second->Title, QStringLiteral("Log in"), 15000);
-        QTRY_VERIFY_WITH_TIMEOUT(!second->WebBrowser->isBusy(), 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(second->title(), QStringLiteral("Log in"), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!second->browser()->isBusy(), 15000);
         win->login();
         QTRY_COMPARE_WITH_TIMEOUT(history(1).last().kind, QStringLiteral("login"), 15000);
         QCOMPARE(history(1).last().detail, QStringLiteral("Sign in"));
@@ -281,17 +281,17 @@ private Q_SLOTS:
             router.install();
             win->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(win.get()));
-            QTRY_VERIFY_WITH_TIMEOUT(!c->WebBrowser->isBusy(), 15000);
+            QTRY_VERIFY_WITH_TIMEOUT(!c->browser()->isBusy(), 15000);
             win->FocusPage();
             QTRY_VERIFY(QApplication::focusWidget()
-                        && (QApplication::focusWidget() == c->WebBrowser
-                            || c->WebBrowser->isAncestorOf(QApplication::focusWidget())));
+                        && (QApplication::focusWidget() == c->browser()
+                            || c->browser()->isAncestorOf(QApplication::focusWidget())));
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::ControlModifier);
             router.remove();
         }
         TbxWebTabSheet *d = waitForTab(2);
         QCOMPARE(list->currentRow(), 3);
-        QTRY_COMPARE_WITH_TIMEOUT(d->WebBrowser->url(), server.url(QStringLiteral("d/submit.htm")), 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(d->browser()->url(), server.url(QStringLiteral("d/submit.htm")), 15000);
 
         // The tab's context menu sets the state of the current tab's site.
         QCOMPARE(win->CurrentPage(), d);
@@ -346,7 +346,7 @@ private Q_SLOTS:
         clickSite(0);
         TbxWebTabSheet *sheet = waitForTab(1);
         QTRY_COMPARE_WITH_TIMEOUT(
-            testpages::eval(sheet->WebBrowser->page(), QStringLiteral("document.querySelector('[name=title]').value")).toString(),
+            testpages::eval(sheet->browser()->page(), QStringLiteral("document.querySelector('[name=title]').value")).toString(),
             QStringLiteral("ClipNest"), 15000);
         win->action(QStringLiteral("actNextSite"))->trigger();
         waitForTab(2);

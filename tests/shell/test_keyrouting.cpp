@@ -30,18 +30,18 @@ private:
 
     QVariant eval(TbxWebTabSheet *sheet, const QString &script)
     {
-        return testpages::eval(sheet->WebBrowser->page(), script);
+        return testpages::eval(sheet->browser()->page(), script);
     }
 
     TbxWebTabSheet *openAndFocus(const QString &file)
     {
         win->OpenURL(file);
-        if (!QTest::qWaitFor([&] { return win->CurrentPage() && win->CurrentPage()->WebBrowser
-                                          && !win->CurrentPage()->WebBrowser->isBusy()
-                                          && !win->CurrentPage()->Title.isEmpty(); }, 15000))
+        if (!QTest::qWaitFor([&] { return win->CurrentPage() && win->CurrentPage()->browser()
+                                          && !win->CurrentPage()->browser()->isBusy()
+                                          && !win->CurrentPage()->title().isEmpty(); }, 15000))
             return nullptr;
         TbxWebTabSheet *sheet = win->CurrentPage();
-        sheet->WebBrowser->setFocus();
+        sheet->browser()->setFocus();
         if (!QTest::qWaitFor([&] { return focusInPage(sheet); }, 5000))
             return nullptr;
         eval(sheet, QStringLiteral("var i = document.querySelector('input'); if (i) i.focus(); 0"));
@@ -51,7 +51,7 @@ private:
     static bool focusInPage(TbxWebTabSheet *sheet)
     {
         QWidget *f = QApplication::focusWidget();
-        return f && (f == sheet->WebBrowser || sheet->WebBrowser->isAncestorOf(f));
+        return f && (f == sheet->browser() || sheet->browser()->isAncestorOf(f));
     }
 
 private Q_SLOTS:
@@ -91,7 +91,7 @@ private Q_SLOTS:
         TbxWebTabSheet *sheet = openAndFocus(dir.filePath(QStringLiteral("keys.htm")));
         QVERIFY(sheet);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2, Qt::ControlModifier);
-        QTRY_COMPARE_WITH_TIMEOUT(sheet->Title, QStringLiteral("Hot"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(sheet->title(), QStringLiteral("Hot"), 10000);
         QCOMPARE(win->pageCount(), 1);
         // Without Ctrl the hot address gets a tab of its own.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
@@ -106,9 +106,9 @@ private Q_SLOTS:
         QList<QTcpSocket *> held;
         connect(&silent, &QTcpServer::newConnection, this, [&] { held << silent.nextPendingConnection(); });
         win->OpenURL(QStringLiteral("http://127.0.0.1:%1/slow").arg(silent.serverPort()));
-        QTRY_VERIFY_WITH_TIMEOUT(win->CurrentPage() && win->CurrentPage()->WebBrowser
-                                     && win->CurrentPage()->WebBrowser->isBusy(), 10000);
-        TbxEmbeddedWb *browser = win->CurrentPage()->WebBrowser;
+        QTRY_VERIFY_WITH_TIMEOUT(win->CurrentPage() && win->CurrentPage()->browser()
+                                     && win->CurrentPage()->browser()->isBusy(), 10000);
+        TbxEmbeddedWb *browser = win->CurrentPage()->browser();
         QSignalSpy finished(browser->page(), &QWebEnginePage::loadFinished);
         win->addressBox()->setFocus();
         QTRY_VERIFY(win->addressBoxHasFocus());
@@ -137,7 +137,7 @@ private Q_SLOTS:
     {
         TbxWebTabSheet *sheet = openAndFocus(dir.filePath(QStringLiteral("keys.htm")));
         QVERIFY(sheet);
-        QSignalSpy started(sheet->WebBrowser->page(), &QWebEnginePage::loadStarted);
+        QSignalSpy started(sheet->browser()->page(), &QWebEnginePage::loadStarted);
         eval(sheet, QStringLiteral("window.eatF5 = true; 0"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
         QTRY_COMPARE_WITH_TIMEOUT(eval(sheet, QStringLiteral("window.keys.join(',')")).toString(), QStringLiteral("F5"), 10000);
@@ -169,8 +169,8 @@ private Q_SLOTS:
         win->OpenURL(dir.filePath(QStringLiteral("keys2.htm")));
         QTRY_COMPARE_WITH_TIMEOUT(win->pageCount(), 2, 15000);
         TbxWebTabSheet *second = win->CurrentPage();
-        QTRY_COMPARE_WITH_TIMEOUT(second->Title, QStringLiteral("Keys2"), 15000);
-        second->WebBrowser->setFocus();
+        QTRY_COMPARE_WITH_TIMEOUT(second->title(), QStringLiteral("Keys2"), 15000);
+        second->browser()->setFocus();
         QTRY_VERIFY(focusInPage(second));
         // The caret is in a text field of the page.
         QCOMPARE(eval(second, QStringLiteral("document.querySelector('input').focus(); document.activeElement.name")).toString(),
@@ -209,9 +209,9 @@ private Q_SLOTS:
         QList<QTcpSocket *> held;
         connect(&silent, &QTcpServer::newConnection, this, [&] { held << silent.nextPendingConnection(); });
         win->OpenURL(QStringLiteral("http://127.0.0.1:%1/slow").arg(silent.serverPort()));
-        QTRY_VERIFY_WITH_TIMEOUT(win->CurrentPage() && win->CurrentPage()->WebBrowser
-                                     && win->CurrentPage()->WebBrowser->isBusy(), 10000);
-        TbxEmbeddedWb *browser = win->CurrentPage()->WebBrowser;
+        QTRY_VERIFY_WITH_TIMEOUT(win->CurrentPage() && win->CurrentPage()->browser()
+                                     && win->CurrentPage()->browser()->isBusy(), 10000);
+        TbxEmbeddedWb *browser = win->CurrentPage()->browser();
         QSignalSpy finished(browser->page(), &QWebEnginePage::loadFinished);
         win->addressBox()->setFocus();
         QTRY_VERIFY(win->addressBoxHasFocus());

@@ -23,7 +23,7 @@ using testpages::write;
 namespace {
 QString valueOf(TbxWebTabSheet *sheet, const QString &script)
 {
-    return testpages::eval(sheet->WebBrowser->page(), script).toString();
+    return testpages::eval(sheet->browser()->page(), script).toString();
 }
 } // namespace
 
@@ -42,8 +42,8 @@ private:
     // Waits until the page in a tab has finished loading and been filled.
     void waitLoaded(TbxWebTabSheet *sheet)
     {
-        QTRY_VERIFY_WITH_TIMEOUT(sheet->WebBrowser && !sheet->WebBrowser->isBusy()
-                                     && !sheet->WebBrowser->url().isEmpty(),
+        QTRY_VERIFY_WITH_TIMEOUT(sheet->browser() && !sheet->browser()->isBusy()
+                                     && !sheet->browser()->url().isEmpty(),
                                  15000);
     }
 
@@ -109,7 +109,7 @@ private Q_SLOTS:
         waitLoaded(window().pageAt(1));
         ctrl = true;
         window().OpenURL(dir.filePath(QStringLiteral("c.htm")));
-        QTRY_COMPARE_WITH_TIMEOUT(window().pageAt(1)->Title, QStringLiteral("Page C"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(window().pageAt(1)->title(), QStringLiteral("Page C"), 10000);
         QCOMPARE(window().pageCount(), 2);
         // An empty address opens nothing.
         ctrl = false;
@@ -123,8 +123,8 @@ private Q_SLOTS:
         window().OpenURL(dir.filePath(QStringLiteral("opener.htm")));
         QTRY_COMPARE_WITH_TIMEOUT(window().pageCount(), 3, 15000);
         QCOMPARE(window().CurrentPage(), window().pageAt(2)); // each new one made current in turn
-        QTRY_COMPARE_WITH_TIMEOUT(window().pageAt(1)->Title, QStringLiteral("Page B"), 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(window().pageAt(2)->Title, QStringLiteral("Page C"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(window().pageAt(1)->title(), QStringLiteral("Page B"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(window().pageAt(2)->title(), QStringLiteral("Page C"), 10000);
 
         window().OpenURL(dir.filePath(QStringLiteral("opensclose.htm")));
         QTRY_COMPARE_WITH_TIMEOUT(window().pageCount(), 5, 15000);
@@ -132,7 +132,7 @@ private Q_SLOTS:
         QPointer<TbxWebTabSheet> guard(closer);
         QTRY_COMPARE_WITH_TIMEOUT(window().pageCount(), 4, 15000);
         QTRY_VERIFY(!guard);
-        QCOMPARE(window().pageAt(3)->Title, QStringLiteral("Opens closer"));
+        QCOMPARE(window().pageAt(3)->title(), QStringLiteral("Opens closer"));
     }
 
     void closeAllAnsweredNoAndYes()
@@ -230,13 +230,13 @@ private Q_SLOTS:
         QTRY_COMPARE(window().pageCount(), 1);
         TbxWebTabSheet *sheet = window().CurrentPage();
         waitLoaded(sheet);
-        QTRY_COMPARE(sheet->Title, QStringLiteral("Page A"));
+        QTRY_COMPARE(sheet->title(), QStringLiteral("Page A"));
         const QString t99(99, QLatin1Char('x')), t100(100, QLatin1Char('y'));
         sheet->WBTitleChange(t99);
-        QCOMPARE(sheet->Title, t99);
+        QCOMPARE(sheet->title(), t99);
         QCOMPARE(window().tabStrip()->tabText(0), QString(20, QLatin1Char('x')));
         sheet->WBTitleChange(t100);
-        QCOMPARE(sheet->Title, t99);
+        QCOMPARE(sheet->title(), t99);
         QCOMPARE(window().tabStrip()->tabText(0), QString(20, QLatin1Char('x')));
         sheet->WBTitleChange(QStringLiteral("abc"));
         QCOMPARE(window().tabStrip()->tabText(0), QStringLiteral("abc") + QString(17, QLatin1Char(' ')));
@@ -250,17 +250,18 @@ private Q_SLOTS:
         QCOMPARE(TbxWebTabSheet::progressPercent(5, 0), -1);
         TbxWebTabSheet sheet;
         sheet.show();
-        sheet.PageBusy = true;
+        sheet.WBLoadStarted();
+        QVERIFY(sheet.isBusy());
         sheet.WBProgressChange(150, 100);
-        QVERIFY(sheet.ProgressBar->isVisible());
-        QCOMPARE(sheet.ProgressBar->value(), 100);
+        QVERIFY(sheet.progressBar()->isVisible());
+        QCOMPARE(sheet.progressBar()->value(), 100);
         sheet.WBProgressChange(3, 0);
-        QVERIFY(!sheet.ProgressBar->isVisible());
-        QVERIFY(!sheet.PageBusy);
+        QVERIFY(!sheet.progressBar()->isVisible());
+        QVERIFY(!sheet.isBusy());
         // Status texts of 255 units or more leave the status as it was.
         sheet.WBStatusTextChange(QStringLiteral("link"));
         sheet.WBStatusTextChange(QString(255, QLatin1Char('s')));
-        QCOMPARE(sheet.StatusPanel->text(), QStringLiteral("link"));
+        QCOMPARE(sheet.statusPanel()->text(), QStringLiteral("link"));
     }
 
     void fitTextAndCaptionCuts()
@@ -332,7 +333,7 @@ private Q_SLOTS:
         window().OpenURL(dir.filePath(QStringLiteral("a.htm")));
         QTRY_COMPARE(window().pageCount(), 1);
         TbxWebTabSheet *sheet = window().CurrentPage();
-        QTRY_VERIFY_WITH_TIMEOUT(sheet->WebBrowser->isBusy() == false, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(sheet->browser()->isBusy() == false, 15000);
         window().CloseTabPage(sheet);
         QCOMPARE(window().pageCount(), 0);
         QTest::qWait(300);

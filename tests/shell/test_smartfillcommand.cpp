@@ -58,10 +58,10 @@ private Q_SLOTS:
         // Off: the exact rules fill the search box ("keywords") too.
         const QString page = dir.filePath(QStringLiteral("form.htm"));
         win.OpenURL(page);
-        QTRY_VERIFY_WITH_TIMEOUT(win.CurrentPage() && win.CurrentPage()->WebBrowser, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(win.CurrentPage() && win.CurrentPage()->browser(), 15000);
         TbxWebTabSheet *sheet = win.CurrentPage();
         QTRY_COMPARE_WITH_TIMEOUT(
-            testpages::eval(sheet->WebBrowser->page(), QStringLiteral("document.querySelector('#s input').value")).toString(),
+            testpages::eval(sheet->browser()->page(), QStringLiteral("document.querySelector('#s input').value")).toString(),
             record.fieldText(QStringLiteral("Keywords")), 15000);
 
         // On: the next page is filled by the smart rules, and says so.
@@ -69,18 +69,18 @@ private Q_SLOTS:
         smart->trigger();
         QCOMPARE(changed.size(), 1);
         QCOMPARE(changed.first().first().toBool(), true);
-        sheet->StatusPanel->clear();
-        sheet->WebBrowser->page()->triggerAction(QWebEnginePage::Reload);
-        QTRY_COMPARE_WITH_TIMEOUT(sheet->StatusPanel->text(),
+        sheet->statusPanel()->clear();
+        sheet->browser()->page()->triggerAction(QWebEnginePage::Reload);
+        QTRY_COMPARE_WITH_TIMEOUT(sheet->statusPanel()->text(),
                                   QStringLiteral("Smart fill: 2 controls filled, 1 left for you."), 15000);
-        QCOMPARE(testpages::eval(sheet->WebBrowser->page(), QStringLiteral("document.querySelector('#s input').value"))
+        QCOMPARE(testpages::eval(sheet->browser()->page(), QStringLiteral("document.querySelector('#s input').value"))
                      .toString(),
                  QString());
 
         // "Fill form fields" runs the smart fill too: nothing left to write.
-        sheet->StatusPanel->clear();
+        sheet->statusPanel()->clear();
         win.fillForm();
-        QCOMPARE(sheet->StatusPanel->text(), QStringLiteral("Smart fill: 0 controls filled, 1 left for you."));
+        QCOMPARE(sheet->statusPanel()->text(), QStringLiteral("Smart fill: 0 controls filled, 1 left for you."));
 
         // Set from the settings without announcing it.
         win.smartFill()->setOn(false);

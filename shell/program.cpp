@@ -20,6 +20,7 @@
 #include "software/padform.h"
 #include "software/softlistpanel.h"
 #include "software/softwaretable.h"
+#include "software/startupload.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -64,8 +65,10 @@ public:
         QObject::connect(&m_log, &campaign::SubmissionLog::switchedOff, &m_log,
                          [](const QString &message) { platform::showError(message); }, Qt::QueuedConnection);
         // The software editor owns the record; its creation loads it.
-        m_padForm = new TPADForm;
-        m_window = new TfrmBrwMain(m_padForm->table(), m_profile);
+        // The program owns the record; loading it may leave problems to tell.
+        m_startupProblems = loadRecordWithProblems(m_record);
+        m_padForm = new TPADForm(m_record);
+        m_window = new TfrmBrwMain(m_record, m_profile);
         buildMainWindow();
         m_update = new TUpdateForm(m_window);
         m_about = new TAboutForm(m_window);
@@ -97,7 +100,7 @@ public:
     TfrmBrwMain *window() const { return m_window; }
     QStringList startupProblems() const
     {
-        QStringList problems = m_padForm->startupProblems();
+        QStringList problems = m_startupProblems;
         if (!m_log.problem().isEmpty())
             problems << m_log.problem();
         return problems;
@@ -166,12 +169,12 @@ private:
         m_sites->loadDirectory();
         // A chosen site opens through the tracker, which logs its page.
         new TCampaignTracker(w, m_sites, &m_log);
-        TSoftwareTable &table = m_padForm->table();
+        TSoftwareTable &table = m_record;
         m_sites->setSubmissionLog(&m_log, [&table] { return campaignOf(table); });
         QObject::connect(&table, &TSoftwareTable::recordChanged, m_sites, &TSitesPanel::refreshCampaign);
         QObject::connect(m_sites, &TSitesPanel::loginRequested, w, &TfrmBrwMain::login);
         w->setLoginProvider([this] { return m_sites->username(); }, [this] { return m_sites->password(); });
-        w->setSidePages(m_sites, new TSoftListPage(m_padForm->table()));
+        w->setSidePages(m_sites, new TSoftListPage(m_record));
 
         w->setStartPagesProvider([this] { return m_settings.startPages(); });
         w->setHotUrlProvider([this](int n) { return m_settings.hotUrl(n); });
@@ -296,6 +299,8 @@ private:
     shell::Settings m_settings;
     campaign::SubmissionLog m_log; // outlives the window, whose tabs log their closing
     QWebEngineProfile *m_profile;  // goes after the window, with this object
+    TSoftwareTable m_record; // the software record, loaded at the start
+    QStringList m_startupProblems;
     TPADForm *m_padForm = nullptr;
     TfrmBrwMain *m_window = nullptr;
     TUpdateForm *m_update = nullptr;

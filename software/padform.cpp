@@ -49,8 +49,14 @@ QString readTextFile(const QString &path)
 
 } // namespace
 
-TPADForm::TPADForm(QWidget *parent) : QDialog(parent), ClientDataSet1(new TSoftwareTable(this))
+TPADForm::TPADForm(QWidget *parent) : TPADForm(new TSoftwareTable, true, parent) {}
+
+TPADForm::TPADForm(TSoftwareTable &record, QWidget *parent) : TPADForm(&record, false, parent) {}
+
+TPADForm::TPADForm(TSoftwareTable *record, bool owned, QWidget *parent) : QDialog(parent), ClientDataSet1(record)
 {
+    if (owned)
+        record->setParent(this);
     setObjectName(QStringLiteral("PADForm"));
     setWindowTitle(QStringLiteral("PADForm"));
     resize(619, 456);
@@ -76,12 +82,8 @@ TPADForm::TPADForm(QWidget *parent) : QDialog(parent), ClientDataSet1(new TSoftw
     connect(ClientDataSet1, &TSoftwareTable::AfterPost, this, &TPADForm::ClientDataSet1AfterPost);
 
     refreshControls(true);
-    QString loadError, refillError;
-    loadRecordAtStartup(*ClientDataSet1, &loadError, &refillError);
-    if (!loadError.isEmpty())
-        m_startupProblems << loadError;
-    if (!refillError.isEmpty())
-        m_startupProblems << QStringLiteral("The PAD file imported last could not refill the record: %1").arg(refillError);
+    if (owned)
+        m_startupProblems = loadRecordWithProblems(*ClientDataSet1);
 }
 
 TPADForm::~TPADForm()

@@ -1,6 +1,7 @@
 #pragma once
-// TPADForm: the software information editor. It owns the software record's
-// table (ClientDataSet1), whose start-up load and PAD refill run when the
+// TPADForm: the software information editor of a software record's table
+// (ClientDataSet1). The program owns the record and hands it in; a form made
+// without one owns a record of its own, loaded (with the PAD refill) when the
 // window is created. The main window shows it modally (exec()); closing it
 // hides it, keeping the page shown and every control's state.
 #include <QDialog>
@@ -21,6 +22,8 @@ class TPADForm : public QDialog {
     Q_OBJECT
 public:
     explicit TPADForm(QWidget *parent = nullptr);
+    // Edits a record loaded and owned by the caller, which outlives the form.
+    explicit TPADForm(TSoftwareTable &record, QWidget *parent = nullptr);
     ~TPADForm() override;
 
     TSoftwareTable &table() { return *ClientDataSet1; }
@@ -74,6 +77,8 @@ private:
     QWidget *memo(const QString &field, int limit, bool wrap);
     QWidget *list(const QString &field, const QStringList &entries);
     void addRow(QGridLayout *grid, int row, const QString &label, QWidget *control, int span = 1);
+
+    TPADForm(TSoftwareTable *record, bool owned, QWidget *parent);
 
     TSoftwareTable *ClientDataSet1;
     QTabWidget *m_pages = nullptr;

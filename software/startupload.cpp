@@ -28,3 +28,15 @@ void loadRecordAtStartup(TSoftwareTable &table, QString *loadError, QString *ref
             *refillError = e.text();
     }
 }
+
+QStringList loadRecordWithProblems(TSoftwareTable &table)
+{
+    QStringList problems;
+    QString loadError, refillError;
+    loadRecordAtStartup(table, &loadError, &refillError);
+    if (!loadError.isEmpty())
+        problems << loadError;
+    if (!refillError.isEmpty())
+        problems << QStringLiteral("The PAD file imported last could not refill the record: %1").arg(refillError);
+    return problems;
+}

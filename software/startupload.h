@@ -4,6 +4,7 @@
 // imported last. An error ends its step, leaving the table as it is; the
 // caller is told what went wrong so that it can say so.
 #include <QString>
+#include <QStringList>
 
 class TSoftwareTable;
 
@@ -12,3 +13,7 @@ class TSoftwareTable;
 // refillError, when given, receives why the remembered PAD file could not
 // refill the record, or the empty text.
 void loadRecordAtStartup(TSoftwareTable &table, QString *loadError = nullptr, QString *refillError = nullptr);
+
+// The same, with what went wrong as messages for the user (none when all
+// went well).
+QStringList loadRecordWithProblems(TSoftwareTable &table);

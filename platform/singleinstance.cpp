@@ -205,7 +205,7 @@ QString TOneInstance::endpointPath(const QString &executableFileName)
     // The digest keeps names apart that read alike once cleaned up.
     const QString digest = QString::fromLatin1(
         QCryptographicHash::hash(executableFileName.toUtf8(), QCryptographicHash::Sha1).toHex().left(8));
-    const QString name = QStringLiteral("%1-%2-%3.sock").arg(readable).arg(::getuid()).arg(digest);
+    const QString name = QStringLiteral("%1-%2-%3.sock").arg(readable, QString::number(::getuid()), digest);
     const QString dir = endpointDirectory();
     if (dir.isEmpty())
         return QString();

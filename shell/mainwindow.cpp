@@ -3,6 +3,7 @@
 #include "addressbar.h"
 #include "findbar.h"
 #include "fittext.h"
+#include "maincommands.h"
 #include "pagecommands.h"
 #include "smartfillswitch.h"
 #include "browsertabs.h"
@@ -126,77 +127,44 @@ TfrmBrwMain::~TfrmBrwMain()
     pc = nullptr;
 }
 
-QAction *TfrmBrwMain::addAction(Command command, const QString &name, const QString &caption, const QKeySequence &key,
-                                std::function<void()> run)
-{
-    auto *a = new QAction(caption, this);
-    a->setObjectName(name);
-    if (!key.isEmpty())
-        a->setShortcut(key);
-    connect(a, &QAction::triggered, this, [run] { run(); });
-    QMainWindow::addAction(a);
-    m_actions.insert(name, a);
-    m_commands.insert(command, a);
-    m_actionList << a;
-    return a;
-}
-
 void TfrmBrwMain::buildActions()
 {
-    using K = QKeySequence;
-    // Commands on the current page do nothing without one.
-    auto onPage = [this](std::function<void(TbxEmbeddedWb *)> f) {
+    // What each command does; the commands object holds the actions.
+    using C = Command;
+    const auto onPage = [this](std::function<void(TbxEmbeddedWb *)> f) {
+        // Commands on the current page do nothing without one.
         return [this, f] {
             if (m_current && m_current->browser())
                 f(m_current->browser());
         };
     };
-    addAction(Command::GoBack, QStringLiteral("actGoBack"), tr("Back"), K(Qt::ALT | Qt::Key_Left),
-              onPage([](TbxEmbeddedWb *b) { b->back(); }))
-        ->setIcon(themed("go-previous", QStyle::SP_ArrowBack));
-    addAction(Command::GoForward, QStringLiteral("actGoFrwr"), tr("Forward"), K(Qt::ALT | Qt::Key_Right),
-              onPage([](TbxEmbeddedWb *b) { b->forward(); }))
-        ->setIcon(themed("go-next", QStyle::SP_ArrowForward));
-    addAction(Command::Stop, QStringLiteral("actStop"), tr("Stop"), K(Qt::Key_Escape), onPage([](TbxEmbeddedWb *b) { b->stop(); }))
-        ->setIcon(themed("process-stop", QStyle::SP_BrowserStop));
-    QAction *refresh = addAction(Command::Refresh, QStringLiteral("actRefresh"), tr("Refresh"), K(Qt::Key_F5),
-                                 onPage([](TbxEmbeddedWb *b) { b->reload(); }));
-    refresh->setIcon(themed("view-refresh", QStyle::SP_BrowserReload));
-    refresh->setIconText(QStringLiteral("Reflash"));
-    QAction *home = addAction(Command::GoMaster, QStringLiteral("actGoMaster"), tr("Go Master"), K(Qt::ALT | Qt::Key_Home), [this] { GoMaster(); });
-    home->setIcon(themed("go-home", QStyle::SP_DirHomeIcon));
-    home->setIconText(QStringLiteral("Home"));
-    addAction(Command::Save, QStringLiteral("actSave"), tr("Save"), K(Qt::CTRL | Qt::Key_S), [this] { m_pageCommands->saveAs(); })
-        ->setIcon(themed("document-save", QStyle::SP_DialogSaveButton));
-    addAction(Command::Print, QStringLiteral("actPrint"), tr("Print"), K(Qt::CTRL | Qt::Key_P), [this] { m_pageCommands->print(); })
-        ->setIcon(themed("document-print", QStyle::SP_FileDialogDetailedView));
-    addAction(Command::PageSetup, QStringLiteral("actPageSetup"), tr("Page Setup"), K(), [this] { m_pageCommands->pageSetup(); });
-    addAction(Command::Properties, QStringLiteral("actProperties"), tr("Properties"), K(), [this] { m_pageCommands->properties(); });
-    addAction(Command::Copy, QStringLiteral("actCopy"), tr("Copy"), K(Qt::CTRL | Qt::Key_C), [this] { m_pageCommands->copy(); });
-    addAction(Command::SelectAll, QStringLiteral("actSelectAll"), tr("Select All"), K(Qt::CTRL | Qt::Key_A), [this] { m_pageCommands->selectAll(); });
-    addAction(Command::Find, QStringLiteral("actFind"), tr("Find"), K(Qt::CTRL | Qt::Key_F), [this] { m_pageCommands->find(); });
-    QAction *close = addAction(Command::ClosePage, QStringLiteral("actClosePage"), tr("Close Page"), K(Qt::ALT | Qt::Key_X), [this] {
-        if (m_current)
-            CloseTabPage(m_current);
+    m_commandSet = new TMainCommands(this, {
+        {C::GoBack, onPage([](TbxEmbeddedWb *b) { b->back(); })},
+        {C::GoForward, onPage([](TbxEmbeddedWb *b) { b->forward(); })},
+        {C::Stop, onPage([](TbxEmbeddedWb *b) { b->stop(); })},
+        {C::Refresh, onPage([](TbxEmbeddedWb *b) { b->reload(); })},
+        {C::GoMaster, [this] { GoMaster(); }},
+        {C::Save, [this] { m_pageCommands->saveAs(); }},
+        {C::Print, [this] { m_pageCommands->print(); }},
+        {C::PageSetup, [this] { m_pageCommands->pageSetup(); }},
+        {C::Properties, [this] { m_pageCommands->properties(); }},
+        {C::Copy, [this] { m_pageCommands->copy(); }},
+        {C::SelectAll, [this] { m_pageCommands->selectAll(); }},
+        {C::Find, [this] { m_pageCommands->find(); }},
+        {C::ClosePage, [this] {
+             if (m_current)
+                 CloseTabPage(m_current);
+         }},
+        {C::CloseAll, [this] {
+             if (m_current)
+                 CloseAll();
+         }},
+        {C::DupPage, onPage([this](TbxEmbeddedWb *b) { OpenURL(b->url().toString()); })},
+        {C::TabNext, [this] { StepTab(true); }},
+        {C::TabPrev, [this] { StepTab(false); }},
+        {C::ShowFavorite, [this] { toggleSidePanel(); }},
+        {C::NextSite, [this] { Q_EMIT nextSiteRequested(); }},
     });
-    close->setIcon(themed("window-close", QStyle::SP_DialogCloseButton));
-    close->setIconText(QStringLiteral("Close"));
-    addAction(Command::CloseAll, QStringLiteral("actCloseAll"), tr("Close All"), K(Qt::CTRL | Qt::Key_K), [this] {
-        if (m_current)
-            CloseAll();
-    })->setIcon(themed("edit-clear-all", QStyle::SP_DialogDiscardButton));
-    addAction(Command::DupPage, QStringLiteral("actDupPage"), tr("Dup Page"), K(Qt::ALT | Qt::Key_C),
-              onPage([this](TbxEmbeddedWb *b) { OpenURL(b->url().toString()); }));
-    addAction(Command::TabNext, QStringLiteral("actTabNext"), tr("Next Tab"), K(Qt::CTRL | Qt::Key_Right), [this] { StepTab(true); });
-    addAction(Command::TabPrev, QStringLiteral("actTabPrev"), tr("Tab Prev"), K(Qt::CTRL | Qt::Key_Left), [this] { StepTab(false); });
-    QAction *fav = addAction(Command::ShowFavorite, QStringLiteral("actShowFavorite"), tr("Favorites"), K(Qt::CTRL | Qt::Key_T),
-                             [this] { toggleSidePanel(); });
-    fav->setIcon(themed("view-sidetree", QStyle::SP_FileDialogListView));
-    fav->setIconText(QStringLiteral("Browser"));
-    fav->setCheckable(true);
-    fav->setChecked(true);
-    addAction(Command::NextSite, QStringLiteral("actNextSite"), tr("Next site"), K(Qt::CTRL | Qt::Key_N), [this] { Q_EMIT nextSiteRequested(); })
-        ->setIcon(themed("go-jump", QStyle::SP_MediaSkipForward));
 }
 
 void TfrmBrwMain::buildMenus()
@@ -222,20 +190,20 @@ void TfrmBrwMain::buildMenus()
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     QMainWindow::addAction(open);
     QAction *saveAs = file->addAction(QStringLiteral("&Save As..."));
-    connect(saveAs, &QAction::triggered, m_commands.value(Command::Save), &QAction::trigger);
+    connect(saveAs, &QAction::triggered, m_commandSet->action(Command::Save), &QAction::trigger);
     file->addSeparator();
     QAction *preview = file->addAction(QStringLiteral("Print Pre&view..."));
-    connect(preview, &QAction::triggered, m_commands.value(Command::PageSetup), &QAction::trigger);
+    connect(preview, &QAction::triggered, m_commandSet->action(Command::PageSetup), &QAction::trigger);
     QAction *print = file->addAction(QStringLiteral("&Print..."));
-    connect(print, &QAction::triggered, m_commands.value(Command::Print), &QAction::trigger);
+    connect(print, &QAction::triggered, m_commandSet->action(Command::Print), &QAction::trigger);
     file->addSeparator();
     QAction *props = file->addAction(QStringLiteral("Properties..."));
-    connect(props, &QAction::triggered, m_commands.value(Command::Properties), &QAction::trigger);
+    connect(props, &QAction::triggered, m_commandSet->action(Command::Properties), &QAction::trigger);
     file->addSeparator();
     file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
     // Menu items follow their command's enabled state.
     const auto follow = [this](QAction *item, Command c) {
-        QAction *command = m_commands.value(c);
+        QAction *command = m_commandSet->action(c);
         item->setEnabled(command->isEnabled());
         connect(command, &QAction::enabledChanged, item, &QAction::setEnabled);
     };
@@ -256,7 +224,7 @@ void TfrmBrwMain::buildMenus()
     m_smartFill = new SmartFillSwitch(this);
     submission->addAction(m_smartFill->action());
     submission->addSeparator();
-    submission->addAction(m_commands.value(Command::NextSite));
+    submission->addAction(m_commandSet->action(Command::NextSite));
 
     QMenu *favorites = menu(QStringLiteral("Favorities"), QStringLiteral("popFavorite"));
     Q_UNUSED(favorites);
@@ -270,8 +238,8 @@ void TfrmBrwMain::buildMenus()
     help->addSeparator();
     help->addAction(QStringLiteral("About..."), this, &TfrmBrwMain::aboutRequested);
 
-    popTab->addAction(QStringLiteral("Close current tab"), m_commands.value(Command::ClosePage), &QAction::trigger);
-    popTab->addAction(m_commands.value(Command::CloseAll));
+    popTab->addAction(QStringLiteral("Close current tab"), m_commandSet->action(Command::ClosePage), &QAction::trigger);
+    popTab->addAction(m_commandSet->action(Command::CloseAll));
 }
 
 void TfrmBrwMain::buildButtonBar()
@@ -279,7 +247,7 @@ void TfrmBrwMain::buildButtonBar()
     scrButtons->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     scrButtons->setIconSize(QSize(22, 22));
     auto add = [this](const QString &name, bool caption) {
-        QAction *a = m_actions.value(name);
+        QAction *a = m_commandSet->action(name);
         scrButtons->addAction(a);
         if (auto *b = qobject_cast<QToolButton *>(scrButtons->widgetForAction(a))) {
             b->setObjectName(QStringLiteral("btn_") + name);
@@ -302,7 +270,7 @@ void TfrmBrwMain::buildButtonBar()
     add(QStringLiteral("actRefresh"), true);
     add(QStringLiteral("actGoMaster"), true);
     scrButtons->addSeparator();
-    hidden(QStringLiteral("ToolButton8"), tr("Save"), [this] { m_commands.value(Command::Save)->trigger(); });
+    hidden(QStringLiteral("ToolButton8"), tr("Save"), [this] { m_commandSet->action(Command::Save)->trigger(); });
     add(QStringLiteral("actPrint"), false);
     scrButtons->addSeparator();
     add(QStringLiteral("actShowFavorite"), true);
@@ -553,27 +521,12 @@ QString TfrmBrwMain::loginPassword() const { return m_password ? m_password() : 
 
 void TfrmBrwMain::updateActions()
 {
-    TbxWebTabSheet *cur = m_current;
-    const bool open = cur != nullptr;
-    const bool loaded = cur ? !cur->isBusy() : addressBoxHasFocus();
-    auto set = [this](Command c, bool on) {
-        if (QAction *a = m_commands.value(c))
-            a->setEnabled(on);
-    };
-    set(Command::GoBack, cur && cur->canGoBack());
-    set(Command::GoForward, cur && cur->canGoForward());
-    for (Command c : {Command::Stop, Command::Refresh, Command::PageSetup, Command::Properties, Command::ClosePage,
-                      Command::CloseAll, Command::DupPage})
-        set(c, open);
-    for (Command c : {Command::Save, Command::Print, Command::Copy, Command::SelectAll, Command::Find})
-        set(c, loaded);
-    set(Command::TabNext, pc->count() > 1);
-    set(Command::TabPrev, pc->count() > 1);
-    set(Command::GoMaster, true);
-    set(Command::ShowFavorite, true);
-    set(Command::NextSite, true);
-    if (QAction *fav = m_commands.value(Command::ShowFavorite))
-        fav->setChecked(pcFavorite->isVisibleTo(this));
+    TMainCommands::State state;
+    state.page = m_current;
+    state.pageCount = pc->count();
+    state.addressFocused = addressBoxHasFocus();
+    state.sidePanelVisible = pcFavorite->isVisibleTo(this);
+    m_commandSet->update(state);
 }
 
 // ---- other commands -----------------------------------------------------------

@@ -2,6 +2,7 @@
 // The main window: menu bar, address bar and button bar as three movable
 // tool bars; the side panel with the site list and the software list at the
 // left; the tab strip with one browser tab page per open page filling the rest.
+#include "maincommands.h"
 #include "webtabsheet.h"
 
 #include "web/embeddedwb.h"
@@ -32,14 +33,6 @@ class TFindBar;
 class TPageCommands;
 class SmartFillSwitch;
 
-// The window's commands, each one QAction shared by menu, button bar and key
-// routing. The action's object name is the command's name in the settings and
-// the tests ("actGoBack", ...).
-enum class Command {
-    GoBack, GoForward, Stop, Refresh, GoMaster, Save, Print, PageSetup, Properties, Copy, SelectAll, Find,
-    ClosePage, CloseAll, DupPage, TabNext, TabPrev, ShowFavorite, NextSite,
-};
-
 class TfrmBrwMain : public QMainWindow, public engine::Host {
     Q_OBJECT
 public:
@@ -65,10 +58,10 @@ public:
 
     TbxWebTabSheet *CurrentPage() const { return m_current; }
     TPage95Control *tabStrip() const;
-    QAction *action(Command command) const { return m_commands.value(command); }
+    QAction *action(Command command) const { return m_commandSet->action(command); }
     // The action of a command by its object name.
-    QAction *action(const QString &name) const { return m_actions.value(name); }
-    QList<QAction *> actions() const { return m_actionList; }
+    QAction *action(const QString &name) const { return m_commandSet->action(name); }
+    QList<QAction *> actions() const { return m_commandSet->actions(); }
     QWebEngineProfile *profile() const { return m_profile; }
     TbxWebTabSheet *pageAt(int index) const;
     int pageCount() const;
@@ -149,8 +142,6 @@ private:
     void buildButtonBar();
     void showCurrentPage(TbxWebTabSheet *page);
     void runUserCommand(engine::FormMode mode, bool reportErrors);
-    QAction *addAction(Command command, const QString &name, const QString &caption, const QKeySequence &key,
-                       std::function<void()> run);
     void showAddressText(const QString &address);
     void openFile();
     void toggleSidePanel();
@@ -168,9 +159,7 @@ private:
     TAddressBar *m_addressBar = nullptr;
     TIEAddress *m_address = nullptr;
     QPointer<TbxWebTabSheet> m_current;
-    QHash<QString, QAction *> m_actions;
-    QHash<Command, QAction *> m_commands;
-    QList<QAction *> m_actionList;
+    TMainCommands *m_commandSet = nullptr;
     QHash<QString, QMenu *> m_menus;
     QHash<QString, QToolButton *> m_menuButtons;
     std::function<QStringList()> m_startPages;

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QStringDecoder>
 
 #include <limits>
 
@@ -29,6 +30,16 @@ QString cutValue(QString text, int max)
         --cut;
     text.truncate(cut);
     return text;
+}
+
+// UTF-8 as QString::fromUtf8 reads it, except that U+FEFF at the start stays
+// a character: a name or value may begin with one, and only the file's own
+// mark (kept apart) is not text.
+QString decodeText(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return utf8(bytes);
 }
 
 bool breaksLine(const QString &text)
@@ -107,14 +118,15 @@ IniFile::Line IniFile::classify(QByteArray text, QByteArray eol)
         const qsizetype close = trimmed.lastIndexOf(']');
         if (close > 0) {
             line.kind = Kind::Section;
-            line.name = QString::fromUtf8(trimmed.mid(1, close - 1).trimmed());
+            // Trimmed as the names asked for are, so that both compare alike.
+            line.name = decodeText(trimmed.mid(1, close - 1)).trimmed();
         }
         return line;
     }
     const qsizetype eq = trimmed.indexOf('=');
     if (eq <= 0)
         return line;
-    const QByteArray key = trimmed.left(eq).trimmed();
+    const QString key = decodeText(trimmed.left(eq)).trimmed();
     if (key.isEmpty())
         return line;
     QByteArray value = trimmed.mid(eq + 1).trimmed();
@@ -122,8 +134,8 @@ IniFile::Line IniFile::classify(QByteArray text, QByteArray eol)
         && value.back() == value.front())
         value = value.mid(1, value.size() - 2);
     line.kind = Kind::Key;
-    line.name = QString::fromUtf8(key);
-    line.value = QString::fromUtf8(value);
+    line.name = key;
+    line.value = decodeText(value);
     return line;
 }
 

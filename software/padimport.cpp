@@ -225,7 +225,7 @@ QString cutFieldsMessage(const QStringList &fields, const TSoftwareTable &table)
 {
     QStringList lines;
     for (const QString &f : fields)
-        lines << QStringLiteral("%1 was cut to %2 characters").arg(f).arg(table.fieldWidth(table.indexOf(f)));
+        lines << QStringLiteral("%1 was cut to %2 characters").arg(f, QString::number(table.fieldWidth(table.indexOf(f))));
     return lines.join(QLatin1Char('\n'));
 }
 

@@ -259,7 +259,8 @@ void TSoftwareTable::SaveToFile(const QString &path)
     QString out;
     out += QLatin1String("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<softdata version=\"1\">\n <fields>\n");
     for (const TFieldDef &f : m_fields)
-        out += QStringLiteral("  <field name=\"%1\" width=\"%2\"/>\n").arg(escapeAttr(f.name)).arg(f.width);
+        // One arg() for both: a "%2" in a name must stay text.
+        out += QStringLiteral("  <field name=\"%1\" width=\"%2\"/>\n").arg(escapeAttr(f.name), QString::number(f.width));
     out += QLatin1String(" </fields>\n <rows>\n");
     for (const QStringList &row : m_rows) {
         out += QLatin1String("  <row>\n");

@@ -1,6 +1,5 @@
-// A PAD file chosen for import: decoded, every field taken from it, the
-// record filled. Also the licence text reader, which takes a file of the same
-// origin.
+// A PAD file imported into the record: read, decoded, every field taken from
+// it. Also the licence text reader, which takes files of the same origin.
 #include "fuzzsupport.h"
 
 #include "base/error.h"

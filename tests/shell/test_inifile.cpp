@@ -84,6 +84,28 @@ private slots:
         QTest::newRow("above 32 bits") << "0x100000000" << -99;
         QTest::newRow("leading zeros") << "0x0000000000010" << 16;
     }
+    // Names are found however they begin: with U+FEFF (only the file's own
+    // mark is not text) or with blanks beyond ASCII, trimmed as lookups are.
+    void namesStartingWithUnusualCharacters()
+    {
+        const QString path = write("\xEF\xBB\xBF[Program]\r\n"
+                                   "\xEF\xBB\xBFMarked=1\r\n"
+                                   "\xC2\xA0Spaced\xC2\xA0=2\r\n"
+                                   "Plain=\xEF\xBB\xBFvalue\r\n");
+        IniFile ini(path);
+        QCOMPARE(ini.keyNames(QStringLiteral("Program")),
+                 QStringList({QStringLiteral("\uFEFFMarked"), QStringLiteral("Spaced"), QStringLiteral("Plain")}));
+        QCOMPARE(ini.readInteger(QStringLiteral("Program"), QStringLiteral("\uFEFFMarked"), 0), 1);
+        QCOMPARE(ini.readInteger(QStringLiteral("Program"), QStringLiteral("Spaced"), 0), 2);
+        QCOMPARE(ini.readString(QStringLiteral("Program"), QStringLiteral("Plain")), QStringLiteral("\uFEFFvalue"));
+        QVERIFY(ini.writeString(QStringLiteral("Program"), QStringLiteral("\uFEFFMarked"), QStringLiteral("3")));
+        QVERIFY(ini.save());
+        QCOMPARE(read(path), QByteArray("\xEF\xBB\xBF[Program]\r\n"
+                                        "\xEF\xBB\xBFMarked=3\r\n"
+                                        "\xC2\xA0Spaced\xC2\xA0=2\r\n"
+                                        "Plain=\xEF\xBB\xBFvalue\r\n"));
+    }
+
     void numbers()
     {
         QFETCH(QString, text);

@@ -1,6 +1,7 @@
 // The software record and its data file: field lookup, editing, the delivered
 // softdata.xml, the round trip through the file, and files that are missing,
 // broken or cannot be written.
+#include "software/padimport.h"
 #include "software/softwaretable.h"
 #include "software/startupload.h"
 
@@ -109,6 +110,7 @@ private Q_SLOTS:
     void editOnEmptyTableAppendsARow();
     void widthCutsAtCharacterBoundaries();
     void roundTripKeepsEveryValue();
+    void roundTripKeepsPercentSignsInNames();
     void badFilesLeaveTheTableClosed_data();
     void badFilesLeaveTheTableClosed();
     void truncatedFilesLeaveTheTableClosed();
@@ -269,6 +271,24 @@ void TestSoftwareTable::widthCutsAtCharacterBoundaries()
     TSoftwareTable loaded;
     loaded.LoadFromFile(path);
     QCOMPARE(loaded.fieldText(QStringLiteral("Keywords")), QStringLiteral("abc"));
+}
+
+// A field name is text: "%2" in it must not take the width's place.
+void TestSoftwareTable::roundTripKeepsPercentSignsInNames()
+{
+    TSoftwareTable table;
+    table.open({{QStringLiteral("Address_%2"), 40}, {QStringLiteral("%1%3"), 7}}, {{QStringLiteral("a"), QStringLiteral("b")}});
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("softdata.xml"));
+    table.SaveToFile(path);
+    TSoftwareTable back;
+    back.LoadFromFile(path);
+    QCOMPARE(back.fieldCount(), 2);
+    QCOMPARE(back.fieldName(0), QStringLiteral("Address_%2"));
+    QCOMPARE(back.fieldWidth(0), 40);
+    QCOMPARE(back.fieldName(1), QStringLiteral("%1%3"));
+    QCOMPARE(back.fieldText(1), QStringLiteral("b"));
+    QCOMPARE(cutFieldsMessage({QStringLiteral("Address_%2")}, back), QStringLiteral("Address_%2 was cut to 40 characters"));
 }
 
 void TestSoftwareTable::roundTripKeepsEveryValue()

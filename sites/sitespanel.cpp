@@ -96,66 +96,66 @@ TSitesPanel::TSitesPanel(QWidget *parent) : QWidget(parent)
     top->setObjectName(QStringLiteral("pnlSitesTop"));
     top->setFixedHeight(84);
 
-    Label1 = new QLabel(QStringLiteral("Sites list:"), top);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    RadioButton1 = new QRadioButton(QStringLiteral("New Release"), top);
-    RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
-    RadioButton1->setChecked(true);
-    RadioButton2 = new QRadioButton(QStringLiteral("Update"), top);
-    RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
-    Label3 = new QLabel(QStringLiteral("Username:"), top);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Edit1 = new QLineEdit(top);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Label4 = new QLabel(QStringLiteral("Password:"), top);
-    Label4->setObjectName(QStringLiteral("Label4"));
-    Edit2 = new QLineEdit(top);
-    Edit2->setObjectName(QStringLiteral("Edit2"));
-    Edit2->setEchoMode(QLineEdit::Password);
-    Edit2->setStyleSheet(QStringLiteral("lineedit-password-character: 42")); // typed characters show as '*'
-    Label3->setBuddy(Edit1);
-    Label4->setBuddy(Edit2);
-    Button1 = new QPushButton(QStringLiteral("Login"), top);
-    Button1->setObjectName(QStringLiteral("Button1"));
+    m_sitesLabel = new QLabel(QStringLiteral("Sites list:"), top);
+    m_sitesLabel->setObjectName(QStringLiteral("Label1"));
+    m_newReleaseRadio = new QRadioButton(QStringLiteral("New Release"), top);
+    m_newReleaseRadio->setObjectName(QStringLiteral("RadioButton1"));
+    m_newReleaseRadio->setChecked(true);
+    m_updateRadio = new QRadioButton(QStringLiteral("Update"), top);
+    m_updateRadio->setObjectName(QStringLiteral("RadioButton2"));
+    m_usernameLabel = new QLabel(QStringLiteral("Username:"), top);
+    m_usernameLabel->setObjectName(QStringLiteral("Label3"));
+    m_usernameEdit = new QLineEdit(top);
+    m_usernameEdit->setObjectName(QStringLiteral("Edit1"));
+    m_passwordLabel = new QLabel(QStringLiteral("Password:"), top);
+    m_passwordLabel->setObjectName(QStringLiteral("Label4"));
+    m_passwordEdit = new QLineEdit(top);
+    m_passwordEdit->setObjectName(QStringLiteral("Edit2"));
+    m_passwordEdit->setEchoMode(QLineEdit::Password);
+    m_passwordEdit->setStyleSheet(QStringLiteral("lineedit-password-character: 42")); // typed characters show as '*'
+    m_usernameLabel->setBuddy(m_usernameEdit);
+    m_passwordLabel->setBuddy(m_passwordEdit);
+    m_loginButton = new QPushButton(QStringLiteral("Login"), top);
+    m_loginButton->setObjectName(QStringLiteral("Button1"));
 
     auto *grid = new QGridLayout(top);
     grid->setContentsMargins(4, 2, 4, 2);
     grid->setVerticalSpacing(2);
     grid->setHorizontalSpacing(4);
-    grid->addWidget(Label1, 0, 0);
+    grid->addWidget(m_sitesLabel, 0, 0);
     auto *radios = new QHBoxLayout;
     radios->setSpacing(6);
-    radios->addWidget(RadioButton1);
-    radios->addWidget(RadioButton2);
+    radios->addWidget(m_newReleaseRadio);
+    radios->addWidget(m_updateRadio);
     radios->addStretch(1);
     grid->addLayout(radios, 0, 1, 1, 2);
-    grid->addWidget(Label3, 1, 0);
-    grid->addWidget(Edit1, 1, 1);
-    grid->addWidget(Label4, 2, 0);
-    grid->addWidget(Edit2, 2, 1);
-    grid->addWidget(Button1, 1, 2, 2, 1, Qt::AlignVCenter);
+    grid->addWidget(m_usernameLabel, 1, 0);
+    grid->addWidget(m_usernameEdit, 1, 1);
+    grid->addWidget(m_passwordLabel, 2, 0);
+    grid->addWidget(m_passwordEdit, 2, 1);
+    grid->addWidget(m_loginButton, 1, 2, 2, 1, Qt::AlignVCenter);
     grid->setColumnStretch(1, 1);
 
     auto *list = new SiteList(this);
-    SiteListBox = list;
-    SiteListBox->setObjectName(QStringLiteral("SiteListBox"));
-    SiteListBox->setSelectionMode(QAbstractItemView::SingleSelection);
-    SiteListBox->setUniformItemSizes(true);
+    m_siteList = list;
+    m_siteList->setObjectName(QStringLiteral("SiteListBox"));
+    m_siteList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_siteList->setUniformItemSizes(true);
 
     // The campaign's filter and counter.
     auto *progress = new QWidget(this);
     progress->setObjectName(QStringLiteral("pnlCampaign"));
-    cbCampaignFilter = new QComboBox(progress);
-    cbCampaignFilter->setObjectName(QStringLiteral("cbCampaignFilter"));
-    cbCampaignFilter->addItems({QStringLiteral("All sites"), QStringLiteral("Not done for this version")});
-    lblCampaignProgress = new QLabel(progress);
-    lblCampaignProgress->setObjectName(QStringLiteral("lblCampaignProgress"));
-    lblCampaignProgress->setWordWrap(true);
+    m_campaignFilter = new QComboBox(progress);
+    m_campaignFilter->setObjectName(QStringLiteral("cbCampaignFilter"));
+    m_campaignFilter->addItems({QStringLiteral("All sites"), QStringLiteral("Not done for this version")});
+    m_campaignProgress = new QLabel(progress);
+    m_campaignProgress->setObjectName(QStringLiteral("lblCampaignProgress"));
+    m_campaignProgress->setWordWrap(true);
     auto *progressLayout = new QVBoxLayout(progress);
     progressLayout->setContentsMargins(4, 2, 4, 2);
     progressLayout->setSpacing(2);
-    progressLayout->addWidget(cbCampaignFilter);
-    progressLayout->addWidget(lblCampaignProgress);
+    progressLayout->addWidget(m_campaignFilter);
+    progressLayout->addWidget(m_campaignProgress);
     progress->hide(); // shown once a log is attached
 
     auto *column = new QVBoxLayout(this);
@@ -163,17 +163,17 @@ TSitesPanel::TSitesPanel(QWidget *parent) : QWidget(parent)
     column->setSpacing(0);
     column->addWidget(top);
     column->addWidget(progress);
-    column->addWidget(SiteListBox, 1);
+    column->addWidget(m_siteList, 1);
 
-    connect(list, &SiteList::chosen, this, &TSitesPanel::SiteListBoxClick);
-    connect(cbCampaignFilter, &QComboBox::currentIndexChanged, this, &TSitesPanel::applyFilter);
-    SiteListBox->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(SiteListBox, &QWidget::customContextMenuRequested, this, [this](const QPoint &p) {
-        if (QListWidgetItem *item = SiteListBox->itemAt(p))
-            showSiteMenu(SiteListBox->row(item), SiteListBox->viewport()->mapToGlobal(p));
+    connect(list, &SiteList::chosen, this, &TSitesPanel::openSelectedSite);
+    connect(m_campaignFilter, &QComboBox::currentIndexChanged, this, &TSitesPanel::applyFilter);
+    m_siteList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_siteList, &QWidget::customContextMenuRequested, this, [this](const QPoint &p) {
+        if (QListWidgetItem *item = m_siteList->itemAt(p))
+            showSiteMenu(m_siteList->row(item), m_siteList->viewport()->mapToGlobal(p));
     });
     buildSiteMenu();
-    connect(Button1, &QPushButton::clicked, this, &TSitesPanel::loginRequested);
+    connect(m_loginButton, &QPushButton::clicked, this, &TSitesPanel::loginRequested);
 }
 
 void TSitesPanel::loadDirectory(const QString &path)
@@ -183,21 +183,21 @@ void TSitesPanel::loadDirectory(const QString &path)
     shown.reserve(m_entries.size());
     for (const TSiteEntry &e : std::as_const(m_entries))
         shown.append(sites::siteDisplayName(e.Name));
-    SiteListBox->clear();
-    SiteListBox->addItems(shown);
+    m_siteList->clear();
+    m_siteList->addItems(shown);
     refreshCampaign();
 }
 
-QString TSitesPanel::username() const { return Edit1->text(); }
+QString TSitesPanel::username() const { return m_usernameEdit->text(); }
 
-QString TSitesPanel::password() const { return Edit2->text(); }
+QString TSitesPanel::password() const { return m_passwordEdit->text(); }
 
-void TSitesPanel::SiteListBoxClick()
+void TSitesPanel::openSelectedSite()
 {
-    const QList<QListWidgetItem *> selected = SiteListBox->selectedItems();
+    const QList<QListWidgetItem *> selected = m_siteList->selectedItems();
     if (selected.isEmpty())
         return;
-    const int k = SiteListBox->row(selected.first());
+    const int k = m_siteList->row(selected.first());
     if (k < 0 || k >= m_entries.size())
         return;
     // The radio buttons count at the moment of the choice only.
@@ -213,7 +213,7 @@ QString TSitesPanel::chosenAddress(int row) const
     if (row < 0 || row >= m_entries.size())
         return QString();
     const TSiteEntry &entry = m_entries[row];
-    return RadioButton1->isChecked() ? entry.NewReleaseURL : entry.UpdateURL;
+    return m_newReleaseRadio->isChecked() ? entry.NewReleaseURL : entry.UpdateURL;
 }
 
 // ---- the release campaign ---------------------------------------------------
@@ -346,9 +346,9 @@ void TSitesPanel::setSubmissionLog(campaign::SubmissionLog *log, std::function<c
         connect(m_log, &campaign::SubmissionLog::switchedOff, this, &TSitesPanel::refreshCampaign);
     }
     findChild<QWidget *>(QStringLiteral("pnlCampaign"))->setVisible(m_log != nullptr);
-    if (!dynamic_cast<MarkDelegate *>(SiteListBox->itemDelegate()))
-        SiteListBox->setItemDelegate(new MarkDelegate([this](int row) { return siteMark(row); }, SiteListBox));
-    static_cast<SiteList *>(SiteListBox)->tipFor = [this](int row) { return siteToolTip(row); };
+    if (!dynamic_cast<MarkDelegate *>(m_siteList->itemDelegate()))
+        m_siteList->setItemDelegate(new MarkDelegate([this](int row) { return siteMark(row); }, m_siteList));
+    static_cast<SiteList *>(m_siteList)->tipFor = [this](int row) { return siteToolTip(row); };
     refreshCampaign();
 }
 
@@ -389,14 +389,14 @@ void TSitesPanel::refreshCampaign()
     for (const campaign::SiteStatus &st : std::as_const(m_statuses))
         done += st.state == campaign::State::Done;
     // Marks and tooltips are read from the statuses when painted or asked for.
-    SiteListBox->viewport()->update();
+    m_siteList->viewport()->update();
     if (!m_log)
-        lblCampaignProgress->clear();
+        m_campaignProgress->clear();
     else if (!m_log->isOn())
-        lblCampaignProgress->setText(QStringLiteral("Submissions are not logged."));
+        m_campaignProgress->setText(QStringLiteral("Submissions are not logged."));
     else
-        lblCampaignProgress->setText(campaign::progressText(c, done, int(m_entries.size())));
-    cbCampaignFilter->setEnabled(shown);
+        m_campaignProgress->setText(campaign::progressText(c, done, int(m_entries.size())));
+    m_campaignFilter->setEnabled(shown);
     for (QAction *a : m_siteMenu->actions())
         a->setEnabled(shown);
     applyFilter();
@@ -404,15 +404,15 @@ void TSitesPanel::refreshCampaign()
 
 void TSitesPanel::applyFilter()
 {
-    const bool notDone = cbCampaignFilter->currentIndex() == 1 && m_log && m_log->isOn();
-    for (int i = 0; i < SiteListBox->count(); ++i) {
+    const bool notDone = m_campaignFilter->currentIndex() == 1 && m_log && m_log->isOn();
+    for (int i = 0; i < m_siteList->count(); ++i) {
         const bool hide = notDone && stateOf(i) == campaign::State::Done;
-        if (SiteListBox->isRowHidden(i) != hide)
-            SiteListBox->setRowHidden(i, hide);
+        if (m_siteList->isRowHidden(i) != hide)
+            m_siteList->setRowHidden(i, hide);
     }
 }
 
-void TSitesPanel::setNotDoneFilter(bool on) { cbCampaignFilter->setCurrentIndex(on ? 1 : 0); }
+void TSitesPanel::setNotDoneFilter(bool on) { m_campaignFilter->setCurrentIndex(on ? 1 : 0); }
 
 void TSitesPanel::setSiteState(int row, campaign::State state, const QString &note)
 {
@@ -456,7 +456,7 @@ void TSitesPanel::showSiteMenu(int row, const QPoint &globalPos)
 int TSitesPanel::nextSiteRow() const
 {
     const int n = int(m_entries.size());
-    const int start = SiteListBox->currentRow();
+    const int start = m_siteList->currentRow();
     for (int i = 1; i <= n; ++i) {
         const int r = ((start < 0 ? -1 : start) + i + n) % n;
         const campaign::State st = stateOf(r);
@@ -471,8 +471,8 @@ bool TSitesPanel::openNextSite()
     const int r = nextSiteRow();
     if (r < 0)
         return false;
-    SiteListBox->setCurrentRow(r);
-    SiteListBox->scrollToItem(SiteListBox->item(r));
+    m_siteList->setCurrentRow(r);
+    m_siteList->scrollToItem(m_siteList->item(r));
     const QString address = chosenAddress(r);
     Q_EMIT siteChosen(r, address);
     Q_EMIT openUrlRequested(address);

@@ -34,7 +34,7 @@ public:
     QString username() const;
     QString password() const;
 
-    QListWidget *siteList() const { return SiteListBox; }
+    QListWidget *siteList() const { return m_siteList; }
 
     // The release campaign: each site's state for the record's current
     // program and version, shown as a mark and tooltip on its row, a filter
@@ -63,8 +63,8 @@ public:
     void showSiteMenu(int row, const QPoint &globalPos);
     // "Not done for this version" hides the rows marked done.
     void setNotDoneFilter(bool on);
-    QComboBox *filterBox() const { return cbCampaignFilter; }
-    QLabel *progressLabel() const { return lblCampaignProgress; }
+    QComboBox *filterBox() const { return m_campaignFilter; }
+    QLabel *progressLabel() const { return m_campaignProgress; }
 
 Q_SIGNALS:
     // A site was chosen: open this address (never empty; an entry without the
@@ -76,22 +76,22 @@ Q_SIGNALS:
     void loginRequested();
 
 private:
-    void SiteListBoxClick();
+    void openSelectedSite();
     void applyFilter();
     void buildSiteMenu();
 
     QList<TSiteEntry> m_entries;
-    QLabel *Label1;
-    QRadioButton *RadioButton1;
-    QRadioButton *RadioButton2;
-    QLabel *Label3;
-    QLineEdit *Edit1;
-    QLabel *Label4;
-    QLineEdit *Edit2;
-    QPushButton *Button1;
-    QListWidget *SiteListBox;
-    QComboBox *cbCampaignFilter;
-    QLabel *lblCampaignProgress;
+    QLabel *m_sitesLabel;
+    QRadioButton *m_newReleaseRadio;
+    QRadioButton *m_updateRadio;
+    QLabel *m_usernameLabel;
+    QLineEdit *m_usernameEdit;
+    QLabel *m_passwordLabel;
+    QLineEdit *m_passwordEdit;
+    QPushButton *m_loginButton;
+    QListWidget *m_siteList;
+    QComboBox *m_campaignFilter;
+    QLabel *m_campaignProgress;
     QMenu *m_siteMenu = nullptr;
     int m_menuRow = -1;
     campaign::SubmissionLog *m_log = nullptr;

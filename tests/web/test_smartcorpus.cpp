@@ -7,6 +7,7 @@
 // harmful act fails the test: a choice changed without a match, a hidden,
 // read-only or other-form control written, a value emptied, or "Submit form"
 // pressing anything but the form's own submit control.
+#include "recordinghost.h"
 #include "web/autofill.h"
 #include "web/scriptrunner.h"
 #include "web/smartpage.h"
@@ -28,14 +29,7 @@
 
 namespace {
 
-class QuietHost : public engine::Host {
-public:
-    void showMessage(const QString &text) override { messages << text; }
-    void processPendingEvents() override { QCoreApplication::processEvents(); }
-    QString loginUsername() const override { return QString(); }
-    QString loginPassword() const override { return QString(); }
-    QStringList messages;
-};
+using QuietHost = RecordingHost;
 
 // Every marked control: what it should hold, what it held at first, what it
 // holds now, and what the fill remembered for it.

@@ -1,6 +1,7 @@
 // The smart fill on a live page in Qt WebEngine, offscreen: what the author
 // sees after it (highlight, counts), the automatic fill with the smart rules,
 // the page's own scripts hearing the writes, and "Submit form".
+#include "recordinghost.h"
 #include "web/autofill.h"
 #include "web/pagereport.h"
 #include "web/scriptrunner.h"
@@ -21,14 +22,7 @@
 
 namespace {
 
-class TestHost : public engine::Host {
-public:
-    void showMessage(const QString &text) override { messages << text; }
-    void processPendingEvents() override { QCoreApplication::processEvents(); }
-    QString loginUsername() const override { return QString(); }
-    QString loginPassword() const override { return QString(); }
-    QStringList messages;
-};
+using TestHost = RecordingHost;
 
 // A search form, the submission form, and a newsletter form; the page counts
 // the input events its own script hears.

@@ -1,6 +1,6 @@
 // The update dialog against a real HTTP server on 127.0.0.1, with the real
 // browser engine loading the published directory.
-#include "sites/support_httpserver.h"
+#include "support/httpserver.h"
 
 #include "platform/messages.h"
 #include "web/webengineenv.h"
@@ -35,7 +35,7 @@ class UpdateFormTest : public QObject {
 private:
     QTemporaryDir m_dir;
     QString m_oldCurrent;
-    sitestest::HttpServer m_server;
+    testsupport::HttpServer m_server;
     QList<Message> m_messages;
     TUpdateForm *m_sinkForm = nullptr;
     bool m_hung = false;
@@ -73,7 +73,7 @@ private:
 
     void serve(const QByteArray &body, int status = 200, const QByteArray &type = "text/plain; charset=utf-8")
     {
-        m_server.setMode(sitestest::HttpServer::Mode::Answer);
+        m_server.setMode(testsupport::HttpServer::Mode::Answer);
         m_server.setAnswer(status, type, body);
     }
 
@@ -81,7 +81,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        QVERIFY(m_server.start());
+        QVERIFY(m_server.listen());
         qputenv("DODUVODAZ_UPDATE_HOST", m_server.hostAndPort().toLatin1());
         m_oldCurrent = QDir::currentPath();
         QVERIFY(QDir::setCurrent(m_dir.path()));
@@ -163,14 +163,14 @@ private Q_SLOTS:
 
         writeFile(QStringLiteral("padsites.dat"), local);
         serve(published);
-        const int requests = m_server.requestCount(QStringLiteral("/padsites.dat"));
+        const int requests = int(m_server.paths().count(QStringLiteral("/padsites.dat")));
         TUpdateForm form;
         QSignalSpy completed(&form, &TUpdateForm::updateCompleted);
         runUpdate(form);
 
         QCOMPARE(m_messages.size(), 1);
         QCOMPARE(m_messages[0].text, QStringLiteral("message:") + message);
-        QCOMPARE(m_server.requestCount(QStringLiteral("/padsites.dat")), requests + 1);
+        QCOMPARE(int(m_server.paths().count(QStringLiteral("/padsites.dat"))), requests + 1);
         const bool updates = !written.isEmpty();
         QCOMPARE(readFile(QStringLiteral("padsites.dat")), updates ? written : local);
         QCOMPARE(completed.size(), updates ? 1 : 0);
@@ -214,7 +214,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("type");
         QTest::addColumn<QByteArray>("body");
-        using M = sitestest::HttpServer::Mode;
+        using M = testsupport::HttpServer::Mode;
         QTest::newRow("404 with an HTML page")
             << int(M::Answer) << 404 << QByteArray("text/html")
             << QByteArray("<html><body><h1>404 Not Found</h1><p>No such file.</p></body></html>");
@@ -234,7 +234,7 @@ private Q_SLOTS:
         const QByteArray local = "12\r\n*Old\r\nhttp://old.example/\r\n\r\n";
         writeFile(QStringLiteral("padsites.dat"), local);
         serve(body, status, type);
-        m_server.setMode(sitestest::HttpServer::Mode(mode));
+        m_server.setMode(testsupport::HttpServer::Mode(mode));
         TUpdateForm form;
         QSignalSpy completed(&form, &TUpdateForm::updateCompleted);
         runUpdate(form);
@@ -248,7 +248,7 @@ private Q_SLOTS:
     {
         const QByteArray local = "12\r\n*Old\r\nhttp://old.example/\r\n\r\n";
         writeFile(QStringLiteral("padsites.dat"), local);
-        m_server.setMode(sitestest::HttpServer::Mode::Silent);
+        m_server.setMode(testsupport::HttpServer::Mode::Silent);
         TUpdateForm form;
         form.setWaitLimit(1500ms);
         runUpdate(form);
@@ -265,16 +265,13 @@ private Q_SLOTS:
     {
         const QByteArray local = "12\r\n*Old\r\nhttp://old.example/\r\n\r\n";
         writeFile(QStringLiteral("padsites.dat"), local);
-        m_server.setMode(sitestest::HttpServer::Mode::Silent);
+        m_server.setMode(testsupport::HttpServer::Mode::Silent);
         TUpdateForm form;
         form.setWaitLimit(std::chrono::hours(1));
         auto *cancel = form.findChild<QPushButton *>(QStringLiteral("Button1"));
-        QMetaObject::Connection click =
-            connect(&m_server, &sitestest::HttpServer::requestArrived, cancel, [cancel] {
-                QTest::mouseClick(cancel, Qt::LeftButton);
-            });
+        m_server.onRequest = [cancel](const QString &) { QTest::mouseClick(cancel, Qt::LeftButton); };
         runUpdate(form);
-        disconnect(click);
+        m_server.onRequest = nullptr;
         QCOMPARE(m_messages.size(), 1);
         QCOMPARE(m_messages[0].text, QStringLiteral("message:Error in update!"));
         QCOMPARE(readFile(QStringLiteral("padsites.dat")), local);

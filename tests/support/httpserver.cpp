@@ -32,7 +32,30 @@ HttpServer::HttpServer(QObject *parent) : QObject(parent)
     connect(&m_server, &QTcpServer::newConnection, this, &HttpServer::onConnection);
 }
 
+HttpServer::~HttpServer() { stop(); }
+
 bool HttpServer::listen() { return m_server.listen(QHostAddress::LocalHost, 0); }
+
+void HttpServer::stop()
+{
+    m_server.close();
+    for (const QPointer<QTcpSocket> &s : std::as_const(m_sockets)) {
+        if (s) {
+            s->abort();
+            delete s.data();
+        }
+    }
+    m_sockets.clear();
+}
+
+QString HttpServer::hostAndPort() const { return QStringLiteral("127.0.0.1:%1").arg(port()); }
+
+void HttpServer::setAnswer(int status, const QByteArray &contentType, const QByteArray &body)
+{
+    m_hasAnswer = true;
+    m_answerStatus = status;
+    m_answer = {body, contentType};
+}
 
 quint16 HttpServer::port() const { return m_server.serverPort(); }
 
@@ -53,6 +76,8 @@ int HttpServer::requests(const QString &path) const { return m_requests.value(QL
 void HttpServer::onConnection()
 {
     while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        m_sockets.removeAll(QPointer<QTcpSocket>());
+        m_sockets.append(socket);
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         auto buffer = std::make_shared<QByteArray>();
         connect(socket, &QTcpSocket::readyRead, this, [this, socket, buffer] {
@@ -69,6 +94,11 @@ void HttpServer::answer(QTcpSocket *socket, const QByteArray &request)
 {
     const QList<QByteArray> line = request.left(request.indexOf("\r\n")).split(' ');
     QString path = line.size() >= 2 ? QString::fromUtf8(line[1]) : QStringLiteral("/");
+    m_paths.append(path);
+    if (onRequest)
+        onRequest(path);
+    if (m_mode == Mode::Silent)
+        return;
     const qsizetype query = path.indexOf(QLatin1Char('?'));
     if (query >= 0)
         path.truncate(query);
@@ -90,6 +120,10 @@ void HttpServer::answer(QTcpSocket *socket, const QByteArray &request)
         if (!file.isEmpty() && QFileInfo(file).isFile() && f.open(QIODevice::ReadOnly)) {
             body = f.readAll();
             type = typeOf(file);
+        } else if (m_hasAnswer) {
+            status = QByteArray::number(m_answerStatus) + (m_answerStatus == 200 ? " OK" : " Not Found");
+            body = m_answer.body;
+            type = m_answer.contentType;
         } else {
             status = "404 Not Found";
             body = "not found";
@@ -98,6 +132,12 @@ void HttpServer::answer(QTcpSocket *socket, const QByteArray &request)
     QByteArray head = "HTTP/1.1 " + status + "\r\nContent-Type: " + type +
                       "\r\nContent-Length: " + QByteArray::number(body.size()) +
                       "\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n";
+    if (m_mode == Mode::CloseMidway) {
+        socket->write(head + body.left(body.size() / 2));
+        socket->flush();
+        socket->disconnectFromHost();
+        return;
+    }
     socket->write(head + body);
     socket->disconnectFromHost();
 }

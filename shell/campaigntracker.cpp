@@ -255,25 +255,8 @@ void TCampaignTracker::buildTabMenu(QMenu *menu)
 {
     QMenu *states = menu->addMenu(QStringLiteral("Site state"));
     states->setObjectName(QStringLiteral("popTabSiteState"));
-    auto add = [this, states](const char *name, const QString &caption, campaign::State state) {
-        QAction *a = states->addAction(caption);
-        a->setObjectName(QString::fromLatin1(name));
-        connect(a, &QAction::triggered, this, [this, state] {
-            QString note;
-            if (state == campaign::State::Failed) {
-                bool ok = false;
-                note = QInputDialog::getText(m_window, QStringLiteral("Failed"), QStringLiteral("Note (optional):"),
-                                             QLineEdit::Normal, QString(), &ok);
-                if (!ok)
-                    return;
-            }
-            setCurrentTabState(state, note);
-        });
-    };
-    add("actTabSiteDone", QStringLiteral("Done"), campaign::State::Done);
-    add("actTabSiteSkipped", QStringLiteral("Skipped"), campaign::State::Skipped);
-    add("actTabSiteFailed", QStringLiteral("Failed..."), campaign::State::Failed);
-    add("actTabSiteOpen", QStringLiteral("Not done (open)"), campaign::State::Open);
+    sites::addSiteStateItems(states, QStringLiteral("actTabSite"), m_window,
+                             [this](campaign::State state, const QString &note) { setCurrentTabState(state, note); });
     // The items work on the current tab's site and only with the log on.
     connect(menu, &QMenu::aboutToShow, this, [this, states] {
         const bool on = m_log && m_log->isOn() && siteOf(m_window->CurrentPage()).has_value();

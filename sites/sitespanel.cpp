@@ -425,26 +425,37 @@ void TSitesPanel::buildSiteMenu()
 {
     m_siteMenu = new QMenu(this);
     m_siteMenu->setObjectName(QStringLiteral("popSiteState"));
-    auto add = [this](const char *name, const QString &caption, campaign::State state) {
-        QAction *a = m_siteMenu->addAction(caption);
-        a->setObjectName(QString::fromLatin1(name));
-        connect(a, &QAction::triggered, this, [this, state] {
+    sites::addSiteStateItems(m_siteMenu, QStringLiteral("actSite"), this,
+                             [this](campaign::State state, const QString &note) { setSiteState(m_menuRow, state, note); });
+}
+
+namespace sites {
+
+void addSiteStateItems(QMenu *menu, const QString &prefix, QWidget *dialogParent,
+                       std::function<void(campaign::State state, const QString &note)> chosen)
+{
+    const auto add = [&](const char *name, const QString &caption, campaign::State state) {
+        QAction *a = menu->addAction(caption);
+        a->setObjectName(prefix + QLatin1String(name));
+        QObject::connect(a, &QAction::triggered, menu, [dialogParent, chosen, state] {
             QString note;
             if (state == campaign::State::Failed) {
                 bool ok = false;
-                note = QInputDialog::getText(this, QStringLiteral("Failed"), QStringLiteral("Note (optional):"),
+                note = QInputDialog::getText(dialogParent, QStringLiteral("Failed"), QStringLiteral("Note (optional):"),
                                              QLineEdit::Normal, QString(), &ok);
                 if (!ok)
                     return;
             }
-            setSiteState(m_menuRow, state, note);
+            chosen(state, note);
         });
     };
-    add("actSiteDone", QStringLiteral("Done"), campaign::State::Done);
-    add("actSiteSkipped", QStringLiteral("Skipped"), campaign::State::Skipped);
-    add("actSiteFailed", QStringLiteral("Failed..."), campaign::State::Failed);
-    add("actSiteOpen", QStringLiteral("Not done (open)"), campaign::State::Open);
+    add("Done", QStringLiteral("Done"), campaign::State::Done);
+    add("Skipped", QStringLiteral("Skipped"), campaign::State::Skipped);
+    add("Failed", QStringLiteral("Failed..."), campaign::State::Failed);
+    add("Open", QStringLiteral("Not done (open)"), campaign::State::Open);
 }
+
+} // namespace sites
 
 void TSitesPanel::showSiteMenu(int row, const QPoint &globalPos)
 {

@@ -18,6 +18,17 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 
+namespace sites {
+
+// Fills menu with the site-state items Done, Skipped, Failed... and Not done
+// (open), object names prefix + "Done", "Skipped", "Failed", "Open". "Failed..."
+// asks for an optional note first (a cancelled question sets nothing); then
+// chosen receives the state and the note.
+void addSiteStateItems(QMenu *menu, const QString &prefix, QWidget *dialogParent,
+                       std::function<void(campaign::State state, const QString &note)> chosen);
+
+} // namespace sites
+
 class TSitesPanel : public QWidget {
     Q_OBJECT
 public:

@@ -9,7 +9,6 @@
 #include "sites/sitespanel.h"
 
 #include <QEvent>
-#include <QInputDialog>
 #include <QMenu>
 #include <QToolButton>
 

@@ -131,6 +131,13 @@ void TBrowserTabs::closeAll()
         closePage(m_current ? m_current.data() : activePage());
         QCoreApplication::processEvents();
     }
+    // Windows the closed pages were still opening have no tab yet; they go
+    // too, or they would get one as soon as new pages are allowed again.
+    for (const QPointer<QWidget> &w : std::as_const(m_orphans)) {
+        auto *browser = qobject_cast<TbxEmbeddedWb *>(w.data());
+        if (browser && !browser->tabPage())
+            browser->deleteLater();
+    }
     m_newPagesAllowed = true;
 }
 

@@ -93,7 +93,7 @@ TfrmBrwMain::TfrmBrwMain(TSoftwareTable &record, QWebEngineProfile *profile, QWi
     m_findBar = new TFindBar(right);
     rightLayout->addWidget(m_findBar);
     m_pageCommands = new TPageCommands(
-        this, [this] { return m_current && m_current->browser() ? m_current.data() : nullptr; }, m_findBar,
+        this, [this] { return CurrentPage() && CurrentPage()->browser() ? CurrentPage() : nullptr; }, m_findBar,
         [this] { return addressBoxHasFocus() ? m_address->text() : std::optional<QString>(); });
     spl->addWidget(pcFavorite);
     spl->addWidget(right);
@@ -134,8 +134,8 @@ void TfrmBrwMain::buildActions()
     const auto onPage = [this](std::function<void(TbxEmbeddedWb *)> f) {
         // Commands on the current page do nothing without one.
         return [this, f] {
-            if (m_current && m_current->browser())
-                f(m_current->browser());
+            if (CurrentPage() && CurrentPage()->browser())
+                f(CurrentPage()->browser());
         };
     };
     m_commandSet = new TMainCommands(this, {
@@ -152,11 +152,11 @@ void TfrmBrwMain::buildActions()
         {C::SelectAll, [this] { m_pageCommands->selectAll(); }},
         {C::Find, [this] { m_pageCommands->find(); }},
         {C::ClosePage, [this] {
-             if (m_current)
-                 CloseTabPage(m_current);
+             if (CurrentPage())
+                 CloseTabPage(CurrentPage());
          }},
         {C::CloseAll, [this] {
-             if (m_current)
+             if (CurrentPage())
                  CloseAll();
          }},
         {C::DupPage, onPage([this](TbxEmbeddedWb *b) { OpenURL(b->url().toString()); })},
@@ -355,9 +355,9 @@ TbxEmbeddedWb *TfrmBrwMain::OpenURL(const QString &address)
     const bool ctrl = m_ctrlOverride >= 0 ? m_ctrlOverride == 1
                       : m_ctrlHeld ? m_ctrlHeld()
                                  : bool(QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier);
-    if (ctrl && m_current && m_current->browser()) {
-        m_current->browser()->navigate(address);
-        return m_current->browser();
+    if (ctrl && CurrentPage() && CurrentPage()->browser()) {
+        CurrentPage()->browser()->navigate(address);
+        return CurrentPage()->browser();
     }
     TbxEmbeddedWb *browser = pc->createBrowser();
     browser->navigate(address);
@@ -388,6 +388,8 @@ TbxWebTabSheet *TfrmBrwMain::AddTabPage() { return pc->addPage(); }
 
 TPage95Control *TfrmBrwMain::tabStrip() const { return pc; }
 
+TbxWebTabSheet *TfrmBrwMain::CurrentPage() const { return pc ? pc->current() : nullptr; }
+
 bool TfrmBrwMain::newPagesAllowed() const { return pc->newPagesAllowed(); }
 
 void TfrmBrwMain::SetCurrentPage(TbxWebTabSheet *page) { pc->setCurrentPage(page); }
@@ -396,7 +398,6 @@ void TfrmBrwMain::SetCurrentPage(TbxWebTabSheet *page) { pc->setCurrentPage(page
 // the focus follow it.
 void TfrmBrwMain::showCurrentPage(TbxWebTabSheet *page)
 {
-    m_current = page;
     updateActions();
     if (!page) {
         UpdateCaption();
@@ -426,8 +427,8 @@ void TfrmBrwMain::StepTab(bool forward) { pc->step(forward); }
 void TfrmBrwMain::UpdateCaption()
 {
     QString text = QString::fromLatin1(ProductCaption);
-    if (m_current)
-        text = m_current->title() + QStringLiteral(" - ") + text;
+    if (CurrentPage())
+        text = CurrentPage()->title() + QStringLiteral(" - ") + text;
     const int w = fontMetrics().horizontalAdvance(QLatin1Char('W'));
     const int limit = (w > 0 ? width() / w : 0) - 17;
     setWindowTitle(FitCaption(text, limit));
@@ -460,8 +461,8 @@ void TfrmBrwMain::OpenHotURL(int n)
 
 void TfrmBrwMain::FocusPage()
 {
-    if (m_current && m_current->browser() && m_current->browser()->isVisible())
-        m_current->browser()->setFocus();
+    if (CurrentPage() && CurrentPage()->browser() && CurrentPage()->browser()->isVisible())
+        CurrentPage()->browser()->setFocus();
 }
 
 void TfrmBrwMain::resizeEvent(QResizeEvent *e)
@@ -485,17 +486,17 @@ void TfrmBrwMain::closeEvent(QCloseEvent *e)
 
 void TfrmBrwMain::runUserCommand(engine::FormMode mode, bool reportErrors)
 {
-    if (!m_current || !m_current->browser())
+    if (!CurrentPage() || !CurrentPage()->browser())
         return;
-    QPointer<TbxWebTabSheet> sheet = m_current.data();
+    QPointer<TbxWebTabSheet> sheet = CurrentPage();
     web::FormCommandOutcome outcome;
     QString error;
     try {
-        TbxEmbeddedWb *browser = m_current->browser();
+        TbxEmbeddedWb *browser = CurrentPage()->browser();
         if (mode == engine::FormMode::Fill && m_smartFill->isOn()) {
             const web::SmartOutcome smart = web::smartFillPage(browser->page(), m_record);
             outcome.written = smart.filled;
-            m_current->WBStatusTextChange(web::smartFillStatus(smart));
+            CurrentPage()->WBStatusTextChange(web::smartFillStatus(smart));
         } else {
             web::runFormCommandOnPage(browser->page(), mode, m_record, *this, false, m_smartFill->rules(), &outcome);
         }
@@ -522,7 +523,7 @@ QString TfrmBrwMain::loginPassword() const { return m_password ? m_password() : 
 void TfrmBrwMain::updateActions()
 {
     TMainCommands::State state;
-    state.page = m_current;
+    state.page = CurrentPage();
     state.pageCount = pc->count();
     state.addressFocused = addressBoxHasFocus();
     state.sidePanelVisible = pcFavorite->isVisibleTo(this);

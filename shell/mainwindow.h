@@ -56,7 +56,8 @@ public:
     // Close All: asks first; true when the tabs were closed.
     bool CloseAll();
 
-    TbxWebTabSheet *CurrentPage() const { return m_current; }
+    // The current tab page, kept by the tab widget; null when none.
+    TbxWebTabSheet *CurrentPage() const;
     TPage95Control *tabStrip() const;
     QAction *action(Command command) const { return m_commandSet->action(command); }
     // The action of a command by its object name.
@@ -158,7 +159,6 @@ private:
     TFindBar *m_findBar = nullptr;
     TAddressBar *m_addressBar = nullptr;
     TIEAddress *m_address = nullptr;
-    QPointer<TbxWebTabSheet> m_current;
     TMainCommands *m_commandSet = nullptr;
     QHash<QString, QMenu *> m_menus;
     QHash<QString, QToolButton *> m_menuButtons;

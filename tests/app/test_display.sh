@@ -30,14 +30,19 @@ fails=0
 run_program() {
   printf '%b' "$1" > "$tmp/quillet.ini"
   (cd "$tmp/work" && QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$tmp/runtime" HOME="$tmp" \
-     exec "$tmp/doduvodaz" >/dev/null 2>&1) &
+     exec "$tmp/doduvodaz" >"$tmp/program.log" 2>&1) &
   app_pid=$!
   win=
-  for _ in $(seq 150); do
+  # Generous: a start on a machine busy with other tests can be slow.
+  for _ in $(seq 450); do
     win=$(xdotool search --onlyvisible --name Doduvodaz 2>/dev/null | head -n1)
     [ -n "$win" ] && break
     sleep 0.2
   done
+  if [ -z "$win" ]; then
+    echo "no main window appeared; the program said:"
+    cat "$tmp/program.log"
+  fi
   sleep 1 # let the first activation place the window
 }
 stop_program() { kill "$app_pid" 2>/dev/null; wait "$app_pid" 2>/dev/null; app_pid=; }

@@ -14,10 +14,27 @@ cleanup() {
   rm -rf "$tmp"
 }
 trap cleanup EXIT
-Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$tmp/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$tmp/display")"
+# start_x: a display of our own. -noreset keeps the server as it is when the
+# last client leaves; a server reset between two starts of the program has
+# been seen to leave the display unreachable.
+start_x() {
+  : > "$tmp/display"
+  Xvfb -displayfd 3 -noreset -screen 0 1280x900x24 -nolisten tcp 3>"$tmp/display" 2>>"$tmp/xvfb.log" &
+  xvfb_pid=$!
+  for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
+  export DISPLAY=":$(cat "$tmp/display")"
+}
+# ensure_x: the display answers, or a new one is started (the X server is the
+# test's tool, not what is tested).
+ensure_x() {
+  if ! kill -0 "$xvfb_pid" 2>/dev/null || ! xdotool getdisplaygeometry >/dev/null 2>&1; then
+    echo "note: the X server on $DISPLAY stopped answering; starting another. Its log:"
+    cat "$tmp/xvfb.log"
+    kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null
+    start_x
+  fi
+}
+start_x
 # A copy of the program with its own settings; no start pages open.
 cp "$program" "$tmp/doduvodaz"
 mkdir -p "$tmp/work" "$tmp/runtime"
@@ -29,6 +46,7 @@ fails=0
 # window; sets $win to the window id.
 run_program() {
   printf '%b' "$1" > "$tmp/quillet.ini"
+  ensure_x
   (cd "$tmp/work" && QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$tmp/runtime" HOME="$tmp" \
      exec "$tmp/doduvodaz" >"$tmp/program.log" 2>&1) &
   app_pid=$!
@@ -42,25 +60,28 @@ run_program() {
   if [ -z "$win" ]; then
     echo "no main window appeared; the program said:"
     cat "$tmp/program.log"
+    return 1
   fi
   sleep 1 # let the first activation place the window
 }
 stop_program() { kill "$app_pid" 2>/dev/null; wait "$app_pid" 2>/dev/null; app_pid=; }
 
 # The title is exactly the caption the program computes.
-run_program '[Internet Config]\nOption=0\n[PROGRAM]\nMaximized=0\n'
+if run_program '[Internet Config]\nOption=0\n[PROGRAM]\nMaximized=0\n'; then
 name=$(xdotool getwindowname "$win" 2>/dev/null)
 if [ "$name" = "Korvane Software Doduvodaz 1.5" ]; then echo "PASS: title \"$name\""
 else echo "FAIL: title \"$name\""; fails=$((fails + 1)); fi
+else fails=$((fails + 1)); fi
 stop_program
 
 # A saved band far wider than the screen and a window saved larger than the
 # screen: the window still fits the 1280x900 screen.
-run_program '[Internet Config]\nOption=0\n[PROGRAM]\nMaximized=0\nLeft=-300\nTop=50\nWidth=3000\nHeight=2000\n[cb0]\nobj=0\nbrk=1\nWidth=200\n[cb1]\nobj=1\nbrk=1\nWidth=5000\n[cb2]\nobj=2\nbrk=1\nWidth=300\n'
+if run_program '[Internet Config]\nOption=0\n[PROGRAM]\nMaximized=0\nLeft=-300\nTop=50\nWidth=3000\nHeight=2000\n[cb0]\nobj=0\nbrk=1\nWidth=200\n[cb1]\nobj=1\nbrk=1\nWidth=5000\n[cb2]\nobj=2\nbrk=1\nWidth=300\n'; then
 eval "$(xdotool getwindowgeometry --shell "$win")"
 echo "window at $X,$Y size ${WIDTH}x$HEIGHT"
 if [ "$WIDTH" -le 1280 ] && [ "$HEIGHT" -le 900 ] && [ "$X" -ge 0 ]; then echo "PASS: the window fits the screen"
 else echo "FAIL: the window does not fit the 1280x900 screen"; fails=$((fails + 1)); fi
+else fails=$((fails + 1)); fi
 stop_program
 
 [ "$fails" = 0 ]

@@ -1,30 +1,79 @@
+#include "campaignmode.h"
+#include "commandline.h"
+#include "recordmodes.h"
+#include "reportmode.h"
+
 #include "platform/userfolders.h"
-#include "web/webengineenv.h"
-#include "shell/campaigncommand.h"
 #include "shell/program.h"
-#include "shell/previewcommand.h"
-#include "software/recordcommands.h"
 #include "software/softwaretable.h"
+#include "web/webengineenv.h"
 
 #include <QApplication>
+#include <QDir>
 
 #include <cstdio>
 
 namespace {
 
-// Options whose next argument is a value, not an item to open.
-const QStringList kValueOptions = {QStringLiteral("--mode"), QStringLiteral("--username"),
-                                   QStringLiteral("--password"), QStringLiteral("--timeout"),
-                                   QStringLiteral("--rules"), QStringLiteral("--format"),
-                                   QStringLiteral("--version")};
-
 void reportToStderr(const QStringList &problems)
 {
-    for (const QString &p : problems) {
-        const QByteArray line = QStringLiteral("doduvodaz: %1\n").arg(p).toLocal8Bit();
-        std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+    for (const QString &p : problems)
+        app::complain(p);
+}
+
+void writeToStdout(const QString &text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+// Wrong arguments: the parser's message and the usage line.
+int usageError(const QString &error)
+{
+    const QByteArray bytes = (error + QLatin1Char('\n')).toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    return app::kUsageStatus;
+}
+
+// The jobs without a window: each reads its arguments, prepares the working
+// folder as a start does and runs under a QCoreApplication.
+int runWithoutWindow(int argc, char **argv, app::Mode mode, const QStringList &args, const QString &startFolder)
+{
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("doduvodaz"));
+    QString error;
+    try {
+        switch (mode) {
+        case app::Mode::ImportPad: {
+            const auto file = app::parseImportPad(args, &error);
+            if (!file)
+                return usageError(error);
+            // Remembered as a full path, so that a later start from another
+            // folder still finds it.
+            const QString path = QDir(startFolder).absoluteFilePath(*file);
+            reportToStderr(platform::prepareWorkingFolder(TSoftwareTable::dataFile()));
+            return app::runImportPad(path);
+        }
+        case app::Mode::ShowRecord:
+            if (!app::parseShowRecord(args, &error))
+                return usageError(error);
+            reportToStderr(platform::prepareWorkingFolder(TSoftwareTable::dataFile()));
+            return app::runShowRecord();
+        case app::Mode::Campaign: {
+            const auto options = app::parseCampaign(args, &error);
+            if (!options)
+                return usageError(error);
+            reportToStderr(platform::prepareWorkingFolder(TSoftwareTable::dataFile()));
+            return app::runCampaignReport(*options);
+        }
+        default:
+            return 1;
+        }
+    } catch (const std::exception &e) {
+        app::complain(QString::fromLocal8Bit(e.what()));
+        return 1;
     }
-    std::fflush(stderr);
 }
 
 } // namespace
@@ -35,33 +84,51 @@ int main(int argc, char *argv[])
     for (int i = 1; i < argc; ++i)
         typed << QString::fromLocal8Bit(argv[i]);
     // Files named on the command line are found where the user started the
-    // program, even after it changes into its working folder (and when they
-    // are handed to a copy already running elsewhere).
-    const QStringList args = platform::absoluteCommandLineItems(typed, kValueOptions);
+    // program, even after it changes into its working folder.
+    const QString startFolder = QDir::currentPath();
+
+    const app::Mode mode = app::modeOf(typed);
+    switch (mode) {
+    case app::Mode::Help:
+        writeToStdout(app::helpText());
+        return 0;
+    case app::Mode::Version:
+        writeToStdout(app::versionText());
+        return 0;
+    case app::Mode::ImportPad:
+    case app::Mode::ShowRecord:
+    case app::Mode::Campaign:
+        return runWithoutWindow(argc, argv, mode, typed, startFolder);
+    case app::Mode::Report:
+    case app::Mode::Window:
+        break;
+    }
+
+    QString error;
+    std::optional<app::ReportOptions> report;
+    if (mode == app::Mode::Report) {
+        report = app::parseReport(typed, &error);
+        if (!report)
+            return usageError(error);
+        report->address = app::absoluteItems({report->address}, startFolder).constFirst();
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen"); // a report needs no display
+    }
     const QStringList problems = platform::prepareWorkingFolder(TSoftwareTable::dataFile());
 
-    if (isRecordCommand(args)) { // --import-pad, --show-record: no window
-        reportToStderr(problems);
-        return runRecordCommand(argc, argv, args);
-    }
-
-    if (isCampaignCommand(args)) { // --campaign: no window
-        reportToStderr(problems);
-        return runCampaignCommand(argc, argv, args);
-    }
-
-    const bool preview = args.contains(QLatin1String("--report"));
-    if (preview && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen"); // a report needs no display
-
-    web::prepareWebEngineEnvironment(preview);
-    QApplication app(argc, argv);
+    web::prepareWebEngineEnvironment(report.has_value());
+    QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("doduvodaz"));
     QApplication::setDesktopFileName(QStringLiteral("org.doduvodaz.Doduvodaz"));
-    if (preview) {
+    if (report) {
         reportToStderr(problems);
-        return runPreviewCommand(args);
+        return app::runReport(*report);
     }
 
-    return runProgram(args, problems);
+    // Qt has taken its own options (-platform, -style, ...) out of the
+    // arguments by now; what is left are the items to open.
+    const auto items = app::parseWindowItems(QApplication::arguments().mid(1), &error);
+    if (!items)
+        return usageError(error);
+    return runProgram(app::absoluteItems(*items, startFolder), problems);
 }

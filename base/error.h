@@ -3,7 +3,7 @@
 #include <QString>
 #include <stdexcept>
 
-namespace dodu {
+namespace base {
 
 class Error : public std::runtime_error {
 public:
@@ -14,4 +14,4 @@ private:
     QString m_text;
 };
 
-} // namespace dodu
+} // namespace base

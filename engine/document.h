@@ -1,6 +1,6 @@
 #pragma once
 // The document operations the submission engine uses. Any operation that
-// fails throws dodu::Error; a view that is merely absent is not an error.
+// fails throws base::Error; a view that is merely absent is not an error.
 #include <QString>
 
 namespace engine {

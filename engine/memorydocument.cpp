@@ -11,7 +11,7 @@ const char *const kFailure = "Unspecified error.";
 void MemoryElement::check() const
 {
     if (failing)
-        throw dodu::Error(QString::fromLatin1(kFailure));
+        throw base::Error(QString::fromLatin1(kFailure));
 }
 
 QString MemoryElement::type() const { check(); return typeText; }
@@ -85,20 +85,20 @@ void MemoryDocument::addFrameWithoutDocument() { m_frames.push_back({Frame::NoDo
 Element *MemoryDocument::element(int index)
 {
     if (index < 0 || index >= elementCount())
-        throw dodu::Error(QStringLiteral("Element index out of range."));
+        throw base::Error(QStringLiteral("Element index out of range."));
     return m_elements[size_t(index)].get();
 }
 
 Document *MemoryDocument::frameDocument(int index)
 {
     if (index < 0 || index >= frameCount())
-        throw dodu::Error(QStringLiteral("Frame index out of range."));
+        throw base::Error(QStringLiteral("Frame index out of range."));
     Frame &f = m_frames[size_t(index)];
     switch (f.kind) {
     case Frame::Html:
         return f.doc.get();
     case Frame::Refused:
-        throw dodu::Error(QStringLiteral("Access is denied."));
+        throw base::Error(QStringLiteral("Access is denied."));
     case Frame::NoDocument:
         break;
     }

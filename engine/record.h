@@ -1,6 +1,6 @@
 #pragma once
 // What the submission engine needs of the software record: a field's text by
-// name, looked up without regard to case. A missing field throws dodu::Error.
+// name, looked up without regard to case. A missing field throws base::Error.
 #include <QString>
 
 namespace engine {

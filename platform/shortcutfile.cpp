@@ -134,7 +134,7 @@ void WriteShortcutFile(const QString &fileName, const QString &url)
     const QString text = QStringLiteral("[InternetShortcut]\r\nURL=") + address + QStringLiteral("\r\n");
     if (writeFileAtomically(fileName, text.toUtf8()))
         return;
-    throw dodu::Error(QStringLiteral("Cannot create file ") + fileName);
+    throw base::Error(QStringLiteral("Cannot create file ") + fileName);
 }
 
 } // namespace platform

@@ -19,7 +19,7 @@ QString ReadShortcutURL(const QString &fileName);
 
 // Writes an Internet-shortcut file holding url, atomically: a failed write
 // leaves any previous file whole. Line breaks in url are dropped, since they
-// would end the value. Throws dodu::Error "Cannot create file <name>".
+// would end the value. Throws base::Error "Cannot create file <name>".
 void WriteShortcutFile(const QString &fileName, const QString &url);
 
 } // namespace platform

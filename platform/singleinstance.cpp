@@ -305,7 +305,7 @@ TOneInstance::Decision TOneInstance::becomeReceiver(bool force)
             return Decision::ReceiverFound;
     }
     if (!listenAt(m_path))
-        throw dodu::Error(QStringLiteral("Unable to create semaphore"));
+        throw base::Error(QStringLiteral("Unable to create semaphore"));
     return Decision::Listening;
 }
 
@@ -424,7 +424,7 @@ void TOneInstance::finishPeer()
         if (ShowOnNewInstance)
             emit BringToFront();
         emit OnInstanceStarted(items);
-    } catch (const dodu::Error &e) {
+    } catch (const base::Error &e) {
         error = e.text();
     } catch (const std::exception &e) {
         error = QString::fromLocal8Bit(e.what());

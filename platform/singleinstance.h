@@ -70,7 +70,7 @@ public:
     // running instance and this start should end without showing a window.
     // False: this process goes on as an ordinary instance and, unless the
     // folder for the endpoint is unusable (then there is simply no hand-over),
-    // is now the receiving instance. Throws dodu::Error "Unable to create
+    // is now the receiving instance. Throws base::Error "Unable to create
     // semaphore" when the endpoint cannot be created.
     bool handOver(const QStringList &args);
 

@@ -53,7 +53,7 @@ void setSystemValue(const QString &name, const QString &value)
 
     QDir().mkpath(QFileInfo(path).absolutePath());
     if (!writeFileAtomically(path, bytes))
-        throw dodu::Error(QStringLiteral("Cannot create file %1").arg(shown));
+        throw base::Error(QStringLiteral("Cannot create file %1").arg(shown));
 }
 
 } // namespace platform

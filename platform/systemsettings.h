@@ -17,7 +17,7 @@ QString systemValue(const QString &name);
 
 // Stores value under name, keeping the file's other values; creates the file
 // and its folder when missing. The file is replaced atomically. Throws
-// dodu::Error ("Cannot create file PATH") when it cannot be written.
+// base::Error ("Cannot create file PATH") when it cannot be written.
 void setSystemValue(const QString &name, const QString &value);
 
 } // namespace platform

@@ -93,31 +93,6 @@ QString userConfigDir()
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/doduvodaz");
 }
 
-QStringList absoluteCommandLineItems(const QStringList &items, const QStringList &valueOptions)
-{
-    QStringList out;
-    out.reserve(items.size());
-    bool value = false;
-    for (const QString &item : items) {
-        if (value) {
-            value = false;
-            out << item;
-            continue;
-        }
-        if (valueOptions.contains(item)) {
-            value = true;
-            out << item;
-            continue;
-        }
-        const QFileInfo info(item);
-        if (!item.isEmpty() && !item.startsWith(QLatin1Char('-')) && info.isRelative() && info.exists())
-            out << info.absoluteFilePath();
-        else
-            out << item;
-    }
-    return out;
-}
-
 QStringList prepareWorkingFolder(const QString &recordFile)
 {
     QStringList problems;

@@ -27,12 +27,6 @@ QString deliveredDataDir();
 QString userDataDir();
 QString userConfigDir();
 
-// Items given on the command line, with every relative item that names an
-// existing file made absolute against the current directory; addresses and
-// options stay as typed. The values of the options in valueOptions are not
-// items and stay as they are.
-QStringList absoluteCommandLineItems(const QStringList &items, const QStringList &valueOptions = {});
-
 // Chooses the working folder as described above and makes it the current
 // directory. Returns the problems met, one message each, naming the path
 // (an unwritable folder, a delivered file that is missing); the program goes

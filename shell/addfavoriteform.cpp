@@ -43,7 +43,7 @@ void writeFavorite(const QString &fileName, const QString &url)
 {
     const QString folder = QFileInfo(fileName).absolutePath();
     if (!QDir().mkpath(folder))
-        throw dodu::Error(QStringLiteral("Cannot create folder ") + folder);
+        throw base::Error(QStringLiteral("Cannot create folder ") + folder);
     platform::WriteShortcutFile(fileName, url);
 }
 

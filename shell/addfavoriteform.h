@@ -35,5 +35,5 @@ private:
 QString favoriteFileName(const QString &name);
 
 // Writes the Internet-shortcut file for url, creating its folder when
-// missing. Throws dodu::Error when the folder or the file cannot be created.
+// missing. Throws base::Error when the folder or the file cannot be created.
 void writeFavorite(const QString &fileName, const QString &url);

@@ -7,10 +7,20 @@
 #include "web/autofill.h"
 #include "platform/messages.h"
 #include "sites/sitespanel.h"
+#include "software/softwaretable.h"
 
 #include <QEvent>
 #include <QMenu>
 #include <QToolButton>
+
+campaign::Campaign campaignOf(const TSoftwareTable &table)
+{
+    auto field = [&](const char *name) {
+        const int i = table.indexOf(QString::fromLatin1(name));
+        return i >= 0 ? table.fieldText(i) : QString();
+    };
+    return {field("Program_Name"), field("Program_Version")};
+}
 
 namespace {
 

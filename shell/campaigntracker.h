@@ -16,11 +16,15 @@ class QToolButton;
 class TbxEmbeddedWb;
 class TbxWebTabSheet;
 class TfrmBrwMain;
+class TSoftwareTable;
 class TSitesPanel;
 namespace web {
 struct LoadState;
 struct FormCommandOutcome;
 }
+
+// The campaign a record stands for: its program name and version.
+campaign::Campaign campaignOf(const TSoftwareTable &table);
 
 class TCampaignTracker : public QObject {
     Q_OBJECT

@@ -217,7 +217,7 @@ void TFavoritesMenu::menFavoriteAddClick()
         if (replace) {
             try {
                 writeFavorite(file, address);
-            } catch (const dodu::Error &e) {
+            } catch (const base::Error &e) {
                 platform::showError(e.text());
             }
         }

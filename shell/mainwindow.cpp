@@ -1,48 +1,33 @@
 #include "mainwindow.h"
 
 #include "addressbar.h"
+#include "browsertabs.h"
 #include "findbar.h"
 #include "fittext.h"
 #include "maincommands.h"
+#include "mainmenus.h"
 #include "pagecommands.h"
+#include "settings.h"
 #include "smartfillswitch.h"
-#include "browsertabs.h"
+#include "submissioncommands.h"
 #include "tabstrip.h"
 #include "webtabsheet.h"
 
-#include "base/error.h"
-#include "web/autofill.h"
 #include "platform/desktop.h"
 #include "platform/messages.h"
-#include "web/scriptrunner.h"
-#include "web/smartpage.h"
-#include "software/softwaretable.h"
+#include "web/webengineenv.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QDialog>
 #include <QFile>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QMenu>
+#include <QScreen>
 #include <QSplitter>
-#include <QStyle>
-#include <QTimer>
 #include <QToolBar>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 const char *const TfrmBrwMain::ProductCaption = "Korvane Software Doduvodaz 1.5";
-
-namespace {
-
-QIcon themed(const char *name, QStyle::StandardPixmap fallback)
-{
-    return QIcon::fromTheme(QString::fromLatin1(name), QApplication::style()->standardIcon(fallback));
-}
-
-} // namespace
 
 TfrmBrwMain::TfrmBrwMain(TSoftwareTable &record, QWebEngineProfile *profile, QWidget *parent)
     : QMainWindow(parent), m_record(record), m_profile(profile ? profile : web::newProfile(QString(), this))
@@ -102,17 +87,16 @@ TfrmBrwMain::TfrmBrwMain(TSoftwareTable &record, QWebEngineProfile *profile, QWi
     spl->setSizes({200, 700});
     setCentralWidget(spl);
 
-    popTab = new QMenu(this);
-    popTab->setObjectName(QStringLiteral("popTab"));
-    connect(pc, &TPage95Control::contextMenuAt, this, [this](const QPoint &p) { popTab->popup(p); });
+    connect(pc, &TPage95Control::contextMenuAt, this, [this](const QPoint &p) { m_menus->tabMenu()->popup(p); });
     connect(pc, &TBrowserTabs::currentPageChanged, this, &TfrmBrwMain::showCurrentPage);
     connect(pc, &TBrowserTabs::pagesChanged, this, &TfrmBrwMain::updateActions);
     connect(pc, &TBrowserTabs::currentTitleAccepted, this, &TfrmBrwMain::FocusPage);
-    connect(pc, &TBrowserTabs::browserCreated, this, &TfrmBrwMain::prepareBrowser);
-
     buildActions();
-    buildMenus();
-    buildButtonBar();
+    m_menus = new TMainMenus(this, m_commandSet, scrMainMenu, scrButtons);
+    // The fill is attached where each browser control is made.
+    m_submission = new TSubmissionCommands(record, smartFill(), [this] { return CurrentPage(); }, this);
+    connect(pc, &TBrowserTabs::browserCreated, m_submission, &TSubmissionCommands::attach);
+    connect(m_submission, &TSubmissionCommands::commandRun, this, &TfrmBrwMain::commandRun);
 
     connect(qApp, &QApplication::focusChanged, this, &TfrmBrwMain::updateActions);
     updateActions();
@@ -167,150 +151,11 @@ void TfrmBrwMain::buildActions()
     });
 }
 
-void TfrmBrwMain::buildMenus()
-{
-    auto menu = [this](const QString &caption, const QString &name) {
-        auto *m = new QMenu(caption, this);
-        m->setObjectName(name);
-        auto *button = new QToolButton(scrMainMenu);
-        button->setText(caption);
-        button->setObjectName(QStringLiteral("btn") + name);
-        button->setMenu(m);
-        button->setPopupMode(QToolButton::InstantPopup);
-        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        button->setAutoRaise(true);
-        scrMainMenu->addWidget(button);
-        m_menus.insert(caption, m);
-        m_menuButtons.insert(caption, button);
-        return m;
-    };
-    QMenu *file = menu(QStringLiteral("File"), QStringLiteral("menFile"));
-    QAction *open = file->addAction(QStringLiteral("&Open..."), this, &TfrmBrwMain::openFile);
-    open->setObjectName(QStringLiteral("menOpen"));
-    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    QMainWindow::addAction(open);
-    QAction *saveAs = file->addAction(QStringLiteral("&Save As..."));
-    connect(saveAs, &QAction::triggered, m_commandSet->action(Command::Save), &QAction::trigger);
-    file->addSeparator();
-    QAction *preview = file->addAction(QStringLiteral("Print Pre&view..."));
-    connect(preview, &QAction::triggered, m_commandSet->action(Command::PageSetup), &QAction::trigger);
-    QAction *print = file->addAction(QStringLiteral("&Print..."));
-    connect(print, &QAction::triggered, m_commandSet->action(Command::Print), &QAction::trigger);
-    file->addSeparator();
-    QAction *props = file->addAction(QStringLiteral("Properties..."));
-    connect(props, &QAction::triggered, m_commandSet->action(Command::Properties), &QAction::trigger);
-    file->addSeparator();
-    file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
-    // Menu items follow their command's enabled state.
-    const auto follow = [this](QAction *item, Command c) {
-        QAction *command = m_commandSet->action(c);
-        item->setEnabled(command->isEnabled());
-        connect(command, &QAction::enabledChanged, item, &QAction::setEnabled);
-    };
-    follow(saveAs, Command::Save);
-    follow(preview, Command::PageSetup);
-    follow(print, Command::Print);
-    follow(props, Command::Properties);
-
-    QMenu *software = menu(QStringLiteral("Software"), QStringLiteral("menSoftware"));
-    software->addAction(QStringLiteral("Edit software information..."), this, &TfrmBrwMain::softwareEditorRequested)
-        ->setObjectName(QStringLiteral("EditSoftwareinformations1"));
-
-    QMenu *submission = menu(QStringLiteral("Submission"), QStringLiteral("menSubmission"));
-    submission->addAction(QStringLiteral("Fill form fields"), this, &TfrmBrwMain::fillForm)
-        ->setObjectName(QStringLiteral("menStop"));
-    submission->addAction(QStringLiteral("Submit form"), this, &TfrmBrwMain::submitForm)
-        ->setObjectName(QStringLiteral("menRefresh"));
-    m_smartFill = new SmartFillSwitch(this);
-    submission->addAction(m_smartFill->action());
-    submission->addSeparator();
-    submission->addAction(m_commandSet->action(Command::NextSite));
-
-    QMenu *favorites = menu(QStringLiteral("Favorities"), QStringLiteral("popFavorite"));
-    Q_UNUSED(favorites);
-
-    QMenu *help = menu(QStringLiteral("Help"), QStringLiteral("menHelp"));
-    help->addAction(QStringLiteral("Help"), this, &TfrmBrwMain::helpRequested);
-    help->addAction(QStringLiteral("HomePage"), this, &TfrmBrwMain::homePageRequested);
-    help->addSeparator();
-    help->addAction(QStringLiteral("Update download sites"), this, &TfrmBrwMain::updateSitesRequested)
-        ->setObjectName(QStringLiteral("Updatedownloadsites1"));
-    help->addSeparator();
-    help->addAction(QStringLiteral("About..."), this, &TfrmBrwMain::aboutRequested);
-
-    popTab->addAction(QStringLiteral("Close current tab"), m_commandSet->action(Command::ClosePage), &QAction::trigger);
-    popTab->addAction(m_commandSet->action(Command::CloseAll));
-}
-
-void TfrmBrwMain::buildButtonBar()
-{
-    scrButtons->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    scrButtons->setIconSize(QSize(22, 22));
-    auto add = [this](const QString &name, bool caption) {
-        QAction *a = m_commandSet->action(name);
-        scrButtons->addAction(a);
-        if (auto *b = qobject_cast<QToolButton *>(scrButtons->widgetForAction(a))) {
-            b->setObjectName(QStringLiteral("btn_") + name);
-            b->setToolButtonStyle(caption ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
-            b->setToolTip(a->text());
-        }
-    };
-    // A hidden button of its own, so that its action keeps its shortcut.
-    auto hidden = [this](const QString &name, const QString &hint, std::function<void()> run) {
-        auto *a = new QAction(hint, this);
-        a->setObjectName(name);
-        a->setToolTip(hint);
-        connect(a, &QAction::triggered, this, [run] { run(); });
-        scrButtons->addAction(a);
-        a->setVisible(false);
-    };
-    add(QStringLiteral("actGoBack"), false);
-    add(QStringLiteral("actGoFrwr"), false);
-    add(QStringLiteral("actStop"), false);
-    add(QStringLiteral("actRefresh"), true);
-    add(QStringLiteral("actGoMaster"), true);
-    scrButtons->addSeparator();
-    hidden(QStringLiteral("ToolButton8"), tr("Save"), [this] { m_commandSet->action(Command::Save)->trigger(); });
-    add(QStringLiteral("actPrint"), false);
-    scrButtons->addSeparator();
-    add(QStringLiteral("actShowFavorite"), true);
-    scrButtons->addSeparator();
-    auto *newPage = new QAction(themed("document-new", QStyle::SP_FileIcon), QStringLiteral("New"), this);
-    newPage->setObjectName(QStringLiteral("ToolButton6"));
-    connect(newPage, &QAction::triggered, this, [this] { OpenURL(QStringLiteral("about:blank")); });
-    scrButtons->addAction(newPage);
-    if (auto *b = qobject_cast<QToolButton *>(scrButtons->widgetForAction(newPage)))
-        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    add(QStringLiteral("actClosePage"), true);
-    add(QStringLiteral("actCloseAll"), false);
-    scrButtons->addSeparator();
-    auto *fill = new QAction(themed("document-edit", QStyle::SP_FileDialogContentsView), tr("Fill Forms"), this);
-    fill->setObjectName(QStringLiteral("ToolButton7"));
-    fill->setToolTip(tr("Fill Forms"));
-    connect(fill, &QAction::triggered, this, &TfrmBrwMain::fillForm);
-    scrButtons->addAction(fill);
-    if (auto *b = qobject_cast<QToolButton *>(scrButtons->widgetForAction(fill)))
-        b->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    hidden(QStringLiteral("ToolButton9"), tr("Submit Form"), [this] { submitForm(); });
-    add(QStringLiteral("actNextSite"), true);
-}
-
 void TfrmBrwMain::setSidePages(QWidget *sitesPage, QWidget *softwarePage)
 {
     pcFavorite->addTab(sitesPage, QStringLiteral("Sites list"));
     pcFavorite->addTab(softwarePage, QStringLiteral("Software"));
     pcFavorite->setCurrentIndex(0);
-}
-
-void TfrmBrwMain::setMenu(const QString &caption, QMenu *menu)
-{
-    QToolButton *button = m_menuButtons.value(caption);
-    if (!button)
-        return;
-    delete m_menus.value(caption);
-    menu->setParent(this, menu->windowFlags());
-    button->setMenu(menu);
-    m_menus.insert(caption, menu);
 }
 
 QWidget *TfrmBrwMain::sidePanel() const { return pcFavorite; }
@@ -370,18 +215,6 @@ void TfrmBrwMain::withCtrl(bool held, const std::function<void()> &f)
     m_ctrlOverride = held ? 1 : 0;
     f();
     m_ctrlOverride = saved;
-}
-
-void TfrmBrwMain::prepareBrowser(TbxEmbeddedWb *browser)
-{
-    // Every page that finishes loading is filled; an error is shown and the
-    // tab goes on working.
-    auto *fill = new web::AutoFill(browser->page(), m_record, *this, [](const QString &text) { platform::showError(text); });
-    fill->setRulesProvider([this] { return m_smartFill->rules(); });
-    connect(fill, &web::AutoFill::smartFilled, browser, [browser](const QString &status) {
-        if (auto *sheet = qobject_cast<TbxWebTabSheet *>(browser->tabPage()))
-            sheet->WBStatusTextChange(status);
-    });
 }
 
 TbxWebTabSheet *TfrmBrwMain::AddTabPage() { return pc->addPage(); }
@@ -482,41 +315,9 @@ void TfrmBrwMain::closeEvent(QCloseEvent *e)
     e->accept();
 }
 
-// ---- the submission commands ---------------------------------------------
-
-void TfrmBrwMain::runUserCommand(engine::FormMode mode, bool reportErrors)
-{
-    if (!CurrentPage() || !CurrentPage()->browser())
-        return;
-    QPointer<TbxWebTabSheet> sheet = CurrentPage();
-    web::FormCommandOutcome outcome;
-    QString error;
-    try {
-        TbxEmbeddedWb *browser = CurrentPage()->browser();
-        if (mode == engine::FormMode::Fill && m_smartFill->isOn()) {
-            const web::SmartOutcome smart = web::smartFillPage(browser->page(), m_record);
-            outcome.written = smart.filled;
-            CurrentPage()->WBStatusTextChange(web::smartFillStatus(smart));
-        } else {
-            web::runFormCommandOnPage(browser->page(), mode, m_record, *this, false, m_smartFill->rules(), &outcome);
-        }
-    } catch (const dodu::Error &e) {
-        error = e.text();
-    }
-    if (sheet)
-        Q_EMIT commandRun(sheet, mode, outcome);
-    if (!error.isEmpty() && reportErrors)
-        platform::showError(error);
-}
-
-void TfrmBrwMain::fillForm() { runUserCommand(engine::FormMode::Fill, false); }
-void TfrmBrwMain::submitForm() { runUserCommand(engine::FormMode::Submit, true); }
-void TfrmBrwMain::login() { runUserCommand(engine::FormMode::Login, true); }
-
-void TfrmBrwMain::showMessage(const QString &text) { platform::showMessage(text); }
-void TfrmBrwMain::processPendingEvents() { QCoreApplication::processEvents(); }
-QString TfrmBrwMain::loginUsername() const { return m_username ? m_username() : QString(); }
-QString TfrmBrwMain::loginPassword() const { return m_password ? m_password() : QString(); }
+void TfrmBrwMain::fillForm() { m_submission->run(engine::FormMode::Fill); }
+void TfrmBrwMain::submitForm() { m_submission->run(engine::FormMode::Submit); }
+void TfrmBrwMain::login() { m_submission->run(engine::FormMode::Login); }
 
 // ---- enabling ---------------------------------------------------------------
 
@@ -532,7 +333,7 @@ void TfrmBrwMain::updateActions()
 
 // ---- other commands -----------------------------------------------------------
 
-void TfrmBrwMain::openFile()
+void TfrmBrwMain::openFileDialog()
 {
     QFileDialog dialog(this, tr("Open"));
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -548,3 +349,96 @@ void TfrmBrwMain::toggleSidePanel()
     updateActions();
 }
 
+// ---- layout ---------------------------------------------------------------------
+
+QList<QToolBar *> TfrmBrwMain::bandsInOrder() const
+{
+    QList<QToolBar *> bars = {scrMainMenu, tbAddress, scrButtons};
+    bars.erase(std::remove_if(bars.begin(), bars.end(),
+                              [this](QToolBar *b) { return toolBarArea(b) != Qt::TopToolBarArea || b->isHidden(); }),
+               bars.end());
+    std::sort(bars.begin(), bars.end(),
+              [](QToolBar *a, QToolBar *b) { return a->y() != b->y() ? a->y() < b->y() : a->x() < b->x(); });
+    return bars;
+}
+
+int TfrmBrwMain::bandRowLimit(const shell::Settings &settings) const
+{
+    const QScreen *shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    int limit = shown ? shown->availableGeometry().width() : 1024;
+    const shell::WindowPlacement place = settings.windowPlacement();
+    if (!place.maximize() && place.width > 0)
+        limit = qMin(limit, place.width);
+    return qMax(0, limit - 3 * 16); // room for the bars' handles
+}
+
+void TfrmBrwMain::restoreLayout(const shell::Settings &settings)
+{
+    const int width = settings.favoriteWidth();
+    spl->setSizes({width, qMax(100, this->width() - width)});
+    pcFavorite->setVisible(settings.favoriteVisible());
+
+    // The bands in the saved order, rows and widths.
+    QToolBar *bars[3] = {scrMainMenu, tbAddress, scrButtons};
+    for (QToolBar *b : bars)
+        removeToolBar(b);
+    QList<shell::BandPlacement> placements = shell::bandsToPlace(settings.savedBands());
+    placements.erase(std::remove_if(placements.begin(), placements.end(),
+                                    [](const shell::BandPlacement &p) { return p.bar < 0 || p.bar > 2; }),
+                     placements.end());
+    QList<int> widths;
+    QList<bool> rows;
+    for (const shell::BandPlacement &p : std::as_const(placements)) {
+        widths << p.width;
+        rows << p.brk;
+    }
+    const QList<int> fitted = shell::fitBandWidths(widths, rows, bandRowLimit(settings));
+    for (int i = 0; i < placements.size(); ++i) {
+        const shell::BandPlacement &p = placements[i];
+        if (i > 0 && p.brk)
+            addToolBarBreak(Qt::TopToolBarArea);
+        addToolBar(Qt::TopToolBarArea, bars[p.bar]);
+        bars[p.bar]->setMinimumWidth(fitted[i]);
+        bars[p.bar]->show();
+    }
+    updateActions();
+}
+
+void TfrmBrwMain::applyPlacement(const shell::Settings &settings)
+{
+    tbAddress->setMinimumHeight(32);
+    scrButtons->setMinimumHeight(40);
+    const std::array<int, 3> widths = settings.bandWidths();
+    const QList<QToolBar *> order = bandsInOrder();
+    QList<int> wanted;
+    QList<bool> rows;
+    for (int i = 0; i < 3 && i < order.size(); ++i) {
+        wanted << widths[i];
+        rows << (i == 0 || order[i]->y() != order[i - 1]->y());
+    }
+    const QList<int> fitted = shell::fitBandWidths(wanted, rows, bandRowLimit(settings));
+    for (int i = 0; i < fitted.size(); ++i)
+        order[i]->setMinimumWidth(fitted[i]);
+    const shell::WindowPlacement place = settings.windowPlacement();
+    if (place.maximize()) {
+        if (!isMaximized())
+            showMaximized();
+    } else {
+        setWindowState(windowState() & ~Qt::WindowMaximized);
+        const QRect saved(place.left, place.top, place.width, place.height);
+        setGeometry(screen() ? shell::clampToScreen(saved, screen()->availableGeometry()) : saved);
+    }
+}
+
+void TfrmBrwMain::saveLayout(const shell::Settings &settings) const
+{
+    std::array<shell::BandSetting, 3> bands;
+    const QList<QToolBar *> order = bandsInOrder();
+    for (int i = 0; i < 3 && i < order.size(); ++i) {
+        QToolBar *bar = order[i];
+        bands[i].obj = bar->property("obj").toInt();
+        bands[i].brk = i == 0 || bar->y() != order[i - 1]->y();
+        bands[i].width = bar->width();
+    }
+    settings.saveBands(bands);
+}

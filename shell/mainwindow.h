@@ -3,6 +3,7 @@
 // tool bars; the side panel with the site list and the software list at the
 // left; the tab strip with one browser tab page per open page filling the rest.
 #include "maincommands.h"
+#include "mainmenus.h"
 #include "webtabsheet.h"
 
 #include "web/embeddedwb.h"
@@ -32,8 +33,13 @@ class TbxWebTabSheet;
 class TFindBar;
 class TPageCommands;
 class SmartFillSwitch;
+class TMainMenus;
+class TSubmissionCommands;
+namespace shell {
+class Settings;
+}
 
-class TfrmBrwMain : public QMainWindow, public engine::Host {
+class TfrmBrwMain : public QMainWindow {
     Q_OBJECT
 public:
     static const char *const ProductCaption;
@@ -73,7 +79,16 @@ public:
     void login();      // "Login"
 
     // The "Smart fill" command of the Submission menu.
-    SmartFillSwitch *smartFill() const { return m_smartFill; }
+    SmartFillSwitch *smartFill() const { return m_menus->smartFill(); }
+
+    // The layout kept in the settings file. restoreLayout: at the start, the
+    // side panel's width and visibility and the bands' order, rows and
+    // widths. applyPlacement: at each activation, the band widths fitted to
+    // the screen and the saved window placement. saveLayout: at the end, the
+    // bands as they stand.
+    void restoreLayout(const shell::Settings &settings);
+    void applyPlacement(const shell::Settings &settings);
+    void saveLayout(const shell::Settings &settings) const;
 
     // Where the start pages and hot addresses come from (the settings file).
     void setStartPagesProvider(std::function<QStringList()> f) { m_startPages = std::move(f); }
@@ -81,36 +96,27 @@ public:
     // Runs f as if Ctrl were held (held) or not, whatever the keyboard says.
     void withCtrl(bool held, const std::function<void()> &f);
     // File menu "&Open...".
-    void openFileDialog() { openFile(); }
+    void openFileDialog();
     // Whether Ctrl is held (tests replace the keyboard).
     void setCtrlSource(std::function<bool()> f) { m_ctrlHeld = std::move(f); }
-    // Where the login texts come from (the site panel's boxes).
-    void setLoginProvider(std::function<QString()> user, std::function<QString()> password)
-    {
-        m_username = std::move(user);
-        m_password = std::move(password);
-    }
+    // The submission commands and the automatic fill of every tab; the
+    // login texts are given to it.
+    TSubmissionCommands *submission() const { return m_submission; }
 
     // Pieces built elsewhere.
     void setSidePages(QWidget *sitesPage, QWidget *softwarePage);
-    // Puts a menu behind one of the menu bar's buttons ("Favorities").
-    void setMenu(const QString &caption, QMenu *menu);
-    QMenu *menuNamed(const QString &name) const { return m_menus.value(name); }
-    QMenu *tabMenu() const { return popTab; }
+    // The menus and the menu bar's buttons, by caption.
+    TMainMenus *menus() const { return m_menus; }
+    QMenu *menuNamed(const QString &caption) const { return m_menus->menuNamed(caption); }
+    QToolButton *menuButton(const QString &caption) const { return m_menus->menuButton(caption); }
+    QMenu *tabMenu() const { return m_menus->tabMenu(); }
     QToolBar *menuBand() const { return scrMainMenu; }
     QToolBar *addressBand() const { return tbAddress; }
     QToolBar *buttonBand() const { return scrButtons; }
-    QToolButton *menuButton(const QString &name) const { return m_menuButtons.value(name); }
     QWidget *sidePanel() const;
     TIEAddress *addressBox() const { return m_address; }
     TAddressBar *addressBar() const { return m_addressBar; }
     bool addressBoxHasFocus() const;
-
-    // engine::Host
-    void showMessage(const QString &text) override;
-    void processPendingEvents() override;
-    QString loginUsername() const override;
-    QString loginPassword() const override;
 
     // Sets each command's enabled state from the current page, the number of
     // pages and the focus. Run on every change of these (page signals, tab
@@ -134,17 +140,13 @@ protected:
 public:
     // Whether pages may open new tabs (cleared while tabs are closed).
     bool newPagesAllowed() const;
-    // Attaches the automatic fill to a new browser control's page.
-    void prepareBrowser(TbxEmbeddedWb *browser);
 
 private:
     void buildActions();
-    void buildMenus();
-    void buildButtonBar();
+    QList<QToolBar *> bandsInOrder() const;
+    int bandRowLimit(const shell::Settings &settings) const;
     void showCurrentPage(TbxWebTabSheet *page);
-    void runUserCommand(engine::FormMode mode, bool reportErrors);
     void showAddressText(const QString &address);
-    void openFile();
     void toggleSidePanel();
 
     TSoftwareTable &m_record;
@@ -155,17 +157,14 @@ private:
     QSplitter *spl = nullptr;
     QTabWidget *pcFavorite = nullptr;
     TBrowserTabs *pc = nullptr;
-    QMenu *popTab = nullptr;
     TFindBar *m_findBar = nullptr;
     TAddressBar *m_addressBar = nullptr;
     TIEAddress *m_address = nullptr;
     TMainCommands *m_commandSet = nullptr;
-    QHash<QString, QMenu *> m_menus;
-    QHash<QString, QToolButton *> m_menuButtons;
+    TMainMenus *m_menus = nullptr;
+    TSubmissionCommands *m_submission = nullptr;
     std::function<QStringList()> m_startPages;
     std::function<QString(int)> m_hotUrl;
-    std::function<QString()> m_username, m_password;
-    SmartFillSwitch *m_smartFill = nullptr;
     std::function<bool()> m_ctrlHeld;
     int m_ctrlOverride = -1; // -1: ask the keyboard
     TPageCommands *m_pageCommands = nullptr;

@@ -1,7 +1,6 @@
 #include "program.h"
 
 #include "aboutform.h"
-#include "campaigncommand.h"
 #include "campaigntracker.h"
 #include "favoritesmenu.h"
 #include "helpcommands.h"
@@ -9,6 +8,7 @@
 #include "mainwindow.h"
 #include "settings.h"
 #include "smartfillswitch.h"
+#include "submissioncommands.h"
 
 #include "base/error.h"
 #include "platform/messages.h"
@@ -23,14 +23,9 @@
 #include "software/startupload.h"
 
 #include <QApplication>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QDate>
 #include <QFileInfo>
-#include <QSplitter>
 #include <QTimer>
-#include <QTabWidget>
-#include <QToolBar>
 
 QString ProgramDir()
 {
@@ -107,18 +102,7 @@ public:
     }
 
     // The end: the band layout goes to the settings file.
-    void saveBands()
-    {
-        std::array<shell::BandSetting, 3> bands;
-        const QList<QToolBar *> order = barsInOrder();
-        for (int i = 0; i < 3 && i < order.size(); ++i) {
-            QToolBar *bar = order[i];
-            bands[i].obj = bar->property("obj").toInt();
-            bands[i].brk = i == 0 || bar->y() != order[i - 1]->y();
-            bands[i].width = bar->width();
-        }
-        m_settings.saveBands(bands);
-    }
+    void saveLayout() { m_window->saveLayout(m_settings); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -162,7 +146,7 @@ private:
         });
         QObject::connect(m_favorites, &TFavoritesMenu::openUrlRequested, w, &TfrmBrwMain::OpenURL);
         QObject::connect(m_favorites, &TFavoritesMenu::hotEntryRequested, w, &TfrmBrwMain::OpenHotURL);
-        w->setMenu(QStringLiteral("Favorities"), m_favorites);
+        w->menus()->setMenu(QStringLiteral("Favorities"), m_favorites);
 
         // The site directory and the software list.
         m_sites = new TSitesPanel;
@@ -173,7 +157,7 @@ private:
         m_sites->setSubmissionLog(&m_log, [&table] { return campaignOf(table); });
         QObject::connect(&table, &TSoftwareTable::recordChanged, m_sites, &TSitesPanel::refreshCampaign);
         QObject::connect(m_sites, &TSitesPanel::loginRequested, w, &TfrmBrwMain::login);
-        w->setLoginProvider([this] { return m_sites->username(); }, [this] { return m_sites->password(); });
+        w->submission()->setLoginProvider([this] { return m_sites->username(); }, [this] { return m_sites->password(); });
         w->setSidePages(m_sites, new TSoftListPage(m_record));
 
         w->setStartPagesProvider([this] { return m_settings.startPages(); });
@@ -188,69 +172,13 @@ private:
         QObject::connect(w, &TfrmBrwMain::homePageRequested, w, [] { HomePageClick(); });
     }
 
-    // The most a row of bands may ask for: the screen's width, and the saved
-    // window's width when the window is not maximized, less room for the
-    // bars' handles.
-    int bandRowLimit() const
-    {
-        const QScreen *screen = m_window->screen() ? m_window->screen() : QGuiApplication::primaryScreen();
-        int limit = screen ? screen->availableGeometry().width() : 1024;
-        const shell::WindowPlacement place = m_settings.windowPlacement();
-        if (!place.maximize() && place.width > 0)
-            limit = qMin(limit, place.width);
-        return qMax(0, limit - 3 * 16);
-    }
-
-    QList<QToolBar *> barsInOrder() const
-    {
-        QList<QToolBar *> bars = {m_window->menuBand(), m_window->addressBand(), m_window->buttonBand()};
-        bars.erase(std::remove_if(bars.begin(), bars.end(),
-                                  [this](QToolBar *b) { return m_window->toolBarArea(b) != Qt::TopToolBarArea || b->isHidden(); }),
-                   bars.end());
-        std::sort(bars.begin(), bars.end(), [](QToolBar *a, QToolBar *b) {
-            return a->y() != b->y() ? a->y() < b->y() : a->x() < b->x();
-        });
-        return bars;
-    }
-
     void applySettings()
     {
         TfrmBrwMain *w = m_window;
         // Start pages: every start, once a day, or never.
         if (m_settings.applyStartRule(QDate::currentDate()))
             w->GoMaster();
-        // Side panel.
-        if (QWidget *panel = w->sidePanel()) {
-            const int width = m_settings.favoriteWidth();
-            if (auto *spl = qobject_cast<QSplitter *>(panel->parentWidget()))
-                spl->setSizes({width, qMax(100, w->width() - width)});
-            panel->setVisible(m_settings.favoriteVisible());
-        }
-        // Bands: the bars in the saved order, rows and widths.
-        QToolBar *bars[3] = {w->menuBand(), w->addressBand(), w->buttonBand()};
-        for (QToolBar *b : bars)
-            w->removeToolBar(b);
-        bool first = true;
-        QList<shell::BandPlacement> placements = shell::bandsToPlace(m_settings.savedBands());
-        placements.erase(std::remove_if(placements.begin(), placements.end(),
-                                        [](const shell::BandPlacement &p) { return p.bar < 0 || p.bar > 2; }),
-                         placements.end());
-        QList<int> widths;
-        QList<bool> rows;
-        for (const shell::BandPlacement &p : std::as_const(placements)) {
-            widths << p.width;
-            rows << p.brk;
-        }
-        const QList<int> fitted = shell::fitBandWidths(widths, rows, bandRowLimit());
-        for (int i = 0; i < placements.size(); ++i) {
-            const shell::BandPlacement &p = placements[i];
-            if (!first && p.brk)
-                w->addToolBarBreak(Qt::TopToolBarArea);
-            w->addToolBar(Qt::TopToolBarArea, bars[p.bar]);
-            bars[p.bar]->setMinimumWidth(fitted[i]);
-            bars[p.bar]->show();
-            first = false;
-        }
+        w->restoreLayout(m_settings);
         m_favorites->RebuildFavoritesMenu();
     }
 
@@ -259,28 +187,7 @@ private:
     {
         try {
             TfrmBrwMain *w = m_window;
-            w->addressBand()->setMinimumHeight(32);
-            w->buttonBand()->setMinimumHeight(40);
-            const std::array<int, 3> widths = m_settings.bandWidths();
-            const QList<QToolBar *> order = barsInOrder();
-            QList<int> wanted;
-            QList<bool> rows;
-            for (int i = 0; i < 3 && i < order.size(); ++i) {
-                wanted << widths[i];
-                rows << (i == 0 || order[i]->y() != order[i - 1]->y());
-            }
-            const QList<int> fitted = shell::fitBandWidths(wanted, rows, bandRowLimit());
-            for (int i = 0; i < fitted.size(); ++i)
-                order[i]->setMinimumWidth(fitted[i]);
-            const shell::WindowPlacement place = m_settings.windowPlacement();
-            if (place.maximize()) {
-                if (!w->isMaximized())
-                    w->showMaximized();
-            } else {
-                w->setWindowState(w->windowState() & ~Qt::WindowMaximized);
-                const QRect saved(place.left, place.top, place.width, place.height);
-                w->setGeometry(w->screen() ? shell::clampToScreen(saved, w->screen()->availableGeometry()) : saved);
-            }
+            w->applyPlacement(m_settings);
             // The command-line items open at the first activation only;
             // opening them again whenever a dialog closes would duplicate tabs.
             if (!m_itemsOpened) {
@@ -291,7 +198,7 @@ private:
             }
             m_keys->install();
             w->FocusPage();
-        } catch (const dodu::Error &) {
+        } catch (const base::Error &) {
         }
     }
 
@@ -319,7 +226,7 @@ int runProgram(const QStringList &items, QStringList problems)
     try {
         if (instance.handOver(items))
             return 0; // the running program opens them
-    } catch (const dodu::Error &e) {
+    } catch (const base::Error &e) {
         platform::showError(e.text());
         return 1;
     }
@@ -335,6 +242,6 @@ int runProgram(const QStringList &items, QStringList problems)
     if (!problems.isEmpty())
         QTimer::singleShot(0, program.window(), [problems] { platform::showError(problems.join(QLatin1Char('\n'))); });
     const int status = QApplication::exec();
-    program.saveBands();
+    program.saveLayout();
     return status;
 }

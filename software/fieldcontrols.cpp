@@ -52,7 +52,7 @@ bool FieldLink::beginEdit()
     try {
         m_table.Edit();
         return true;
-    } catch (const dodu::Error &e) {
+    } catch (const base::Error &e) {
         platform::showError(e.text());
         return false;
     }
@@ -68,7 +68,7 @@ bool FieldLink::store(const QString &text)
     try {
         m_table.setFieldText(m_field, text);
         return true;
-    } catch (const dodu::Error &e) {
+    } catch (const base::Error &e) {
         platform::showError(e.text());
         return false;
     }

@@ -31,12 +31,12 @@ QString readTextFile(const QString &path)
     const QString shown = QFileInfo(path).absoluteFilePath();
     QFile f(path);
     if (QFileInfo(path).isDir() || !f.open(QIODevice::ReadOnly))
-        throw dodu::Error(QStringLiteral("Cannot open file %1").arg(shown));
+        throw base::Error(QStringLiteral("Cannot open file %1").arg(shown));
     if (f.size() > kMaxTextFileSize)
-        throw dodu::Error(QStringLiteral("File %1 is too large").arg(shown));
+        throw base::Error(QStringLiteral("File %1 is too large").arg(shown));
     const QByteArray bytes = f.read(kMaxTextFileSize + 1);
     if (f.error() != QFileDevice::NoError)
-        throw dodu::Error(QStringLiteral("Cannot read file %1").arg(shown));
+        throw base::Error(QStringLiteral("Cannot read file %1").arg(shown));
     // Decoded by its byte-order mark or its bytes, line ends made CR LF, but
     // no line end is added after the last line.
     const QString decoded = decodePlainText(bytes);
@@ -158,7 +158,7 @@ void TPADForm::importPadFileChosen()
         if (!cut.isEmpty())
             platform::showMessage(QStringLiteral("Some values of %1 are longer than the record holds:\n%2")
                                       .arg(QFileInfo(path).fileName(), cutFieldsMessage(cut, *ClientDataSet1)));
-    } catch (const dodu::Error &e) {
+    } catch (const base::Error &e) {
         // Whatever the import did before the failure stays.
         platform::showError(e.text());
     } catch (const std::exception &e) {
@@ -179,10 +179,10 @@ void TPADForm::saveAll()
         // A closed table has no fields to write; writing it would replace the
         // data file with an empty one.
         if (!ClientDataSet1->isOpen())
-            throw dodu::Error(ClientDataSet1->objectName() +
+            throw base::Error(ClientDataSet1->objectName() +
                               QStringLiteral(": Cannot perform this operation on a closed dataset"));
         ClientDataSet1->SaveToFile(TSoftwareTable::dataFile());
-    } catch (const dodu::Error &e) {
+    } catch (const base::Error &e) {
         platform::showError(e.text());
     }
 }
@@ -201,7 +201,7 @@ void TPADForm::loadTextFileInto(const QString &field)
         if (ClientDataSet1->state() != TSoftwareTable::Editing)
             ClientDataSet1->Edit();
         ClientDataSet1->setFieldText(field, text);
-    } catch (const dodu::Error &e) {
+    } catch (const base::Error &e) {
         platform::showError(e.text());
     }
 }

@@ -179,12 +179,12 @@ QString readPadText(const QString &path)
     const QFileInfo info(path);
     const QString shown = info.absoluteFilePath();
     if (info.isDir())
-        throw dodu::Error(QStringLiteral("Cannot open file %1: it is a folder").arg(shown));
+        throw base::Error(QStringLiteral("Cannot open file %1: it is a folder").arg(shown));
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        throw dodu::Error(QStringLiteral("Cannot open file %1: %2").arg(shown, f.errorString()));
+        throw base::Error(QStringLiteral("Cannot open file %1: %2").arg(shown, f.errorString()));
     if (f.size() > kMaxPadFileSize)
-        throw dodu::Error(QStringLiteral("File %1 is too large for a PAD file").arg(shown));
+        throw base::Error(QStringLiteral("File %1 is too large for a PAD file").arg(shown));
     // Read in blocks so that reading stops at the first zero byte without
     // taking in the rest of a 16-bit or binary file.
     QByteArray bytes;
@@ -192,7 +192,7 @@ QString readPadText(const QString &path)
     for (;;) {
         const qint64 got = f.read(block, sizeof block);
         if (got < 0)
-            throw dodu::Error(QStringLiteral("Cannot read file %1: %2").arg(shown, f.errorString()));
+            throw base::Error(QStringLiteral("Cannot read file %1: %2").arg(shown, f.errorString()));
         if (got == 0)
             break;
         const void *zero = memchr(block, 0, size_t(got));
@@ -201,7 +201,7 @@ QString readPadText(const QString &path)
             break;
         }
         if (bytes.size() + got > kMaxPadFileSize)
-            throw dodu::Error(QStringLiteral("File %1 is too large for a PAD file").arg(shown));
+            throw base::Error(QStringLiteral("File %1 is too large for a PAD file").arg(shown));
         bytes.append(block, got);
     }
     return padTextFromBytes(bytes);

@@ -30,7 +30,7 @@ QString padTextFromBytes(const QByteArray &bytes);
 QString decodePlainText(const QByteArray &bytes);
 QString plainTextFromBytes(const QByteArray &bytes);
 
-// Reads a PAD file as PAD text. Throws dodu::Error naming the file when it is
+// Reads a PAD file as PAD text. Throws base::Error naming the file when it is
 // missing, a folder, unreadable, or larger than a PAD file can sensibly be.
 QString readPadText(const QString &path);
 

@@ -151,7 +151,7 @@ void SoftListBox::SoftListBoxMouseMove(Qt::MouseButtons buttons)
         if (!softlist::isGroupHeader(row)) {
             try {
                 text = m_table.fieldText(softlist::fieldNameOfRow(row));
-            } catch (const dodu::Error &e) {
+            } catch (const base::Error &e) {
                 platform::showError(e.text());
                 return;
             }

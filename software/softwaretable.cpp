@@ -146,7 +146,7 @@ const QVector<TFieldDef> &TSoftwareTable::standardFields()
 
 void TSoftwareTable::fail(const QString &message) const
 {
-    throw dodu::Error(objectName() + QStringLiteral(": ") + message);
+    throw base::Error(objectName() + QStringLiteral(": ") + message);
 }
 
 void TSoftwareTable::requireEditing() const
@@ -177,16 +177,16 @@ void TSoftwareTable::LoadFromFile(const QString &path)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        throw dodu::Error(QStringLiteral("Cannot open file %1").arg(QFileInfo(path).absoluteFilePath()));
+        throw base::Error(QStringLiteral("Cannot open file %1").arg(QFileInfo(path).absoluteFilePath()));
     if (f.size() > kMaxDataFileSize)
-        throw dodu::Error(QStringLiteral("File %1 is too large").arg(QFileInfo(path).absoluteFilePath()));
+        throw base::Error(QStringLiteral("File %1 is too large").arg(QFileInfo(path).absoluteFilePath()));
 
     QXmlStreamReader xml(&f);
     QVector<TFieldDef> fields;
     QVector<QStringList> rows;
     QHash<QString, int> index;
     auto bad = [&](const QString &why) {
-        throw dodu::Error(QStringLiteral("%1 is not a software data file: %2")
+        throw base::Error(QStringLiteral("%1 is not a software data file: %2")
                               .arg(QFileInfo(path).absoluteFilePath(), why));
     };
 
@@ -278,7 +278,7 @@ void TSoftwareTable::SaveToFile(const QString &path)
     out += QLatin1String(" </rows>\n</softdata>\n");
 
     if (!platform::writeFileAtomically(path, out.toUtf8()))
-        throw dodu::Error(QStringLiteral("Cannot create file %1").arg(QFileInfo(path).absoluteFilePath()));
+        throw base::Error(QStringLiteral("Cannot create file %1").arg(QFileInfo(path).absoluteFilePath()));
 }
 
 int TSoftwareTable::indexOf(const QString &name) const

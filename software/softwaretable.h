@@ -34,7 +34,7 @@ public:
     int rowCount() const { return int(m_rows.size()); }
 
     // Replaces fields and rows from the file; the current record is the first
-    // row. Throws dodu::Error and leaves the table as it was on failure.
+    // row. Throws base::Error and leaves the table as it was on failure.
     void LoadFromFile(const QString &path);
     // Commits an open edit, then writes the whole table atomically. Throws
     // "Cannot create file PATH" when the file cannot be written.

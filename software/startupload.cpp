@@ -13,7 +13,7 @@ void loadRecordAtStartup(TSoftwareTable &table, QString *loadError, QString *ref
         refillError->clear();
     try {
         table.LoadFromFile(TSoftwareTable::dataFile());
-    } catch (const dodu::Error &e) {
+    } catch (const base::Error &e) {
         // A missing or unreadable data file leaves the table closed.
         if (loadError)
             *loadError = e.text();
@@ -21,7 +21,7 @@ void loadRecordAtStartup(TSoftwareTable &table, QString *loadError, QString *ref
     }
     try {
         refillFromRememberedPad(table);
-    } catch (const dodu::Error &e) {
+    } catch (const base::Error &e) {
         // A remembered PAD file that is gone or unreadable leaves the record
         // as the data file holds it.
         if (refillError)

@@ -95,7 +95,7 @@ void AutoFill::onLoadFinished()
                 runFormCommandOnPage(m_page, engine::FormMode::Fill, m_record, m_host, m_recordPresses, FillRules::Classic,
                                      &m_lastOutcome);
             }
-        } catch (const dodu::Error &e) {
+        } catch (const base::Error &e) {
             error = e.text();
         }
         if (!self)

@@ -173,12 +173,12 @@ public:
     engine::Document *frameDocument(int index) override
     {
         if (index < 0 || index >= frameCount())
-            throw dodu::Error(QStringLiteral("Frame index out of range."));
+            throw base::Error(QStringLiteral("Frame index out of range."));
         auto &f = m_frames[size_t(index)];
         if (auto *d = std::get_if<std::unique_ptr<SnapshotDocument>>(&f))
             return d->get();
         if (std::get<Kind>(f) == Refused)
-            throw dodu::Error(QStringLiteral("Access is denied."));
+            throw base::Error(QStringLiteral("Access is denied."));
         return nullptr;
     }
 
@@ -250,7 +250,7 @@ engine::Document *PageBrowser::document()
     if (!ok) {
         if (!m_page)
             return nullptr; // the page went away meanwhile
-        throw dodu::Error(QStringLiteral("The page did not answer."));
+        throw base::Error(QStringLiteral("The page did not answer."));
     }
     if (result.userType() != QMetaType::QString)
         return nullptr; // no document (for instance a page still without one)

@@ -2,6 +2,8 @@
 
 #include "scriptrunner.h"
 
+#include "base/json.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -35,15 +37,7 @@ const char kReportScript[] = R"JS(
 })()
 )JS";
 
-QString jsonBool(bool b) { return b ? QStringLiteral("true") : QStringLiteral("false"); }
-
 } // namespace
-
-QString jsonQuote(const QString &text)
-{
-    const QByteArray a = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
-    return QString::fromUtf8(a.mid(1, a.size() - 2));
-}
 
 QStringList controlReport(QWebEnginePage *page, bool withField)
 {
@@ -54,16 +48,21 @@ QStringList controlReport(QWebEnginePage *page, bool withField)
         const QJsonArray a = r.toArray();
         const int frame = a.at(0).toInt();
         if (a.at(1).isNull()) {
-            lines << QStringLiteral("{\"frame\":%1,\"refused\":true}").arg(frame);
+            lines << QString::fromUtf8(
+                base::OrderedJsonObject().add(QStringLiteral("frame"), frame).add(QStringLiteral("refused"), true).toJson());
             continue;
         }
-        QString line = QStringLiteral("{\"frame\":%1,\"tag\":%2,\"type\":%3,\"name\":%4,\"value\":%5,\"checked\":%6,\"clicked\":%7")
-                     .arg(frame)
-                     .arg(jsonQuote(a.at(1).toString()), jsonQuote(a.at(2).toString()), jsonQuote(a.at(3).toString()),
-                          jsonQuote(a.at(4).toString()), jsonBool(a.at(5).toBool()), jsonBool(a.at(6).toBool()));
+        base::OrderedJsonObject line;
+        line.add(QStringLiteral("frame"), frame)
+            .add(QStringLiteral("tag"), a.at(1).toString())
+            .add(QStringLiteral("type"), a.at(2).toString())
+            .add(QStringLiteral("name"), a.at(3).toString())
+            .add(QStringLiteral("value"), a.at(4).toString())
+            .add(QStringLiteral("checked"), a.at(5).toBool())
+            .add(QStringLiteral("clicked"), a.at(6).toBool());
         if (withField)
-            line += QStringLiteral(",\"field\":") + jsonQuote(a.at(7).toString());
-        lines << line + QLatin1Char('}');
+            line.add(QStringLiteral("field"), a.at(7).toString());
+        lines << QString::fromUtf8(line.toJson());
     }
     return lines;
 }

@@ -12,7 +12,4 @@ namespace web {
 
 QStringList controlReport(QWebEnginePage *page, bool withField = false);
 
-// A JSON string literal for text.
-QString jsonQuote(const QString &text);
-
 } // namespace web

@@ -264,7 +264,7 @@ QJsonArray apply(QWebEnginePage *page, int generation, const QJsonArray &ops, in
     bool ok = false;
     runScriptAndWait(page, script, 15000, &ok);
     if (!ok && page)
-        throw dodu::Error(QStringLiteral("The page did not answer."));
+        throw base::Error(QStringLiteral("The page did not answer."));
     return ops;
 }
 
@@ -281,7 +281,7 @@ engine::smart::Page readSmartPage(QWebEnginePage *page, int *generation)
     if (!ok) {
         if (!page)
             return result;
-        throw dodu::Error(QStringLiteral("The page did not answer."));
+        throw base::Error(QStringLiteral("The page did not answer."));
     }
     const QJsonObject o = QJsonDocument::fromJson(v.toString().toUtf8()).object();
     for (const QJsonValue &cv : o.value(QLatin1String("c")).toArray()) {

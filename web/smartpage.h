@@ -20,11 +20,11 @@ struct SmartOutcome {
     int left = 0;   // visible controls of the form left to the author
 };
 
-// Takes the picture of the page. Throws dodu::Error when the page does not
+// Takes the picture of the page. Throws base::Error when the page does not
 // answer; an empty page when it has no document.
 engine::smart::Page readSmartPage(QWebEnginePage *page, int *generation);
 
-// Fills the best-fitting form of the page. Throws dodu::Error when the page
+// Fills the best-fitting form of the page. Throws base::Error when the page
 // does not answer.
 SmartOutcome smartFillPage(QWebEnginePage *page, const engine::Record &record);
 

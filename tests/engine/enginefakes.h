@@ -52,7 +52,7 @@ public:
             log->append(QStringLiteral("read ") + name);
         const auto it = m_fields.constFind(name.toUpper());
         if (it == m_fields.constEnd())
-            throw dodu::Error(QStringLiteral("ClientDataSet1: Field '%1' not found").arg(name));
+            throw base::Error(QStringLiteral("ClientDataSet1: Field '%1' not found").arg(name));
         return it->second;
     }
 
@@ -96,7 +96,7 @@ public:
     {
         ++calls;
         if (failure)
-            throw dodu::Error(QStringLiteral("The page did not answer."));
+            throw base::Error(QStringLiteral("The page did not answer."));
         return m_doc;
     }
     bool failure = false;

@@ -442,7 +442,7 @@ void TestFillRules::missingFieldEndsTheFillKeepingEarlierWrites()
     try {
         FillSubmissionForm(doc, record);
         QFAIL("the fill did not stop at the missing field");
-    } catch (const dodu::Error &e) {
+    } catch (const base::Error &e) {
         QCOMPARE(e.text(), QStringLiteral("ClientDataSet1: Field 'Program_Version' not found"));
         QCOMPARE(QString::fromUtf8(e.what()), e.text());
     }
@@ -460,7 +460,7 @@ void TestFillRules::failingElementEndsTheFill()
     doc.addInput(QStringLiteral("text"), QStringLiteral("title"));
     doc.addInput(QStringLiteral("text"), QStringLiteral("version")).failing = true;
     doc.addInput(QStringLiteral("text"), QStringLiteral("price"), kOld);
-    QVERIFY_THROWS_EXCEPTION(dodu::Error, FillSubmissionForm(doc, FakeRecord::full()));
+    QVERIFY_THROWS_EXCEPTION(base::Error, FillSubmissionForm(doc, FakeRecord::full()));
     QCOMPARE(doc.at(0).valueTextV, valueOf(QStringLiteral("Program_Name")));
     QCOMPARE(doc.at(2).valueTextV, kOld);
 }
@@ -476,7 +476,7 @@ void TestFillRules::missingInstallSupportEndsTheFill()
     try {
         FillSubmissionForm(doc, record);
         QFAIL("the fill did not stop at the missing field");
-    } catch (const dodu::Error &e) {
+    } catch (const base::Error &e) {
         QCOMPARE(e.text(), QStringLiteral("ClientDataSet1: Field 'Program_Install_Support' not found"));
     }
     QVERIFY(doc.at(0).checked);

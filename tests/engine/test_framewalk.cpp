@@ -228,7 +228,7 @@ void TestFrameWalk::refusedFrameEndsTheRunKeepingEarlierFrames()
         f2.addInput(QStringLiteral("submit"), QString(), QStringLiteral("Send"));
         FakeBrowser browser(&page);
         FakeHost host;
-        QVERIFY_THROWS_EXCEPTION(dodu::Error, RunFormCommand(browser, engine::formModeOf(mode), FakeRecord::full(), host));
+        QVERIFY_THROWS_EXCEPTION(base::Error, RunFormCommand(browser, engine::formModeOf(mode), FakeRecord::full(), host));
         QVERIFY(!f0.journal().empty());
         QCOMPARE(f0.routinesFinished(), 1);
         QVERIFY(f2.journal().empty());
@@ -247,7 +247,7 @@ void TestFrameWalk::failingRoutineStillFinishes()
     page.addInput(QStringLiteral("text"), QStringLiteral("version")).failing = true;
     FakeBrowser browser(&page);
     FakeHost host;
-    QVERIFY_THROWS_EXCEPTION(dodu::Error, RunFormCommand(browser, engine::FormMode::Fill, FakeRecord::full(), host));
+    QVERIFY_THROWS_EXCEPTION(base::Error, RunFormCommand(browser, engine::FormMode::Fill, FakeRecord::full(), host));
     QCOMPARE(page.routinesFinished(), 1);
     QCOMPARE(int(page.journal().size()), 1);
 }
@@ -268,7 +268,7 @@ void TestFrameWalk::notFoundErrorEndsTheWalk()
     try {
         RunFormCommand(browser, engine::FormMode::Fill, record, host);
         QFAIL("the run did not end at the missing field");
-    } catch (const dodu::Error &e) {
+    } catch (const base::Error &e) {
         QCOMPARE(e.text(), QStringLiteral("ClientDataSet1: Field 'Program_Version' not found"));
     }
     QCOMPARE(f0.at(0).valueTextV, valueOf(QStringLiteral("Program_Name")));
@@ -365,7 +365,7 @@ void TestFrameWalk::browserFailurePropagates()
     FakeBrowser browser(nullptr);
     browser.failure = true;
     FakeHost host;
-    QVERIFY_THROWS_EXCEPTION(dodu::Error, RunFormCommand(browser, engine::FormMode::Fill, FakeRecord::full(), host));
+    QVERIFY_THROWS_EXCEPTION(base::Error, RunFormCommand(browser, engine::FormMode::Fill, FakeRecord::full(), host));
 }
 
 // Pending events may start another fill of the same page (a document that

@@ -151,7 +151,7 @@ void TestLoginSubmit::loginFailureEndsWithoutPress()
     doc.addInput(QStringLiteral("text"), QStringLiteral("user"));
     addButton(doc, QStringLiteral("submit"), QStringLiteral("Log in"));
     doc.addInput(QStringLiteral("password"), QStringLiteral("pw")).failing = true;
-    QVERIFY_THROWS_EXCEPTION(dodu::Error, FillLoginForm(doc, QStringLiteral("maren"), QStringLiteral("pw")));
+    QVERIFY_THROWS_EXCEPTION(base::Error, FillLoginForm(doc, QStringLiteral("maren"), QStringLiteral("pw")));
     QCOMPARE(doc.at(0).valueTextV, QStringLiteral("maren"));
     QVERIFY(clicks(doc).isEmpty());
 }
@@ -226,7 +226,7 @@ void TestLoginSubmit::submitFailureEndsWithoutClickOrMessage()
     addButton(doc, QStringLiteral("submit"), QStringLiteral("Send"));
     addButton(doc, QStringLiteral("submit"), QStringLiteral("Send")).failing = true;
     FakeHost host;
-    QVERIFY_THROWS_EXCEPTION(dodu::Error, ClickSubmitButton(&doc, host));
+    QVERIFY_THROWS_EXCEPTION(base::Error, ClickSubmitButton(&doc, host));
     QVERIFY(clicks(doc).isEmpty());
     QVERIFY(host.messages.isEmpty());
 }

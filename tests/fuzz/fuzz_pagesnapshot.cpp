@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         Record record;
         try {
             engine::RunFormCommand(browser, engine::formModeOf(QString::fromLatin1(mode)), record, host);
-        } catch (const dodu::Error &) {
+        } catch (const base::Error &) {
             // A refused frame ends the run with its error, as on a live page.
         }
     }

@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     table.open(before, {{QStringLiteral("kept")}});
     try {
         table.LoadFromFile(path);
-    } catch (const dodu::Error &) {
+    } catch (const base::Error &) {
         FUZZ_CHECK(table.state() == TSoftwareTable::Browse);
         FUZZ_CHECK(table.fieldCount() == 1 && table.fieldName(0) == QLatin1String("Before"));
         FUZZ_CHECK(table.fieldText(0) == QLatin1String("kept"));

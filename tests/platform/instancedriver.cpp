@@ -71,7 +71,7 @@ int main(int argc, char *argv[])
             say("HANDED");
             return 0;
         }
-    } catch (const dodu::Error &e) {
+    } catch (const base::Error &e) {
         say("ERROR " + e.text().toUtf8());
         return 2;
     }

@@ -186,7 +186,7 @@ void TestShortcutFile::writeFailureRaisesError()
     try {
         WriteShortcutFile(path, QStringLiteral("http://a.example/"));
         QFAIL("no error raised");
-    } catch (const dodu::Error &e) {
+    } catch (const base::Error &e) {
         QCOMPARE(e.text(), QStringLiteral("Cannot create file ") + path);
     }
 }

@@ -247,7 +247,7 @@ private slots:
         try {
             instance.handOver({});
             QFAIL("no error");
-        } catch (const dodu::Error &e) {
+        } catch (const base::Error &e) {
             QCOMPARE(e.text(), QStringLiteral("Unable to create semaphore"));
         }
 

@@ -7,7 +7,7 @@
 #include "campaign/submissionlog.h"
 #include "platform/messages.h"
 #include "web/webengineenv.h"
-#include "shell/campaigncommand.h"
+#include "shell/campaigntracker.h"
 #include "shell/campaigntracker.h"
 #include "web/embeddedwb.h"
 #include "shell/keyrouter.h"
@@ -16,7 +16,7 @@
 #include "sites/sitespanel.h"
 #include "software/softwaretable.h"
 #include "support/httpserver.h"
-#include "support_pages.h"
+#include "support/pages.h"
 
 #include <QApplication>
 #include <QComboBox>

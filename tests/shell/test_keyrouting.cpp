@@ -7,7 +7,7 @@
 #include "shell/mainwindow.h"
 #include "shell/webtabsheet.h"
 #include "software/softwaretable.h"
-#include "support_pages.h"
+#include "support/pages.h"
 
 #include <QApplication>
 #include <QFile>

@@ -8,7 +8,7 @@
 #include "shell/tabstrip.h"
 #include "shell/webtabsheet.h"
 #include "software/softwaretable.h"
-#include "support_pages.h"
+#include "support/pages.h"
 
 #include <QApplication>
 #include <QMenu>

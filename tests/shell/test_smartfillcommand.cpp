@@ -10,7 +10,7 @@
 #include "shell/smartfillswitch.h"
 #include "shell/webtabsheet.h"
 #include "software/softwaretable.h"
-#include "support_pages.h"
+#include "support/pages.h"
 
 #include <QApplication>
 #include <QDir>

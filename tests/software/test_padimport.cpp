@@ -215,7 +215,7 @@ void PadImportTest::importOfBadFiles()
     bool failed = false;
     try {
         importPadFile(*table, pad);
-    } catch (const dodu::Error &e) {
+    } catch (const base::Error &e) {
         failed = true;
         QVERIFY2(e.text().contains(pad), qPrintable(e.text()));
     }
@@ -244,7 +244,7 @@ void PadImportTest::importWhenPathCannotBeStored()
     box.write(QStringLiteral("plain"), "x");
     qputenv("DODUVODAZ_SYSTEM_SETTINGS", box.path(QStringLiteral("plain/settings.json")).toLocal8Bit());
     const QString pad = box.write(QStringLiteral("pad.xml"), "<Program_Name>New</Program_Name>");
-    QVERIFY_THROWS_EXCEPTION(dodu::Error, importPadFile(*table, pad));
+    QVERIFY_THROWS_EXCEPTION(base::Error, importPadFile(*table, pad));
     QCOMPARE(table->state(), TSoftwareTable::Browse);
     QCOMPARE(table->fieldText(QStringLiteral("Program_Name")), before);
     QCOMPARE(rememberedPadFile(), QString());

@@ -62,12 +62,12 @@ void expectClosed(TSoftwareTable &table)
         try {
             table.FieldByName(QString::fromLatin1(name));
             QFAIL("a closed table found a field");
-        } catch (const dodu::Error &e) {
+        } catch (const base::Error &e) {
             QCOMPARE(e.text(), notFound(QString::fromLatin1(name)));
         }
-        QVERIFY_THROWS_EXCEPTION(dodu::Error, table.fieldText(QString::fromLatin1(name)));
+        QVERIFY_THROWS_EXCEPTION(base::Error, table.fieldText(QString::fromLatin1(name)));
     }
-    QVERIFY_THROWS_EXCEPTION(dodu::Error, table.Edit());
+    QVERIFY_THROWS_EXCEPTION(base::Error, table.Edit());
 }
 
 // Values that a naive writer or reader would damage.
@@ -164,7 +164,7 @@ void TestSoftwareTable::fieldByNameIgnoresCase()
         try {
             table.FieldByName(name);
             QFAIL("found a field that does not exist");
-        } catch (const dodu::Error &e) {
+        } catch (const base::Error &e) {
             QCOMPARE(e.text(), notFound(name));
             QCOMPARE(QString::fromUtf8(e.what()), notFound(name));
         }
@@ -179,7 +179,7 @@ void TestSoftwareTable::editReadPostCancel()
     const QString before = table.fieldText(QStringLiteral("Program_Type"));
 
     // Writing needs an open edit.
-    QVERIFY_THROWS_EXCEPTION(dodu::Error, table.setFieldText(QStringLiteral("Program_Type"), QStringLiteral("x")));
+    QVERIFY_THROWS_EXCEPTION(base::Error, table.setFieldText(QStringLiteral("Program_Type"), QStringLiteral("x")));
     table.Post(); // nothing open: no commit
     QCOMPARE(posted.count(), 0);
 
@@ -358,7 +358,7 @@ void TestSoftwareTable::badFilesLeaveTheTableClosed()
     if (exists)
         writeFile(path, content);
     TSoftwareTable table;
-    QVERIFY_THROWS_EXCEPTION(dodu::Error, table.LoadFromFile(path));
+    QVERIFY_THROWS_EXCEPTION(base::Error, table.LoadFromFile(path));
     expectClosed(table);
 }
 
@@ -380,7 +380,7 @@ void TestSoftwareTable::truncatedFilesLeaveTheTableClosed()
         try {
             table.LoadFromFile(path);
             QFAIL(qPrintable(QStringLiteral("a file cut at %1 was accepted").arg(cut)));
-        } catch (const dodu::Error &) {
+        } catch (const base::Error &) {
         }
         expectClosed(table);
     }
@@ -395,7 +395,7 @@ void TestSoftwareTable::failedLoadKeepsTheOpenTable()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("broken.xml"));
     writeFile(path, readAll(deliveredFile()).left(2000));
-    QVERIFY_THROWS_EXCEPTION(dodu::Error, table.LoadFromFile(path));
+    QVERIFY_THROWS_EXCEPTION(base::Error, table.LoadFromFile(path));
     QCOMPARE(table.fieldCount(), 73);
     QCOMPARE(table.fieldText(QStringLiteral("Program_Name")), name);
     QCOMPARE(changed.count(), 0);
@@ -428,7 +428,7 @@ void TestSoftwareTable::saveToMissingDirectoryFails()
     try {
         table.SaveToFile(path);
         QFAIL("saved into a folder that does not exist");
-    } catch (const dodu::Error &e) {
+    } catch (const base::Error &e) {
         QCOMPARE(e.text(), QStringLiteral("Cannot create file ") + path);
     }
     // A folder in the file's place cannot be replaced either.
@@ -437,7 +437,7 @@ void TestSoftwareTable::saveToMissingDirectoryFails()
     try {
         table.SaveToFile(folder);
         QFAIL("saved over a folder");
-    } catch (const dodu::Error &e) {
+    } catch (const base::Error &e) {
         QCOMPARE(e.text(), QStringLiteral("Cannot create file ") + folder);
     }
     QVERIFY(QFileInfo(folder).isDir());
@@ -469,7 +469,7 @@ void TestSoftwareTable::failedSaveLeavesThePreviousFileWhole()
     QString error;
     try {
         table.SaveToFile(path);
-    } catch (const dodu::Error &e) {
+    } catch (const base::Error &e) {
         error = e.text();
     }
     setrlimit(RLIMIT_FSIZE, &saved);
@@ -506,7 +506,7 @@ void TestSoftwareTable::fillEndsAtAFieldTheRecordLacks()
     try {
         engine::FillSubmissionForm(doc, table);
         QFAIL("the fill went past a missing field");
-    } catch (const dodu::Error &e) {
+    } catch (const base::Error &e) {
         QCOMPARE(e.text(), notFound(QStringLiteral("Program_Version")));
     }
     QCOMPARE(doc.at(0).valueTextV, QStringLiteral("v:Company_Name"));
@@ -517,7 +517,7 @@ void TestSoftwareTable::fillEndsAtAFieldTheRecordLacks()
     try {
         engine::FillSubmissionForm(doc, closed);
         QFAIL("a closed table filled a form");
-    } catch (const dodu::Error &e) {
+    } catch (const base::Error &e) {
         QCOMPARE(e.text(), notFound(QStringLiteral("Company_Name")));
     }
 }

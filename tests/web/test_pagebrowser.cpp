@@ -1,6 +1,7 @@
 // The engine on live pages in Qt WebEngine, offscreen: pages served from
 // 127.0.0.1 (a second port stands for a foreign site), filled through the
 // page bridge and read back from the live document.
+#include "base/json.h"
 #include "web/autofill.h"
 #include "web/fillablepage.h"
 #include "web/pagebrowser.h"
@@ -9,6 +10,7 @@
 #include "web/webengineenv.h"
 #include "software/softwaretable.h"
 #include "support/httpserver.h"
+#include "support/pages.h"
 
 #include "base/error.h"
 #include "engine/host.h"
@@ -53,21 +55,10 @@ public:
 // Runs a script in the given world and waits for its result.
 QVariant js(QWebEnginePage *page, const QString &script, quint32 world = QWebEngineScript::MainWorld)
 {
-    struct Answer {
-        QVariant value;
-        bool done = false;
-    };
-    auto answer = std::make_shared<Answer>();
-    page->runJavaScript(script, world, [answer](const QVariant &v) {
-        answer->value = v;
-        answer->done = true;
-    });
-    if (!QTest::qWaitFor([&] { return answer->done; }, kWait))
-        qWarning("the page did not answer: %s", qPrintable(script.left(80)));
-    return answer->value;
+    return testpages::eval(page, script, world, kWait);
 }
 
-QString quoted(const QString &text) { return web::jsonQuote(text); }
+QString quoted(const QString &text) { return QString::fromUtf8(base::jsonValue(text)); }
 
 // One page's form controls as the report sees them.
 struct Controls {
@@ -343,7 +334,7 @@ QString TestPageBrowser::run(QWebEnginePage *page, const QString &mode, bool rec
     QString error;
     try {
         web::runFormCommandOnPage(page, engine::formModeOf(mode), *m_record, m_host, recordPresses);
-    } catch (const dodu::Error &e) {
+    } catch (const base::Error &e) {
         error = e.text();
     }
     if (guard)

@@ -1,4 +1,6 @@
-#include "previewcommand.h"
+#include "reportmode.h"
+
+#include "base/json.h"
 
 #include "base/error.h"
 #include "engine/host.h"
@@ -17,6 +19,8 @@
 #include <QTimer>
 #include <cstdio>
 
+namespace app {
+
 namespace {
 
 class RecordingHost : public engine::Host {
@@ -29,72 +33,15 @@ public:
     QString loginPassword() const override { return password; }
 };
 
-struct Options {
-    QString mode = QStringLiteral("fill");
-    web::FillRules rules = web::FillRules::Classic;
-    QString address;
-    int timeoutSeconds = 30;
-};
-
-void usage(QTextStream &err)
-{
-    err << "usage: doduvodaz --report [--mode fill|login|submit] [--rules classic|smart] [--username TEXT]\n"
-           "                          [--password TEXT] [--timeout SECONDS] ADDRESS\n";
-}
-
 } // namespace
 
-int runPreviewCommand(const QStringList &arguments)
+int runReport(const ReportOptions &opt)
 {
     QTextStream out(stdout);
     QTextStream err(stderr);
     RecordingHost host;
-    Options opt;
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString a = arguments.at(i);
-        auto value = [&](QString &into) {
-            if (i + 1 >= arguments.size())
-                return false;
-            into = arguments.at(++i);
-            return true;
-        };
-        QString v;
-        if (a == QLatin1String("--report")) {
-            continue;
-        } else if (a == QLatin1String("--mode")) {
-            if (!value(opt.mode) || !QStringList{"fill", "login", "submit"}.contains(opt.mode)) {
-                err << "doduvodaz: --mode takes fill, login or submit\n";
-                return 64;
-            }
-        } else if (a == QLatin1String("--rules")) {
-            if (!value(v) || (v != QLatin1String("classic") && v != QLatin1String("smart"))) {
-                err << "doduvodaz: --rules takes classic or smart\n";
-                return 64;
-            }
-            opt.rules = v == QLatin1String("smart") ? web::FillRules::Smart : web::FillRules::Classic;
-        } else if (a == QLatin1String("--username")) {
-            if (!value(host.username)) { usage(err); return 64; }
-        } else if (a == QLatin1String("--password")) {
-            if (!value(host.password)) { usage(err); return 64; }
-        } else if (a == QLatin1String("--timeout")) {
-            bool ok = false;
-            if (value(v))
-                opt.timeoutSeconds = v.toInt(&ok);
-            if (!ok || opt.timeoutSeconds <= 0) {
-                err << "doduvodaz: --timeout takes a whole number of seconds\n";
-                return 64;
-            }
-        } else if (opt.address.isEmpty() && !a.startsWith(QLatin1String("--"))) {
-            opt.address = a;
-        } else {
-            usage(err);
-            return 64;
-        }
-    }
-    if (opt.address.isEmpty()) {
-        usage(err);
-        return 64;
-    }
+    host.username = opt.username;
+    host.password = opt.password;
 
     TSoftwareTable table;
     loadRecordAtStartup(table);
@@ -139,10 +86,10 @@ int runPreviewCommand(const QStringList &arguments)
         return 2;
     }
 
-    if (opt.mode != QLatin1String("fill")) {
+    if (opt.mode != engine::FormMode::Fill) {
         try {
-            web::runFormCommandOnPage(&page, engine::formModeOf(opt.mode), table, host, true, opt.rules);
-        } catch (const dodu::Error &e) {
+            web::runFormCommandOnPage(&page, opt.mode, table, host, true, opt.rules);
+        } catch (const base::Error &e) {
             errors << e.text();
         }
     }
@@ -152,9 +99,11 @@ int runPreviewCommand(const QStringList &arguments)
     for (const QString &line : web::controlReport(&page, opt.rules == web::FillRules::Smart))
         out << line << "\n";
     for (const QString &m : host.messages)
-        out << "{\"message\":" << web::jsonQuote(m) << "}\n";
+        out << base::OrderedJsonObject().add(QStringLiteral("message"), m).toJson() << "\n";
     for (const QString &e : errors)
-        out << "{\"error\":" << web::jsonQuote(e) << "}\n";
+        out << base::OrderedJsonObject().add(QStringLiteral("error"), e).toJson() << "\n";
     out.flush();
     return errors.isEmpty() ? 0 : 1;
 }
+
+} // namespace app

@@ -9,19 +9,22 @@
 //                                 then the remembered PAD file) and prints it
 //                                 as one JSON object, fields in table order.
 //
-// Both work in the working folder (see platform/userfolders.h), print messages on standard error and
-// return 0 on success, 1 on failure, 64 for wrong arguments.
-#include <QStringList>
+// Both work in the working folder (see platform/userfolders.h), print
+// messages on standard error and return 0 on success, 1 on failure. They
+// need a QCoreApplication.
+#include <QByteArray>
+#include <QString>
 
 class TSoftwareTable;
 
-// Whether the arguments (without the program name) ask for a record command.
-bool isRecordCommand(const QStringList &args);
+namespace app {
 
-// Runs the command given by args with its own QCoreApplication (made from
-// argc and argv); returns the exit status.
-int runRecordCommand(int argc, char **argv, const QStringList &args);
+// path: the PAD file, a full path (remembered and named in messages).
+int runImportPad(const QString &path);
+int runShowRecord();
 
 // The current record as one JSON object, field names as keys in table order,
 // values exactly as held; "{}" for a closed table.
 QByteArray recordAsJson(const TSoftwareTable &table);
+
+} // namespace app

@@ -1,0 +1,43 @@
+#pragma once
+// The main window's menus (File, Software, Submission, Favorities, Help, the
+// tab's context menu) and its button bar, built from the window's commands.
+// The menu bar is a tool bar of buttons that each open a menu.
+#include <QHash>
+#include <QObject>
+#include <QString>
+
+class QMenu;
+class QToolBar;
+class QToolButton;
+class SmartFillSwitch;
+class TfrmBrwMain;
+class TMainCommands;
+
+class TMainMenus : public QObject {
+    Q_OBJECT
+public:
+    TMainMenus(TfrmBrwMain *window, TMainCommands *commands, QToolBar *menuBand, QToolBar *buttonBand);
+
+    QMenu *menuNamed(const QString &caption) const { return m_menus.value(caption); }
+    QToolButton *menuButton(const QString &caption) const { return m_menuButtons.value(caption); }
+    QMenu *tabMenu() const { return m_tabMenu; }
+    // The "Smart fill" command of the Submission menu.
+    SmartFillSwitch *smartFill() const { return m_smartFill; }
+
+    // Puts a menu behind one of the menu bar's buttons ("Favorities").
+    void setMenu(const QString &caption, QMenu *menu);
+
+private:
+    QMenu *addMenu(const QString &caption, const QString &objectName);
+    void buildMenus();
+    void buildButtonBar();
+
+    TfrmBrwMain *m_window;
+    TMainCommands *m_commands;
+    QToolBar *m_menuBand;
+    QToolBar *m_buttonBand;
+    QMenu *m_tabMenu = nullptr;
+    SmartFillSwitch *m_smartFill = nullptr;
+    QHash<QString, QMenu *> m_menus;
+    QHash<QString, QToolButton *> m_menuButtons;
+};

@@ -1,0 +1,55 @@
+#pragma once
+// The submission commands on the window's tabs: the automatic fill attached
+// to every new browser control's page, and "Fill form fields", "Submit form"
+// and "Login" run on the current tab, by the exact name rules or, when
+// "Smart fill" is ticked, by the smart fill. Also what the fill needs of the
+// program (engine::Host): messages, the login texts, pending events.
+#include "engine/host.h"
+#include "engine/routines.h"
+
+#include <QObject>
+#include <functional>
+
+class SmartFillSwitch;
+class TbxEmbeddedWb;
+class TbxWebTabSheet;
+class TSoftwareTable;
+namespace web {
+struct FormCommandOutcome;
+}
+
+class TSubmissionCommands : public QObject, public engine::Host {
+    Q_OBJECT
+public:
+    // currentPage: the tab the commands run on, null when none.
+    TSubmissionCommands(TSoftwareTable &record, SmartFillSwitch *smartFill,
+                        std::function<TbxWebTabSheet *()> currentPage, QObject *parent);
+
+    // Every page of browser that finishes loading is filled; an error is
+    // shown and the tab goes on working.
+    void attach(TbxEmbeddedWb *browser);
+
+    // Runs a command on the current tab. The fill's errors are discarded;
+    // those of submit and login are shown.
+    void run(engine::FormMode mode);
+
+    // Where the login texts come from (the site panel's boxes); read each
+    // time a document is handed to the login.
+    void setLoginProvider(std::function<QString()> user, std::function<QString()> password);
+
+    // engine::Host
+    void showMessage(const QString &text) override;
+    void processPendingEvents() override;
+    QString loginUsername() const override;
+    QString loginPassword() const override;
+
+Q_SIGNALS:
+    // A command ran on a tab.
+    void commandRun(TbxWebTabSheet *sheet, engine::FormMode mode, const web::FormCommandOutcome &outcome);
+
+private:
+    TSoftwareTable &m_record;
+    SmartFillSwitch *m_smartFill;
+    std::function<TbxWebTabSheet *()> m_currentPage;
+    std::function<QString()> m_username, m_password;
+};

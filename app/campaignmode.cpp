@@ -13,19 +13,19 @@ namespace app {
 int runCampaignReport(const CampaignOptions &options)
 {
     const campaign::ReportFormat format = options.csv ? campaign::ReportFormat::Csv : campaign::ReportFormat::Json;
-    TSoftwareTable table;
+    software::TSoftwareTable table;
     QString loadError;
-    loadRecordAtStartup(table, &loadError);
+    software::loadRecordAtStartup(table, &loadError);
     if (!table.isOpen()) {
         complain(QStringLiteral("the software table is closed: %1").arg(loadError));
         return 1;
     }
-    campaign::Campaign c = campaignOf(table);
+    campaign::Campaign c = shell::campaignOf(table);
     if (options.version)
         c.version = *options.version;
 
     QList<campaign::Site> sites;
-    for (const TSiteEntry &e : sites::loadSiteEntries(sites::directoryFileName()))
+    for (const sites::TSiteEntry &e : sites::loadSiteEntries(sites::directoryFileName()))
         sites.append({sites::siteDisplayName(e.Name), e.NewReleaseURL, e.UpdateURL});
 
     campaign::SubmissionLog log;

@@ -52,19 +52,19 @@ int runWithoutWindow(int argc, char **argv, app::Mode mode, const QStringList &a
             // Remembered as a full path, so that a later start from another
             // folder still finds it.
             const QString path = QDir(startFolder).absoluteFilePath(*file);
-            reportToStderr(platform::prepareWorkingFolder(TSoftwareTable::dataFile()));
+            reportToStderr(platform::prepareWorkingFolder(software::TSoftwareTable::dataFile()));
             return app::runImportPad(path);
         }
         case app::Mode::ShowRecord:
             if (!app::parseShowRecord(args, &error))
                 return usageError(error);
-            reportToStderr(platform::prepareWorkingFolder(TSoftwareTable::dataFile()));
+            reportToStderr(platform::prepareWorkingFolder(software::TSoftwareTable::dataFile()));
             return app::runShowRecord();
         case app::Mode::Campaign: {
             const auto options = app::parseCampaign(args, &error);
             if (!options)
                 return usageError(error);
-            reportToStderr(platform::prepareWorkingFolder(TSoftwareTable::dataFile()));
+            reportToStderr(platform::prepareWorkingFolder(software::TSoftwareTable::dataFile()));
             return app::runCampaignReport(*options);
         }
         default:
@@ -114,7 +114,7 @@ int main(int argc, char *argv[])
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen"); // a report needs no display
     }
-    const QStringList problems = platform::prepareWorkingFolder(TSoftwareTable::dataFile());
+    const QStringList problems = platform::prepareWorkingFolder(software::TSoftwareTable::dataFile());
 
     web::prepareWebEngineEnvironment(report.has_value());
     QApplication application(argc, argv);
@@ -130,5 +130,5 @@ int main(int argc, char *argv[])
     const auto items = app::parseWindowItems(QApplication::arguments().mid(1), &error);
     if (!items)
         return usageError(error);
-    return runProgram(app::absoluteItems(*items, startFolder), problems);
+    return shell::runProgram(app::absoluteItems(*items, startFolder), problems);
 }

@@ -17,16 +17,16 @@ namespace app {
 int runImportPad(const QString &path)
 {
     const QString &file = path;
-    TSoftwareTable table;
+    software::TSoftwareTable table;
     QString loadError;
     try {
-        table.LoadFromFile(TSoftwareTable::dataFile());
+        table.LoadFromFile(software::TSoftwareTable::dataFile());
     } catch (const base::Error &e) {
         loadError = e.text();
     }
     QStringList cut;
     try {
-        cut = importPadFile(table, path);
+        cut = software::importPadFile(table, path);
     } catch (const base::Error &e) {
         if (!table.isOpen())
             complain(QStringLiteral("cannot import %1: the software table is closed: %2").arg(file, loadError));
@@ -35,21 +35,21 @@ int runImportPad(const QString &path)
         return 1;
     }
     try {
-        table.SaveToFile(TSoftwareTable::dataFile());
+        table.SaveToFile(software::TSoftwareTable::dataFile());
     } catch (const base::Error &e) {
         complain(QStringLiteral("cannot save the record: %1").arg(e.text()));
         return 1;
     }
-    for (const QString &line : cutFieldsMessage(cut, table).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+    for (const QString &line : software::cutFieldsMessage(cut, table).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
         complain(QStringLiteral("%1: %2").arg(file, line));
     return 0;
 }
 
 int runShowRecord()
 {
-    TSoftwareTable table;
+    software::TSoftwareTable table;
     QString loadError;
-    loadRecordAtStartup(table, &loadError);
+    software::loadRecordAtStartup(table, &loadError);
     const QByteArray json = recordAsJson(table) + '\n';
     std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
     std::fflush(stdout);
@@ -60,7 +60,7 @@ int runShowRecord()
     return 0;
 }
 
-QByteArray recordAsJson(const TSoftwareTable &table)
+QByteArray recordAsJson(const software::TSoftwareTable &table)
 {
     if (!table.isOpen())
         return "{}";

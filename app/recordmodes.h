@@ -15,7 +15,7 @@
 #include <QByteArray>
 #include <QString>
 
-class TSoftwareTable;
+namespace software { class TSoftwareTable; }
 
 namespace app {
 
@@ -25,6 +25,6 @@ int runShowRecord();
 
 // The current record as one JSON object, field names as keys in table order,
 // values exactly as held; "{}" for a closed table.
-QByteArray recordAsJson(const TSoftwareTable &table);
+QByteArray recordAsJson(const software::TSoftwareTable &table);
 
 } // namespace app

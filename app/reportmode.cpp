@@ -43,8 +43,8 @@ int runReport(const ReportOptions &opt)
     host.username = opt.username;
     host.password = opt.password;
 
-    TSoftwareTable table;
-    loadRecordAtStartup(table);
+    software::TSoftwareTable table;
+    software::loadRecordAtStartup(table);
 
     QStringList errors;
     // Off the record: nothing of the page is kept. The page goes before the

@@ -117,7 +117,7 @@ double median(QList<double> v)
 // One start's share of the log: open it and show the states in the list.
 int startOnce(const QString &folder, const QString &logPath)
 {
-    TSitesPanel panel;
+    sites::TSitesPanel panel;
     panel.loadDirectory(QDir(folder).filePath(QStringLiteral("padsites.dat")));
     panel.show();
     QCoreApplication::processEvents();
@@ -166,7 +166,7 @@ int main(int argc, char **argv)
 
     // The site list's refresh for one campaign.
     {
-        TSitesPanel panel;
+        sites::TSitesPanel panel;
         panel.loadDirectory(dir.filePath(QStringLiteral("padsites.dat")));
         panel.resize(240, 700);
         panel.show();

@@ -344,7 +344,7 @@ int main(int argc, char *argv[])
         }
     }
 
-    TSoftwareTable record;
+    software::TSoftwareTable record;
     try {
         record.LoadFromFile(data);
     } catch (const std::exception &e) {

@@ -83,7 +83,7 @@ FavoritesListing ListFavoritesFolder(const QString &folder)
     return listing;
 }
 
-QString FavoriteDisplayName(const QString &fileName)
+QString favoriteDisplayName(const QString &fileName)
 {
     const qsizetype dot = fileName.lastIndexOf(u'.');
     return dot > 0 ? fileName.left(dot) : fileName;

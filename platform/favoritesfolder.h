@@ -33,7 +33,7 @@ struct FavoritesListing {
 FavoritesListing ListFavoritesFolder(const QString &folder);
 
 // What the menu shows for a file: its name without the last extension.
-QString FavoriteDisplayName(const QString &fileName);
+QString favoriteDisplayName(const QString &fileName);
 
 // The extension, with its dot, of the first ordinary file (by name, without
 // regard to case) in path's folder whose name is path's last part followed by

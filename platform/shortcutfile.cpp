@@ -126,7 +126,7 @@ QString ReadShortcutURL(const QString &fileName)
     return profileValue(text, ShortcutSection, UrlKey);
 }
 
-void WriteShortcutFile(const QString &fileName, const QString &url)
+void writeShortcutFile(const QString &fileName, const QString &url)
 {
     QString address = url;
     address.remove(u'\r');

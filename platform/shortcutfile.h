@@ -20,6 +20,6 @@ QString ReadShortcutURL(const QString &fileName);
 // Writes an Internet-shortcut file holding url, atomically: a failed write
 // leaves any previous file whole. Line breaks in url are dropped, since they
 // would end the value. Throws base::Error "Cannot create file <name>".
-void WriteShortcutFile(const QString &fileName, const QString &url);
+void writeShortcutFile(const QString &fileName, const QString &url);
 
 } // namespace platform

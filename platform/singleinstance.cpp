@@ -24,6 +24,8 @@
 
 // ---------------------------------------------------------------- the block
 
+namespace platform {
+
 QByteArray TInstanceBlock::itemBytes(const QString &item)
 {
     QByteArray bytes = item.toUtf8();
@@ -422,7 +424,7 @@ void TOneInstance::finishPeer()
     m_delivering = true;
     try {
         if (ShowOnNewInstance)
-            emit BringToFront();
+            emit bringToFront();
         emit OnInstanceStarted(items);
     } catch (const base::Error &e) {
         error = e.text();
@@ -444,3 +446,5 @@ void TOneInstance::finishPeer()
         platform::showError(error);
     serveNext();
 }
+
+} // namespace platform

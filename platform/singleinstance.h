@@ -27,6 +27,8 @@
 class QLocalServer;
 class QLocalSocket;
 
+namespace platform {
+
 // The hand-over block, little-endian, 3018 bytes:
 //   offset 0, 4 bytes: id of the receiving instance (its process id);
 //   offset 4, 4 bytes: number of items, 0 to 10, signed;
@@ -59,7 +61,7 @@ public:
     explicit TOneInstance(const QString &executableFileName, QObject *parent = nullptr);
     ~TOneInstance() override;
 
-    // Emit BringToFront before OnInstanceStarted when a start hands over.
+    // Emit bringToFront before OnInstanceStarted when a start hands over.
     bool ShowOnNewInstance = true;
     // Longest wait for the receiver's greeting and for its acknowledgement.
     int AcquireTimeout = 10000;
@@ -82,7 +84,7 @@ public:
 
 signals:
     // A start handed over: restore the main window and bring it to the front.
-    void BringToFront();
+    void bringToFront();
     // The items of a start that handed over, on the thread of this object.
     void OnInstanceStarted(const QStringList &items);
 
@@ -113,3 +115,5 @@ private:
     QTimer m_peerTimer;
     bool m_delivering = false;
 };
+
+} // namespace platform

@@ -15,6 +15,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+namespace shell {
+
 namespace {
 
 // A label that reads as a link: blue, hand cursor, clicked on release.
@@ -177,5 +179,7 @@ void TAboutForm::lblEmailClick()
 {
     platform::openExternally(QUrl(QStringLiteral("mailto:") + platform::makerEmail()));
 }
+
+} // namespace shell
 
 #include "aboutform.moc"

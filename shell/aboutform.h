@@ -8,6 +8,8 @@
 class QLabel;
 class QPushButton;
 
+namespace shell {
+
 class TAboutForm : public QDialog {
     Q_OBJECT
 public:
@@ -28,3 +30,5 @@ private:
 // and a form, size by size pixels.
 QPixmap programPixmap(int size = 32);
 QIcon programIcon();
+
+} // namespace shell

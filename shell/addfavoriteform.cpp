@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace shell {
+
 namespace {
 constexpr int MaxFileNameBytes = 255;
 }
@@ -44,7 +46,7 @@ void writeFavorite(const QString &fileName, const QString &url)
     const QString folder = QFileInfo(fileName).absolutePath();
     if (!QDir().mkpath(folder))
         throw base::Error(QStringLiteral("Cannot create folder ") + folder);
-    platform::WriteShortcutFile(fileName, url);
+    platform::writeShortcutFile(fileName, url);
 }
 
 TAddFavoriteForm::TAddFavoriteForm(const QString &favoritesRoot, const QString &name, QWidget *parent)
@@ -98,3 +100,5 @@ QString TAddFavoriteForm::targetFile() const
 }
 
 void TAddFavoriteForm::updateOk() { m_ok->setEnabled(!favoriteFileName(m_name->text()).isEmpty()); }
+
+} // namespace shell

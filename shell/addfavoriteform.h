@@ -8,6 +8,8 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 
+namespace shell {
+
 class TAddFavoriteForm : public QDialog {
     Q_OBJECT
 public:
@@ -37,3 +39,5 @@ QString favoriteFileName(const QString &name);
 // Writes the Internet-shortcut file for url, creating its folder when
 // missing. Throws base::Error when the folder or the file cannot be created.
 void writeFavorite(const QString &fileName, const QString &url);
+
+} // namespace shell

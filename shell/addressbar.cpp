@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+namespace shell {
+
 namespace {
 
 // Typed text that the box turns into what was meant, tried in this order.
@@ -196,3 +198,5 @@ void TAddressBar::tbAddressResize()
     m_panel->setGeometry(0, (height() - panelHeight) / 2, panelWidth, panelHeight);
     m_go->setGeometry(panelWidth, (height() - goHeight) / 2, goWidth, goHeight);
 }
+
+} // namespace shell

@@ -15,6 +15,8 @@
 class QLabel;
 class QPushButton;
 
+namespace shell {
+
 class TIEAddress : public QComboBox {
     Q_OBJECT
 public:
@@ -84,3 +86,5 @@ private:
     TIEAddress *m_box;
     QPushButton *m_go;
 };
+
+} // namespace shell

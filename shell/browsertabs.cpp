@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QEvent>
 
+namespace shell {
+
 namespace {
 
 // The request of a browser control to close its tab page, posted so that the
@@ -39,9 +41,9 @@ TBrowserTabs::~TBrowserTabs()
     }
 }
 
-TbxEmbeddedWb *TBrowserTabs::createBrowser()
+web::TbxEmbeddedWb *TBrowserTabs::createBrowser()
 {
-    auto *browser = new TbxEmbeddedWb(this, m_profile);
+    auto *browser = new web::TbxEmbeddedWb(this, m_profile);
     adopt(browser);
     return browser;
 }
@@ -52,7 +54,7 @@ void TBrowserTabs::adopt(QWidget *w)
     m_orphans << w;
 }
 
-QWidget *TBrowserTabs::placeInNewTab(TbxEmbeddedWb *browser)
+QWidget *TBrowserTabs::placeInNewTab(web::TbxEmbeddedWb *browser)
 {
     TbxWebTabSheet *sheet = addPage();
     sheet->AttachBrowser(browser);
@@ -134,7 +136,7 @@ void TBrowserTabs::closeAll()
     // Windows the closed pages were still opening have no tab yet; they go
     // too, or they would get one as soon as new pages are allowed again.
     for (const QPointer<QWidget> &w : std::as_const(m_orphans)) {
-        auto *browser = qobject_cast<TbxEmbeddedWb *>(w.data());
+        auto *browser = qobject_cast<web::TbxEmbeddedWb *>(w.data());
         if (browser && !browser->tabPage())
             browser->deleteLater();
     }
@@ -167,3 +169,5 @@ bool TBrowserTabs::event(QEvent *e)
     }
     return TPage95Control::event(e);
 }
+
+} // namespace shell

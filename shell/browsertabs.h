@@ -12,16 +12,19 @@
 #include <QPointer>
 
 class QWebEngineProfile;
+
+namespace shell {
+
 class TbxWebTabSheet;
 
-class TBrowserTabs : public TPage95Control, public TabHost {
+class TBrowserTabs : public TPage95Control, public web::TabHost {
     Q_OBJECT
 public:
     TBrowserTabs(QWebEngineProfile *profile, QWidget *parent = nullptr);
     ~TBrowserTabs() override;
 
     // A new free-standing control; it gets its tab when it first navigates.
-    TbxEmbeddedWb *createBrowser();
+    web::TbxEmbeddedWb *createBrowser();
 
     // A new, empty tab page at the end of the strip, made active and current.
     TbxWebTabSheet *addPage();
@@ -38,14 +41,14 @@ public:
 
     // TabHost
     bool newPagesAllowed() const override { return m_newPagesAllowed; }
-    QWidget *placeInNewTab(TbxEmbeddedWb *browser) override;
+    QWidget *placeInNewTab(web::TbxEmbeddedWb *browser) override;
     void postCloseRequest(QWidget *tabPage) override;
-    void prepareBrowser(TbxEmbeddedWb *browser) override { Q_EMIT browserCreated(browser); }
-    void adoptFreeStanding(TbxEmbeddedWb *browser) override { adopt(browser); }
+    void prepareBrowser(web::TbxEmbeddedWb *browser) override { Q_EMIT browserCreated(browser); }
+    void adoptFreeStanding(web::TbxEmbeddedWb *browser) override { adopt(browser); }
 
 Q_SIGNALS:
     // Every control, as it is made: the place to attach what each page needs.
-    void browserCreated(TbxEmbeddedWb *browser);
+    void browserCreated(web::TbxEmbeddedWb *browser);
     // The current page changed (null: none).
     void currentPageChanged(TbxWebTabSheet *page);
     // A page's loading, history or busy state changed, or pages were added
@@ -66,3 +69,5 @@ private:
     // Pages closed but not yet deleted, and controls not yet attached.
     QList<QPointer<QWidget>> m_orphans;
 };
+
+} // namespace shell

@@ -13,7 +13,9 @@
 #include <QMenu>
 #include <QToolButton>
 
-campaign::Campaign campaignOf(const TSoftwareTable &table)
+namespace shell {
+
+campaign::Campaign campaignOf(const software::TSoftwareTable &table)
 {
     auto field = [&](const char *name) {
         const int i = table.indexOf(QString::fromLatin1(name));
@@ -57,10 +59,10 @@ private:
 
 } // namespace
 
-TCampaignTracker::TCampaignTracker(TfrmBrwMain *window, TSitesPanel *sites, campaign::SubmissionLog *log)
+TCampaignTracker::TCampaignTracker(TfrmBrwMain *window, sites::TSitesPanel *sites, campaign::SubmissionLog *log)
     : QObject(window), m_window(window), m_sites(sites), m_log(log)
 {
-    connect(sites, &TSitesPanel::siteChosen, this, &TCampaignTracker::openSite);
+    connect(sites, &sites::TSitesPanel::siteChosen, this, &TCampaignTracker::openSite);
     connect(window, &TfrmBrwMain::nextSiteRequested, this, &TCampaignTracker::nextSite);
     connect(window, &TfrmBrwMain::commandRun, this, &TCampaignTracker::onCommand);
     buildTabMenu(window->tabMenu());
@@ -68,7 +70,7 @@ TCampaignTracker::TCampaignTracker(TfrmBrwMain *window, TSitesPanel *sites, camp
 
 void TCampaignTracker::openSite(int row, const QString &address)
 {
-    TbxEmbeddedWb *browser = m_window->OpenURL(address);
+    web::TbxEmbeddedWb *browser = m_window->OpenURL(address);
     if (!browser)
         return;
     follow(browser, m_sites->site(row));
@@ -86,7 +88,7 @@ void TCampaignTracker::nextSite()
         platform::showMessage(QStringLiteral("Every site is done or skipped for %1.").arg(m_sites->currentCampaign().label()));
 }
 
-void TCampaignTracker::follow(TbxEmbeddedWb *browser, const campaign::Site &site)
+void TCampaignTracker::follow(web::TbxEmbeddedWb *browser, const campaign::Site &site)
 {
     const bool known = m_followed.contains(browser);
     Followed &f = m_followed[browser];
@@ -96,12 +98,12 @@ void TCampaignTracker::follow(TbxEmbeddedWb *browser, const campaign::Site &site
         f.offer->hide();
     if (known)
         return;
-    connect(browser, &TbxEmbeddedWb::urlChanged, this, [this, browser](const QUrl &url) {
+    connect(browser, &web::TbxEmbeddedWb::urlChanged, this, [this, browser](const QUrl &url) {
         auto it = m_followed.find(browser);
         if (it != m_followed.end())
             it->address = url.toString();
     });
-    connect(browser, &TbxEmbeddedWb::loadStateChanged, this,
+    connect(browser, &web::TbxEmbeddedWb::loadStateChanged, this,
             [this, browser](const web::LoadState &state) { onLoading(browser, state); });
     if (auto *fill = browser->page()->findChild<web::AutoFill *>()) {
         connect(fill, &web::AutoFill::filled, this, [this, browser, fill] {
@@ -126,7 +128,7 @@ void TCampaignTracker::follow(TbxEmbeddedWb *browser, const campaign::Site &site
     });
 }
 
-void TCampaignTracker::record(TbxEmbeddedWb *browser, campaign::Event event)
+void TCampaignTracker::record(web::TbxEmbeddedWb *browser, campaign::Event event)
 {
     auto it = m_followed.find(browser);
     if (it == m_followed.end() || !m_log || !m_log->isOn())
@@ -138,7 +140,7 @@ void TCampaignTracker::record(TbxEmbeddedWb *browser, campaign::Event event)
 
 void TCampaignTracker::onCommand(TbxWebTabSheet *sheet, engine::FormMode mode, const web::FormCommandOutcome &outcome)
 {
-    TbxEmbeddedWb *browser = sheet ? sheet->browser() : nullptr;
+    web::TbxEmbeddedWb *browser = sheet ? sheet->browser() : nullptr;
     if (!browser)
         return;
     if (!m_followed.contains(browser)) {
@@ -171,7 +173,7 @@ void TCampaignTracker::onCommand(TbxWebTabSheet *sheet, engine::FormMode mode, c
     record(browser, e);
 }
 
-void TCampaignTracker::onLoading(TbxEmbeddedWb *browser, const web::LoadState &info)
+void TCampaignTracker::onLoading(web::TbxEmbeddedWb *browser, const web::LoadState &info)
 {
     using Status = web::LoadState::Status;
     auto it = m_followed.find(browser);
@@ -202,7 +204,7 @@ void TCampaignTracker::onLoading(TbxEmbeddedWb *browser, const web::LoadState &i
         offerDone(browser);
 }
 
-void TCampaignTracker::offerDone(TbxEmbeddedWb *browser)
+void TCampaignTracker::offerDone(web::TbxEmbeddedWb *browser)
 {
     if (!m_log || !m_log->isOn() || !browser->tabPage())
         return;
@@ -272,3 +274,5 @@ void TCampaignTracker::buildTabMenu(QMenu *menu)
         states->setEnabled(on);
     });
 }
+
+} // namespace shell

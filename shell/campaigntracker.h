@@ -13,24 +13,31 @@
 
 class QMenu;
 class QToolButton;
-class TbxEmbeddedWb;
-class TbxWebTabSheet;
-class TfrmBrwMain;
-class TSoftwareTable;
+namespace sites {
 class TSitesPanel;
+}
+namespace software {
+class TSoftwareTable;
+}
 namespace web {
-struct LoadState;
+class TbxEmbeddedWb;
 struct FormCommandOutcome;
+struct LoadState;
 }
 
+namespace shell {
+
+class TbxWebTabSheet;
+class TfrmBrwMain;
+
 // The campaign a record stands for: its program name and version.
-campaign::Campaign campaignOf(const TSoftwareTable &table);
+campaign::Campaign campaignOf(const software::TSoftwareTable &table);
 
 class TCampaignTracker : public QObject {
     Q_OBJECT
 public:
     // The log may be off; then pages open as usual and nothing is recorded.
-    TCampaignTracker(TfrmBrwMain *window, TSitesPanel *sites, campaign::SubmissionLog *log);
+    TCampaignTracker(TfrmBrwMain *window, sites::TSitesPanel *sites, campaign::SubmissionLog *log);
 
     // Opens the site of the list's row at address and follows its page.
     void openSite(int row, const QString &address);
@@ -52,16 +59,18 @@ private:
         QPointer<QToolButton> offer;
     };
 
-    void follow(TbxEmbeddedWb *browser, const campaign::Site &site);
-    void record(TbxEmbeddedWb *browser, campaign::Event event);
+    void follow(web::TbxEmbeddedWb *browser, const campaign::Site &site);
+    void record(web::TbxEmbeddedWb *browser, campaign::Event event);
     void onCommand(TbxWebTabSheet *sheet, engine::FormMode mode, const web::FormCommandOutcome &outcome);
-    void onLoading(TbxEmbeddedWb *browser, const web::LoadState &info);
-    void offerDone(TbxEmbeddedWb *browser);
+    void onLoading(web::TbxEmbeddedWb *browser, const web::LoadState &info);
+    void offerDone(web::TbxEmbeddedWb *browser);
     void buildTabMenu(QMenu *menu);
     void setState(const campaign::Site &site, campaign::State state, const QString &note);
 
     TfrmBrwMain *m_window;
-    TSitesPanel *m_sites;
+    sites::TSitesPanel *m_sites;
     QPointer<campaign::SubmissionLog> m_log;
-    QHash<TbxEmbeddedWb *, Followed> m_followed;
+    QHash<web::TbxEmbeddedWb *, Followed> m_followed;
 };
+
+} // namespace shell

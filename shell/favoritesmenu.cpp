@@ -15,6 +15,8 @@
 #include <QMimeDatabase>
 #include <QUrl>
 
+namespace shell {
+
 namespace {
 
 // Where a sub-menu or a file entry sits below the favourites folder.
@@ -148,7 +150,7 @@ void TFavoritesMenu::addFolderEntry(QMenu *menu, const QString &name)
 
 void TFavoritesMenu::addFileEntry(QMenu *menu, const QString &fileName)
 {
-    const QString hint = platform::FavoriteDisplayName(fileName);
+    const QString hint = platform::favoriteDisplayName(fileName);
     auto *item = new QAction(fileIcon(fileName), favoriteMenuText(hint), menu);
     item->setProperty(HintProperty, hint);
     item->setProperty(RelPathProperty, menu->property(RelPathProperty).toStringList() << hint);
@@ -240,3 +242,5 @@ void TFavoritesMenu::menFavoriteOrgClick()
     if (m_afterOrganize)
         m_afterOrganize();
 }
+
+} // namespace shell

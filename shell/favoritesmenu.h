@@ -12,6 +12,8 @@
 
 class QAction;
 
+namespace shell {
+
 class TFavoritesMenu : public QMenu {
     Q_OBJECT
 public:
@@ -77,3 +79,5 @@ private:
 // Menu text for a name taken from the disk: "&" shows as itself and a tab
 // cannot split the text into a shortcut column.
 QString favoriteMenuText(const QString &name);
+
+} // namespace shell

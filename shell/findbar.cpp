@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+namespace shell {
+
 TFindBar::TFindBar(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("FindBar"));
@@ -34,7 +36,7 @@ TFindBar::TFindBar(QWidget *parent) : QWidget(parent)
     hide();
 }
 
-void TFindBar::startFind(TbxEmbeddedWb *browser)
+void TFindBar::startFind(web::TbxEmbeddedWb *browser)
 {
     m_page = browser;
     show();
@@ -74,3 +76,5 @@ void TFindBar::finish()
         m_page->findText(QString(), false);
     hide();
 }
+
+} // namespace shell

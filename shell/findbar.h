@@ -4,14 +4,18 @@
 #include <QWidget>
 
 class QLineEdit;
-class TbxEmbeddedWb;
 class QLabel;
+namespace web {
+class TbxEmbeddedWb;
+}
+
+namespace shell {
 
 class TFindBar : public QWidget {
     Q_OBJECT
 public:
     explicit TFindBar(QWidget *parent = nullptr);
-    void startFind(TbxEmbeddedWb *browser);
+    void startFind(web::TbxEmbeddedWb *browser);
     void findNext(bool backward = false);
 
 protected:
@@ -19,7 +23,9 @@ protected:
 
 private:
     void finish();
-    QPointer<TbxEmbeddedWb> m_page;
+    QPointer<web::TbxEmbeddedWb> m_page;
     QLineEdit *m_text;
     QLabel *m_result;
 };
+
+} // namespace shell

@@ -1,5 +1,7 @@
 #include "fittext.h"
 
+namespace shell {
+
 namespace {
 // Would cutting after the first n UTF-16 units split a surrogate pair?
 bool splitsCharacter(const QString &s, int n)
@@ -19,7 +21,7 @@ QString FitText(const QString &s, int n)
     return s.left(n);
 }
 
-QString FitCaption(const QString &text, int limit)
+QString fitCaption(const QString &text, int limit)
 {
     if (text.size() < limit)
         return text;
@@ -28,3 +30,5 @@ QString FitCaption(const QString &text, int limit)
         return text.left(keep - 1) + QStringLiteral("...");
     return text.left(keep) + QStringLiteral("...");
 }
+
+} // namespace shell

@@ -5,11 +5,15 @@
 #include <QDir>
 #include <QUrl>
 
-void HelpClick()
+namespace shell {
+
+void showHelp()
 {
     // cleanPath: in the root folder "/" + "/help.htm" would read as a network
     // path.
     platform::openExternally(QUrl::fromLocalFile(QDir::cleanPath(QDir::currentPath() + QStringLiteral("/help.htm"))));
 }
 
-void HomePageClick() { platform::openExternally(platform::makerSite(QStringLiteral("/software_doduvodaz.htm"))); }
+void openHomePage() { platform::openExternally(platform::makerSite(QStringLiteral("/software_doduvodaz.htm"))); }
+
+} // namespace shell

@@ -12,6 +12,8 @@
 
 #include <optional>
 
+namespace shell {
+
 TKeyRouter::TKeyRouter(TfrmBrwMain *window) : QObject(window), m_window(window) {}
 
 void TKeyRouter::install()
@@ -201,3 +203,5 @@ bool TKeyRouter::eventFilter(QObject *watched, QEvent *event)
         return false;
     }
 }
+
+} // namespace shell

@@ -8,7 +8,11 @@
 #include <QPointer>
 
 class QKeyEvent;
+
+namespace shell {
+
 class TfrmBrwMain;
+
 enum class Command;
 
 class TKeyRouter : public QObject {
@@ -39,3 +43,5 @@ private:
     Route m_route = Route::Normal;
     bool m_pending = false;
 };
+
+} // namespace shell

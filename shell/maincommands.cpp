@@ -9,6 +9,8 @@
 #include <QStyle>
 #include <QWidget>
 
+namespace shell {
+
 namespace {
 
 QIcon themed(const char *name, QStyle::StandardPixmap fallback)
@@ -105,3 +107,5 @@ void TMainCommands::update(const State &state)
     if (QAction *fav = m_byCommand.value(Command::ShowFavorite))
         fav->setChecked(state.sidePanelVisible);
 }
+
+} // namespace shell

@@ -12,6 +12,9 @@
 
 class QAction;
 class QWidget;
+
+namespace shell {
+
 class TbxWebTabSheet;
 
 // The action's object name is the command's name in the settings and the
@@ -48,3 +51,5 @@ private:
     QHash<QString, QAction *> m_byName;
     QList<QAction *> m_all;
 };
+
+} // namespace shell

@@ -11,6 +11,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+namespace shell {
+
 namespace {
 
 QIcon themed(const char *name, QStyle::StandardPixmap fallback)
@@ -166,3 +168,5 @@ void TMainMenus::setMenu(const QString &caption, QMenu *menu)
     button->setMenu(menu);
     m_menus.insert(caption, menu);
 }
+
+} // namespace shell

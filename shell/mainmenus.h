@@ -9,9 +9,12 @@
 class QMenu;
 class QToolBar;
 class QToolButton;
+
+namespace shell {
+
 class SmartFillSwitch;
-class TfrmBrwMain;
 class TMainCommands;
+class TfrmBrwMain;
 
 class TMainMenus : public QObject {
     Q_OBJECT
@@ -41,3 +44,5 @@ private:
     QHash<QString, QMenu *> m_menus;
     QHash<QString, QToolButton *> m_menuButtons;
 };
+
+} // namespace shell

@@ -27,9 +27,11 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+namespace shell {
+
 const char *const TfrmBrwMain::ProductCaption = "Korvane Software Doduvodaz 1.5";
 
-TfrmBrwMain::TfrmBrwMain(TSoftwareTable &record, QWebEngineProfile *profile, QWidget *parent)
+TfrmBrwMain::TfrmBrwMain(software::TSoftwareTable &record, QWebEngineProfile *profile, QWidget *parent)
     : QMainWindow(parent), m_record(record), m_profile(profile ? profile : web::newProfile(QString(), this))
 {
     setObjectName(QStringLiteral("frmBrwMain"));
@@ -94,7 +96,8 @@ TfrmBrwMain::TfrmBrwMain(TSoftwareTable &record, QWebEngineProfile *profile, QWi
     buildActions();
     m_menus = new TMainMenus(this, m_commandSet, scrMainMenu, scrButtons);
     // The fill is attached where each browser control is made.
-    m_submission = new TSubmissionCommands(record, smartFill(), [this] { return CurrentPage(); }, this);
+    const auto currentPage = [this] { return CurrentPage(); };
+    m_submission = new TSubmissionCommands(record, smartFill(), currentPage, this);
     connect(pc, &TBrowserTabs::browserCreated, m_submission, &TSubmissionCommands::attach);
     connect(m_submission, &TSubmissionCommands::commandRun, this, &TfrmBrwMain::commandRun);
 
@@ -115,18 +118,18 @@ void TfrmBrwMain::buildActions()
 {
     // What each command does; the commands object holds the actions.
     using C = Command;
-    const auto onPage = [this](std::function<void(TbxEmbeddedWb *)> f) {
+    const auto onPage = [this](std::function<void(web::TbxEmbeddedWb *)> f) {
         // Commands on the current page do nothing without one.
         return [this, f] {
             if (CurrentPage() && CurrentPage()->browser())
                 f(CurrentPage()->browser());
         };
     };
-    m_commandSet = new TMainCommands(this, {
-        {C::GoBack, onPage([](TbxEmbeddedWb *b) { b->back(); })},
-        {C::GoForward, onPage([](TbxEmbeddedWb *b) { b->forward(); })},
-        {C::Stop, onPage([](TbxEmbeddedWb *b) { b->stop(); })},
-        {C::Refresh, onPage([](TbxEmbeddedWb *b) { b->reload(); })},
+    const std::map<Command, std::function<void()>> run = {
+        {C::GoBack, onPage([](web::TbxEmbeddedWb *b) { b->back(); })},
+        {C::GoForward, onPage([](web::TbxEmbeddedWb *b) { b->forward(); })},
+        {C::Stop, onPage([](web::TbxEmbeddedWb *b) { b->stop(); })},
+        {C::Refresh, onPage([](web::TbxEmbeddedWb *b) { b->reload(); })},
         {C::GoMaster, [this] { GoMaster(); }},
         {C::Save, [this] { m_pageCommands->saveAs(); }},
         {C::Print, [this] { m_pageCommands->print(); }},
@@ -141,14 +144,15 @@ void TfrmBrwMain::buildActions()
          }},
         {C::CloseAll, [this] {
              if (CurrentPage())
-                 CloseAll();
+                 closeAll();
          }},
-        {C::DupPage, onPage([this](TbxEmbeddedWb *b) { OpenURL(b->url().toString()); })},
+        {C::DupPage, onPage([this](web::TbxEmbeddedWb *b) { OpenURL(b->url().toString()); })},
         {C::TabNext, [this] { StepTab(true); }},
         {C::TabPrev, [this] { StepTab(false); }},
         {C::ShowFavorite, [this] { toggleSidePanel(); }},
         {C::NextSite, [this] { Q_EMIT nextSiteRequested(); }},
-    });
+    };
+    m_commandSet = new TMainCommands(this, run);
 }
 
 void TfrmBrwMain::setSidePages(QWidget *sitesPage, QWidget *softwarePage)
@@ -191,7 +195,7 @@ void traceOpen(const QString &address)
 }
 } // namespace
 
-TbxEmbeddedWb *TfrmBrwMain::OpenURL(const QString &address)
+web::TbxEmbeddedWb *TfrmBrwMain::OpenURL(const QString &address)
 {
     if (address.isEmpty())
         return nullptr;
@@ -204,7 +208,7 @@ TbxEmbeddedWb *TfrmBrwMain::OpenURL(const QString &address)
         CurrentPage()->browser()->navigate(address);
         return CurrentPage()->browser();
     }
-    TbxEmbeddedWb *browser = pc->createBrowser();
+    web::TbxEmbeddedWb *browser = pc->createBrowser();
     browser->navigate(address);
     return browser;
 }
@@ -264,10 +268,10 @@ void TfrmBrwMain::UpdateCaption()
         text = CurrentPage()->title() + QStringLiteral(" - ") + text;
     const int w = fontMetrics().horizontalAdvance(QLatin1Char('W'));
     const int limit = (w > 0 ? width() / w : 0) - 17;
-    setWindowTitle(FitCaption(text, limit));
+    setWindowTitle(fitCaption(text, limit));
 }
 
-bool TfrmBrwMain::CloseAll()
+bool TfrmBrwMain::closeAll()
 {
     if (!platform::askYesNo(QStringLiteral("Do you really want to close all windows?")))
         return false;
@@ -309,7 +313,7 @@ void TfrmBrwMain::closeEvent(QCloseEvent *e)
     // Leaving asks before closing open tabs; it goes on whatever the answer.
     if (pc->count() > 0) {
         pc->setNewPagesAllowed(false);
-        CloseAll();
+        closeAll();
         pc->setNewPagesAllowed(false);
     }
     e->accept();
@@ -442,3 +446,5 @@ void TfrmBrwMain::saveLayout(const shell::Settings &settings) const
     }
     settings.saveBands(bands);
 }
+
+} // namespace shell

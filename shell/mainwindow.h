@@ -17,8 +17,6 @@
 #include <QPointer>
 #include <functional>
 
-class TIEAddress;
-class TAddressBar;
 class QMenu;
 class QPrinter;
 class QSplitter;
@@ -26,18 +24,23 @@ class QTabWidget;
 class QToolBar;
 class QToolButton;
 class QWebEngineProfile;
-class TPage95Control;
-class TBrowserTabs;
+namespace software {
 class TSoftwareTable;
-class TbxWebTabSheet;
-class TFindBar;
-class TPageCommands;
-class SmartFillSwitch;
-class TMainMenus;
-class TSubmissionCommands;
-namespace shell {
-class Settings;
 }
+
+namespace shell {
+
+class Settings;
+class SmartFillSwitch;
+class TAddressBar;
+class TBrowserTabs;
+class TFindBar;
+class TIEAddress;
+class TMainMenus;
+class TPage95Control;
+class TPageCommands;
+class TSubmissionCommands;
+class TbxWebTabSheet;
 
 class TfrmBrwMain : public QMainWindow {
     Q_OBJECT
@@ -45,12 +48,12 @@ public:
     static const char *const ProductCaption;
 
     // Without a profile the pages keep nothing (an off-the-record profile).
-    explicit TfrmBrwMain(TSoftwareTable &record, QWebEngineProfile *profile = nullptr, QWidget *parent = nullptr);
+    explicit TfrmBrwMain(software::TSoftwareTable &record, QWebEngineProfile *profile = nullptr, QWidget *parent = nullptr);
     ~TfrmBrwMain() override;
 
     // Opening addresses and managing tab pages. Returns the browser control
     // that loads the address (nullptr for an empty address).
-    TbxEmbeddedWb *OpenURL(const QString &address);
+    web::TbxEmbeddedWb *OpenURL(const QString &address);
     TbxWebTabSheet *AddTabPage();
     void SetCurrentPage(TbxWebTabSheet *page);
     void CloseTabPage(TbxWebTabSheet *page);
@@ -60,7 +63,7 @@ public:
     void OpenHotURL(int n);
     void FocusPage();
     // Close All: asks first; true when the tabs were closed.
-    bool CloseAll();
+    bool closeAll();
 
     // The current tab page, kept by the tab widget; null when none.
     TbxWebTabSheet *CurrentPage() const;
@@ -149,7 +152,7 @@ private:
     void showAddressText(const QString &address);
     void toggleSidePanel();
 
-    TSoftwareTable &m_record;
+    software::TSoftwareTable &m_record;
     QWebEngineProfile *m_profile;
     QToolBar *scrMainMenu = nullptr;
     QToolBar *tbAddress = nullptr;
@@ -169,3 +172,5 @@ private:
     int m_ctrlOverride = -1; // -1: ask the keyboard
     TPageCommands *m_pageCommands = nullptr;
 };
+
+} // namespace shell

@@ -17,6 +17,8 @@
 #include <QPrinter>
 #include <QRegularExpression>
 
+namespace shell {
+
 TPageCommands::TPageCommands(QWidget *parent, CurrentPage page, TFindBar *findBar, FocusedAddress focusedAddress)
     : QObject(parent), m_parent(parent), m_page(std::move(page)), m_findBar(findBar),
       m_focusedAddress(std::move(focusedAddress))
@@ -75,7 +77,7 @@ void TPageCommands::properties()
     TbxWebTabSheet *page = m_page();
     if (!page)
         return;
-    TbxEmbeddedWb *browser = page->browser();
+    web::TbxEmbeddedWb *browser = page->browser();
     const QString type = browser->contentType(3000);
     QDialog dialog(m_parent);
     dialog.setWindowTitle(QObject::tr("Properties"));
@@ -117,3 +119,5 @@ void TPageCommands::find()
     if (TbxWebTabSheet *page = m_page())
         m_findBar->startFind(page->browser());
 }
+
+} // namespace shell

@@ -9,8 +9,11 @@
 
 class QPrinter;
 class QWidget;
-class TbxWebTabSheet;
+
+namespace shell {
+
 class TFindBar;
+class TbxWebTabSheet;
 
 class TPageCommands : public QObject {
     Q_OBJECT
@@ -38,3 +41,5 @@ private:
     FocusedAddress m_focusedAddress;
     std::unique_ptr<QPrinter> m_printer; // made at the first use, kept for its settings
 };
+
+} // namespace shell

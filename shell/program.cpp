@@ -27,6 +27,8 @@
 #include <QFileInfo>
 #include <QTimer>
 
+namespace shell {
+
 QString ProgramDir()
 {
     QString dir = QCoreApplication::applicationDirPath();
@@ -51,7 +53,7 @@ namespace {
 // The windows of the program and what ties them together.
 class TProgram : public QObject {
 public:
-    TProgram(const QStringList &items, const QString &settingsFolder, TOneInstance &instance)
+    TProgram(const QStringList &items, const QString &settingsFolder, platform::TOneInstance &instance)
         : m_items(items), m_settings(settingsFolder), m_profile(web::newProfile(QStringLiteral("doduvodaz"), this))
     {
         // The submission log; one that cannot be used is reported at start-up
@@ -61,25 +63,25 @@ public:
                          [](const QString &message) { platform::showError(message); }, Qt::QueuedConnection);
         // The software editor owns the record; its creation loads it.
         // The program owns the record; loading it may leave problems to tell.
-        m_startupProblems = loadRecordWithProblems(m_record);
-        m_padForm = new TPADForm(m_record);
+        m_startupProblems = software::loadRecordWithProblems(m_record);
+        m_padForm = new software::TPADForm(m_record);
         m_window = new TfrmBrwMain(m_record, m_profile);
         buildMainWindow();
-        m_update = new TUpdateForm(m_window);
+        m_update = new sites::TUpdateForm(m_window);
         m_about = new TAboutForm(m_window);
-        QObject::connect(m_update, &TUpdateForm::updateCompleted, m_window, &QWidget::close, Qt::QueuedConnection);
+        QObject::connect(m_update, &sites::TUpdateForm::updateCompleted, m_window, &QWidget::close, Qt::QueuedConnection);
         applySettings();
         m_window->setWindowTitle(QString::fromLatin1(TfrmBrwMain::ProductCaption));
         QApplication::setWindowIcon(programIcon());
 
         instance.ShowOnNewInstance = true;
-        QObject::connect(&instance, &TOneInstance::BringToFront, m_window, [this] {
+        QObject::connect(&instance, &platform::TOneInstance::bringToFront, m_window, [this] {
             m_window->setWindowState((m_window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
             m_window->show();
             m_window->raise();
             m_window->activateWindow();
         });
-        QObject::connect(&instance, &TOneInstance::OnInstanceStarted, m_window, [this](const QStringList &list) {
+        QObject::connect(&instance, &platform::TOneInstance::OnInstanceStarted, m_window, [this](const QStringList &list) {
             for (const QString &item : list)
                 OpenCommandLineItem(*m_window, item);
         });
@@ -149,16 +151,16 @@ private:
         w->menus()->setMenu(QStringLiteral("Favorities"), m_favorites);
 
         // The site directory and the software list.
-        m_sites = new TSitesPanel;
+        m_sites = new sites::TSitesPanel;
         m_sites->loadDirectory();
         // A chosen site opens through the tracker, which logs its page.
         new TCampaignTracker(w, m_sites, &m_log);
-        TSoftwareTable &table = m_record;
+        software::TSoftwareTable &table = m_record;
         m_sites->setSubmissionLog(&m_log, [&table] { return campaignOf(table); });
-        QObject::connect(&table, &TSoftwareTable::recordChanged, m_sites, &TSitesPanel::refreshCampaign);
-        QObject::connect(m_sites, &TSitesPanel::loginRequested, w, &TfrmBrwMain::login);
+        QObject::connect(&table, &software::TSoftwareTable::recordChanged, m_sites, &sites::TSitesPanel::refreshCampaign);
+        QObject::connect(m_sites, &sites::TSitesPanel::loginRequested, w, &TfrmBrwMain::login);
         w->submission()->setLoginProvider([this] { return m_sites->username(); }, [this] { return m_sites->password(); });
-        w->setSidePages(m_sites, new TSoftListPage(m_record));
+        w->setSidePages(m_sites, new software::TSoftListPage(m_record));
 
         w->setStartPagesProvider([this] { return m_settings.startPages(); });
         w->setHotUrlProvider([this](int n) { return m_settings.hotUrl(n); });
@@ -168,8 +170,8 @@ private:
         QObject::connect(w, &TfrmBrwMain::softwareEditorRequested, w, [this] { m_padForm->exec(); });
         QObject::connect(w, &TfrmBrwMain::updateSitesRequested, w, [this] { m_update->exec(); });
         QObject::connect(w, &TfrmBrwMain::aboutRequested, w, [this] { m_about->exec(); });
-        QObject::connect(w, &TfrmBrwMain::helpRequested, w, [] { HelpClick(); });
-        QObject::connect(w, &TfrmBrwMain::homePageRequested, w, [] { HomePageClick(); });
+        QObject::connect(w, &TfrmBrwMain::helpRequested, w, [] { showHelp(); });
+        QObject::connect(w, &TfrmBrwMain::homePageRequested, w, [] { openHomePage(); });
     }
 
     void applySettings()
@@ -206,13 +208,13 @@ private:
     shell::Settings m_settings;
     campaign::SubmissionLog m_log; // outlives the window, whose tabs log their closing
     QWebEngineProfile *m_profile;  // goes after the window, with this object
-    TSoftwareTable m_record; // the software record, loaded at the start
+    software::TSoftwareTable m_record; // the software record, loaded at the start
     QStringList m_startupProblems;
-    TPADForm *m_padForm = nullptr;
+    software::TPADForm *m_padForm = nullptr;
     TfrmBrwMain *m_window = nullptr;
-    TUpdateForm *m_update = nullptr;
+    sites::TUpdateForm *m_update = nullptr;
     TAboutForm *m_about = nullptr;
-    TSitesPanel *m_sites = nullptr;
+    sites::TSitesPanel *m_sites = nullptr;
     TFavoritesMenu *m_favorites = nullptr;
     TKeyRouter *m_keys = nullptr;
     bool m_itemsOpened = false;
@@ -222,7 +224,7 @@ private:
 
 int runProgram(const QStringList &items, QStringList problems)
 {
-    TOneInstance instance(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+    platform::TOneInstance instance(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
     try {
         if (instance.handOver(items))
             return 0; // the running program opens them
@@ -245,3 +247,5 @@ int runProgram(const QStringList &items, QStringList problems)
     program.saveLayout();
     return status;
 }
+
+} // namespace shell

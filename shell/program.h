@@ -3,6 +3,8 @@
 // hand-over between instances and the end.
 #include <QStringList>
 
+namespace shell {
+
 // The folder of the executable with a trailing separator.
 QString ProgramDir();
 
@@ -16,3 +18,5 @@ void OpenCommandLineItem(TfrmBrwMain &window, const QString &item);
 // shown once the window is up. Returns the exit status. Needs the
 // QApplication.
 int runProgram(const QStringList &items, QStringList problems = {});
+
+} // namespace shell

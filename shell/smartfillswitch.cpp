@@ -1,5 +1,7 @@
 #include "smartfillswitch.h"
 
+namespace shell {
+
 SmartFillSwitch::SmartFillSwitch(QObject *parent) : QObject(parent)
 {
     m_action = new QAction(QStringLiteral("Smart fill"), this);
@@ -18,3 +20,5 @@ void SmartFillSwitch::setOn(bool on)
     m_action->setChecked(on);
     m_quiet = false;
 }
+
+} // namespace shell

@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QObject>
 
+namespace shell {
+
 class SmartFillSwitch : public QObject {
     Q_OBJECT
 public:
@@ -26,3 +28,5 @@ private:
     QAction *m_action;
     bool m_quiet = false;
 };
+
+} // namespace shell

@@ -13,13 +13,15 @@
 #include <QCoreApplication>
 #include <QPointer>
 
-TSubmissionCommands::TSubmissionCommands(TSoftwareTable &record, SmartFillSwitch *smartFill,
+namespace shell {
+
+TSubmissionCommands::TSubmissionCommands(software::TSoftwareTable &record, SmartFillSwitch *smartFill,
                                          std::function<TbxWebTabSheet *()> currentPage, QObject *parent)
     : QObject(parent), m_record(record), m_smartFill(smartFill), m_currentPage(std::move(currentPage))
 {
 }
 
-void TSubmissionCommands::attach(TbxEmbeddedWb *browser)
+void TSubmissionCommands::attach(web::TbxEmbeddedWb *browser)
 {
     auto *fill = new web::AutoFill(browser->page(), m_record, *this, [](const QString &text) { platform::showError(text); });
     fill->setRulesProvider([this] { return m_smartFill->rules(); });
@@ -38,7 +40,7 @@ void TSubmissionCommands::run(engine::FormMode mode)
     web::FormCommandOutcome outcome;
     QString error;
     try {
-        TbxEmbeddedWb *browser = current->browser();
+        web::TbxEmbeddedWb *browser = current->browser();
         if (mode == engine::FormMode::Fill && m_smartFill->isOn()) {
             const web::SmartOutcome smart = web::smartFillPage(browser->page(), m_record);
             outcome.written = smart.filled;
@@ -66,3 +68,5 @@ void TSubmissionCommands::showMessage(const QString &text) { platform::showMessa
 void TSubmissionCommands::processPendingEvents() { QCoreApplication::processEvents(); }
 QString TSubmissionCommands::loginUsername() const { return m_username ? m_username() : QString(); }
 QString TSubmissionCommands::loginPassword() const { return m_password ? m_password() : QString(); }
+
+} // namespace shell

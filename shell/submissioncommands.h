@@ -9,25 +9,29 @@
 
 #include <QObject>
 #include <functional>
-
-class SmartFillSwitch;
-class TbxEmbeddedWb;
-class TbxWebTabSheet;
+namespace software {
 class TSoftwareTable;
+}
 namespace web {
+class TbxEmbeddedWb;
 struct FormCommandOutcome;
 }
+
+namespace shell {
+
+class SmartFillSwitch;
+class TbxWebTabSheet;
 
 class TSubmissionCommands : public QObject, public engine::Host {
     Q_OBJECT
 public:
     // currentPage: the tab the commands run on, null when none.
-    TSubmissionCommands(TSoftwareTable &record, SmartFillSwitch *smartFill,
+    TSubmissionCommands(software::TSoftwareTable &record, SmartFillSwitch *smartFill,
                         std::function<TbxWebTabSheet *()> currentPage, QObject *parent);
 
     // Every page of browser that finishes loading is filled; an error is
     // shown and the tab goes on working.
-    void attach(TbxEmbeddedWb *browser);
+    void attach(web::TbxEmbeddedWb *browser);
 
     // Runs a command on the current tab. The fill's errors are discarded;
     // those of submit and login are shown.
@@ -48,8 +52,10 @@ Q_SIGNALS:
     void commandRun(TbxWebTabSheet *sheet, engine::FormMode mode, const web::FormCommandOutcome &outcome);
 
 private:
-    TSoftwareTable &m_record;
+    software::TSoftwareTable &m_record;
     SmartFillSwitch *m_smartFill;
     std::function<TbxWebTabSheet *()> m_currentPage;
     std::function<QString()> m_username, m_password;
 };
+
+} // namespace shell

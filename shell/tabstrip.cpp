@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QTabBar>
 
+namespace shell {
+
 TPage95Control::TPage95Control(QWidget *parent) : QTabWidget(parent)
 {
     setObjectName(QStringLiteral("pc"));
@@ -68,3 +70,5 @@ bool TPage95Control::eventFilter(QObject *watched, QEvent *event)
     }
     return QTabWidget::eventFilter(watched, event);
 }
+
+} // namespace shell

@@ -3,6 +3,8 @@
 // menu, and reordering by dragging a tab with Ctrl held.
 #include <QTabWidget>
 
+namespace shell {
+
 class TbxWebTabSheet;
 
 class TPage95Control : public QTabWidget {
@@ -27,3 +29,5 @@ protected:
 private:
     int m_dragFrom = -1;
 };
+
+} // namespace shell

@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QVBoxLayout>
 
+namespace shell {
+
 TbxWebTabSheet::TbxWebTabSheet(QWidget *parent) : QWidget(parent)
 {
     auto *layout = new QVBoxLayout(this);
@@ -34,7 +36,7 @@ TbxWebTabSheet::TbxWebTabSheet(QWidget *parent) : QWidget(parent)
 // The attached control is a child of the page and goes with it.
 TbxWebTabSheet::~TbxWebTabSheet() = default;
 
-void TbxWebTabSheet::AttachBrowser(TbxEmbeddedWb *browser)
+void TbxWebTabSheet::AttachBrowser(web::TbxEmbeddedWb *browser)
 {
     if (m_browser && m_browser != browser)
         delete m_browser;
@@ -47,15 +49,15 @@ void TbxWebTabSheet::AttachBrowser(TbxEmbeddedWb *browser)
     layout->insertWidget(0, browser, 1);
     browser->show();
 
-    connect(browser, &TbxEmbeddedWb::loadStarted, this, &TbxWebTabSheet::WBLoadStarted);
-    connect(browser, &TbxEmbeddedWb::loadProgress, this, [this](int p) { WBProgressChange(p, 100); });
-    connect(browser, &TbxEmbeddedWb::loadFinished, this, [this] {
+    connect(browser, &web::TbxEmbeddedWb::loadStarted, this, &TbxWebTabSheet::browserLoadStarted);
+    connect(browser, &web::TbxEmbeddedWb::loadProgress, this, [this](int p) { WBProgressChange(p, 100); });
+    connect(browser, &web::TbxEmbeddedWb::loadFinished, this, [this] {
         WBProgressChange(0, 0);
         Q_EMIT stateChanged();
     });
-    connect(browser, &TbxEmbeddedWb::titleChanged, this, &TbxWebTabSheet::WBTitleChange);
-    connect(browser, &TbxEmbeddedWb::linkHovered, this, &TbxWebTabSheet::WBStatusTextChange);
-    connect(browser, &TbxEmbeddedWb::historyStateChanged, this, [this, browser] {
+    connect(browser, &web::TbxEmbeddedWb::titleChanged, this, &TbxWebTabSheet::WBTitleChange);
+    connect(browser, &web::TbxEmbeddedWb::linkHovered, this, &TbxWebTabSheet::WBStatusTextChange);
+    connect(browser, &web::TbxEmbeddedWb::historyStateChanged, this, [this, browser] {
         WBCommandStateChange(2, browser->canGoBack());
         WBCommandStateChange(1, browser->canGoForward());
     });
@@ -69,7 +71,7 @@ int TbxWebTabSheet::progressPercent(qint64 progress, qint64 progressMax)
     return int(qBound(qint64(0), percent, qint64(100)));
 }
 
-void TbxWebTabSheet::WBLoadStarted()
+void TbxWebTabSheet::browserLoadStarted()
 {
     m_busy = true;
     WBProgressChange(0, 100);
@@ -118,3 +120,5 @@ void TbxWebTabSheet::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     m_progressBar->move(width() - 105, 3); // the status bar spans the page
 }
+
+} // namespace shell

@@ -8,16 +8,18 @@
 #include <QProgressBar>
 #include <QWidget>
 
+namespace shell {
+
 class TbxWebTabSheet : public QWidget {
     Q_OBJECT
 public:
     explicit TbxWebTabSheet(QWidget *parent = nullptr);
     ~TbxWebTabSheet() override;
 
-    void AttachBrowser(TbxEmbeddedWb *browser);
+    void AttachBrowser(web::TbxEmbeddedWb *browser);
 
     // The attached control (null until attached, or once it has gone).
-    TbxEmbeddedWb *browser() const { return m_browser; }
+    web::TbxEmbeddedWb *browser() const { return m_browser; }
     QLabel *statusPanel() const { return m_statusPanel; }
     QProgressBar *progressBar() const { return m_progressBar; }
     bool canGoForward() const { return m_canGoForward; }
@@ -30,7 +32,7 @@ public:
     // The percentage a progress report shows, or -1 to hide the bar.
     static int progressPercent(qint64 progress, qint64 progressMax);
 
-    void WBLoadStarted();
+    void browserLoadStarted();
     void WBProgressChange(qint64 progress, qint64 progressMax);
     void WBCommandStateChange(int command, bool enable);
     void WBTitleChange(const QString &text);
@@ -47,7 +49,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    QPointer<TbxEmbeddedWb> m_browser;
+    QPointer<web::TbxEmbeddedWb> m_browser;
     QLabel *m_statusPanel = nullptr;
     QProgressBar *m_progressBar = nullptr;
     bool m_canGoForward = false;
@@ -55,3 +57,5 @@ private:
     bool m_busy = false;
     QString m_title;
 };
+
+} // namespace shell

@@ -8,13 +8,13 @@
 #include <QStringList>
 #include <optional>
 
+namespace sites {
+
 struct TSiteEntry {
     QString Name;          // name line without its prefix character, markers kept
     QString NewReleaseURL; // exactly as written
     QString UpdateURL;     // exactly as written
 };
-
-namespace sites {
 
 // The table of sites holds no more entries than this; further ones are ignored.
 constexpr int MaxSiteEntries = 600;

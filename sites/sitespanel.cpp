@@ -17,6 +17,8 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
+namespace sites {
+
 namespace {
 
 // A list that reports a choice the way a list box does: a click on an item
@@ -429,8 +431,6 @@ void TSitesPanel::buildSiteMenu()
                              [this](campaign::State state, const QString &note) { setSiteState(m_menuRow, state, note); });
 }
 
-namespace sites {
-
 void addSiteStateItems(QMenu *menu, const QString &prefix, QWidget *dialogParent,
                        std::function<void(campaign::State state, const QString &note)> chosen)
 {
@@ -454,8 +454,6 @@ void addSiteStateItems(QMenu *menu, const QString &prefix, QWidget *dialogParent
     add("Failed", QStringLiteral("Failed..."), campaign::State::Failed);
     add("Open", QStringLiteral("Not done (open)"), campaign::State::Open);
 }
-
-} // namespace sites
 
 void TSitesPanel::showSiteMenu(int row, const QPoint &globalPos)
 {
@@ -489,5 +487,7 @@ bool TSitesPanel::openNextSite()
     Q_EMIT openUrlRequested(address);
     return true;
 }
+
+} // namespace sites
 
 #include "sitespanel.moc"

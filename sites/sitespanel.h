@@ -27,8 +27,6 @@ namespace sites {
 void addSiteStateItems(QMenu *menu, const QString &prefix, QWidget *dialogParent,
                        std::function<void(campaign::State state, const QString &note)> chosen);
 
-} // namespace sites
-
 class TSitesPanel : public QWidget {
     Q_OBJECT
 public:
@@ -109,3 +107,5 @@ private:
     std::function<campaign::Campaign()> m_campaign;
     QList<campaign::SiteStatus> m_statuses;
 };
+
+} // namespace sites

@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+namespace sites {
+
 TUpdateForm::TUpdateForm(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
@@ -263,3 +265,5 @@ void TUpdateForm::waitForDownload(const QDeadlineTimer &deadline)
             m_cancel = true;
     }
 }
+
+} // namespace sites

@@ -20,6 +20,8 @@ namespace web {
 class TextDownload;
 }
 
+namespace sites {
+
 class TUpdateForm : public QDialog {
     Q_OBJECT
 public:
@@ -84,3 +86,5 @@ private:
     bool m_loadOk = false;
     QEventLoop *m_waitLoop = nullptr;
 };
+
+} // namespace sites

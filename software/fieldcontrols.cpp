@@ -11,6 +11,8 @@
 #include <QSignalBlocker>
 #include <QTextCursor>
 
+namespace software {
+
 namespace {
 
 // An edit is refused when it takes the text beyond the limit; a text already
@@ -245,7 +247,7 @@ void BoundComboBox::refresh(bool)
     setEnabled(usable());
     m_shown = fieldValue();
     const QSignalBlocker block(this);
-    setCurrentIndex(padlists::matchingEntry(m_entries, m_shown));
+    setCurrentIndex(matchingEntry(m_entries, m_shown));
 }
 
 // ---- BoundRadioGroup --------------------------------------------------------
@@ -305,7 +307,7 @@ void FieldCheckList::ticked(QListWidgetItem *)
     QVector<bool> on;
     for (int i = 0; i < count(); ++i)
         on << (item(i)->checkState() == Qt::Checked);
-    store(padlists::listText(m_entries, on));
+    store(listText(m_entries, on));
 }
 
 void FieldCheckList::refresh(bool) { setEnabled(usable()); }
@@ -315,7 +317,7 @@ void FieldCheckList::resync()
     const QString text = fieldValue();
     m_syncing = true;
     for (int i = 0; i < count(); ++i)
-        item(i)->setCheckState(padlists::listTextHolds(text, m_entries.at(i)) ? Qt::Checked : Qt::Unchecked);
+        item(i)->setCheckState(listTextHolds(text, m_entries.at(i)) ? Qt::Checked : Qt::Unchecked);
     m_syncing = false;
 }
 
@@ -327,3 +329,5 @@ QStringList FieldCheckList::tickedEntries() const
             out << m_entries.at(i);
     return out;
 }
+
+} // namespace software

@@ -13,6 +13,8 @@
 #include <QPointer>
 #include <QStringList>
 
+namespace software {
+
 class TSoftwareTable;
 
 // What every bound control shares: the field, the text last shown from it and
@@ -152,3 +154,5 @@ private:
     QStringList m_entries;
     bool m_syncing = false;
 };
+
+} // namespace software

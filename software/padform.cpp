@@ -21,6 +21,8 @@
 #include <QUrlQuery>
 #include <QVBoxLayout>
 
+namespace software {
+
 namespace {
 
 // Permission texts are at most a few hundred kilobytes; the fields hold less.
@@ -243,3 +245,5 @@ void TPADForm::keyPressEvent(QKeyEvent *e)
     }
     QDialog::keyPressEvent(e);
 }
+
+} // namespace software

@@ -10,13 +10,16 @@
 #include <QUrl>
 #include <functional>
 
-class TSoftwareTable;
-class FieldLink;
-class FieldCheckList;
 class QMenuBar;
 class QTabWidget;
 class QWidget;
 class QGridLayout;
+
+namespace software {
+
+class FieldCheckList;
+class FieldLink;
+class TSoftwareTable;
 
 class TPADForm : public QDialog {
     Q_OBJECT
@@ -88,3 +91,5 @@ private:
     FileChooser m_chooser;
     bool m_placed = false;
 };
+
+} // namespace software

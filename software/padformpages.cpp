@@ -18,6 +18,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+namespace software {
+
 namespace {
 
 QLabel *label(const QString &text, QWidget *parent = nullptr)
@@ -213,18 +215,18 @@ QWidget *TPADForm::buildProgramPage()
     addRow(l, 2, QStringLiteral("Version:"), edit(QStringLiteral("Program_Version")));
     l->addWidget(label(QStringLiteral("Release Date:")), 3, 0);
     l->addLayout(dateRow("Program_Release_Month", "Program_Release_Day", "Program_Release_Year", 0), 3, 1);
-    addRow(l, 4, QStringLiteral("Type:"), list(QStringLiteral("Program_Type"), padlists::programTypes()));
+    addRow(l, 4, QStringLiteral("Type:"), list(QStringLiteral("Program_Type"), programTypes()));
     addRow(l, 5, QStringLiteral("Release Status"),
-           list(QStringLiteral("Program_Release_Status"), padlists::releaseStatuses()));
+           list(QStringLiteral("Program_Release_Status"), releaseStatuses()));
     addRow(l, 6, QStringLiteral("Cost(US$):"), edit(QStringLiteral("Program_Cost_Dollars")));
     auto *other = new QHBoxLayout;
-    other->addWidget(list(QStringLiteral("Program_Cost_Other_Code"), padlists::currencyCodes()));
+    other->addWidget(list(QStringLiteral("Program_Cost_Other_Code"), currencyCodes()));
     other->addWidget(edit(QStringLiteral("Program_Cost_Other")), 1);
     l->addWidget(label(QStringLiteral("Cost(Other):")), 7, 0);
     l->addLayout(other, 7, 1);
     addRow(l, 8, QStringLiteral("Install Support:"),
-           list(QStringLiteral("Program_Install_Support"), padlists::installSupports()));
-    m_languageList = new FieldCheckList(*ClientDataSet1, QStringLiteral("Program_Language"), padlists::languages());
+           list(QStringLiteral("Program_Install_Support"), installSupports()));
+    m_languageList = new FieldCheckList(*ClientDataSet1, QStringLiteral("Program_Language"), languages());
     m_links << m_languageList;
     l->addWidget(label(QStringLiteral("Language:")), 9, 0, Qt::AlignTop);
     l->addWidget(m_languageList, 9, 1);
@@ -237,10 +239,10 @@ QWidget *TPADForm::buildProgramPage()
     auto *right = new QWidget;
     auto *r = tightGrid(right);
     addRow(r, 0, QStringLiteral("Category Class:"),
-           list(QStringLiteral("Program_Category_Class"), padlists::categoryClasses()));
+           list(QStringLiteral("Program_Category_Class"), categoryClasses()));
     addRow(r, 1, QStringLiteral("Recent Changes:"), edit(QStringLiteral("Program_Change_Info"), 255));
     addRow(r, 2, QStringLiteral("System Req:"), edit(QStringLiteral("Program_System_Requirements"), 80));
-    m_osList = new FieldCheckList(*ClientDataSet1, QStringLiteral("Program_OS_Support"), padlists::operatingSystems());
+    m_osList = new FieldCheckList(*ClientDataSet1, QStringLiteral("Program_OS_Support"), operatingSystems());
     m_links << m_osList;
     r->addWidget(label(QStringLiteral("Supported\nOperating Systems:")), 3, 0, Qt::AlignTop);
     r->addWidget(m_osList, 3, 1);
@@ -254,7 +256,7 @@ QWidget *TPADForm::buildProgramPage()
     e->addLayout(dateRow("Expire_Month", "Expire_Day", "Expire_Year", 1), 1, 1);
     addRow(e, 2, QStringLiteral("Other Expire info:"), edit(QStringLiteral("Expire_Other_Info")));
     auto *basedOn = new BoundRadioGroup(*ClientDataSet1, QStringLiteral("Expire_Based_On"),
-                                        QStringLiteral("Expire_Based_On"), padlists::expireBasedOn());
+                                        QStringLiteral("Expire_Based_On"), expireBasedOn());
     m_links << basedOn;
     e->addWidget(basedOn, 3, 0, 1, 2);
     rightSide->addWidget(expire);
@@ -362,7 +364,7 @@ QWidget *TPADForm::buildCompatibilityPage()
     auto *t = tightGrid(top);
     addRow(t, 0, QStringLiteral("Possible Categories:"), edit(QStringLiteral("Program_Categories")));
     addRow(t, 1, QStringLiteral("Specific Category:"),
-           list(QStringLiteral("Program_Specific_Category"), padlists::specificCategories()));
+           list(QStringLiteral("Program_Specific_Category"), specificCategories()));
     outer->addWidget(top);
     auto *files = new QGroupBox(QStringLiteral("File Information:"));
     auto *f = tightGrid(files);
@@ -377,3 +379,5 @@ QWidget *TPADForm::buildCompatibilityPage()
     outer->addStretch(1);
     return scrolling(page);
 }
+
+} // namespace software

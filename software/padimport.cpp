@@ -14,6 +14,8 @@
 
 #include <cstring>
 
+namespace software {
+
 namespace {
 
 // A PAD file is a few kilobytes; this only keeps a wrong choice (a disk image,
@@ -239,3 +241,5 @@ void refillFromRememberedPad(TSoftwareTable &table)
     fillFromPadText(table, padText);
     table.Post();
 }
+
+} // namespace software

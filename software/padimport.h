@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace software {
+
 class TSoftwareTable;
 
 // The text between the first "<tag>" and the first "</tag>" of padText (case
@@ -55,3 +57,5 @@ QString cutFieldsMessage(const QStringList &fields, const TSoftwareTable &table)
 // there is one. Throws when the file cannot be read (the record is untouched)
 // or the table is closed.
 void refillFromRememberedPad(TSoftwareTable &table);
+
+} // namespace software

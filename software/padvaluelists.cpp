@@ -2,7 +2,7 @@
 
 #include <QVector>
 
-namespace padlists {
+namespace software {
 
 namespace {
 
@@ -171,4 +171,4 @@ int matchingEntry(const QStringList &entries, const QString &text)
     return -1;
 }
 
-} // namespace padlists
+} // namespace software

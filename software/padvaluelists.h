@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace padlists {
+namespace software {
 
 const QStringList &programTypes();          // Program_Type
 const QStringList &releaseStatuses();       // Program_Release_Status
@@ -29,4 +29,4 @@ bool listTextHolds(const QString &text, const QString &entry);
 // Position of the entry equal to text without regard to case; -1 when none.
 int matchingEntry(const QStringList &entries, const QString &text);
 
-} // namespace padlists
+} // namespace software

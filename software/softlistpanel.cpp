@@ -17,7 +17,7 @@
 #include <memory>
 #include <new>
 
-namespace softlist {
+namespace software {
 
 const QStringList &rows()
 {
@@ -77,8 +77,6 @@ QString dropResultMessage(quint32 code)
     }
 }
 
-} // namespace softlist
-
 namespace {
 
 class EscapeWatch : public QObject {
@@ -102,7 +100,7 @@ SoftListBox::SoftListBox(TSoftwareTable &table, QWidget *parent) : QListWidget(p
     setObjectName(QStringLiteral("SoftListBox"));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSortingEnabled(false);
-    addItems(softlist::rows());
+    addItems(rows());
 }
 
 void SoftListBox::mousePressEvent(QMouseEvent *e)
@@ -148,9 +146,9 @@ void SoftListBox::SoftListBoxMouseMove(Qt::MouseButtons buttons)
     try {
         auto data = std::make_unique<QMimeData>();
         QString text;
-        if (!softlist::isGroupHeader(row)) {
+        if (!isGroupHeader(row)) {
             try {
-                text = m_table.fieldText(softlist::fieldNameOfRow(row));
+                text = m_table.fieldText(fieldNameOfRow(row));
             } catch (const base::Error &e) {
                 platform::showError(e.text());
                 return;
@@ -159,9 +157,9 @@ void SoftListBox::SoftListBoxMouseMove(Qt::MouseButtons buttons)
         data->setText(text);
         result = runDrag(data.release());
     } catch (const std::bad_alloc &) {
-        result = softlist::DropOutOfMemory;
+        result = DropOutOfMemory;
     }
-    const QString message = softlist::dropResultMessage(result);
+    const QString message = dropResultMessage(result);
     if (!message.isEmpty())
         platform::showMessage(message);
 }
@@ -186,7 +184,7 @@ quint32 SoftListBox::runDrag(QMimeData *data)
     drag->setMimeData(data);
     const Qt::DropAction outcome = drag->exec(Qt::CopyAction | Qt::MoveAction);
     qApp->removeEventFilter(&watch);
-    return softlist::dropResultCode(outcome, watch.pressed);
+    return dropResultCode(outcome, watch.pressed);
 }
 
 TSoftListPage::TSoftListPage(TSoftwareTable &table, QWidget *parent) : QWidget(parent)
@@ -210,3 +208,5 @@ TSoftListPage::TSoftListPage(TSoftwareTable &table, QWidget *parent) : QWidget(p
     m_list = new SoftListBox(table, this);
     layout->addWidget(m_list, 1);
 }
+
+} // namespace software

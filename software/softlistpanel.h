@@ -10,10 +10,11 @@
 #include <QWidget>
 #include <functional>
 
-class TSoftwareTable;
 class QMimeData;
 
-namespace softlist {
+namespace software {
+
+class TSoftwareTable;
 
 // The 43 rows, in order: two group headers and the 41 field rows.
 const QStringList &rows();
@@ -44,8 +45,6 @@ quint32 dropResultCode(Qt::DropAction outcome, bool escapePressed);
 // "Drop out of memory", "Drop unexpected", or "Drop unknown:" followed by the
 // code as 8 upper-case hexadecimal digits.
 QString dropResultMessage(quint32 code);
-
-} // namespace softlist
 
 // SoftListBox: the fixed, unsorted list of rows that starts the drags.
 class SoftListBox : public QListWidget {
@@ -84,3 +83,5 @@ public:
 private:
     SoftListBox *m_list;
 };
+
+} // namespace software

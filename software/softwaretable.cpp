@@ -31,6 +31,8 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+namespace software {
+
 namespace {
 
 const qint64 kMaxDataFileSize = 64 * 1024 * 1024;
@@ -352,7 +354,7 @@ void TSoftwareTable::Post()
     Q_EMIT AfterPost();
 }
 
-void TSoftwareTable::Cancel()
+void TSoftwareTable::cancel()
 {
     if (m_state != Editing)
         return;
@@ -361,3 +363,5 @@ void TSoftwareTable::Cancel()
     m_state = Browse;
     Q_EMIT recordChanged();
 }
+
+} // namespace software

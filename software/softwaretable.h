@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QVector>
 
+namespace software {
+
 struct TFieldDef {
     QString name;
     int width = 255;
@@ -59,7 +61,7 @@ public:
 
     void Edit();
     void Post();
-    void Cancel();
+    void cancel();
 
 Q_SIGNALS:
     void AfterPost();
@@ -76,3 +78,5 @@ private:
     QStringList m_buffer; // the open edit
     bool m_appending = false;
 };
+
+} // namespace software

@@ -5,6 +5,8 @@
 
 #include "base/error.h"
 
+namespace software {
+
 void loadRecordAtStartup(TSoftwareTable &table, QString *loadError, QString *refillError)
 {
     if (loadError)
@@ -40,3 +42,5 @@ QStringList loadRecordWithProblems(TSoftwareTable &table)
         problems << QStringLiteral("The PAD file imported last could not refill the record: %1").arg(refillError);
     return problems;
 }
+
+} // namespace software

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace software {
+
 class TSoftwareTable;
 
 // loadError, when given, receives the reason the data file could not be
@@ -17,3 +19,5 @@ void loadRecordAtStartup(TSoftwareTable &table, QString *loadError = nullptr, QS
 // The same, with what went wrong as messages for the user (none when all
 // went well).
 QStringList loadRecordWithProblems(TSoftwareTable &table);
+
+} // namespace software

@@ -8,9 +8,11 @@
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 
+namespace web {
+
 TbxWebPage::TbxWebPage(QWebEngineProfile *profile, TbxEmbeddedWb *owner) : web::FillablePage(profile, owner), m_owner(owner)
 {
-    connect(this, &QWebEnginePage::windowCloseRequested, owner, &TbxEmbeddedWb::WBWindowClose);
+    connect(this, &QWebEnginePage::windowCloseRequested, owner, &TbxEmbeddedWb::closeWindow);
 }
 
 bool TbxWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
@@ -130,7 +132,7 @@ QWebEnginePage *TbxEmbeddedWb::WBNewWindow2()
     return child->page();
 }
 
-void TbxEmbeddedWb::WBWindowClose()
+void TbxEmbeddedWb::closeWindow()
 {
     if (m_tabPage)
         m_host->postCloseRequest(m_tabPage);
@@ -140,3 +142,5 @@ bool TbxEmbeddedWb::focusNextPrevChild(bool)
 {
     return true;
 }
+
+} // namespace web

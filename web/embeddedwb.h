@@ -16,9 +16,12 @@
 #include <QWebEngineView>
 #include <functional>
 
-class TbxEmbeddedWb;
 class QPrinter;
 class QWebEngineProfile;
+
+namespace web {
+
+class TbxEmbeddedWb;
 
 // What a browser control needs of the window that shows it.
 class TabHost {
@@ -37,8 +40,6 @@ public:
     virtual void adoptFreeStanding(TbxEmbeddedWb *browser) = 0;
 };
 
-namespace web {
-
 // How "Save As" stores a page.
 enum class SaveFormat { CompleteHtml, SingleHtml, MimeHtml };
 
@@ -50,8 +51,6 @@ struct LoadState {
     int httpStatus = 0; // where the engine gives one (error pages), else 0
     QString errorText;  // for a failed load that is not an HTTP status
 };
-
-} // namespace web
 
 class TbxWebPage : public web::FillablePage {
     Q_OBJECT
@@ -96,7 +95,7 @@ public:
     // Event handlers; public so that the host and tests can reach them.
     bool WBBeforeNavigate2();            // false: cancel the navigation
     QWebEnginePage *WBNewWindow2();      // nullptr: refused
-    void WBWindowClose();
+    void closeWindow();
 
 Q_SIGNALS:
     // The back or forward history command became available or not.
@@ -116,3 +115,5 @@ private:
     QPointer<QWidget> m_tabPage;
     bool m_busy = false;
 };
+
+} // namespace web

@@ -177,7 +177,7 @@ QStringList keysInOrder(const QByteArray &json)
 QStringList tableOrder()
 {
     QStringList names;
-    for (const TFieldDef &f : TSoftwareTable::standardFields())
+    for (const software::TFieldDef &f : software::TSoftwareTable::standardFields())
         names << f.name;
     return names;
 }
@@ -221,7 +221,7 @@ void RecordCommandsTest::importThenShow()
         QCOMPARE(record.value(field).toString(), expected.value(field));
 
     // The import saved the record: the data file alone gives the same.
-    TSoftwareTable saved;
+    software::TSoftwareTable saved;
     saved.LoadFromFile(box.path(QStringLiteral("softdata.xml")));
     QCOMPARE(saved.fieldText(QStringLiteral("Char_Desc_2000")), expected.value(QStringLiteral("Char_Desc_2000")));
 }

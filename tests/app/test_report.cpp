@@ -88,7 +88,7 @@ private:
 
     QTemporaryDir m_root;
     int m_dirs = 0;
-    TSoftwareTable m_record;
+    software::TSoftwareTable m_record;
 };
 
 void TestReport::initTestCase()

@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     // Every input is written to this file and imported from it the way the
     // program does at every start, from the PAD file it remembers; storing
     // the name once keeps the settings file out of each run.
-    setRememberedPadFile(fuzz::scratchPath(QStringLiteral("pad.xml")));
+    software::setRememberedPadFile(fuzz::scratchPath(QStringLiteral("pad.xml")));
     return 0;
 }
 
@@ -25,15 +25,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes = fuzz::input(data, size);
     fuzz::writeScratchFile(QStringLiteral("pad.xml"), bytes);
 
-    const QString padText = padTextFromBytes(bytes);
+    const QString padText = software::padTextFromBytes(bytes);
     FUZZ_CHECK(fuzz::crLfLines(padText));
     FUZZ_CHECK(!padText.contains(QChar(0)));
     FUZZ_CHECK(fuzz::validUtf16(padText));
 
-    TSoftwareTable table;
-    table.open(TSoftwareTable::standardFields(), {});
-    refillFromRememberedPad(table);
-    FUZZ_CHECK(table.state() == TSoftwareTable::Browse && table.rowCount() == 1);
+    software::TSoftwareTable table;
+    table.open(software::TSoftwareTable::standardFields(), {});
+    software::refillFromRememberedPad(table);
+    FUZZ_CHECK(table.state() == software::TSoftwareTable::Browse && table.rowCount() == 1);
     // Every field holds what fits of its value, never half a character.
     for (int i = 0; i < table.fieldCount(); ++i) {
         const QString held = table.fieldText(i);
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(fuzz::validUtf16(held));
     }
 
-    const QString plain = plainTextFromBytes(bytes);
+    const QString plain = software::plainTextFromBytes(bytes);
     FUZZ_CHECK(fuzz::crLfLines(plain));
     FUZZ_CHECK(fuzz::validUtf16(plain));
     return 0;

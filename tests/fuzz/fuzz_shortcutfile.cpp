@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // itself (the quotes would be taken off).
     const bool looksQuoted = url.size() >= 2 && (url.front() == u'"' || url.front() == u'\'') && url.back() == url.front();
     const QString copy = fuzz::scratchPath(QStringLiteral("copy.url"));
-    platform::WriteShortcutFile(copy, url);
+    platform::writeShortcutFile(copy, url);
     if (!looksQuoted && url == url.trimmed())
         FUZZ_CHECK(platform::ReadShortcutURL(copy) == url);
     return 0;

@@ -16,10 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const auto read = sites::readDirectoryLines(path);
     FUZZ_CHECK(read && *read == lines);
 
-    const QList<TSiteEntry> entries = sites::siteEntriesFromLines(lines);
+    const QList<sites::TSiteEntry> entries = sites::siteEntriesFromLines(lines);
     FUZZ_CHECK(entries.size() <= sites::MaxSiteEntries);
     FUZZ_CHECK(entries.size() == qMin<qsizetype>(lines.size() < 4 ? 0 : (lines.size() - 1) / 3, sites::MaxSiteEntries));
-    for (const TSiteEntry &e : entries) {
+    for (const sites::TSiteEntry &e : entries) {
         const QString shown = sites::siteDisplayName(e.Name);
         FUZZ_CHECK(shown.isEmpty() || (shown.front().unicode() > 32 && shown.back().unicode() > 32));
     }

@@ -7,7 +7,7 @@
 
 namespace {
 
-QVector<QStringList> rowsOf(const TSoftwareTable &t)
+QVector<QStringList> rowsOf(const software::TSoftwareTable &t)
 {
     // The table shows its current (first) row only; that is what is compared.
     QVector<QStringList> rows;
@@ -24,18 +24,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString path = fuzz::writeScratchFile(QStringLiteral("softdata.xml"), fuzz::input(data, size));
 
-    TSoftwareTable table;
-    const QVector<TFieldDef> before = {{QStringLiteral("Before"), 7}};
+    software::TSoftwareTable table;
+    const QVector<software::TFieldDef> before = {{QStringLiteral("Before"), 7}};
     table.open(before, {{QStringLiteral("kept")}});
     try {
         table.LoadFromFile(path);
     } catch (const base::Error &) {
-        FUZZ_CHECK(table.state() == TSoftwareTable::Browse);
+        FUZZ_CHECK(table.state() == software::TSoftwareTable::Browse);
         FUZZ_CHECK(table.fieldCount() == 1 && table.fieldName(0) == QLatin1String("Before"));
         FUZZ_CHECK(table.fieldText(0) == QLatin1String("kept"));
         return 0;
     }
-    FUZZ_CHECK(table.state() == TSoftwareTable::Browse);
+    FUZZ_CHECK(table.state() == software::TSoftwareTable::Browse);
     for (int i = 0; i < table.fieldCount(); ++i) {
         FUZZ_CHECK(!table.fieldName(i).isEmpty());
         FUZZ_CHECK(table.fieldWidth(i) > 0);
@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     const QString saved = fuzz::scratchPath(QStringLiteral("saved.xml"));
     table.SaveToFile(saved);
-    TSoftwareTable again;
+    software::TSoftwareTable again;
     again.LoadFromFile(saved);
     FUZZ_CHECK(again.fieldCount() == table.fieldCount());
     FUZZ_CHECK(again.rowCount() == table.rowCount());

@@ -42,7 +42,7 @@ int main(int argc, char *argv[])
     const QStringList args = QCoreApplication::arguments();
     const QString executable = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
 
-    TOneInstance instance(executable);
+    platform::TOneInstance instance(executable);
     QStringList items;
     int busyMs = 0;
     for (int i = 1; i < args.size(); ++i) {
@@ -61,8 +61,8 @@ int main(int argc, char *argv[])
             instance.ShowOnNewInstance = false;
     }
 
-    QObject::connect(&instance, &TOneInstance::BringToFront, [] { say("FRONT"); });
-    QObject::connect(&instance, &TOneInstance::OnInstanceStarted, [](const QStringList &handed) {
+    QObject::connect(&instance, &platform::TOneInstance::bringToFront, [] { say("FRONT"); });
+    QObject::connect(&instance, &platform::TOneInstance::OnInstanceStarted, [](const QStringList &handed) {
         say("ITEMS " + QJsonDocument(QJsonArray::fromStringList(handed)).toJson(QJsonDocument::Compact));
     });
 

@@ -153,7 +153,7 @@ void TestShortcutFile::tooLongNameGivesNothing()
     makeDir(folder);
     const QString path = folder + QStringLiteral("/a.url");
     QVERIFY(path.size() > MaxShortcutNameLength);
-    WriteShortcutFile(path, QStringLiteral("http://long.example/"));
+    writeShortcutFile(path, QStringLiteral("http://long.example/"));
     QCOMPARE(ReadShortcutURL(path), QString());
     // The same file under a short name is read.
     const QString before = QDir::currentPath();
@@ -168,11 +168,11 @@ void TestShortcutFile::writtenFileReadsBack()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Caf\u00e9 & friends.url"));
     const QString url = QStringLiteral("http://w.example/p?q=\u00e9&r=1");
-    WriteShortcutFile(path, url);
+    writeShortcutFile(path, url);
     QCOMPARE(ReadShortcutURL(path), url);
 
     // Replacing keeps one file; line breaks cannot start a new key.
-    WriteShortcutFile(path, QStringLiteral("http://x.example/\r\nIconFile=evil"));
+    writeShortcutFile(path, QStringLiteral("http://x.example/\r\nIconFile=evil"));
     QCOMPARE(ReadShortcutURL(path), QStringLiteral("http://x.example/IconFile=evil"));
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
@@ -184,7 +184,7 @@ void TestShortcutFile::writeFailureRaisesError()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("no/such/folder/a.url"));
     try {
-        WriteShortcutFile(path, QStringLiteral("http://a.example/"));
+        writeShortcutFile(path, QStringLiteral("http://a.example/"));
         QFAIL("no error raised");
     } catch (const base::Error &e) {
         QCOMPARE(e.text(), QStringLiteral("Cannot create file ") + path);
@@ -214,9 +214,9 @@ void TestShortcutFile::listingSplitsAndSorts()
     const FavoritesListing listing = ListFavoritesFolder(dir.path());
     QCOMPARE(listing.folders, (QStringList{"a", "B"}));
     QCOMPARE(listing.files, (QStringList{"c.url", "link", "ReadOnly", "Z.url"}));
-    QCOMPARE(FavoriteDisplayName(QStringLiteral("Z.url")), QStringLiteral("Z"));
-    QCOMPARE(FavoriteDisplayName(QStringLiteral("a.b.url")), QStringLiteral("a.b"));
-    QCOMPARE(FavoriteDisplayName(QStringLiteral("ReadOnly")), QStringLiteral("ReadOnly"));
+    QCOMPARE(favoriteDisplayName(QStringLiteral("Z.url")), QStringLiteral("Z"));
+    QCOMPARE(favoriteDisplayName(QStringLiteral("a.b.url")), QStringLiteral("a.b"));
+    QCOMPARE(favoriteDisplayName(QStringLiteral("ReadOnly")), QStringLiteral("ReadOnly"));
 }
 
 void TestShortcutFile::listingSkipsHiddenAndBrokenEntries()

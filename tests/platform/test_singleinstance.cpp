@@ -35,8 +35,8 @@ QStringList numbered(const QString &prefix, int count)
 
 QByteArray rawBlock(qint32 count, char fill)
 {
-    QByteArray block(TInstanceBlock::Size, fill);
-    qToLittleEndian<qint32>(count, block.data() + TInstanceBlock::CountOffset);
+    QByteArray block(platform::TInstanceBlock::Size, fill);
+    qToLittleEndian<qint32>(count, block.data() + platform::TInstanceBlock::CountOffset);
     return block;
 }
 
@@ -160,7 +160,7 @@ private slots:
         items[2] = QString(350, QLatin1Char('x'));
         items[3] = QString(299, QLatin1Char('a')) + QStringLiteral("\u00e9z"); // é would end at byte 301
         items[4] = QStringLiteral("before\u0000after");
-        const QByteArray block = TInstanceBlock::encode(0x01020304, items);
+        const QByteArray block = platform::TInstanceBlock::encode(0x01020304, items);
         QCOMPARE(block.size(), 3018);
         QCOMPARE(block.left(8), QByteArray("\x04\x03\x02\x01\x0a\x00\x00\x00", 8));
         QCOMPARE(block.mid(8, 6), QByteArray("item1\0", 6));
@@ -172,30 +172,30 @@ private slots:
         expected[2] = QString(300, QLatin1Char('x'));
         expected[3] = QString(299, QLatin1Char('a'));
         expected[4] = QStringLiteral("before");
-        QCOMPARE(TInstanceBlock::decode(block), expected);
-        QCOMPARE(TInstanceBlock::decode(TInstanceBlock::encode(7, {})), QStringList());
+        QCOMPARE(platform::TInstanceBlock::decode(block), expected);
+        QCOMPARE(platform::TInstanceBlock::decode(platform::TInstanceBlock::encode(7, {})), QStringList());
     }
 
     void untrustedBlocksAreReadSafely()
     {
-        QCOMPARE(TInstanceBlock::decode(rawBlock(-5, 'A')), QStringList());
-        QCOMPARE(TInstanceBlock::decode(rawBlock(1000000, 'A')), QStringList(10, QString(300, QLatin1Char('A'))));
-        QCOMPARE(TInstanceBlock::decode(rawBlock(3, '\xff')).size(), 3);
-        QCOMPARE(TInstanceBlock::decode(QByteArray()), QStringList());
+        QCOMPARE(platform::TInstanceBlock::decode(rawBlock(-5, 'A')), QStringList());
+        QCOMPARE(platform::TInstanceBlock::decode(rawBlock(1000000, 'A')), QStringList(10, QString(300, QLatin1Char('A'))));
+        QCOMPARE(platform::TInstanceBlock::decode(rawBlock(3, '\xff')).size(), 3);
+        QCOMPARE(platform::TInstanceBlock::decode(QByteArray()), QStringList());
         QByteArray shortBlock = rawBlock(2, 'B').left(8 + 301 + 20);
-        QCOMPARE(TInstanceBlock::decode(shortBlock), QStringList({QString(300, QLatin1Char('B')), QString(20, QLatin1Char('B'))}));
+        QCOMPARE(platform::TInstanceBlock::decode(shortBlock), QStringList({QString(300, QLatin1Char('B')), QString(20, QLatin1Char('B'))}));
     }
 
     // Peers written by hand: malformed blocks, a silent peer, a peer that leaves.
     void receiverServesPeersOneAfterAnother()
     {
-        TOneInstance instance(QStringLiteral("inprocess-receiver"));
+        platform::TOneInstance instance(QStringLiteral("inprocess-receiver"));
         instance.DeliverTimeout = 1500;
         QVERIFY(!instance.handOver({QStringLiteral("own item")}));
         QVERIFY(instance.isReceiving());
-        QSignalSpy front(&instance, &TOneInstance::BringToFront);
-        QSignalSpy started(&instance, &TOneInstance::OnInstanceStarted);
-        const QString path = TOneInstance::endpointPath(QStringLiteral("inprocess-receiver"));
+        QSignalSpy front(&instance, &platform::TOneInstance::bringToFront);
+        QSignalSpy started(&instance, &platform::TOneInstance::OnInstanceStarted);
+        const QString path = platform::TOneInstance::endpointPath(QStringLiteral("inprocess-receiver"));
 
         QLocalSocket silent, second, third;
         silent.connectToServer(path);
@@ -232,7 +232,7 @@ private slots:
         last.connectToServer(path);
         QTRY_COMPARE(last.bytesAvailable(), 4);
         last.readAll();
-        last.write(TInstanceBlock::encode(0, {QStringLiteral("last")}));
+        last.write(platform::TInstanceBlock::encode(0, {QStringLiteral("last")}));
         QTRY_COMPARE(started.size(), 3);
         QCOMPARE(started.at(2).at(0).toStringList(), QStringList({QStringLiteral("last")}));
         QCOMPARE(front.size(), 2);
@@ -242,8 +242,8 @@ private slots:
     {
         // A non-empty folder in place of the endpoint cannot be replaced.
         const QString name = QStringLiteral("blocked-endpoint");
-        QVERIFY(QDir().mkpath(TOneInstance::endpointPath(name) + QStringLiteral("/inside")));
-        TOneInstance instance(name);
+        QVERIFY(QDir().mkpath(platform::TOneInstance::endpointPath(name) + QStringLiteral("/inside")));
+        platform::TOneInstance instance(name);
         try {
             instance.handOver({});
             QFAIL("no error");
@@ -254,7 +254,7 @@ private slots:
         // No usable folder at all: no hand-over, the program simply runs.
         const QByteArray saved = qgetenv("TMPDIR");
         qputenv("TMPDIR", QFile::encodeName(m_tmp.filePath(QStringLiteral("no/such/folder"))));
-        TOneInstance lonely(QStringLiteral("lonely"));
+        platform::TOneInstance lonely(QStringLiteral("lonely"));
         const bool handed = lonely.handOver({});
         qputenv("TMPDIR", saved);
         QVERIFY(!handed);
@@ -263,7 +263,7 @@ private slots:
 
     void endpointFolderIsPrivate()
     {
-        const QString path = TOneInstance::endpointPath(QStringLiteral("private"));
+        const QString path = platform::TOneInstance::endpointPath(QStringLiteral("private"));
         QVERIFY(!path.isEmpty());
         const QString folder = QFileInfo(path).path();
         QCOMPARE(folder, QDir::cleanPath(QDir::tempPath()) + QStringLiteral("/doduvodaz-")
@@ -274,7 +274,7 @@ private slots:
 
         // Our own folder opened up by someone is closed again.
         QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0777), 0);
-        QCOMPARE(TOneInstance::endpointPath(QStringLiteral("private")), path);
+        QCOMPARE(platform::TOneInstance::endpointPath(QStringLiteral("private")), path);
         QCOMPARE(::lstat(QFile::encodeName(folder).constData(), &st), 0);
         QCOMPARE(int(st.st_mode & 0777), 0700);
 
@@ -283,9 +283,9 @@ private slots:
         QVERIFY(QDir().mkpath(open));
         QCOMPARE(::chmod(QFile::encodeName(open).constData(), 0777), 0);
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(open));
-        QCOMPARE(TOneInstance::endpointPath(QStringLiteral("private")), path);
+        QCOMPARE(platform::TOneInstance::endpointPath(QStringLiteral("private")), path);
         QCOMPARE(::chmod(QFile::encodeName(open).constData(), 0700), 0);
-        QCOMPARE(TOneInstance::endpointPath(QStringLiteral("private")),
+        QCOMPARE(platform::TOneInstance::endpointPath(QStringLiteral("private")),
                  open + QStringLiteral("/doduvodaz/") + QFileInfo(path).fileName());
         qunsetenv("XDG_RUNTIME_DIR");
 
@@ -297,8 +297,8 @@ private slots:
         QVERIFY(QFile::link(elsewhere, linkFolder));
         const QByteArray saved = qgetenv("TMPDIR");
         qputenv("TMPDIR", QFile::encodeName(linkTmp));
-        QVERIFY(TOneInstance::endpointPath(QStringLiteral("private")).isEmpty());
-        TOneInstance linked(QStringLiteral("private"));
+        QVERIFY(platform::TOneInstance::endpointPath(QStringLiteral("private")).isEmpty());
+        platform::TOneInstance linked(QStringLiteral("private"));
         QVERIFY(!linked.handOver({QStringLiteral("x")}));
         QVERIFY(!linked.isReceiving());
         qputenv("TMPDIR", saved);
@@ -352,7 +352,7 @@ private slots:
             QLocalSocket intruder;
             intruder.connectToServer(otherPath);
             QVERIFY(intruder.waitForConnected(5000));
-            intruder.write(TInstanceBlock::encode(0, {QStringLiteral("intruded")}));
+            intruder.write(platform::TInstanceBlock::encode(0, {QStringLiteral("intruded")}));
             intruder.flush();
             QVERIFY(QTest::qWaitFor([&] { return intruder.state() == QLocalSocket::UnconnectedState; }, 10000));
             QCOMPARE(intruder.bytesAvailable(), qint64(0));
@@ -481,7 +481,7 @@ private slots:
         QProcess *first = receiver(exe);
         first->kill();
         QVERIFY(first->waitForFinished(5000));
-        QVERIFY(QFile::exists(TOneInstance::endpointPath(QStringLiteral("dodu-killed"))));
+        QVERIFY(QFile::exists(platform::TOneInstance::endpointPath(QStringLiteral("dodu-killed"))));
 
         QElapsedTimer clock;
         clock.start();

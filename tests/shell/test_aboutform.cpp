@@ -41,7 +41,7 @@ void TestAboutForm::cleanup() { platform::setExternalOpener(nullptr); }
 
 void TestAboutForm::sizeAndTexts()
 {
-    TAboutForm form;
+    shell::TAboutForm form;
     QCOMPARE(form.windowTitle(), QStringLiteral("About"));
     QCOMPARE(form.size(), QSize(382, 182));
     QCOMPARE(form.minimumSize(), QSize(382, 182));
@@ -63,7 +63,7 @@ void TestAboutForm::sizeAndTexts()
 
 void TestAboutForm::linesFitTheBox()
 {
-    TAboutForm form;
+    shell::TAboutForm form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QCOMPARE(form.size(), QSize(382, 182));
@@ -83,7 +83,7 @@ void TestAboutForm::linesFitTheBox()
 
 void TestAboutForm::linksOpenSiteAndMail()
 {
-    TAboutForm form;
+    shell::TAboutForm form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     auto *site = form.findChild<QLabel *>("lblSite");
@@ -101,7 +101,7 @@ void TestAboutForm::linksOpenSiteAndMail()
 
 void TestAboutForm::okClosesAndIsDefault()
 {
-    TAboutForm form;
+    shell::TAboutForm form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     auto *ok = form.findChild<QPushButton *>("btnOK");
@@ -118,7 +118,7 @@ void TestAboutForm::helpLooksInCurrentDirectory()
     const QString before = QDir::currentPath();
     QVERIFY(QDir::setCurrent(dir.path()));
     QVERIFY(dir.path() != QCoreApplication::applicationDirPath());
-    HelpClick(); // no help.htm there: it is asked for all the same
+    shell::showHelp(); // no help.htm there: it is asked for all the same
     QDir::setCurrent(before);
     QCOMPARE(m_opened, QList<QUrl>{QUrl::fromLocalFile(dir.path() + "/help.htm")});
     QVERIFY(m_opened.first().isLocalFile());
@@ -128,7 +128,7 @@ void TestAboutForm::helpInRootFolder()
 {
     const QString before = QDir::currentPath();
     QVERIFY(QDir::setCurrent(QStringLiteral("/")));
-    HelpClick();
+    shell::showHelp();
     QDir::setCurrent(before);
     QCOMPARE(m_opened.size(), 1);
     QCOMPARE(m_opened.first().toLocalFile(), QStringLiteral("/help.htm"));
@@ -137,7 +137,7 @@ void TestAboutForm::helpInRootFolder()
 
 void TestAboutForm::homePage()
 {
-    HomePageClick();
+    shell::openHomePage();
     QCOMPARE(m_opened, QList<QUrl>{platform::makerSite(QStringLiteral("/software_doduvodaz.htm"))});
     QCOMPARE(m_opened.first().path(), QStringLiteral("/software_doduvodaz.htm"));
 }

@@ -29,17 +29,17 @@ private slots:
     void focusState();
 
 private:
-    TAddressBar *m_bar = nullptr;
-    TIEAddress *m_box = nullptr;
+    shell::TAddressBar *m_bar = nullptr;
+    shell::TIEAddress *m_box = nullptr;
     QSignalSpy *m_open = nullptr;
 };
 
 void TestAddressBar::init()
 {
-    m_bar = new TAddressBar;
+    m_bar = new shell::TAddressBar;
     m_bar->resize(500, 32);
     m_box = m_bar->addressBox();
-    m_open = new QSignalSpy(m_bar, &TAddressBar::openRequested);
+    m_open = new QSignalSpy(m_bar, &shell::TAddressBar::openRequested);
 }
 
 void TestAddressBar::cleanup()
@@ -132,7 +132,7 @@ void TestAddressBar::ctrlEnterStillOpens()
 {
     // Where it opens is OpenURL's business (Ctrl held: the current tab).
     Qt::KeyboardModifiers during;
-    connect(m_bar, &TAddressBar::openRequested, this, [&] { during = QGuiApplication::keyboardModifiers(); });
+    connect(m_bar, &shell::TAddressBar::openRequested, this, [&] { during = QGuiApplication::keyboardModifiers(); });
     QTest::keyClicks(m_box, QStringLiteral("http://ctrl.example/"));
     QTest::keyClick(m_box, Qt::Key_Return, Qt::ControlModifier);
     QCOMPARE(m_open->size(), 1);
@@ -154,7 +154,7 @@ void TestAddressBar::enteredAddressesGoToTopOfList()
         m_box->setText(QStringLiteral("http://n%1/").arg(i));
         QTest::keyClick(m_box, Qt::Key_Return);
     }
-    QCOMPARE(m_box->addresses().size(), TIEAddress::MaxAddresses);
+    QCOMPARE(m_box->addresses().size(), shell::TIEAddress::MaxAddresses);
     QCOMPARE(m_box->addresses().first(), QStringLiteral("http://n29/"));
 }
 

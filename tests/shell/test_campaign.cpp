@@ -60,31 +60,31 @@ class TestCampaign : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir dir;
-    TSoftwareTable record;
+    software::TSoftwareTable record;
     testsupport::HttpServer server;
     QStringList messages;
     bool ctrl = false;
     int n = 0;
     std::unique_ptr<campaign::SubmissionLog> log;
-    std::unique_ptr<TfrmBrwMain> win;
-    TSitesPanel *sites = nullptr;
-    TCampaignTracker *tracker = nullptr;
+    std::unique_ptr<shell::TfrmBrwMain> win;
+    sites::TSitesPanel *sites = nullptr;
+    shell::TCampaignTracker *tracker = nullptr;
 
-    campaign::Campaign release() const { return campaignOf(record); }
+    campaign::Campaign release() const { return shell::campaignOf(record); }
     QList<campaign::LoggedEvent> history(int row) { return log->history(release(), sites->site(row)); }
 
     void build(const QString &logPath)
     {
         log = std::make_unique<campaign::SubmissionLog>();
         log->open(logPath);
-        win = std::make_unique<TfrmBrwMain>(record);
+        win = std::make_unique<shell::TfrmBrwMain>(record);
         win->setCtrlSource([this] { return ctrl; });
-        sites = new TSitesPanel;
+        sites = new sites::TSitesPanel;
         sites->loadDirectory(dir.filePath(QStringLiteral("padsites.dat")));
         win->setSidePages(sites, new QWidget);
-        tracker = new TCampaignTracker(win.get(), sites, log.get());
+        tracker = new shell::TCampaignTracker(win.get(), sites, log.get());
         sites->setSubmissionLog(log.get(), [this] { return release(); });
-        connect(&record, &TSoftwareTable::recordChanged, sites, &TSitesPanel::refreshCampaign);
+        connect(&record, &software::TSoftwareTable::recordChanged, sites, &sites::TSitesPanel::refreshCampaign);
         win->resize(1000, 700);
         win->show();
     }
@@ -96,7 +96,7 @@ private:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
     }
 
-    TbxWebTabSheet *waitForTab(int count)
+    shell::TbxWebTabSheet *waitForTab(int count)
     {
         [&] { QTRY_COMPARE_WITH_TIMEOUT(win->pageCount(), count, 15000); }();
         return win->pageAt(count - 1);
@@ -120,7 +120,7 @@ private Q_SLOTS:
     {
         QVERIFY(dir.isValid());
         QDir::setCurrent(dir.path());
-        record.open(TSoftwareTable::standardFields(), {});
+        record.open(software::TSoftwareTable::standardFields(), {});
         record.Edit();
         record.setFieldText(QStringLiteral("Program_Name"), QStringLiteral("ClipNest"));
         record.setFieldText(QStringLiteral("Program_Version"), QStringLiteral("3.2.1"));
@@ -170,7 +170,7 @@ private Q_SLOTS:
     {
         QCOMPARE(sites->progressLabel()->text(), QStringLiteral("0 of 4 done for ClipNest 3.2.1"));
         clickSite(0);
-        TbxWebTabSheet *sheet = waitForTab(1);
+        shell::TbxWebTabSheet *sheet = waitForTab(1);
         QTRY_COMPARE_WITH_TIMEOUT(kinds(history(0)), QStringList({"open", "fill"}), 15000);
         QCOMPARE(history(0).at(0).address, server.url(QStringLiteral("a/submit.htm")).toString());
         QCOMPARE(history(0).at(1).detail, QStringLiteral("3 controls"));
@@ -200,7 +200,7 @@ private Q_SLOTS:
 
         // A submit that leads to an error page: recorded with its status, no offer.
         clickSite(1);
-        TbxWebTabSheet *second = waitForTab(2);
+        shell::TbxWebTabSheet *second = waitForTab(2);
         QTRY_COMPARE_WITH_TIMEOUT(kinds(history(1)), QStringList({"open", "fill"}), 15000);
         win->submitForm();
         QTRY_COMPARE_WITH_TIMEOUT(kinds(history(1)).value(3), QStringLiteral("result"), 15000);
@@ -271,13 +271,13 @@ private Q_SLOTS:
         QVERIFY(win->menuNamed(QStringLiteral("Submission"))->actions().contains(next));
         QVERIFY(win->buttonBand()->actions().contains(next));
         next->trigger();
-        TbxWebTabSheet *c = waitForTab(1);
+        shell::TbxWebTabSheet *c = waitForTab(1);
         QCOMPARE(list->currentRow(), 2);
         QTRY_COMPARE_WITH_TIMEOUT(kinds(history(2)).value(1), QStringLiteral("open"), 15000);
         QCOMPARE(history(2).at(1).address, server.url(QStringLiteral("c/submit.htm")).toString());
         // Ctrl+N with the keyboard in the page goes to the window all the same.
         {
-            TKeyRouter router(win.get());
+            shell::TKeyRouter router(win.get());
             router.install();
             win->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(win.get()));
@@ -289,7 +289,7 @@ private Q_SLOTS:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::ControlModifier);
             router.remove();
         }
-        TbxWebTabSheet *d = waitForTab(2);
+        shell::TbxWebTabSheet *d = waitForTab(2);
         QCOMPARE(list->currentRow(), 3);
         QTRY_COMPARE_WITH_TIMEOUT(d->browser()->url(), server.url(QStringLiteral("d/submit.htm")), 15000);
 
@@ -344,7 +344,7 @@ private Q_SLOTS:
         QVERIFY(sites->siteToolTip(0).isEmpty());
 
         clickSite(0);
-        TbxWebTabSheet *sheet = waitForTab(1);
+        shell::TbxWebTabSheet *sheet = waitForTab(1);
         QTRY_COMPARE_WITH_TIMEOUT(
             testpages::eval(sheet->browser()->page(), QStringLiteral("document.querySelector('[name=title]').value")).toString(),
             QStringLiteral("ClipNest"), 15000);

@@ -80,7 +80,7 @@ private slots:
     void organizeOpensFolderAndRebuilds();
 
 private:
-    std::unique_ptr<TFavoritesMenu> makeMenu();
+    std::unique_ptr<shell::TFavoritesMenu> makeMenu();
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_root;
@@ -111,9 +111,9 @@ void TestFavoritesMenu::cleanup()
     m_dir.reset();
 }
 
-std::unique_ptr<TFavoritesMenu> TestFavoritesMenu::makeMenu()
+std::unique_ptr<shell::TFavoritesMenu> TestFavoritesMenu::makeMenu()
 {
-    auto menu = std::make_unique<TFavoritesMenu>();
+    auto menu = std::make_unique<shell::TFavoritesMenu>();
     menu->setHotCaptionProvider([](int) { return QString(); });
     return menu;
 }
@@ -135,7 +135,7 @@ void TestFavoritesMenu::listsFoldersFirstSortedWithoutCase()
     QVERIFY(!entry(menu.get(), "c")->menu());
     QVERIFY(!entry(menu.get(), "c")->icon().isNull());
 
-    QSignalSpy opened(menu.get(), &TFavoritesMenu::openUrlRequested);
+    QSignalSpy opened(menu.get(), &shell::TFavoritesMenu::openUrlRequested);
     entry(menu.get(), "Z")->trigger();
     QCOMPARE(opened.size(), 1);
     QCOMPARE(opened.at(0).at(0).toString(), QStringLiteral("http://z.example/"));
@@ -157,7 +157,7 @@ void TestFavoritesMenu::foldersAreListedWhenOpened()
 
     QMenu *daily = entry(news, "Daily")->menu();
     emit daily->aboutToShow();
-    QSignalSpy opened(menu.get(), &TFavoritesMenu::openUrlRequested);
+    QSignalSpy opened(menu.get(), &shell::TFavoritesMenu::openUrlRequested);
     entry(daily, "paper")->trigger();
     entry(news, "wire")->trigger();
     QCOMPARE(opened.size(), 2);
@@ -193,7 +193,7 @@ void TestFavoritesMenu::readOnlyFolderIsFileEntryThatOpensNothing()
     QCOMPARE(entries(menu.get()), (QStringList{"Locked", "-"}));
     QAction *locked = entry(menu.get(), "Locked");
     QVERIFY(!locked->menu());
-    QSignalSpy opened(menu.get(), &TFavoritesMenu::openUrlRequested);
+    QSignalSpy opened(menu.get(), &shell::TFavoritesMenu::openUrlRequested);
     locked->trigger();
     QCOMPARE(opened.size(), 0);
     QCOMPARE(m_messages, QStringList());
@@ -208,7 +208,7 @@ void TestFavoritesMenu::linkedFolderIsFileEntryThatOpensNothing()
     QMenu *real = entry(menu.get(), "Real")->menu();
     emit real->aboutToShow();
     QCOMPARE(entries(real, 0), QStringList{"loop"});
-    QSignalSpy opened(menu.get(), &TFavoritesMenu::openUrlRequested);
+    QSignalSpy opened(menu.get(), &shell::TFavoritesMenu::openUrlRequested);
     entry(real, "loop")->trigger();
     QCOMPARE(opened.size(), 0);
     QCOMPARE(m_messages, QStringList());
@@ -222,7 +222,7 @@ void TestFavoritesMenu::shortcutWithoutAddressSaysUrlIsNull()
     writeFile(m_root + "/notes.txt", "just text");
     auto menu = makeMenu();
     menu->RebuildFavoritesMenu();
-    QSignalSpy opened(menu.get(), &TFavoritesMenu::openUrlRequested);
+    QSignalSpy opened(menu.get(), &shell::TFavoritesMenu::openUrlRequested);
     entry(menu.get(), "nourl")->trigger();
     entry(menu.get(), "binary")->trigger();
     entry(menu.get(), "notes")->trigger();
@@ -236,7 +236,7 @@ void TestFavoritesMenu::vanishedFavoriteDoesNothing()
     auto menu = makeMenu();
     menu->RebuildFavoritesMenu();
     QVERIFY(QFile::remove(m_root + "/gone.url"));
-    QSignalSpy opened(menu.get(), &TFavoritesMenu::openUrlRequested);
+    QSignalSpy opened(menu.get(), &shell::TFavoritesMenu::openUrlRequested);
     entry(menu.get(), "gone")->trigger();
     QCOMPARE(opened.size(), 0);
     QCOMPARE(m_messages, QStringList());
@@ -251,7 +251,7 @@ void TestFavoritesMenu::oddNamesOpen()
     menu->RebuildFavoritesMenu();
     QCOMPARE(entries(menu.get()),
              (QStringList{QString::fromUtf8("Caf\xC3\xA9.v2"), "tab here", "Tom && Jerry [*]", "-"}));
-    QSignalSpy opened(menu.get(), &TFavoritesMenu::openUrlRequested);
+    QSignalSpy opened(menu.get(), &shell::TFavoritesMenu::openUrlRequested);
     for (QAction *a : menu->actions().mid(2, 3))
         a->trigger();
     QCOMPARE(opened.size(), 3);
@@ -275,7 +275,7 @@ void TestFavoritesMenu::hotEntries()
 
     QAction *three = entry(menu.get(), "Three\tF3");
     QVERIFY(three->shortcut().isEmpty()); // shown, not bound
-    QSignalSpy hot(menu.get(), &TFavoritesMenu::hotEntryRequested);
+    QSignalSpy hot(menu.get(), &shell::TFavoritesMenu::hotEntryRequested);
     three->trigger();
     entry(menu.get(), "Twelve\tF12")->trigger();
     QCOMPARE(hot.size(), 2);
@@ -318,7 +318,7 @@ void TestFavoritesMenu::addWritesShortcutIntoChosenFolder()
     QString prefilled;
     QStringList folders;
     QTimer::singleShot(0, this, [&] {
-        auto *form = qobject_cast<TAddFavoriteForm *>(QApplication::activeModalWidget());
+        auto *form = qobject_cast<shell::TAddFavoriteForm *>(QApplication::activeModalWidget());
         if (!form) {
             if (QWidget *other = QApplication::activeModalWidget())
                 other->close();
@@ -345,7 +345,7 @@ void TestFavoritesMenu::addWritesShortcutIntoChosenFolder()
     emit sites->aboutToShow();
     QMenu *download = entry(sites, "Download")->menu();
     emit download->aboutToShow();
-    QSignalSpy opened(menu.get(), &TFavoritesMenu::openUrlRequested);
+    QSignalSpy opened(menu.get(), &shell::TFavoritesMenu::openUrlRequested);
     entry(download, "Submit - Page")->trigger();
     QCOMPARE(opened.size(), 1);
 }
@@ -378,7 +378,7 @@ void TestFavoritesMenu::addReportsWriteFailure()
     menu->setCurrentPageProvider([] { return std::make_pair(QString(), QStringLiteral("http://a.example/")); });
     QString prefilled;
     QTimer::singleShot(0, this, [&] {
-        auto *form = qobject_cast<TAddFavoriteForm *>(QApplication::activeModalWidget());
+        auto *form = qobject_cast<shell::TAddFavoriteForm *>(QApplication::activeModalWidget());
         if (!form) {
             if (QWidget *other = QApplication::activeModalWidget())
                 other->close();

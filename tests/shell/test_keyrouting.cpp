@@ -22,25 +22,25 @@ class TestKeyRouting : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir dir;
-    TSoftwareTable record;
-    std::unique_ptr<TfrmBrwMain> win;
-    TKeyRouter *router = nullptr;
+    software::TSoftwareTable record;
+    std::unique_ptr<shell::TfrmBrwMain> win;
+    shell::TKeyRouter *router = nullptr;
 
     QString page(const QString &name, const QString &html) { return testpages::write(dir, name, html); }
 
-    QVariant eval(TbxWebTabSheet *sheet, const QString &script)
+    QVariant eval(shell::TbxWebTabSheet *sheet, const QString &script)
     {
         return testpages::eval(sheet->browser()->page(), script);
     }
 
-    TbxWebTabSheet *openAndFocus(const QString &file)
+    shell::TbxWebTabSheet *openAndFocus(const QString &file)
     {
         win->OpenURL(file);
         if (!QTest::qWaitFor([&] { return win->CurrentPage() && win->CurrentPage()->browser()
                                           && !win->CurrentPage()->browser()->isBusy()
                                           && !win->CurrentPage()->title().isEmpty(); }, 15000))
             return nullptr;
-        TbxWebTabSheet *sheet = win->CurrentPage();
+        shell::TbxWebTabSheet *sheet = win->CurrentPage();
         sheet->browser()->setFocus();
         if (!QTest::qWaitFor([&] { return focusInPage(sheet); }, 5000))
             return nullptr;
@@ -48,7 +48,7 @@ private:
         return sheet;
     }
 
-    static bool focusInPage(TbxWebTabSheet *sheet)
+    static bool focusInPage(shell::TbxWebTabSheet *sheet)
     {
         QWidget *f = QApplication::focusWidget();
         return f && (f == sheet->browser() || sheet->browser()->isAncestorOf(f));
@@ -65,7 +65,7 @@ private:
         win->OpenURL(QStringLiteral("http://127.0.0.1:%1/slow").arg(silent.serverPort()));
         QTRY_VERIFY_WITH_TIMEOUT(win->CurrentPage() && win->CurrentPage()->browser()
                                      && win->CurrentPage()->browser()->isBusy(), 10000);
-        TbxEmbeddedWb *browser = win->CurrentPage()->browser();
+        web::TbxEmbeddedWb *browser = win->CurrentPage()->browser();
         QSignalSpy finished(browser->page(), &QWebEnginePage::loadFinished);
         win->addressBox()->setFocus();
         QTRY_VERIFY(win->addressBoxHasFocus());
@@ -79,7 +79,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(dir.isValid());
-        record.open(TSoftwareTable::standardFields(), {QStringList()});
+        record.open(software::TSoftwareTable::standardFields(), {QStringList()});
         platform::setMessageSink([](const QString &, const QString &) { return true; });
         const QString counter = QStringLiteral(
             "<title>%1</title><body>keys page <input name=q><input name=r>"
@@ -92,9 +92,9 @@ private Q_SLOTS:
 
     void init()
     {
-        win = std::make_unique<TfrmBrwMain>(record);
+        win = std::make_unique<shell::TfrmBrwMain>(record);
         win->setHotUrlProvider([this](int n) { return n == 2 ? dir.filePath(QStringLiteral("hot.htm")) : QString(); });
-        router = new TKeyRouter(win.get());
+        router = new shell::TKeyRouter(win.get());
         router->install();
         win->show();
         win->activateWindow();
@@ -109,7 +109,7 @@ private Q_SLOTS:
 
     void ctrlF2OpensInTheCurrentTab()
     {
-        TbxWebTabSheet *sheet = openAndFocus(dir.filePath(QStringLiteral("keys.htm")));
+        shell::TbxWebTabSheet *sheet = openAndFocus(dir.filePath(QStringLiteral("keys.htm")));
         QVERIFY(sheet);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2, Qt::ControlModifier);
         QTRY_COMPARE_WITH_TIMEOUT(sheet->title(), QStringLiteral("Hot"), 10000);
@@ -126,7 +126,7 @@ private Q_SLOTS:
 
     void keysTypedIntoTheAddressBoxNeverReachThePage()
     {
-        TbxWebTabSheet *sheet = openAndFocus(dir.filePath(QStringLiteral("keys.htm")));
+        shell::TbxWebTabSheet *sheet = openAndFocus(dir.filePath(QStringLiteral("keys.htm")));
         QVERIFY(sheet);
         win->addressBox()->setFocus();
         QTRY_VERIFY(win->addressBoxHasFocus());
@@ -141,7 +141,7 @@ private Q_SLOTS:
 
     void f5GoesToThePageFirst()
     {
-        TbxWebTabSheet *sheet = openAndFocus(dir.filePath(QStringLiteral("keys.htm")));
+        shell::TbxWebTabSheet *sheet = openAndFocus(dir.filePath(QStringLiteral("keys.htm")));
         QVERIFY(sheet);
         QSignalSpy started(sheet->browser()->page(), &QWebEnginePage::loadStarted);
         eval(sheet, QStringLiteral("window.eatF5 = true; 0"));
@@ -157,7 +157,7 @@ private Q_SLOTS:
 
     void tabNeverLeavesThePage()
     {
-        TbxWebTabSheet *sheet = openAndFocus(dir.filePath(QStringLiteral("keys.htm")));
+        shell::TbxWebTabSheet *sheet = openAndFocus(dir.filePath(QStringLiteral("keys.htm")));
         QVERIFY(sheet);
         QVERIFY(focusInPage(sheet));
         for (int i = 0; i < 6; ++i) {
@@ -170,11 +170,11 @@ private Q_SLOTS:
 
     void ctrlShortcutsWinOverTheFocusedTextField()
     {
-        TbxWebTabSheet *first = openAndFocus(dir.filePath(QStringLiteral("keys.htm")));
+        shell::TbxWebTabSheet *first = openAndFocus(dir.filePath(QStringLiteral("keys.htm")));
         QVERIFY(first);
         win->OpenURL(dir.filePath(QStringLiteral("keys2.htm")));
         QTRY_COMPARE_WITH_TIMEOUT(win->pageCount(), 2, 15000);
-        TbxWebTabSheet *second = win->CurrentPage();
+        shell::TbxWebTabSheet *second = win->CurrentPage();
         QTRY_COMPARE_WITH_TIMEOUT(second->title(), QStringLiteral("Keys2"), 15000);
         second->browser()->setFocus();
         QTRY_VERIFY(focusInPage(second));
@@ -187,7 +187,7 @@ private Q_SLOTS:
 
     void altLettersRunTheirCommandsOnce()
     {
-        TbxWebTabSheet *sheet = openAndFocus(dir.filePath(QStringLiteral("keys.htm")));
+        shell::TbxWebTabSheet *sheet = openAndFocus(dir.filePath(QStringLiteral("keys.htm")));
         QVERIFY(sheet);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier); // Dup Page
         QTRY_COMPARE_WITH_TIMEOUT(win->pageCount(), 2, 10000);
@@ -202,7 +202,7 @@ private Q_SLOTS:
     void shiftedKeysActLikeUnshifted()
     {
         // Alt+Shift+letter runs the same command as Alt+letter.
-        TbxWebTabSheet *sheet = openAndFocus(dir.filePath(QStringLiteral("keys.htm")));
+        shell::TbxWebTabSheet *sheet = openAndFocus(dir.filePath(QStringLiteral("keys.htm")));
         QVERIFY(sheet);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier | Qt::ShiftModifier);
         QTRY_COMPARE_WITH_TIMEOUT(win->pageCount(), 2, 10000);

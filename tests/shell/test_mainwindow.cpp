@@ -21,7 +21,7 @@
 using testpages::write;
 
 namespace {
-QString valueOf(TbxWebTabSheet *sheet, const QString &script)
+QString valueOf(shell::TbxWebTabSheet *sheet, const QString &script)
 {
     return testpages::eval(sheet->browser()->page(), script).toString();
 }
@@ -31,16 +31,16 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir dir;
-    TSoftwareTable record;
+    software::TSoftwareTable record;
     QStringList messages;
     bool answerYes = true;
-    std::unique_ptr<TfrmBrwMain> win;
+    std::unique_ptr<shell::TfrmBrwMain> win;
     bool ctrl = false;
 
-    TfrmBrwMain &window() { return *win; }
+    shell::TfrmBrwMain &window() { return *win; }
 
     // Waits until the page in a tab has finished loading and been filled.
-    void waitLoaded(TbxWebTabSheet *sheet)
+    void waitLoaded(shell::TbxWebTabSheet *sheet)
     {
         QTRY_VERIFY_WITH_TIMEOUT(sheet->browser() && !sheet->browser()->isBusy()
                                      && !sheet->browser()->url().isEmpty(),
@@ -52,7 +52,7 @@ private Q_SLOTS:
     {
         QVERIFY(dir.isValid());
         QDir::setCurrent(dir.path());
-        record.open(TSoftwareTable::standardFields(), {});
+        record.open(software::TSoftwareTable::standardFields(), {});
         record.Edit();
         record.setFieldText(QStringLiteral("Program_Name"), QStringLiteral("ClipNest"));
         record.setFieldText(QStringLiteral("Company_Name"), QStringLiteral("Tidewater"));
@@ -85,7 +85,7 @@ private Q_SLOTS:
         messages.clear();
         answerYes = true;
         ctrl = false;
-        win = std::make_unique<TfrmBrwMain>(record);
+        win = std::make_unique<shell::TfrmBrwMain>(record);
         win->setCtrlSource([this] { return ctrl; });
         win->resize(900, 600);
         win->show();
@@ -128,8 +128,8 @@ private Q_SLOTS:
 
         window().OpenURL(dir.filePath(QStringLiteral("opensclose.htm")));
         QTRY_COMPARE_WITH_TIMEOUT(window().pageCount(), 5, 15000);
-        TbxWebTabSheet *closer = window().pageAt(4);
-        QPointer<TbxWebTabSheet> guard(closer);
+        shell::TbxWebTabSheet *closer = window().pageAt(4);
+        QPointer<shell::TbxWebTabSheet> guard(closer);
         QTRY_COMPARE_WITH_TIMEOUT(window().pageCount(), 4, 15000);
         QTRY_VERIFY(!guard);
         QCOMPARE(window().pageAt(3)->title(), QStringLiteral("Opens closer"));
@@ -141,11 +141,11 @@ private Q_SLOTS:
             window().OpenURL(dir.filePath(QString::fromLatin1(p)));
         QTRY_COMPARE_WITH_TIMEOUT(window().pageCount(), 3, 15000);
         answerYes = false;
-        QVERIFY(!window().CloseAll());
+        QVERIFY(!window().closeAll());
         QCOMPARE(window().pageCount(), 3);
         QVERIFY(messages.contains(QStringLiteral("question:Do you really want to close all windows?")));
         answerYes = true;
-        QVERIFY(window().CloseAll());
+        QVERIFY(window().closeAll());
         QCOMPARE(window().pageCount(), 0);
         QVERIFY(!window().CurrentPage());
         QCOMPARE(window().windowTitle().left(30), QStringLiteral("Korvane Software Doduvodaz 1.5").left(30));
@@ -157,7 +157,7 @@ private Q_SLOTS:
         window().OpenURL(dir.filePath(QStringLiteral("opener.htm")));
         window().OpenURL(dir.filePath(QStringLiteral("a.htm")));
         QTRY_VERIFY_WITH_TIMEOUT(window().pageCount() >= 2, 15000);
-        QVERIFY(window().CloseAll());
+        QVERIFY(window().closeAll());
         QTest::qWait(1000); // windows the pages were still opening get no tab
         QCOMPARE(window().pageCount(), 0);
     }
@@ -167,7 +167,7 @@ private Q_SLOTS:
         for (const char *p : {"a.htm", "b.htm", "c.htm"})
             window().OpenURL(dir.filePath(QString::fromLatin1(p)));
         QTRY_COMPARE_WITH_TIMEOUT(window().pageCount(), 3, 15000);
-        TbxWebTabSheet *first = window().pageAt(0), *last = window().pageAt(2);
+        shell::TbxWebTabSheet *first = window().pageAt(0), *last = window().pageAt(2);
         QCOMPARE(window().CurrentPage(), last);
         window().StepTab(true);
         QCOMPARE(window().CurrentPage(), first);
@@ -183,7 +183,7 @@ private Q_SLOTS:
         QCOMPARE(window().CurrentPage(), last);
 
         // Closing a tab that is not current leaves the current one.
-        TbxWebTabSheet *other = window().pageAt(0);
+        shell::TbxWebTabSheet *other = window().pageAt(0);
         window().CloseTabPage(other);
         QCOMPARE(window().CurrentPage(), last);
         window().updateActions();
@@ -202,33 +202,33 @@ private Q_SLOTS:
             if (a->text() == QStringLiteral("&Save As..."))
                 saveItem = a;
         QVERIFY(saveItem);
-        QVERIFY(!window().action(Command::ClosePage)->isEnabled());
+        QVERIFY(!window().action(shell::Command::ClosePage)->isEnabled());
         QVERIFY(!saveItem->isEnabled());
 
         window().OpenURL(dir.filePath(QStringLiteral("a.htm")));
         QTRY_COMPARE(window().pageCount(), 1);
-        TbxWebTabSheet *sheet = window().CurrentPage();
-        QVERIFY(window().action(Command::ClosePage)->isEnabled());
-        QVERIFY(!window().action(Command::TabNext)->isEnabled());
+        shell::TbxWebTabSheet *sheet = window().CurrentPage();
+        QVERIFY(window().action(shell::Command::ClosePage)->isEnabled());
+        QVERIFY(!window().action(shell::Command::TabNext)->isEnabled());
         waitLoaded(sheet);
-        QVERIFY(window().action(Command::Save)->isEnabled());
+        QVERIFY(window().action(shell::Command::Save)->isEnabled());
         QVERIFY(saveItem->isEnabled());
 
         window().OpenURL(dir.filePath(QStringLiteral("b.htm")));
         QTRY_COMPARE(window().pageCount(), 2);
-        QVERIFY(window().action(Command::TabNext)->isEnabled());
+        QVERIFY(window().action(shell::Command::TabNext)->isEnabled());
         window().CloseTabPage(window().CurrentPage());
-        QVERIFY(!window().action(Command::TabNext)->isEnabled());
+        QVERIFY(!window().action(shell::Command::TabNext)->isEnabled());
         window().CloseTabPage(window().CurrentPage());
-        QVERIFY(!window().action(Command::ClosePage)->isEnabled());
-        QCOMPARE(saveItem->isEnabled(), window().action(Command::Save)->isEnabled());
+        QVERIFY(!window().action(shell::Command::ClosePage)->isEnabled());
+        QCOMPARE(saveItem->isEnabled(), window().action(shell::Command::Save)->isEnabled());
     }
 
     void titlesOf99And100Units()
     {
         window().OpenURL(dir.filePath(QStringLiteral("a.htm")));
         QTRY_COMPARE(window().pageCount(), 1);
-        TbxWebTabSheet *sheet = window().CurrentPage();
+        shell::TbxWebTabSheet *sheet = window().CurrentPage();
         waitLoaded(sheet);
         QTRY_COMPARE(sheet->title(), QStringLiteral("Page A"));
         const QString t99(99, QLatin1Char('x')), t100(100, QLatin1Char('y'));
@@ -244,13 +244,13 @@ private Q_SLOTS:
 
     void progressReports()
     {
-        QCOMPARE(TbxWebTabSheet::progressPercent(150, 100), 100);
-        QCOMPARE(TbxWebTabSheet::progressPercent(1, 3), 33);
-        QCOMPARE(TbxWebTabSheet::progressPercent(-5, 100), 0);
-        QCOMPARE(TbxWebTabSheet::progressPercent(5, 0), -1);
-        TbxWebTabSheet sheet;
+        QCOMPARE(shell::TbxWebTabSheet::progressPercent(150, 100), 100);
+        QCOMPARE(shell::TbxWebTabSheet::progressPercent(1, 3), 33);
+        QCOMPARE(shell::TbxWebTabSheet::progressPercent(-5, 100), 0);
+        QCOMPARE(shell::TbxWebTabSheet::progressPercent(5, 0), -1);
+        shell::TbxWebTabSheet sheet;
         sheet.show();
-        sheet.WBLoadStarted();
+        sheet.browserLoadStarted();
         QVERIFY(sheet.isBusy());
         sheet.WBProgressChange(150, 100);
         QVERIFY(sheet.progressBar()->isVisible());
@@ -266,14 +266,14 @@ private Q_SLOTS:
 
     void fitTextAndCaptionCuts()
     {
-        QCOMPARE(FitText(QStringLiteral("abc"), 20).size(), 20);
-        QCOMPARE(FitText(QString(25, QLatin1Char('a')), 20), QString(20, QLatin1Char('a')));
+        QCOMPARE(shell::FitText(QStringLiteral("abc"), 20).size(), 20);
+        QCOMPARE(shell::FitText(QString(25, QLatin1Char('a')), 20), QString(20, QLatin1Char('a')));
         // A character outside the basic plane is never cut in two.
         const QString clef = QString::fromUtf8("\xF0\x9D\x84\x9E");
         const QString s = QString(19, QLatin1Char('a')) + clef + QStringLiteral("zz");
-        QCOMPARE(FitText(s, 20), QString(19, QLatin1Char('a')) + QLatin1Char('.'));
-        QCOMPARE(FitCaption(QString(40, QLatin1Char('c')), 33), QString(33, QLatin1Char('c')) + QStringLiteral("..."));
-        QCOMPARE(FitCaption(QStringLiteral("short"), 33), QStringLiteral("short"));
+        QCOMPARE(shell::FitText(s, 20), QString(19, QLatin1Char('a')) + QLatin1Char('.'));
+        QCOMPARE(shell::fitCaption(QString(40, QLatin1Char('c')), 33), QString(33, QLatin1Char('c')) + QStringLiteral("..."));
+        QCOMPARE(shell::fitCaption(QStringLiteral("short"), 33), QStringLiteral("short"));
     }
 
     void captionTruncationForWindowWidth()
@@ -296,7 +296,7 @@ private Q_SLOTS:
         window().OpenURL(dir.filePath(QStringLiteral("a.htm")));
         QTRY_COMPARE_WITH_TIMEOUT(window().pageCount(), 2, 15000);
         for (int i = 0; i < 2; ++i) {
-            TbxWebTabSheet *sheet = window().pageAt(i);
+            shell::TbxWebTabSheet *sheet = window().pageAt(i);
             waitLoaded(sheet);
             QTRY_COMPARE_WITH_TIMEOUT(valueOf(sheet, QStringLiteral("document.querySelector('input').value")),
                                       QStringLiteral("ClipNest"), 10000);
@@ -307,7 +307,7 @@ private Q_SLOTS:
     {
         window().OpenURL(dir.filePath(QStringLiteral("frames.htm")));
         QTRY_COMPARE(window().pageCount(), 1);
-        TbxWebTabSheet *sheet = window().CurrentPage();
+        shell::TbxWebTabSheet *sheet = window().CurrentPage();
         waitLoaded(sheet);
         QTest::qWait(300);
         // Record presses in frame 2 without leaving the page.
@@ -332,7 +332,7 @@ private Q_SLOTS:
     {
         window().OpenURL(dir.filePath(QStringLiteral("a.htm")));
         QTRY_COMPARE(window().pageCount(), 1);
-        TbxWebTabSheet *sheet = window().CurrentPage();
+        shell::TbxWebTabSheet *sheet = window().CurrentPage();
         QTRY_VERIFY_WITH_TIMEOUT(sheet->browser()->isBusy() == false, 15000);
         window().CloseTabPage(sheet);
         QCOMPARE(window().pageCount(), 0);

@@ -24,7 +24,7 @@ class TestSmartFillCommand : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir dir;
-    TSoftwareTable record;
+    software::TSoftwareTable record;
 
 private Q_SLOTS:
     void initTestCase()
@@ -41,7 +41,7 @@ private Q_SLOTS:
 
     void commandFillsAndSaysSo()
     {
-        TfrmBrwMain win(record);
+        shell::TfrmBrwMain win(record);
         win.resize(900, 600);
         win.show();
         QMenu *submission = win.menuNamed(QStringLiteral("Submission"));
@@ -59,13 +59,13 @@ private Q_SLOTS:
         const QString page = dir.filePath(QStringLiteral("form.htm"));
         win.OpenURL(page);
         QTRY_VERIFY_WITH_TIMEOUT(win.CurrentPage() && win.CurrentPage()->browser(), 15000);
-        TbxWebTabSheet *sheet = win.CurrentPage();
+        shell::TbxWebTabSheet *sheet = win.CurrentPage();
         QTRY_COMPARE_WITH_TIMEOUT(
             testpages::eval(sheet->browser()->page(), QStringLiteral("document.querySelector('#s input').value")).toString(),
             record.fieldText(QStringLiteral("Keywords")), 15000);
 
         // On: the next page is filled by the smart rules, and says so.
-        QSignalSpy changed(win.smartFill(), &SmartFillSwitch::changed);
+        QSignalSpy changed(win.smartFill(), &shell::SmartFillSwitch::changed);
         smart->trigger();
         QCOMPARE(changed.size(), 1);
         QCOMPARE(changed.first().first().toBool(), true);

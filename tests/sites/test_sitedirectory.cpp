@@ -77,7 +77,7 @@ private Q_SLOTS:
     {
         QFETCH(int, lineCount);
         QFETCH(int, sites);
-        const QList<TSiteEntry> entries = sites::loadSiteEntries(write(lines(lineCount)));
+        const QList<sites::TSiteEntry> entries = sites::loadSiteEntries(write(lines(lineCount)));
         QCOMPARE(entries.size(), sites);
         for (int k = 0; k < sites; ++k) {
             QCOMPARE(entries[k].Name, QStringLiteral("%1").arg(3 * k + 1)); // "L4" without its prefix
@@ -92,7 +92,7 @@ private Q_SLOTS:
         // a one-character name line, addresses taken exactly, an empty address.
         const QByteArray bytes = QByteArray("not a number\r*A\r http://a.example/new \r\r#\rx\ry\r*Cut\rp\rq")
                                  + QByteArray(1, '\0') + "\r*Hidden\rh\rh\r";
-        const QList<TSiteEntry> entries = sites::loadSiteEntries(write(bytes));
+        const QList<sites::TSiteEntry> entries = sites::loadSiteEntries(write(bytes));
         QCOMPARE(entries.size(), 3);
         QCOMPARE(entries[0].Name, QStringLiteral("A"));
         QCOMPARE(entries[0].NewReleaseURL, QStringLiteral(" http://a.example/new "));
@@ -115,7 +115,7 @@ private Q_SLOTS:
         QByteArray text = "1\r\n";
         for (int k = 0; k < 10000; ++k)
             text += "*Site " + QByteArray::number(k) + "\r\nhttp://s" + QByteArray::number(k) + ".example/\r\n\r\n";
-        const QList<TSiteEntry> entries = sites::loadSiteEntries(write(text));
+        const QList<sites::TSiteEntry> entries = sites::loadSiteEntries(write(text));
         QCOMPARE(entries.size(), sites::MaxSiteEntries);
         QCOMPARE(entries.last().Name, QStringLiteral("Site 599"));
         QCOMPARE(entries.last().NewReleaseURL, QStringLiteral("http://s599.example/"));
@@ -124,7 +124,7 @@ private Q_SLOTS:
     void veryLongLinesStayWhole()
     {
         const QByteArray longAddress = "http://long.example/" + QByteArray(200000, 'a');
-        const QList<TSiteEntry> entries = sites::loadSiteEntries(write("1\n*L\n" + longAddress + "\n\n"));
+        const QList<sites::TSiteEntry> entries = sites::loadSiteEntries(write("1\n*L\n" + longAddress + "\n\n"));
         QCOMPARE(entries.size(), 1);
         QCOMPARE(entries[0].NewReleaseURL, QString::fromLatin1(longAddress));
     }
@@ -187,7 +187,7 @@ private Q_SLOTS:
 
     void prefixCharacterIsDropped()
     {
-        const QList<TSiteEntry> entries =
+        const QList<sites::TSiteEntry> entries =
             sites::loadSiteEntries(write("1\nXSoft Depot (pop)\nn\nu\n\xC3\xA9\xC3\xA9t\xC3\xA9\nn\nu\n"));
         QCOMPARE(entries.size(), 2);
         QCOMPARE(entries[0].Name, QStringLiteral("Soft Depot (pop)")); // markers stay in the stored name
@@ -281,7 +281,7 @@ private Q_SLOTS:
         const auto lines = sites::readDirectoryLines(data + QStringLiteral("/padsites.dat"));
         QVERIFY(lines);
         QVERIFY(sites::parseDirectoryVersion(lines->first()));
-        const QList<TSiteEntry> entries = sites::siteEntriesFromLines(*lines);
+        const QList<sites::TSiteEntry> entries = sites::siteEntriesFromLines(*lines);
         QCOMPARE((lines->size() - 1) % 3, 0);
         QVERIFY(entries.size() >= 12);
         QCOMPARE(entries[0].Name, QStringLiteral("SoftHarbor Downloads (demo)"));
@@ -289,7 +289,7 @@ private Q_SLOTS:
         QCOMPARE(entries[0].UpdateURL, QStringLiteral("demo/update.htm"));
         QCOMPARE(entries[1].NewReleaseURL, QStringLiteral("demo/frameset.htm"));
         QCOMPARE(entries[2].UpdateURL, QStringLiteral("demo/login.htm"));
-        for (const TSiteEntry &e : entries) {
+        for (const sites::TSiteEntry &e : entries) {
             for (const QString &address : {e.NewReleaseURL, e.UpdateURL}) {
                 if (address.startsWith(QLatin1String("demo/")))
                     QVERIFY2(QFile::exists(data + QLatin1Char('/') + address), qPrintable(address));

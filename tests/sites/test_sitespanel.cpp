@@ -49,7 +49,7 @@ private:
 private Q_SLOTS:
     void listsSitesInFileOrder()
     {
-        TSitesPanel panel;
+        sites::TSitesPanel panel;
         panel.loadDirectory(directory());
         QListWidget *list = child<QListWidget>(panel, "SiteListBox");
         QStringList shown;
@@ -62,7 +62,7 @@ private Q_SLOTS:
 
     void missingFileGivesAnEmptyList()
     {
-        TSitesPanel panel;
+        sites::TSitesPanel panel;
         panel.loadDirectory(m_dir.filePath(QStringLiteral("absent.dat")));
         QCOMPARE(child<QListWidget>(panel, "SiteListBox")->count(), 0);
         QVERIFY(panel.siteEntries().isEmpty());
@@ -72,13 +72,13 @@ private Q_SLOTS:
     // selected row opens again; an empty address opens nothing.
     void choosingASiteOpensItsPage()
     {
-        TSitesPanel panel;
+        sites::TSitesPanel panel;
         panel.loadDirectory(directory());
         panel.resize(300, 500);
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
         QListWidget *list = child<QListWidget>(panel, "SiteListBox");
-        QSignalSpy opened(&panel, &TSitesPanel::openUrlRequested);
+        QSignalSpy opened(&panel, &sites::TSitesPanel::openUrlRequested);
 
         clickRow(list, 0);
         QCOMPARE(opened.size(), 1);
@@ -134,10 +134,10 @@ private Q_SLOTS:
 
     void loginBoxesAndButton()
     {
-        TSitesPanel panel;
+        sites::TSitesPanel panel;
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        QSignalSpy login(&panel, &TSitesPanel::loginRequested);
+        QSignalSpy login(&panel, &sites::TSitesPanel::loginRequested);
 
         QTest::mouseClick(child<QPushButton>(panel, "Button1"), Qt::LeftButton);
         QCOMPARE(login.size(), 1);

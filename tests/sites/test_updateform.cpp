@@ -37,7 +37,7 @@ private:
     QString m_oldCurrent;
     testsupport::HttpServer m_server;
     QList<Message> m_messages;
-    TUpdateForm *m_sinkForm = nullptr;
+    sites::TUpdateForm *m_sinkForm = nullptr;
     bool m_hung = false;
 
     static QByteArray readFile(const QString &path)
@@ -54,7 +54,7 @@ private:
 
     // Shows the dialog modally as the menu command does; it runs once and
     // closes itself after its message. A run that never ends is cut off.
-    void runUpdate(TUpdateForm &form)
+    void runUpdate(sites::TUpdateForm &form)
     {
         m_sinkForm = &form;
         m_hung = false;
@@ -164,8 +164,8 @@ private Q_SLOTS:
         writeFile(QStringLiteral("padsites.dat"), local);
         serve(published);
         const int requests = int(m_server.paths().count(QStringLiteral("/padsites.dat")));
-        TUpdateForm form;
-        QSignalSpy completed(&form, &TUpdateForm::updateCompleted);
+        sites::TUpdateForm form;
+        QSignalSpy completed(&form, &sites::TUpdateForm::updateCompleted);
         runUpdate(form);
 
         QCOMPARE(m_messages.size(), 1);
@@ -198,7 +198,7 @@ private Q_SLOTS:
             writeFile(QStringLiteral("padsites.dat"), QByteArray());
         const qsizetype before = m_server.paths().size();
         serve("13\r\n");
-        TUpdateForm form;
+        sites::TUpdateForm form;
         runUpdate(form);
         QCOMPARE(m_messages.size(), 1);
         QCOMPARE(m_messages[0].text, QStringLiteral("message:Error in update!"));
@@ -235,8 +235,8 @@ private Q_SLOTS:
         writeFile(QStringLiteral("padsites.dat"), local);
         serve(body, status, type);
         m_server.setMode(testsupport::HttpServer::Mode(mode));
-        TUpdateForm form;
-        QSignalSpy completed(&form, &TUpdateForm::updateCompleted);
+        sites::TUpdateForm form;
+        QSignalSpy completed(&form, &sites::TUpdateForm::updateCompleted);
         runUpdate(form);
         QCOMPARE(m_messages.size(), 1);
         QCOMPARE(m_messages[0].text, QStringLiteral("message:Error in update!"));
@@ -249,7 +249,7 @@ private Q_SLOTS:
         const QByteArray local = "12\r\n*Old\r\nhttp://old.example/\r\n\r\n";
         writeFile(QStringLiteral("padsites.dat"), local);
         m_server.setMode(testsupport::HttpServer::Mode::Silent);
-        TUpdateForm form;
+        sites::TUpdateForm form;
         form.setWaitLimit(1500ms);
         runUpdate(form);
         QCOMPARE(m_messages.size(), 1);
@@ -266,7 +266,7 @@ private Q_SLOTS:
         const QByteArray local = "12\r\n*Old\r\nhttp://old.example/\r\n\r\n";
         writeFile(QStringLiteral("padsites.dat"), local);
         m_server.setMode(testsupport::HttpServer::Mode::Silent);
-        TUpdateForm form;
+        sites::TUpdateForm form;
         form.setWaitLimit(std::chrono::hours(1));
         auto *cancel = form.findChild<QPushButton *>(QStringLiteral("Button1"));
         m_server.onRequest = [cancel](const QString &) { QTest::mouseClick(cancel, Qt::LeftButton); };
@@ -295,9 +295,9 @@ private Q_SLOTS:
         const QByteArray local = "12\r\n*Old\r\nhttp://old.example/\r\n\r\n";
         writeFile(name, local);
         serve("13\r\n*New\r\nn\r\nu\r\n");
-        TUpdateForm form;
+        sites::TUpdateForm form;
         form.setDirectoryFile(name);
-        QSignalSpy completed(&form, &TUpdateForm::updateCompleted);
+        QSignalSpy completed(&form, &sites::TUpdateForm::updateCompleted);
         runUpdate(form);
         QCOMPARE(m_messages.size(), 1);
         QCOMPARE(m_messages[0].text, QStringLiteral("message:Error in update!"));

@@ -67,11 +67,11 @@ private:
 // softdata.xml of the delivered fields with one record of the given values.
 inline void writeDataFile(const QString &path, const QHash<QString, QString> &values)
 {
-    TSoftwareTable t;
+    software::TSoftwareTable t;
     QVector<QStringList> rows(1);
-    for (const TFieldDef &f : TSoftwareTable::standardFields())
+    for (const software::TFieldDef &f : software::TSoftwareTable::standardFields())
         rows[0] << values.value(f.name);
-    t.open(TSoftwareTable::standardFields(), rows);
+    t.open(software::TSoftwareTable::standardFields(), rows);
     t.SaveToFile(path);
 }
 

@@ -47,12 +47,12 @@ struct Messages {
     ~Messages() { platform::setMessageSink(nullptr); }
 };
 
-QAction *action(TPADForm &form, const char *name)
+QAction *action(software::TPADForm &form, const char *name)
 {
     return form.findChild<QAction *>(QString::fromLatin1(name));
 }
 
-QListWidget *checkList(TPADForm &form, const char *field)
+QListWidget *checkList(software::TPADForm &form, const char *field)
 {
     return form.findChild<QListWidget *>(QString::fromLatin1(field));
 }
@@ -66,7 +66,7 @@ QStringList ticked(QListWidget *list)
     return out;
 }
 
-void setAndPost(TSoftwareTable &t, const QString &field, const QString &value)
+void setAndPost(software::TSoftwareTable &t, const QString &field, const QString &value)
 {
     t.Edit();
     t.setFieldText(field, value);
@@ -97,7 +97,7 @@ private Q_SLOTS:
 void PadFormTest::window()
 {
     Sandbox box;
-    TPADForm form;
+    software::TPADForm form;
     QCOMPARE(form.windowTitle(), QStringLiteral("PADForm"));
     QCOMPARE(form.size(), QSize(619, 456));
     form.show();
@@ -136,7 +136,7 @@ void PadFormTest::window()
 
 void PadFormTest::valueLists()
 {
-    using namespace padlists;
+    using namespace software;
     QCOMPARE(programTypes().size(), 6);
     QCOMPARE(releaseStatuses().size(), 6);
     QCOMPARE(installSupports().size(), 4);
@@ -169,23 +169,23 @@ void PadFormTest::everyFieldIsBound()
 {
     Sandbox box;
     QHash<QString, QString> values;
-    for (const TFieldDef &f : TSoftwareTable::standardFields())
+    for (const software::TFieldDef &f : software::TSoftwareTable::standardFields())
         values.insert(f.name, f.name.left(3) + QStringLiteral("-v"));
     values[QStringLiteral("Char_Desc_250")] = QStringLiteral("line one\r\nline two");
     padtest::writeDataFile(box.path(QStringLiteral("softdata.xml")), values);
-    TPADForm form;
+    software::TPADForm form;
     int bound = 0;
-    for (const TFieldDef &f : TSoftwareTable::standardFields()) {
+    for (const software::TFieldDef &f : software::TSoftwareTable::standardFields()) {
         if (kNoControl.contains(f.name) || f.name == QLatin1String("Program_OS_Support") ||
             f.name == QLatin1String("Program_Language") || f.name == QLatin1String("Expire_Based_On"))
             continue;
         QWidget *w = form.findChild<QWidget *>(f.name);
-        QVERIFY2(w && dynamic_cast<FieldLink *>(w), qPrintable(f.name));
+        QVERIFY2(w && dynamic_cast<software::FieldLink *>(w), qPrintable(f.name));
         QVERIFY2(w->isEnabled(), qPrintable(f.name));
         if (auto *e = qobject_cast<QLineEdit *>(w))
             QCOMPARE(e->text(), values[f.name]);
         else if (auto *m = qobject_cast<QPlainTextEdit *>(w))
-            QCOMPARE(static_cast<BoundMemo *>(m)->fieldFormText(), values[f.name]);
+            QCOMPARE(static_cast<software::BoundMemo *>(m)->fieldFormText(), values[f.name]);
         else
             QVERIFY2(qobject_cast<QComboBox *>(w), qPrintable(f.name));
         ++bound;
@@ -196,7 +196,7 @@ void PadFormTest::everyFieldIsBound()
 
     // A closed table: nothing to show or change.
     QFile::remove(QStringLiteral("softdata.xml"));
-    TPADForm closed;
+    software::TPADForm closed;
     QVERIFY(!closed.table().isOpen());
     QVERIFY(!closed.findChild<QLineEdit *>(QStringLiteral("Program_Name"))->isEnabled());
     QVERIFY(!checkList(closed, "Program_OS_Support")->isEnabled());
@@ -205,10 +205,10 @@ void PadFormTest::everyFieldIsBound()
 void PadFormTest::typingOpensEditAndStoresOnLeaving()
 {
     Sandbox box;
-    TPADForm form;
+    software::TPADForm form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    TSoftwareTable &t = form.table();
+    software::TSoftwareTable &t = form.table();
     auto *name = form.findChild<QLineEdit *>(QStringLiteral("Program_Name"));
     auto *version = form.findChild<QLineEdit *>(QStringLiteral("Program_Version"));
     const QString before = t.fieldText(QStringLiteral("Program_Name"));
@@ -216,7 +216,7 @@ void PadFormTest::typingOpensEditAndStoresOnLeaving()
     name->setFocus();
     name->selectAll();
     QTest::keyClicks(name, QStringLiteral("Typed Name"));
-    QCOMPARE(t.state(), TSoftwareTable::Editing);
+    QCOMPARE(t.state(), software::TSoftwareTable::Editing);
     QCOMPARE(t.fieldText(QStringLiteral("Program_Name")), before); // not yet left
 
     // Another field changing does not throw away the typing.
@@ -249,10 +249,10 @@ void PadFormTest::typingOpensEditAndStoresOnLeaving()
 void PadFormTest::characterLimits()
 {
     Sandbox box;
-    TPADForm form;
+    software::TPADForm form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    TSoftwareTable &t = form.table();
+    software::TSoftwareTable &t = form.table();
     auto *d45 = form.findChild<QLineEdit *>(QStringLiteral("Char_Desc_45"));
     d45->setFocus();
     d45->clear();
@@ -294,8 +294,8 @@ void PadFormTest::characterLimits()
 void PadFormTest::checkListClicks()
 {
     Sandbox box;
-    TPADForm form;
-    TSoftwareTable &t = form.table();
+    software::TPADForm form;
+    software::TSoftwareTable &t = form.table();
     QListWidget *os = checkList(form, "Program_OS_Support");
     QCOMPARE(os->count(), 39);
     const auto tick = [&](const QString &caption, bool on) {
@@ -307,7 +307,7 @@ void PadFormTest::checkListClicks()
     for (int i = 0; i < os->count(); ++i)
         os->item(i)->setCheckState(Qt::Unchecked);
     tick(QStringLiteral("Win95"), true);
-    QCOMPARE(t.state(), TSoftwareTable::Editing);
+    QCOMPARE(t.state(), software::TSoftwareTable::Editing);
     tick(QStringLiteral("WinXP"), true);
     QCOMPARE(t.fieldText(QStringLiteral("Program_OS_Support")), QStringLiteral("Win95,WinXP"));
     tick(QStringLiteral("Win95"), false);
@@ -345,7 +345,7 @@ void PadFormTest::checkListRefreshOnlyAfterCommit()
     Sandbox box;
     padtest::writeDataFile(box.path(QStringLiteral("softdata.xml")),
                            {{QStringLiteral("Program_OS_Support"), QStringLiteral("Linux,Unix")}});
-    TPADForm form;
+    software::TPADForm form;
     QListWidget *os = checkList(form, "Program_OS_Support");
     // Loading the data file does not tick, nor does showing the window.
     QCOMPARE(ticked(os), QStringList());
@@ -358,8 +358,8 @@ void PadFormTest::checkListRefreshOnlyAfterCommit()
 
     // With a remembered PAD file, the start-up refill's commit ticks them.
     const QString pad = box.write(QStringLiteral("pad.xml"), "<Program_OS_Support>Linux</Program_OS_Support>");
-    setRememberedPadFile(pad);
-    TPADForm refilled;
+    software::setRememberedPadFile(pad);
+    software::TPADForm refilled;
     QCOMPARE(ticked(checkList(refilled, "Program_OS_Support")), QStringList({"Linux"}));
 }
 
@@ -370,10 +370,10 @@ void PadFormTest::dropDownLists()
                            {{QStringLiteral("Program_Type"), QStringLiteral("shareware")},
                             {QStringLiteral("Program_Release_Status"), QStringLiteral("Gamma")},
                             {QStringLiteral("Program_Category_Class"), QStringLiteral("business::accounting & finance")}});
-    TPADForm form;
+    software::TPADForm form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    TSoftwareTable &t = form.table();
+    software::TSoftwareTable &t = form.table();
     auto *type = form.findChild<QComboBox *>(QStringLiteral("Program_Type"));
     QVERIFY(!type->isEditable());
     QCOMPARE(type->currentText(), QStringLiteral("Shareware"));
@@ -395,7 +395,7 @@ void PadFormTest::dropDownLists()
     currency->setFocus();
     QTest::keyClick(currency, Qt::Key_Home);
     QCOMPARE(currency->currentIndex(), 0);
-    QCOMPARE(t.state(), TSoftwareTable::Editing);
+    QCOMPARE(t.state(), software::TSoftwareTable::Editing);
     QCOMPARE(t.fieldText(QStringLiteral("Program_Cost_Other_Code")), QStringLiteral(" "));
     QTest::keyClick(currency, Qt::Key_End);
     QCOMPARE(t.fieldText(QStringLiteral("Program_Cost_Other_Code")), QStringLiteral("ZWD"));
@@ -408,8 +408,8 @@ void PadFormTest::dropDownLists()
 void PadFormTest::radioGroup()
 {
     Sandbox box;
-    TPADForm form;
-    TSoftwareTable &t = form.table();
+    software::TPADForm form;
+    software::TSoftwareTable &t = form.table();
     auto *group = form.findChild<QGroupBox *>(QStringLiteral("Expire_Based_On"));
     QCOMPARE(group->title(), QStringLiteral("Expire_Based_On"));
     const auto buttons = group->findChildren<QRadioButton *>();
@@ -431,8 +431,8 @@ void PadFormTest::radioGroup()
 void PadFormTest::importCommand()
 {
     Sandbox box;
-    TPADForm form;
-    TSoftwareTable &t = form.table();
+    software::TPADForm form;
+    software::TSoftwareTable &t = form.table();
     const QString before = t.fieldText(QStringLiteral("Program_Name"));
     QString filter;
     QString answer;
@@ -444,7 +444,7 @@ void PadFormTest::importCommand()
     action(form, "ImportPADfile1")->trigger();
     QCOMPARE(filter, QStringLiteral("XML Files (*.xml)"));
     QCOMPARE(t.fieldText(QStringLiteral("Program_Name")), before);
-    QCOMPARE(t.state(), TSoftwareTable::Browse);
+    QCOMPARE(t.state(), software::TSoftwareTable::Browse);
     QVERIFY(!QFile::exists(box.settingsPath()));
 
     // The button runs the same command; the controls show the new record.
@@ -455,15 +455,15 @@ void PadFormTest::importCommand()
     QCOMPARE(form.findChild<QLineEdit *>(QStringLiteral("Program_Name"))->text(), QStringLiteral("Imported"));
     QCOMPARE(form.findChild<QLineEdit *>(QStringLiteral("Company_Name"))->text(), QString());
     QCOMPARE(form.findChild<QComboBox *>(QStringLiteral("Program_Type"))->currentText(), QStringLiteral("Freeware"));
-    QCOMPARE(rememberedPadFile(), answer);
+    QCOMPARE(software::rememberedPadFile(), answer);
 
     // A file that cannot be read: the reason is shown, the path stored and
     // the record left open.
     Messages shown;
     answer = box.path(QStringLiteral("gone.xml"));
     action(form, "ImportPADfile1")->trigger();
-    QCOMPARE(rememberedPadFile(), answer);
-    QCOMPARE(t.state(), TSoftwareTable::Editing);
+    QCOMPARE(software::rememberedPadFile(), answer);
+    QCOMPARE(t.state(), software::TSoftwareTable::Editing);
     QCOMPARE(t.fieldText(QStringLiteral("Program_Name")), QStringLiteral("Imported"));
     QCOMPARE(shown.errors.size(), 1);
     QVERIFY2(shown.errors.first().contains(answer), qPrintable(shown.errors.first()));
@@ -484,19 +484,19 @@ void PadFormTest::importCommand()
 void PadFormTest::saveAll()
 {
     Sandbox box;
-    TPADForm form;
+    software::TPADForm form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     auto *name = form.findChild<QLineEdit *>(QStringLiteral("Program_Name"));
     name->setFocus();
     name->selectAll();
     QTest::keyClicks(name, QStringLiteral("Saved by Ctrl+S"));
-    QSignalSpy posts(&form.table(), &TSoftwareTable::AfterPost);
+    QSignalSpy posts(&form.table(), &software::TSoftwareTable::AfterPost);
     // The shortcut while the typing is still in the control.
     QTest::keySequence(&form, QKeySequence(QStringLiteral("Ctrl+S")));
     QCOMPARE(posts.count(), 1);
-    QCOMPARE(form.table().state(), TSoftwareTable::Browse);
-    TSoftwareTable onDisk;
+    QCOMPARE(form.table().state(), software::TSoftwareTable::Browse);
+    software::TSoftwareTable onDisk;
     onDisk.LoadFromFile(box.path(QStringLiteral("softdata.xml")));
     QCOMPARE(onDisk.fieldText(QStringLiteral("Program_Name")), QStringLiteral("Saved by Ctrl+S"));
 
@@ -512,8 +512,8 @@ void PadFormTest::saveAllFailures()
     {
         // softdata.xml that cannot be replaced (a folder in its way).
         Sandbox box;
-        TPADForm form;
-        TSoftwareTable &t = form.table();
+        software::TPADForm form;
+        software::TSoftwareTable &t = form.table();
         QVERIFY(QFile::remove(QStringLiteral("softdata.xml")));
         QVERIFY(QDir().mkdir(QStringLiteral("softdata.xml")));
         t.Edit();
@@ -529,7 +529,7 @@ void PadFormTest::saveAllFailures()
         // A closed table is not written over the data file.
         Sandbox box;
         padtest::writeBytes(box.path(QStringLiteral("softdata.xml")), "not a data file");
-        TPADForm form;
+        software::TPADForm form;
         QVERIFY(!form.table().isOpen());
         action(form, "SaveAllInfo")->trigger();
         QCOMPARE(shown.errors, QStringList({"ClientDataSet1: Cannot perform this operation on a closed dataset"}));
@@ -540,7 +540,7 @@ void PadFormTest::saveAllFailures()
         QSKIP("a read-only file is writable for root");
     {
         Sandbox box;
-        TPADForm form;
+        software::TPADForm form;
         const QByteArray old = padtest::readBytes(box.path(QStringLiteral("softdata.xml")));
         QFile::setPermissions(box.path(QStringLiteral("softdata.xml")), QFile::ReadOwner);
         setAndPost(form.table(), QStringLiteral("Program_Name"), QStringLiteral("Kept"));
@@ -555,8 +555,8 @@ void PadFormTest::permissionTexts()
 {
     Sandbox box;
     Messages shown;
-    TPADForm form;
-    TSoftwareTable &t = form.table();
+    software::TPADForm form;
+    software::TSoftwareTable &t = form.table();
     QString filter, answer;
     form.setFileChooser([&](const QString &f) {
         filter = f;
@@ -569,10 +569,10 @@ void PadFormTest::permissionTexts()
     answer = box.write(QStringLiteral("dist.txt"), "Free to share.\nKeep it whole.\rNo fees.\r\nEnd");
     dist->click();
     QVERIFY(filter.startsWith(QStringLiteral("Text Files (*.txt)")));
-    QCOMPARE(t.state(), TSoftwareTable::Editing);
+    QCOMPARE(t.state(), software::TSoftwareTable::Editing);
     QCOMPARE(t.fieldText(QStringLiteral("Distribution_Permissions")),
              QStringLiteral("Free to share.\r\nKeep it whole.\r\nNo fees.\r\nEnd"));
-    QCOMPARE(static_cast<BoundMemo *>(form.findChild<QPlainTextEdit *>(QStringLiteral("Distribution_Permissions")))
+    QCOMPARE(static_cast<software::BoundMemo *>(form.findChild<QPlainTextEdit *>(QStringLiteral("Distribution_Permissions")))
                  ->fieldFormText(),
              t.fieldText(QStringLiteral("Distribution_Permissions")));
 
@@ -611,7 +611,7 @@ void PadFormTest::exitAndLinks()
     Sandbox box;
     QList<QUrl> opened;
     platform::setExternalOpener([&](const QUrl &u) { opened << u; });
-    TPADForm form;
+    software::TPADForm form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     auto *name = form.findChild<QLineEdit *>(QStringLiteral("Program_Name"));
@@ -619,7 +619,7 @@ void PadFormTest::exitAndLinks()
     QTest::keyClicks(name, QStringLiteral("x"));
     action(form, "Exit1")->trigger();
     QVERIFY(!form.isVisible());
-    QCOMPARE(form.table().state(), TSoftwareTable::Editing); // neither committed nor saved
+    QCOMPARE(form.table().state(), software::TSoftwareTable::Editing); // neither committed nor saved
 
     action(form, "PADInfoOnline1")->trigger();
     action(form, "FindAvailableExtensionsOnline1")->trigger();

@@ -18,9 +18,9 @@ namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
 
-TSoftwareTable *loadedTable(QObject *parent)
+software::TSoftwareTable *loadedTable(QObject *parent)
 {
-    auto *t = new TSoftwareTable(parent);
+    auto *t = new software::TSoftwareTable(parent);
     t->LoadFromFile(QStringLiteral("softdata.xml"));
     return t;
 }
@@ -79,7 +79,7 @@ void PadImportTest::extraction()
 {
     QFETCH(QString, text);
     QFETCH(QString, value);
-    QCOMPARE(getvaluefromxml(text, QStringLiteral("T")), value);
+    QCOMPARE(software::getvaluefromxml(text, QStringLiteral("T")), value);
 }
 
 void PadImportTest::neighbouringNamesDoNotMatch()
@@ -87,10 +87,10 @@ void PadImportTest::neighbouringNamesDoNotMatch()
     const QString pad = QStringLiteral(
         "<Program_Cost_Other_Code>EUR</Program_Cost_Other_Code>\r\n<Program_Cost_Other>9,90 \u20AC</Program_Cost_Other>"
         "<Char_Desc_2000>long</Char_Desc_2000><Char_Desc_200>x</Char_Desc_200>");
-    QCOMPARE(getvaluefromxml(pad, QStringLiteral("Program_Cost_Other")), QStringLiteral("9,90 \u20AC"));
-    QCOMPARE(getvaluefromxml(pad, QStringLiteral("Program_Cost_Other_Code")), QStringLiteral("EUR"));
-    QCOMPARE(getvaluefromxml(pad, QStringLiteral("Char_Desc_200")), QStringLiteral("x"));
-    QCOMPARE(getvaluefromxml(pad, QStringLiteral("Program_Cost")), QString());
+    QCOMPARE(software::getvaluefromxml(pad, QStringLiteral("Program_Cost_Other")), QStringLiteral("9,90 \u20AC"));
+    QCOMPARE(software::getvaluefromxml(pad, QStringLiteral("Program_Cost_Other_Code")), QStringLiteral("EUR"));
+    QCOMPARE(software::getvaluefromxml(pad, QStringLiteral("Char_Desc_200")), QStringLiteral("x"));
+    QCOMPARE(software::getvaluefromxml(pad, QStringLiteral("Program_Cost")), QString());
 }
 
 void PadImportTest::padText_data()
@@ -111,34 +111,34 @@ void PadImportTest::padText()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
-    QCOMPARE(padTextFromBytes(bytes), text);
+    QCOMPARE(software::padTextFromBytes(bytes), text);
 }
 
 void PadImportTest::decoding()
 {
     // Valid UTF-8 is UTF-8, whatever the declaration says.
-    QCOMPARE(getvaluefromxml(padTextFromBytes("<?xml version=\"1.0\" encoding=\"windows-1252\"?><T>Caf\xC3\xA9</T>"),
+    QCOMPARE(software::getvaluefromxml(software::padTextFromBytes("<?xml version=\"1.0\" encoding=\"windows-1252\"?><T>Caf\xC3\xA9</T>"),
                              QStringLiteral("T")),
              QStringLiteral("Caf\u00E9"));
     // Windows bytes without a declaration, and under a wrong UTF-8 one.
     const QString cp1252 = QStringLiteral("Caf\u00E9 \u20AC \u201Cq\u201D \u00FC");
-    QCOMPARE(getvaluefromxml(padTextFromBytes("<T>Caf\xE9 \x80 \x93q\x94 \xFC</T>"), QStringLiteral("T")), cp1252);
-    QCOMPARE(getvaluefromxml(padTextFromBytes("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<T>Caf\xE9 \x80 \x93q\x94 \xFC</T>"),
+    QCOMPARE(software::getvaluefromxml(software::padTextFromBytes("<T>Caf\xE9 \x80 \x93q\x94 \xFC</T>"), QStringLiteral("T")), cp1252);
+    QCOMPARE(software::getvaluefromxml(software::padTextFromBytes("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<T>Caf\xE9 \x80 \x93q\x94 \xFC</T>"),
                              QStringLiteral("T")),
              cp1252);
     // A declared 8-bit encoding Qt knows is used.
-    QCOMPARE(getvaluefromxml(padTextFromBytes("<?xml version='1.0' encoding='ISO-8859-2'?>\r\n<T>\xB1\xE6</T>"),
+    QCOMPARE(software::getvaluefromxml(software::padTextFromBytes("<?xml version='1.0' encoding='ISO-8859-2'?>\r\n<T>\xB1\xE6</T>"),
                              QStringLiteral("T")),
              QStringLiteral("\u0105\u0107"));
     // An unknown one falls back to Windows-1252.
-    QCOMPARE(getvaluefromxml(padTextFromBytes("<?xml version=\"1.0\" encoding=\"x-no-such\"?><T>\xE9</T>"),
+    QCOMPARE(software::getvaluefromxml(software::padTextFromBytes("<?xml version=\"1.0\" encoding=\"x-no-such\"?><T>\xE9</T>"),
                              QStringLiteral("T")),
              QStringLiteral("\u00E9"));
     // A licence file in UTF-16 holding half a surrogate pair: U+FFFD stands
     // for it, so that the text can be saved as it reads.
-    QCOMPARE(decodePlainText(QByteArray("\xFF\xFE" "a\0\x00\xD8" "b\0\x3D\xD8\x00\xDE", 12)),
+    QCOMPARE(software::decodePlainText(QByteArray("\xFF\xFE" "a\0\x00\xD8" "b\0\x3D\xD8\x00\xDE", 12)),
              QStringLiteral("a\uFFFDb\U0001F600"));
-    QCOMPARE(decodePlainText(QByteArray("\xFE\xFF" "\xDC\x00\0a", 6)), QStringLiteral("\uFFFDa"));
+    QCOMPARE(software::decodePlainText(QByteArray("\xFE\xFF" "\xDC\x00\0a", 6)), QStringLiteral("\uFFFDa"));
 }
 
 void PadImportTest::importReplacesWholeRecord()
@@ -161,12 +161,12 @@ void PadImportTest::importReplacesWholeRecord()
         "  <Char_Desc_45>A text far longer than forty-five characters, kept whole</Char_Desc_45>\n"
         "  <Char_Desc_2000>First line\n  second line  \r\nthird</Char_Desc_2000>\n"
         "</English></Program_Descriptions>\n</XML_DIZ_INFO>\n");
-    QSignalSpy posts(table, &TSoftwareTable::AfterPost);
-    importPadFile(*table, pad);
+    QSignalSpy posts(table, &software::TSoftwareTable::AfterPost);
+    software::importPadFile(*table, pad);
 
     QCOMPARE(posts.count(), 1);
-    QCOMPARE(table->state(), TSoftwareTable::Browse);
-    QCOMPARE(rememberedPadFile(), pad);
+    QCOMPARE(table->state(), software::TSoftwareTable::Browse);
+    QCOMPARE(software::rememberedPadFile(), pad);
     QCOMPARE(table->fieldText(QStringLiteral("Company_Name")), QStringLiteral("M\u00FCller & S\u00F6hne"));
     QCOMPARE(table->fieldText(QStringLiteral("Program_Type")), QStringLiteral("shareware"));
     QCOMPARE(table->fieldText(QStringLiteral("Program_OS_Support")), QStringLiteral("Win95, Win98, WinXP"));
@@ -178,7 +178,7 @@ void PadImportTest::importReplacesWholeRecord()
     QCOMPARE(table->fieldText(QStringLiteral("Address_1")), QString());
     QCOMPARE(table->fieldText(QStringLiteral("Has_Expire_Info")), QString());
     // Not saved.
-    TSoftwareTable onDisk;
+    software::TSoftwareTable onDisk;
     onDisk.LoadFromFile(QStringLiteral("softdata.xml"));
     QVERIFY(onDisk.fieldText(QStringLiteral("Company_Name")) != table->fieldText(QStringLiteral("Company_Name")));
 }
@@ -211,21 +211,21 @@ void PadImportTest::importOfBadFiles()
     else if (readable)
         box.write(QStringLiteral("pad.xml"), content);
 
-    QSignalSpy posts(table, &TSoftwareTable::AfterPost);
+    QSignalSpy posts(table, &software::TSoftwareTable::AfterPost);
     bool failed = false;
     try {
-        importPadFile(*table, pad);
+        software::importPadFile(*table, pad);
     } catch (const base::Error &e) {
         failed = true;
         QVERIFY2(e.text().contains(pad), qPrintable(e.text()));
     }
     // The path is stored before the file is read, whatever follows.
-    QCOMPARE(rememberedPadFile(), pad);
+    QCOMPARE(software::rememberedPadFile(), pad);
     QCOMPARE(failed, !readable);
     if (failed) {
         // Ended after Edit: open for changes, nothing written or committed.
         QCOMPARE(posts.count(), 0);
-        QCOMPARE(table->state(), TSoftwareTable::Editing);
+        QCOMPARE(table->state(), software::TSoftwareTable::Editing);
         QCOMPARE(table->fieldText(QStringLiteral("Program_Name")), before);
     } else {
         QCOMPARE(posts.count(), 1);
@@ -244,10 +244,10 @@ void PadImportTest::importWhenPathCannotBeStored()
     box.write(QStringLiteral("plain"), "x");
     qputenv("DODUVODAZ_SYSTEM_SETTINGS", box.path(QStringLiteral("plain/settings.json")).toLocal8Bit());
     const QString pad = box.write(QStringLiteral("pad.xml"), "<Program_Name>New</Program_Name>");
-    QVERIFY_THROWS_EXCEPTION(base::Error, importPadFile(*table, pad));
-    QCOMPARE(table->state(), TSoftwareTable::Browse);
+    QVERIFY_THROWS_EXCEPTION(base::Error, software::importPadFile(*table, pad));
+    QCOMPARE(table->state(), software::TSoftwareTable::Browse);
     QCOMPARE(table->fieldText(QStringLiteral("Program_Name")), before);
-    QCOMPARE(rememberedPadFile(), QString());
+    QCOMPARE(software::rememberedPadFile(), QString());
 }
 
 void PadImportTest::importOfHugeFile()
@@ -263,7 +263,7 @@ void PadImportTest::importOfHugeFile()
     big += "<EULA>at the end</EULA></XML_DIZ_INFO>\n";
     const QString pad = box.write(QStringLiteral("big.xml"), big);
     big.clear();
-    importPadFile(*table, pad);
+    software::importPadFile(*table, pad);
     QCOMPARE(table->fieldText(QStringLiteral("Program_Name")), QStringLiteral("Big"));
     QCOMPARE(table->fieldText(QStringLiteral("EULA")), QStringLiteral("at the end"));
     QCOMPARE(table->fieldText(QStringLiteral("Company_Name")), QString());
@@ -278,25 +278,25 @@ void PadImportTest::startupRefill()
     const QString pad = box.write(QStringLiteral("pad.xml"), "<Program_Name>From PAD</Program_Name>\n");
 
     // No remembered file: the data file's record.
-    TSoftwareTable plain;
-    loadRecordAtStartup(plain);
+    software::TSoftwareTable plain;
+    software::loadRecordAtStartup(plain);
     QCOMPARE(plain.fieldText(QStringLiteral("Program_Name")), QStringLiteral("Saved name"));
 
-    setRememberedPadFile(pad);
-    TSoftwareTable refilled;
-    QSignalSpy posts(&refilled, &TSoftwareTable::AfterPost);
-    loadRecordAtStartup(refilled);
+    software::setRememberedPadFile(pad);
+    software::TSoftwareTable refilled;
+    QSignalSpy posts(&refilled, &software::TSoftwareTable::AfterPost);
+    software::loadRecordAtStartup(refilled);
     QCOMPARE(posts.count(), 1);
-    QCOMPARE(refilled.state(), TSoftwareTable::Browse);
+    QCOMPARE(refilled.state(), software::TSoftwareTable::Browse);
     QCOMPARE(refilled.fieldText(QStringLiteral("Program_Name")), QStringLiteral("From PAD"));
     QCOMPARE(refilled.fieldText(QStringLiteral("Keywords")), QString());
 
     // A data file with fields but no row: the refill makes the record.
-    TSoftwareTable fieldsOnly;
-    fieldsOnly.open(TSoftwareTable::standardFields(), {});
+    software::TSoftwareTable fieldsOnly;
+    fieldsOnly.open(software::TSoftwareTable::standardFields(), {});
     fieldsOnly.SaveToFile(QStringLiteral("softdata.xml"));
-    TSoftwareTable fromNothing;
-    loadRecordAtStartup(fromNothing);
+    software::TSoftwareTable fromNothing;
+    software::loadRecordAtStartup(fromNothing);
     QCOMPARE(fromNothing.rowCount(), 1);
     QCOMPARE(fromNothing.fieldText(QStringLiteral("Program_Name")), QStringLiteral("From PAD"));
 }
@@ -307,16 +307,16 @@ void PadImportTest::startupRefillFailures()
     padtest::writeDataFile(box.path(QStringLiteral("softdata.xml")),
                            {{QStringLiteral("Program_Name"), QStringLiteral("Saved name")}});
     const QString pad = box.write(QStringLiteral("pad.xml"), "<Program_Name>From PAD</Program_Name>\n");
-    setRememberedPadFile(pad);
+    software::setRememberedPadFile(pad);
 
     // A deleted file or a folder in its place: the saved record, no commit.
     QVERIFY(QFile::remove(pad));
     for (int round = 0; round < 2; ++round) {
-        TSoftwareTable table;
-        QSignalSpy posts(&table, &TSoftwareTable::AfterPost);
-        loadRecordAtStartup(table);
+        software::TSoftwareTable table;
+        QSignalSpy posts(&table, &software::TSoftwareTable::AfterPost);
+        software::loadRecordAtStartup(table);
         QCOMPARE(posts.count(), 0);
-        QCOMPARE(table.state(), TSoftwareTable::Browse);
+        QCOMPARE(table.state(), software::TSoftwareTable::Browse);
         QCOMPARE(table.fieldText(QStringLiteral("Program_Name")), QStringLiteral("Saved name"));
         QDir().mkpath(pad);
     }
@@ -326,17 +326,17 @@ void PadImportTest::startupRefillFailures()
     box.write(QStringLiteral("pad.xml"), "<Program_Name>From PAD</Program_Name>\n");
     if (!padtest::runningAsRoot()) {
         QFile::setPermissions(pad, QFileDevice::WriteOwner);
-        TSoftwareTable table;
-        loadRecordAtStartup(table);
+        software::TSoftwareTable table;
+        software::loadRecordAtStartup(table);
         QCOMPARE(table.fieldText(QStringLiteral("Program_Name")), QStringLiteral("Saved name"));
         QFile::setPermissions(pad, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
 
     // No data file: the table stays closed even with a readable PAD file.
     QFile::remove(QStringLiteral("softdata.xml"));
-    TSoftwareTable closed;
+    software::TSoftwareTable closed;
     QString why;
-    loadRecordAtStartup(closed, &why);
+    software::loadRecordAtStartup(closed, &why);
     QVERIFY(!closed.isOpen());
     QVERIFY(why.contains(QStringLiteral("softdata.xml")));
 }

@@ -16,7 +16,7 @@
 #include <QMimeData>
 #include <QtTest>
 
-using namespace softlist;
+using namespace software;
 
 namespace {
 
@@ -75,8 +75,8 @@ void SoftListPanelTest::rowsNameRecordFields()
     QCOMPARE(rows().at(0), QStringLiteral("=====Program Info====="));
     QCOMPARE(rows().at(29), QStringLiteral("=====Company Info====="));
     QCOMPARE(rows().last(), QStringLiteral("Fax Phone"));
-    TSoftwareTable table;
-    table.open(TSoftwareTable::standardFields(), {});
+    software::TSoftwareTable table;
+    table.open(software::TSoftwareTable::standardFields(), {});
     QStringList names;
     for (const QString &row : rows()) {
         if (isGroupHeader(row)) {
@@ -99,8 +99,8 @@ void SoftListPanelTest::rowsNameRecordFields()
 
 void SoftListPanelTest::page()
 {
-    TSoftwareTable table;
-    TSoftListPage page(table);
+    software::TSoftwareTable table;
+    software::TSoftListPage page(table);
     QCOMPARE(page.objectName(), QStringLiteral("tabHistory"));
     QStringList labels;
     for (QLabel *l : page.findChildren<QLabel *>())
@@ -146,13 +146,13 @@ void SoftListPanelTest::qtOutcomes()
 
 void SoftListPanelTest::mouseMoveDrags()
 {
-    TSoftwareTable table;
-    table.open(TSoftwareTable::standardFields(), {});
+    software::TSoftwareTable table;
+    table.open(software::TSoftwareTable::standardFields(), {});
     table.Edit();
     table.setFieldText(QStringLiteral("Program_Name"), QStringLiteral("Caf\u00E9 Clip"));
     table.setFieldText(QStringLiteral("Fax_Phone"), QStringLiteral("+44 1"));
     table.Post();
-    SoftListBox list(table);
+    software::SoftListBox list(table);
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
 
@@ -226,11 +226,11 @@ void SoftListPanelTest::mouseMoveDrags()
 
 void SoftListPanelTest::missingFieldShowsError()
 {
-    TSoftwareTable table;
-    QVector<TFieldDef> fields = TSoftwareTable::standardFields();
-    fields.removeIf([](const TFieldDef &f) { return f.name == QLatin1String("Country"); });
+    software::TSoftwareTable table;
+    QVector<software::TFieldDef> fields = software::TSoftwareTable::standardFields();
+    fields.removeIf([](const software::TFieldDef &f) { return f.name == QLatin1String("Country"); });
     table.open(fields, {QStringList()});
-    SoftListBox list(table);
+    software::SoftListBox list(table);
     int drags = 0;
     list.setDragRunner([&](QMimeData *) {
         ++drags;
@@ -244,8 +244,8 @@ void SoftListPanelTest::missingFieldShowsError()
     QCOMPARE(shown.messages, QStringList());
 
     // A closed table: every field row fails the same way.
-    TSoftwareTable closed;
-    SoftListBox closedList(closed);
+    software::TSoftwareTable closed;
+    software::SoftListBox closedList(closed);
     closedList.setDragRunner([&](QMimeData *) {
         ++drags;
         return quint32(DropDone);
@@ -263,9 +263,9 @@ void SoftListPanelTest::realDragOverNothingShowsNoBox()
     // box; Esc pressed during the drag shows "Drop cancel".
     if (QGuiApplication::platformName() != QLatin1String("offscreen"))
         QSKIP("a real drag waits for the user on a display");
-    TSoftwareTable table;
-    table.open(TSoftwareTable::standardFields(), {QStringList()});
-    SoftListBox list(table);
+    software::TSoftwareTable table;
+    table.open(software::TSoftwareTable::standardFields(), {QStringList()});
+    software::SoftListBox list(table);
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
     Recorder shown;
@@ -282,12 +282,12 @@ void SoftListPanelTest::realDragOnDisplay()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb") || qEnvironmentVariableIsEmpty("DODU_X_TEST"))
         QSKIP("needs the X display of the ctest case");
-    TSoftwareTable table;
-    table.open(TSoftwareTable::standardFields(), {QStringList()});
+    software::TSoftwareTable table;
+    table.open(software::TSoftwareTable::standardFields(), {QStringList()});
     table.Edit();
     table.setFieldText(QStringLiteral("Program_Name"), QStringLiteral("ClipNest"));
     table.Post();
-    SoftListBox list(table);
+    software::SoftListBox list(table);
     list.setGeometry(100, 100, 300, 400);
     list.show();
     QLineEdit target;

@@ -54,7 +54,7 @@ void writeFile(const QString &path, const QByteArray &bytes)
 QString notFound(const QString &name) { return QStringLiteral("ClientDataSet1: Field '%1' not found").arg(name); }
 
 // Every lookup of a closed table fails with the not-found error.
-void expectClosed(TSoftwareTable &table)
+void expectClosed(software::TSoftwareTable &table)
 {
     QVERIFY(!table.isOpen());
     QCOMPARE(table.fieldCount(), 0);
@@ -134,13 +134,13 @@ void TestSoftwareTable::initTestCase()
 
 void TestSoftwareTable::deliveredFileHoldsTheRecord()
 {
-    TSoftwareTable table;
+    software::TSoftwareTable table;
     table.LoadFromFile(deliveredFile());
     QCOMPARE(table.objectName(), QStringLiteral("ClientDataSet1"));
     QCOMPARE(table.fieldCount(), 73);
     QCOMPARE(int(std::size(kFieldOrder)), 73);
     QCOMPARE(table.rowCount(), 1);
-    const QVector<TFieldDef> &standard = TSoftwareTable::standardFields();
+    const QVector<software::TFieldDef> &standard = software::TSoftwareTable::standardFields();
     QCOMPARE(standard.size(), 73);
     for (int i = 0; i < 73; ++i) {
         QCOMPARE(table.fieldName(i), QString::fromLatin1(kFieldOrder[i]));
@@ -153,7 +153,7 @@ void TestSoftwareTable::deliveredFileHoldsTheRecord()
 
 void TestSoftwareTable::fieldByNameIgnoresCase()
 {
-    TSoftwareTable table;
+    software::TSoftwareTable table;
     table.LoadFromFile(deliveredFile());
     const int at = table.FieldByName(QStringLiteral("Program_Name"));
     QCOMPARE(table.FieldByName(QStringLiteral("program_name")), at);
@@ -173,9 +173,9 @@ void TestSoftwareTable::fieldByNameIgnoresCase()
 
 void TestSoftwareTable::editReadPostCancel()
 {
-    TSoftwareTable table;
+    software::TSoftwareTable table;
     table.LoadFromFile(deliveredFile());
-    QSignalSpy posted(&table, &TSoftwareTable::AfterPost);
+    QSignalSpy posted(&table, &software::TSoftwareTable::AfterPost);
     const QString before = table.fieldText(QStringLiteral("Program_Type"));
 
     // Writing needs an open edit.
@@ -186,7 +186,7 @@ void TestSoftwareTable::editReadPostCancel()
     table.Edit();
     table.setFieldText(QStringLiteral("program_type"), QStringLiteral("shareware"));
     QCOMPARE(table.fieldText(QStringLiteral("Program_Type")), QStringLiteral("shareware"));
-    table.Cancel();
+    table.cancel();
     QCOMPARE(table.fieldText(QStringLiteral("Program_Type")), before);
     QCOMPARE(posted.count(), 0);
 
@@ -203,10 +203,10 @@ void TestSoftwareTable::editReadPostCancel()
     table.setFieldText(QStringLiteral("Program_Version"), QStringLiteral("9.9"));
     table.SaveToFile(dir.filePath(QStringLiteral("softdata.xml")));
     QCOMPARE(posted.count(), 2);
-    QCOMPARE(table.state(), TSoftwareTable::Browse);
+    QCOMPARE(table.state(), software::TSoftwareTable::Browse);
     table.SaveToFile(dir.filePath(QStringLiteral("softdata.xml")));
     QCOMPARE(posted.count(), 2);
-    TSoftwareTable again;
+    software::TSoftwareTable again;
     again.LoadFromFile(dir.filePath(QStringLiteral("softdata.xml")));
     QCOMPARE(again.fieldText(QStringLiteral("Program_Version")), QStringLiteral("9.9"));
     QCOMPARE(again.fieldText(QStringLiteral("Program_Type")), QStringLiteral("shareware"));
@@ -216,21 +216,21 @@ void TestSoftwareTable::editOnEmptyTableAppendsARow()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("softdata.xml"));
-    TSoftwareTable empty;
-    empty.open(TSoftwareTable::standardFields(), {});
+    software::TSoftwareTable empty;
+    empty.open(software::TSoftwareTable::standardFields(), {});
     empty.SaveToFile(path);
 
-    TSoftwareTable table;
+    software::TSoftwareTable table;
     table.LoadFromFile(path);
     QCOMPARE(table.fieldCount(), 73);
     QCOMPARE(table.rowCount(), 0);
     QCOMPARE(table.fieldText(QStringLiteral("Program_Name")), QString());
 
     table.Edit();
-    table.Cancel();
+    table.cancel();
     QCOMPARE(table.rowCount(), 0);
 
-    QSignalSpy posted(&table, &TSoftwareTable::AfterPost);
+    QSignalSpy posted(&table, &software::TSoftwareTable::AfterPost);
     table.Edit();
     table.setFieldText(QStringLiteral("Program_Name"), QStringLiteral("ClipNest"));
     table.Post();
@@ -251,7 +251,7 @@ void TestSoftwareTable::editOnEmptyTableAppendsARow()
 // two halves of a character outside the BMP.
 void TestSoftwareTable::widthCutsAtCharacterBoundaries()
 {
-    TSoftwareTable table;
+    software::TSoftwareTable table;
     table.open({{QStringLiteral("Char_Desc_45"), 10}}, {});
     table.Edit();
     table.setFieldText(QStringLiteral("Char_Desc_45"), QStringLiteral("0123456789abc"));
@@ -268,7 +268,7 @@ void TestSoftwareTable::widthCutsAtCharacterBoundaries()
     const QString path = dir.filePath(QStringLiteral("softdata.xml"));
     writeFile(path, "<?xml version=\"1.0\"?><softdata version=\"1\"><fields><field name=\"Keywords\" width=\"4\"/>"
                     "</fields><rows><row><value name=\"keywords\">abc\xf0\x9f\x98\x80</value></row></rows></softdata>");
-    TSoftwareTable loaded;
+    software::TSoftwareTable loaded;
     loaded.LoadFromFile(path);
     QCOMPARE(loaded.fieldText(QStringLiteral("Keywords")), QStringLiteral("abc"));
 }
@@ -276,25 +276,25 @@ void TestSoftwareTable::widthCutsAtCharacterBoundaries()
 // A field name is text: "%2" in it must not take the width's place.
 void TestSoftwareTable::roundTripKeepsPercentSignsInNames()
 {
-    TSoftwareTable table;
+    software::TSoftwareTable table;
     table.open({{QStringLiteral("Address_%2"), 40}, {QStringLiteral("%1%3"), 7}}, {{QStringLiteral("a"), QStringLiteral("b")}});
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("softdata.xml"));
     table.SaveToFile(path);
-    TSoftwareTable back;
+    software::TSoftwareTable back;
     back.LoadFromFile(path);
     QCOMPARE(back.fieldCount(), 2);
     QCOMPARE(back.fieldName(0), QStringLiteral("Address_%2"));
     QCOMPARE(back.fieldWidth(0), 40);
     QCOMPARE(back.fieldName(1), QStringLiteral("%1%3"));
     QCOMPARE(back.fieldText(1), QStringLiteral("b"));
-    QCOMPARE(cutFieldsMessage({QStringLiteral("Address_%2")}, back), QStringLiteral("Address_%2 was cut to 40 characters"));
+    QCOMPARE(software::cutFieldsMessage({QStringLiteral("Address_%2")}, back), QStringLiteral("Address_%2 was cut to 40 characters"));
 }
 
 void TestSoftwareTable::roundTripKeepsEveryValue()
 {
     const QStringList values = awkwardValues();
-    TSoftwareTable table;
+    software::TSoftwareTable table;
     table.LoadFromFile(deliveredFile());
     table.Edit();
     QStringList expected;
@@ -313,7 +313,7 @@ void TestSoftwareTable::roundTripKeepsEveryValue()
     QVERIFY(bytes.contains(values[4].toUtf8()));
     QCOMPARE(bytes.count("<value "), 73);
 
-    TSoftwareTable back;
+    software::TSoftwareTable back;
     back.LoadFromFile(path);
     QCOMPARE(back.fieldCount(), 73);
     QCOMPARE(back.rowCount(), 1);
@@ -357,7 +357,7 @@ void TestSoftwareTable::badFilesLeaveTheTableClosed()
     const QString path = dir.filePath(QStringLiteral("softdata.xml"));
     if (exists)
         writeFile(path, content);
-    TSoftwareTable table;
+    software::TSoftwareTable table;
     QVERIFY_THROWS_EXCEPTION(base::Error, table.LoadFromFile(path));
     expectClosed(table);
 }
@@ -376,7 +376,7 @@ void TestSoftwareTable::truncatedFilesLeaveTheTableClosed()
     const QString path = dir.filePath(QStringLiteral("softdata.xml"));
     for (qsizetype cut : cuts) {
         writeFile(path, whole.left(cut));
-        TSoftwareTable table;
+        software::TSoftwareTable table;
         try {
             table.LoadFromFile(path);
             QFAIL(qPrintable(QStringLiteral("a file cut at %1 was accepted").arg(cut)));
@@ -388,10 +388,10 @@ void TestSoftwareTable::truncatedFilesLeaveTheTableClosed()
 
 void TestSoftwareTable::failedLoadKeepsTheOpenTable()
 {
-    TSoftwareTable table;
+    software::TSoftwareTable table;
     table.LoadFromFile(deliveredFile());
     const QString name = table.fieldText(QStringLiteral("Program_Name"));
-    QSignalSpy changed(&table, &TSoftwareTable::recordChanged);
+    QSignalSpy changed(&table, &software::TSoftwareTable::recordChanged);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("broken.xml"));
     writeFile(path, readAll(deliveredFile()).left(2000));
@@ -406,13 +406,13 @@ void TestSoftwareTable::startupLoadReadsTheCurrentDirectory()
     const QString home = QDir::currentPath();
     QTemporaryDir dir;
     QVERIFY(QDir::setCurrent(dir.path()));
-    TSoftwareTable none;
-    loadRecordAtStartup(none); // no file: quietly closed
+    software::TSoftwareTable none;
+    software::loadRecordAtStartup(none); // no file: quietly closed
     expectClosed(none);
 
     QVERIFY(QFile::copy(deliveredFile(), dir.filePath(QStringLiteral("softdata.xml"))));
-    TSoftwareTable table;
-    loadRecordAtStartup(table);
+    software::TSoftwareTable table;
+    software::loadRecordAtStartup(table);
     QVERIFY(QDir::setCurrent(home));
     QVERIFY(table.isOpen());
     QCOMPARE(table.fieldCount(), 73);
@@ -422,7 +422,7 @@ void TestSoftwareTable::startupLoadReadsTheCurrentDirectory()
 void TestSoftwareTable::saveToMissingDirectoryFails()
 {
     QTemporaryDir dir;
-    TSoftwareTable table;
+    software::TSoftwareTable table;
     table.LoadFromFile(deliveredFile());
     const QString path = dir.filePath(QStringLiteral("no/such/folder/softdata.xml"));
     try {
@@ -449,7 +449,7 @@ void TestSoftwareTable::failedSaveLeavesThePreviousFileWhole()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("softdata.xml"));
-    TSoftwareTable table;
+    software::TSoftwareTable table;
     table.open({{QStringLiteral("Program_Name"), 255}, {QStringLiteral("EULA"), 65535}},
                {{QStringLiteral("ClipNest"), QStringLiteral("short")}});
     table.SaveToFile(path);
@@ -481,7 +481,7 @@ void TestSoftwareTable::failedSaveLeavesThePreviousFileWhole()
 
     // With room again the same save succeeds.
     table.SaveToFile(path);
-    TSoftwareTable back;
+    software::TSoftwareTable back;
     back.LoadFromFile(path);
     QCOMPARE(back.fieldText(QStringLiteral("EULA")).size(), 60000);
 }
@@ -490,12 +490,12 @@ void TestSoftwareTable::failedSaveLeavesThePreviousFileWhole()
 // table's error, and what was written before stays.
 void TestSoftwareTable::fillEndsAtAFieldTheRecordLacks()
 {
-    QVector<TFieldDef> fields = TSoftwareTable::standardFields();
-    fields.removeIf([](const TFieldDef &f) { return f.name == QLatin1String("Program_Version"); });
+    QVector<software::TFieldDef> fields = software::TSoftwareTable::standardFields();
+    fields.removeIf([](const software::TFieldDef &f) { return f.name == QLatin1String("Program_Version"); });
     QStringList row;
-    for (const TFieldDef &f : fields)
+    for (const software::TFieldDef &f : fields)
         row << QStringLiteral("v:") + f.name;
-    TSoftwareTable table;
+    software::TSoftwareTable table;
     table.open(fields, {row});
 
     engine::MemoryDocument doc;
@@ -513,7 +513,7 @@ void TestSoftwareTable::fillEndsAtAFieldTheRecordLacks()
     QCOMPARE(doc.at(1).valueTextV, QStringLiteral("v:Program_Name"));
     QCOMPARE(doc.at(3).valueTextV, QStringLiteral("old"));
 
-    TSoftwareTable closed;
+    software::TSoftwareTable closed;
     try {
         engine::FillSubmissionForm(doc, closed);
         QFAIL("a closed table filled a form");

@@ -223,7 +223,7 @@ private:
 
     std::unique_ptr<QWebEngineProfile> m_profile;
     std::unique_ptr<testsupport::HttpServer> m_site, m_foreign;
-    std::unique_ptr<TSoftwareTable> m_record;
+    std::unique_ptr<software::TSoftwareTable> m_record;
     std::vector<QPointer<QWebEnginePage>> m_pages;
     TestHost m_host;
 };
@@ -284,7 +284,7 @@ void TestPageBrowser::cleanupTestCase()
 
 void TestPageBrowser::init()
 {
-    m_record = std::make_unique<TSoftwareTable>();
+    m_record = std::make_unique<software::TSoftwareTable>();
     m_record->LoadFromFile(QStringLiteral(DODU_SOURCE_DIR "/data/softdata.xml"));
     m_host = TestHost();
 }
@@ -716,7 +716,7 @@ void TestPageBrowser::autoFillRunsWhenAFrameMovesOn()
 
 void TestPageBrowser::autoFillReportsErrorsAndGoesOn()
 {
-    TSoftwareTable closed;
+    software::TSoftwareTable closed;
     QWebEnginePage *page = newPage();
     QStringList errors;
     auto *fill = new web::AutoFill(page, closed, m_host, [&](const QString &e) { errors << e; });

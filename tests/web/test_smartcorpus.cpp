@@ -106,14 +106,14 @@ private:
 
     std::unique_ptr<QWebEngineProfile> m_profile;
     std::unique_ptr<QWebEnginePage> m_page;
-    std::unique_ptr<TSoftwareTable> m_record;
+    std::unique_ptr<software::TSoftwareTable> m_record;
 };
 
 void TestSmartCorpus::initTestCase()
 {
     m_profile = std::make_unique<QWebEngineProfile>();
     m_page = std::make_unique<QWebEnginePage>(m_profile.get());
-    m_record = std::make_unique<TSoftwareTable>();
+    m_record = std::make_unique<software::TSoftwareTable>();
     m_record->LoadFromFile(QStringLiteral(DODU_SOURCE_DIR "/data/softdata.xml"));
 }
 

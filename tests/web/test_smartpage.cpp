@@ -63,7 +63,7 @@ private:
     QVariant main(QWebEnginePage *page, const QString &script);
 
     std::unique_ptr<QWebEngineProfile> m_profile;
-    std::unique_ptr<TSoftwareTable> m_record;
+    std::unique_ptr<software::TSoftwareTable> m_record;
     QTemporaryDir m_dir;
     QUrl m_url;
 };
@@ -71,7 +71,7 @@ private:
 void TestSmartPage::initTestCase()
 {
     m_profile = std::make_unique<QWebEngineProfile>();
-    m_record = std::make_unique<TSoftwareTable>();
+    m_record = std::make_unique<software::TSoftwareTable>();
     m_record->LoadFromFile(QStringLiteral(DODU_SOURCE_DIR "/data/softdata.xml"));
     QFile f(m_dir.filePath(QStringLiteral("form.htm")));
     QVERIFY(f.open(QIODevice::WriteOnly));

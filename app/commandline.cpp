@@ -40,7 +40,8 @@ const QCommandLineOption kCampaign = flag("campaign", "Prints every listed site'
 const QCommandLineOption kCampaignVersion = valued("version", "With --campaign: the release to report on instead of the record's version.", "V");
 const QCommandLineOption kFormat = valued("format", "With --campaign: json (default) or csv.", "json|csv");
 const QCommandLineOption kHelp = QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Shows this help."));
-const QCommandLineOption kVersion = flag("version", "Prints the program's version. With --campaign it names a release instead (see above).");
+const QCommandLineOption kVersion = flag("version", "Prints the program's version. With --campaign, --version V names the "
+                                                     "release to report on instead of the record's version.");
 
 // Parses args (without the program's name) with the options given; on a
 // parse error sets error to the parser's message and the usage line.
@@ -98,8 +99,30 @@ Mode modeOf(const QStringList &args)
 
 std::optional<QStringList> parseWindowItems(const QStringList &args, QString *error)
 {
+    // Qt's own options (-platform xcb, -style fusion, -reverse, ...) are for
+    // the application object, which takes them out itself.
+    static const QStringList qtWithValue = {"platform", "platformpluginpath", "platformtheme", "plugin", "qmljsdebugger",
+                                            "qwindowgeometry", "qwindowicon", "qwindowtitle", "session", "display",
+                                            "geometry", "style", "stylesheet", "title", "visual"};
+    static const QStringList qtFlags = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+    QStringList ours;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        if (a == QLatin1String("--")) {
+            ours += args.mid(i);
+            break;
+        }
+        const QString name = optionName(a);
+        if (qtFlags.contains(name) || (qtWithValue.contains(name) && a.contains(QLatin1Char('='))))
+            continue;
+        if (qtWithValue.contains(name)) {
+            ++i; // and its value
+            continue;
+        }
+        ours << a;
+    }
     QCommandLineParser parser;
-    if (!parse(parser, {}, args, kWindowUsage, error))
+    if (!parse(parser, {}, ours, kWindowUsage, error))
         return std::nullopt;
     QStringList items;
     for (const QString &item : parser.positionalArguments())
@@ -206,7 +229,7 @@ QString helpText()
         "Without an option, opens each ITEM (an address, a file, an Internet shortcut) in a tab; a second\n"
         "start hands its items to the program already running. The options run one job without a window."));
     parser.addOptions({kHelp, kVersion, kReport, kMode, kRules, kUsername, kPassword, kTimeout, kImportPad,
-                       kShowRecord, kCampaign, kCampaignVersion, kFormat});
+                       kShowRecord, kCampaign, kFormat});
     parser.addPositionalArgument(QStringLiteral("ITEM"), QStringLiteral("What to open in a tab; with --report, the address."),
                                  QStringLiteral("[ITEM...]"));
     QString text = parser.helpText();

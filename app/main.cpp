@@ -105,6 +105,7 @@ int main(int argc, char *argv[])
     }
 
     QString error;
+    std::optional<QStringList> items;
     std::optional<app::ReportOptions> report;
     if (mode == app::Mode::Report) {
         report = app::parseReport(typed, &error);
@@ -113,9 +114,13 @@ int main(int argc, char *argv[])
         report->address = app::absoluteItems({report->address}, startFolder).constFirst();
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen"); // a report needs no display
+    } else {
+        // Wrong arguments are told before anything is prepared or shown.
+        items = app::parseWindowItems(typed, &error);
+        if (!items)
+            return usageError(error);
     }
     const QStringList problems = platform::prepareWorkingFolder(software::TSoftwareTable::dataFile());
-
     web::prepareWebEngineEnvironment(report.has_value());
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("doduvodaz"));
@@ -125,10 +130,5 @@ int main(int argc, char *argv[])
         return app::runReport(*report);
     }
 
-    // Qt has taken its own options (-platform, -style, ...) out of the
-    // arguments by now; what is left are the items to open.
-    const auto items = app::parseWindowItems(QApplication::arguments().mid(1), &error);
-    if (!items)
-        return usageError(error);
     return shell::runProgram(app::absoluteItems(*items, startFolder), problems);
 }

@@ -106,6 +106,9 @@ void TestCommandLine::windowItems()
     QVERIFY2(items, qPrintable(error));
     // An empty item is skipped; after "--" a leading dash is part of a name.
     QCOMPARE(*items, QStringList({"http://a.example/", "notes.url", "-dash.htm"}));
+    // Qt's own options are left to the application object.
+    QCOMPARE(*app::parseWindowItems({"-platform", "xcb", "--style=fusion", "-reverse", "a.htm"}, &error),
+             QStringList({"a.htm"}));
     QVERIFY(!app::parseWindowItems({"--frobnicate"}, &error));
     QVERIFY2(error.contains("frobnicate") && error.contains("--help"), qPrintable(error));
 }
@@ -131,6 +134,8 @@ void TestCommandLine::helpAndVersionAsTheProgram()
         env.insert("HOME", home.path());
         env.insert("XDG_DATA_HOME", home.filePath("data"));
         env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+        env.remove("QT_QPA_PLATFORM"); // no display: nothing here may need one
+        env.remove("DISPLAY");
         p.setProcessEnvironment(env);
         p.setWorkingDirectory(home.path());
         p.start(QStringLiteral(DODU_BINARY), args);
@@ -146,9 +151,12 @@ void TestCommandLine::helpAndVersionAsTheProgram()
                                "--import-pad", "--show-record", "--campaign", "--version", "--format", "--help"})
         QVERIFY2(out.contains(option), option);
     QVERIFY(out.startsWith("Usage: doduvodaz"));
+    QVERIFY(out.contains("--version V"));
     QCOMPARE(run({"--version"}, &out), 0);
     QCOMPARE(out, QByteArray("doduvodaz 1.5\n"));
-    // Neither starts the program nor prepares a working folder.
+    // An unknown option is told without a display or a window.
+    QCOMPARE(run({"--frobnicate"}, &out), app::kUsageStatus);
+    // None of these starts the program or prepares a working folder.
     QVERIFY(!QFileInfo::exists(home.filePath("data")));
 }
 

@@ -258,7 +258,7 @@ bool TOneInstance::handOver(const QStringList &args)
 TOneInstance::Outcome TOneInstance::tryHandOver(const QStringList &args)
 {
     QLocalSocket socket;
-    const QDeadlineTimer acquire(qMax(0, AcquireTimeout));
+    const QDeadlineTimer acquire(qMax(0, m_acquireTimeout));
     socket.connectToServer(m_path);
     const auto failed = [&socket] {
         return socket.state() == QLocalSocket::UnconnectedState ? Outcome::NoReceiver
@@ -279,7 +279,7 @@ TOneInstance::Outcome TOneInstance::tryHandOver(const QStringList &args)
         return failed();
     const quint32 receiverId = qFromLittleEndian<quint32>(greeting.constData());
 
-    const QDeadlineTimer deliver(qMax(0, DeliverTimeout));
+    const QDeadlineTimer deliver(qMax(0, m_deliverTimeout));
     socket.write(TInstanceBlock::encode(receiverId, args));
     while (socket.bytesToWrite() > 0 && socket.state() == QLocalSocket::ConnectedState) {
         if (!socket.waitForBytesWritten(remaining(deliver)))
@@ -294,13 +294,13 @@ TOneInstance::Outcome TOneInstance::tryHandOver(const QStringList &args)
 
 TOneInstance::Decision TOneInstance::becomeReceiver(bool force)
 {
-    const EndpointLock lock(m_lockPath, AcquireTimeout);
+    const EndpointLock lock(m_lockPath, m_acquireTimeout);
     if (!lock.usable())
         return Decision::Skipped;
     if (!force && lock.locked()) {
         QLocalSocket probe;
         probe.connectToServer(m_path);
-        const bool alive = probe.waitForConnected(qBound(0, AcquireTimeout, 1000))
+        const bool alive = probe.waitForConnected(qBound(0, m_acquireTimeout, 1000))
                            && peerIsThisUser(probe);
         probe.abort();
         if (alive)
@@ -382,7 +382,7 @@ void TOneInstance::serveNext()
         m_block.clear();
         connect(socket, &QLocalSocket::readyRead, this, &TOneInstance::readBlock);
         connect(socket, &QLocalSocket::disconnected, this, &TOneInstance::peerGone);
-        m_peerTimer.start(qMax(0, DeliverTimeout));
+        m_peerTimer.start(qMax(0, m_deliverTimeout));
         char greeting[4];
         qToLittleEndian<quint32>(quint32(QCoreApplication::applicationPid()), greeting);
         socket->write(greeting, sizeof greeting);
@@ -423,7 +423,7 @@ void TOneInstance::finishPeer()
     QString error;
     m_delivering = true;
     try {
-        if (ShowOnNewInstance)
+        if (m_showOnNewInstance)
             emit bringToFront();
         emit OnInstanceStarted(items);
     } catch (const base::Error &e) {

@@ -11,7 +11,7 @@
 // greeting, which it sends to one start at a time (so simultaneous starts are
 // served one after another); the start then sends one TInstanceBlock and waits
 // for the receiver's acknowledgement, sent after the items were handled. Each
-// wait lasts at most AcquireTimeout and DeliverTimeout (10000 ms each). A
+// wait lasts at most the acquire and deliver timeouts (10000 ms each). A
 // receiver that does not answer in time is replaced: the start becomes the
 // receiving instance. The choice of the receiving instance is serialised by a
 // lock file held with flock(), which the system releases when its holder dies,
@@ -55,17 +55,21 @@ struct TInstanceBlock {
 
 class TOneInstance : public QObject {
     Q_OBJECT
+    Q_PROPERTY(bool ShowOnNewInstance READ showOnNewInstance WRITE setShowOnNewInstance)
 public:
     // executableFileName: the file name (not the path) of the running
     // executable; copies under other names do not meet.
     explicit TOneInstance(const QString &executableFileName, QObject *parent = nullptr);
     ~TOneInstance() override;
 
-    // Emit bringToFront before OnInstanceStarted when a start hands over.
-    bool ShowOnNewInstance = true;
-    // Longest wait for the receiver's greeting and for its acknowledgement.
-    int AcquireTimeout = 10000;
-    int DeliverTimeout = 10000;
+    // ShowOnNewInstance: emit bringToFront before OnInstanceStarted when a
+    // start hands over (default true).
+    bool showOnNewInstance() const { return m_showOnNewInstance; }
+    void setShowOnNewInstance(bool show) { m_showOnNewInstance = show; }
+    // Longest wait, in ms, for the receiver's greeting and for its
+    // acknowledgement (default 10000 each).
+    void setAcquireTimeout(int ms) { m_acquireTimeout = ms; }
+    void setDeliverTimeout(int ms) { m_deliverTimeout = ms; }
 
     // The single-instance check with this start's command-line items (the
     // arguments after the program name). True: the items were handed to the
@@ -89,6 +93,9 @@ signals:
     void OnInstanceStarted(const QStringList &items);
 
 private:
+    bool m_showOnNewInstance = true;
+    int m_acquireTimeout = 10000;
+    int m_deliverTimeout = 10000;
     enum class Outcome { Delivered, NoReceiver, TimedOut };
     enum class Decision { Listening, ReceiverFound, Skipped };
 

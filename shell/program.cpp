@@ -74,7 +74,7 @@ public:
         m_window->setWindowTitle(QString::fromLatin1(TfrmBrwMain::ProductCaption));
         QApplication::setWindowIcon(programIcon());
 
-        instance.ShowOnNewInstance = true;
+        instance.setShowOnNewInstance(true);
         QObject::connect(&instance, &platform::TOneInstance::bringToFront, m_window, [this] {
             m_window->setWindowState((m_window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
             m_window->show();

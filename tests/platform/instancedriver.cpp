@@ -52,13 +52,13 @@ int main(int argc, char *argv[])
             break;
         }
         if (a == QLatin1String("--acquire-ms") && i + 1 < args.size())
-            instance.AcquireTimeout = args.at(++i).toInt();
+            instance.setAcquireTimeout(args.at(++i).toInt());
         else if (a == QLatin1String("--deliver-ms") && i + 1 < args.size())
-            instance.DeliverTimeout = args.at(++i).toInt();
+            instance.setDeliverTimeout(args.at(++i).toInt());
         else if (a == QLatin1String("--busy-ms") && i + 1 < args.size())
             busyMs = args.at(++i).toInt();
         else if (a == QLatin1String("--no-front"))
-            instance.ShowOnNewInstance = false;
+            instance.setShowOnNewInstance(false);
     }
 
     QObject::connect(&instance, &platform::TOneInstance::bringToFront, [] { say("FRONT"); });

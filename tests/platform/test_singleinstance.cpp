@@ -190,7 +190,7 @@ private slots:
     void receiverServesPeersOneAfterAnother()
     {
         platform::TOneInstance instance(QStringLiteral("inprocess-receiver"));
-        instance.DeliverTimeout = 1500;
+        instance.setDeliverTimeout(1500);
         QVERIFY(!instance.handOver({QStringLiteral("own item")}));
         QVERIFY(instance.isReceiving());
         QSignalSpy front(&instance, &platform::TOneInstance::bringToFront);
@@ -227,7 +227,7 @@ private slots:
         leaving.write(rawBlock(1, 'L').left(100));
         leaving.waitForBytesWritten(1000);
         leaving.abort();
-        instance.ShowOnNewInstance = false;
+        instance.setShowOnNewInstance(false);
         QLocalSocket last;
         last.connectToServer(path);
         QTRY_COMPARE(last.bytesAvailable(), 4);

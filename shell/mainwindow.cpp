@@ -39,66 +39,66 @@ TfrmBrwMain::TfrmBrwMain(software::TSoftwareTable &record, QWebEngineProfile *pr
     resize(900, 640);
 
     // The bands: menu bar, address bar, button bar, each a movable tool bar.
-    scrMainMenu = new QToolBar(tr("Menu bar"), this);
-    scrMainMenu->setObjectName(QStringLiteral("scrMainMenu"));
-    tbAddress = new QToolBar(tr("Address bar"), this);
-    tbAddress->setObjectName(QStringLiteral("tbAddress"));
-    scrButtons = new QToolBar(tr("Button bar"), this);
-    scrButtons->setObjectName(QStringLiteral("scrButtons"));
-    scrMainMenu->setProperty("obj", 0);
-    tbAddress->setProperty("obj", 1);
-    scrButtons->setProperty("obj", 2);
-    for (QToolBar *bar : {scrMainMenu, tbAddress, scrButtons}) {
+    m_menuBand = new QToolBar(tr("Menu bar"), this);
+    m_menuBand->setObjectName(QStringLiteral("scrMainMenu"));
+    m_addressBand = new QToolBar(tr("Address bar"), this);
+    m_addressBand->setObjectName(QStringLiteral("tbAddress"));
+    m_buttonBand = new QToolBar(tr("Button bar"), this);
+    m_buttonBand->setObjectName(QStringLiteral("scrButtons"));
+    m_menuBand->setProperty("obj", 0);
+    m_addressBand->setProperty("obj", 1);
+    m_buttonBand->setProperty("obj", 2);
+    for (QToolBar *bar : {m_menuBand, m_addressBand, m_buttonBand}) {
         bar->setMovable(true);
         bar->setFloatable(false);
         bar->setAllowedAreas(Qt::TopToolBarArea);
     }
-    addToolBar(Qt::TopToolBarArea, scrMainMenu);
+    addToolBar(Qt::TopToolBarArea, m_menuBand);
     addToolBarBreak(Qt::TopToolBarArea);
-    addToolBar(Qt::TopToolBarArea, tbAddress);
+    addToolBar(Qt::TopToolBarArea, m_addressBand);
     addToolBarBreak(Qt::TopToolBarArea);
-    addToolBar(Qt::TopToolBarArea, scrButtons);
+    addToolBar(Qt::TopToolBarArea, m_buttonBand);
 
-    m_addressBar = new TAddressBar(tbAddress);
+    m_addressBar = new TAddressBar(m_addressBand);
     m_addressBar->setObjectName(QStringLiteral("tbAddressContent")); // the tool bar is tbAddress
     m_address = m_addressBar->addressBox();
-    tbAddress->addWidget(m_addressBar);
+    m_addressBand->addWidget(m_addressBar);
     connect(m_addressBar, &TAddressBar::openRequested, this, &TfrmBrwMain::OpenURL);
 
     // Side panel and tab strip.
-    spl = new QSplitter(Qt::Horizontal, this);
-    spl->setObjectName(QStringLiteral("spl"));
-    pcFavorite = new QTabWidget(spl);
-    pcFavorite->setObjectName(QStringLiteral("pcFavorite"));
-    pcFavorite->setTabPosition(QTabWidget::South);
-    auto *right = new QWidget(spl);
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setObjectName(QStringLiteral("spl"));
+    m_sidePanel = new QTabWidget(m_splitter);
+    m_sidePanel->setObjectName(QStringLiteral("pcFavorite"));
+    m_sidePanel->setTabPosition(QTabWidget::South);
+    auto *right = new QWidget(m_splitter);
     auto *rightLayout = new QVBoxLayout(right);
     rightLayout->setContentsMargins(0, 0, 0, 0);
     rightLayout->setSpacing(0);
-    pc = new TBrowserTabs(m_profile, right);
-    rightLayout->addWidget(pc, 1);
+    m_tabs = new TBrowserTabs(m_profile, right);
+    rightLayout->addWidget(m_tabs, 1);
     m_findBar = new TFindBar(right);
     rightLayout->addWidget(m_findBar);
     m_pageCommands = new TPageCommands(
         this, [this] { return CurrentPage() && CurrentPage()->browser() ? CurrentPage() : nullptr; }, m_findBar,
         [this] { return addressBoxHasFocus() ? m_address->text() : std::optional<QString>(); });
-    spl->addWidget(pcFavorite);
-    spl->addWidget(right);
-    spl->setStretchFactor(0, 0);
-    spl->setStretchFactor(1, 1);
-    spl->setSizes({200, 700});
-    setCentralWidget(spl);
+    m_splitter->addWidget(m_sidePanel);
+    m_splitter->addWidget(right);
+    m_splitter->setStretchFactor(0, 0);
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setSizes({200, 700});
+    setCentralWidget(m_splitter);
 
-    connect(pc, &TPage95Control::contextMenuAt, this, [this](const QPoint &p) { m_menus->tabMenu()->popup(p); });
-    connect(pc, &TBrowserTabs::currentPageChanged, this, &TfrmBrwMain::showCurrentPage);
-    connect(pc, &TBrowserTabs::pagesChanged, this, &TfrmBrwMain::updateActions);
-    connect(pc, &TBrowserTabs::currentTitleAccepted, this, &TfrmBrwMain::FocusPage);
+    connect(m_tabs, &TPage95Control::contextMenuAt, this, [this](const QPoint &p) { m_menus->tabMenu()->popup(p); });
+    connect(m_tabs, &TBrowserTabs::currentPageChanged, this, &TfrmBrwMain::showCurrentPage);
+    connect(m_tabs, &TBrowserTabs::pagesChanged, this, &TfrmBrwMain::updateActions);
+    connect(m_tabs, &TBrowserTabs::currentTitleAccepted, this, &TfrmBrwMain::FocusPage);
     buildActions();
-    m_menus = new TMainMenus(this, m_commandSet, scrMainMenu, scrButtons);
+    m_menus = new TMainMenus(this, m_commandSet, m_menuBand, m_buttonBand);
     // The fill is attached where each browser control is made.
     const auto currentPage = [this] { return CurrentPage(); };
     m_submission = new TSubmissionCommands(record, smartFill(), currentPage, this);
-    connect(pc, &TBrowserTabs::browserCreated, m_submission, &TSubmissionCommands::attach);
+    connect(m_tabs, &TBrowserTabs::browserCreated, m_submission, &TSubmissionCommands::attach);
     connect(m_submission, &TSubmissionCommands::commandRun, this, &TfrmBrwMain::commandRun);
 
     connect(qApp, &QApplication::focusChanged, this, &TfrmBrwMain::updateActions);
@@ -109,9 +109,9 @@ TfrmBrwMain::~TfrmBrwMain()
 {
     disconnect(qApp, nullptr, this, nullptr);
     // The tabs and their pages go before the profile they use.
-    disconnect(pc, nullptr, this, nullptr);
-    delete pc;
-    pc = nullptr;
+    disconnect(m_tabs, nullptr, this, nullptr);
+    delete m_tabs;
+    m_tabs = nullptr;
 }
 
 void TfrmBrwMain::buildActions()
@@ -157,20 +157,20 @@ void TfrmBrwMain::buildActions()
 
 void TfrmBrwMain::setSidePages(QWidget *sitesPage, QWidget *softwarePage)
 {
-    pcFavorite->addTab(sitesPage, QStringLiteral("Sites list"));
-    pcFavorite->addTab(softwarePage, QStringLiteral("Software"));
-    pcFavorite->setCurrentIndex(0);
+    m_sidePanel->addTab(sitesPage, QStringLiteral("Sites list"));
+    m_sidePanel->addTab(softwarePage, QStringLiteral("Software"));
+    m_sidePanel->setCurrentIndex(0);
 }
 
-QWidget *TfrmBrwMain::sidePanel() const { return pcFavorite; }
+QWidget *TfrmBrwMain::sidePanel() const { return m_sidePanel; }
 
 bool TfrmBrwMain::addressBoxHasFocus() const
 {
     return m_address && m_address->boxHasFocus();
 }
 
-TbxWebTabSheet *TfrmBrwMain::pageAt(int index) const { return pc->page(index); }
-int TfrmBrwMain::pageCount() const { return pc->count(); }
+TbxWebTabSheet *TfrmBrwMain::pageAt(int index) const { return m_tabs->page(index); }
+int TfrmBrwMain::pageCount() const { return m_tabs->count(); }
 
 // ---- opening addresses and tab pages -------------------------------------
 
@@ -208,7 +208,7 @@ web::TbxEmbeddedWb *TfrmBrwMain::OpenURL(const QString &address)
         CurrentPage()->browser()->navigate(address);
         return CurrentPage()->browser();
     }
-    web::TbxEmbeddedWb *browser = pc->createBrowser();
+    web::TbxEmbeddedWb *browser = m_tabs->createBrowser();
     browser->navigate(address);
     return browser;
 }
@@ -221,15 +221,15 @@ void TfrmBrwMain::withCtrl(bool held, const std::function<void()> &f)
     m_ctrlOverride = saved;
 }
 
-TbxWebTabSheet *TfrmBrwMain::AddTabPage() { return pc->addPage(); }
+TbxWebTabSheet *TfrmBrwMain::AddTabPage() { return m_tabs->addPage(); }
 
-TPage95Control *TfrmBrwMain::tabStrip() const { return pc; }
+TPage95Control *TfrmBrwMain::tabStrip() const { return m_tabs; }
 
-TbxWebTabSheet *TfrmBrwMain::CurrentPage() const { return pc ? pc->current() : nullptr; }
+TbxWebTabSheet *TfrmBrwMain::CurrentPage() const { return m_tabs ? m_tabs->current() : nullptr; }
 
-bool TfrmBrwMain::newPagesAllowed() const { return pc->newPagesAllowed(); }
+bool TfrmBrwMain::newPagesAllowed() const { return m_tabs->newPagesAllowed(); }
 
-void TfrmBrwMain::SetCurrentPage(TbxWebTabSheet *page) { pc->setCurrentPage(page); }
+void TfrmBrwMain::SetCurrentPage(TbxWebTabSheet *page) { m_tabs->setCurrentPage(page); }
 
 // The current page changed: the address box, the caption, the commands and
 // the focus follow it.
@@ -257,9 +257,9 @@ void TfrmBrwMain::showCurrentPage(TbxWebTabSheet *page)
         page->browser()->setFocus();
 }
 
-void TfrmBrwMain::CloseTabPage(TbxWebTabSheet *page) { pc->closePage(page); }
+void TfrmBrwMain::CloseTabPage(TbxWebTabSheet *page) { m_tabs->closePage(page); }
 
-void TfrmBrwMain::StepTab(bool forward) { pc->step(forward); }
+void TfrmBrwMain::StepTab(bool forward) { m_tabs->step(forward); }
 
 void TfrmBrwMain::UpdateCaption()
 {
@@ -275,7 +275,7 @@ bool TfrmBrwMain::closeAll()
 {
     if (!platform::askYesNo(QStringLiteral("Do you really want to close all windows?")))
         return false;
-    pc->closeAll();
+    m_tabs->closeAll();
     return true;
 }
 
@@ -311,10 +311,10 @@ void TfrmBrwMain::resizeEvent(QResizeEvent *e)
 void TfrmBrwMain::closeEvent(QCloseEvent *e)
 {
     // Leaving asks before closing open tabs; it goes on whatever the answer.
-    if (pc->count() > 0) {
-        pc->setNewPagesAllowed(false);
+    if (m_tabs->count() > 0) {
+        m_tabs->setNewPagesAllowed(false);
         closeAll();
-        pc->setNewPagesAllowed(false);
+        m_tabs->setNewPagesAllowed(false);
     }
     e->accept();
 }
@@ -329,9 +329,9 @@ void TfrmBrwMain::updateActions()
 {
     TMainCommands::State state;
     state.page = CurrentPage();
-    state.pageCount = pc->count();
+    state.pageCount = m_tabs->count();
     state.addressFocused = addressBoxHasFocus();
-    state.sidePanelVisible = pcFavorite->isVisibleTo(this);
+    state.sidePanelVisible = m_sidePanel->isVisibleTo(this);
     m_commandSet->update(state);
 }
 
@@ -349,7 +349,7 @@ void TfrmBrwMain::openFileDialog()
 
 void TfrmBrwMain::toggleSidePanel()
 {
-    pcFavorite->setVisible(!pcFavorite->isVisibleTo(this));
+    m_sidePanel->setVisible(!m_sidePanel->isVisibleTo(this));
     updateActions();
 }
 
@@ -357,7 +357,7 @@ void TfrmBrwMain::toggleSidePanel()
 
 QList<QToolBar *> TfrmBrwMain::bandsInOrder() const
 {
-    QList<QToolBar *> bars = {scrMainMenu, tbAddress, scrButtons};
+    QList<QToolBar *> bars = {m_menuBand, m_addressBand, m_buttonBand};
     bars.erase(std::remove_if(bars.begin(), bars.end(),
                               [this](QToolBar *b) { return toolBarArea(b) != Qt::TopToolBarArea || b->isHidden(); }),
                bars.end());
@@ -379,11 +379,11 @@ int TfrmBrwMain::bandRowLimit(const shell::Settings &settings) const
 void TfrmBrwMain::restoreLayout(const shell::Settings &settings)
 {
     const int width = settings.favoriteWidth();
-    spl->setSizes({width, qMax(100, this->width() - width)});
-    pcFavorite->setVisible(settings.favoriteVisible());
+    m_splitter->setSizes({width, qMax(100, this->width() - width)});
+    m_sidePanel->setVisible(settings.favoriteVisible());
 
     // The bands in the saved order, rows and widths.
-    QToolBar *bars[3] = {scrMainMenu, tbAddress, scrButtons};
+    QToolBar *bars[3] = {m_menuBand, m_addressBand, m_buttonBand};
     for (QToolBar *b : bars)
         removeToolBar(b);
     QList<shell::BandPlacement> placements = shell::bandsToPlace(settings.savedBands());
@@ -410,8 +410,8 @@ void TfrmBrwMain::restoreLayout(const shell::Settings &settings)
 
 void TfrmBrwMain::applyPlacement(const shell::Settings &settings)
 {
-    tbAddress->setMinimumHeight(32);
-    scrButtons->setMinimumHeight(40);
+    m_addressBand->setMinimumHeight(32);
+    m_buttonBand->setMinimumHeight(40);
     const std::array<int, 3> widths = settings.bandWidths();
     const QList<QToolBar *> order = bandsInOrder();
     QList<int> wanted;

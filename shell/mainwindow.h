@@ -113,9 +113,9 @@ public:
     QMenu *menuNamed(const QString &caption) const { return m_menus->menuNamed(caption); }
     QToolButton *menuButton(const QString &caption) const { return m_menus->menuButton(caption); }
     QMenu *tabMenu() const { return m_menus->tabMenu(); }
-    QToolBar *menuBand() const { return scrMainMenu; }
-    QToolBar *addressBand() const { return tbAddress; }
-    QToolBar *buttonBand() const { return scrButtons; }
+    QToolBar *menuBand() const { return m_menuBand; }
+    QToolBar *addressBand() const { return m_addressBand; }
+    QToolBar *buttonBand() const { return m_buttonBand; }
     QWidget *sidePanel() const;
     TIEAddress *addressBox() const { return m_address; }
     TAddressBar *addressBar() const { return m_addressBar; }
@@ -154,12 +154,12 @@ private:
 
     software::TSoftwareTable &m_record;
     QWebEngineProfile *m_profile;
-    QToolBar *scrMainMenu = nullptr;
-    QToolBar *tbAddress = nullptr;
-    QToolBar *scrButtons = nullptr;
-    QSplitter *spl = nullptr;
-    QTabWidget *pcFavorite = nullptr;
-    TBrowserTabs *pc = nullptr;
+    QToolBar *m_menuBand = nullptr;
+    QToolBar *m_addressBand = nullptr;
+    QToolBar *m_buttonBand = nullptr;
+    QSplitter *m_splitter = nullptr;
+    QTabWidget *m_sidePanel = nullptr;
+    TBrowserTabs *m_tabs = nullptr;
     TFindBar *m_findBar = nullptr;
     TAddressBar *m_addressBar = nullptr;
     TIEAddress *m_address = nullptr;

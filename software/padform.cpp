@@ -55,7 +55,7 @@ TPADForm::TPADForm(QWidget *parent) : TPADForm(new TSoftwareTable, true, parent)
 
 TPADForm::TPADForm(TSoftwareTable &record, QWidget *parent) : TPADForm(&record, false, parent) {}
 
-TPADForm::TPADForm(TSoftwareTable *record, bool owned, QWidget *parent) : QDialog(parent), ClientDataSet1(record)
+TPADForm::TPADForm(TSoftwareTable *record, bool owned, QWidget *parent) : QDialog(parent), m_record(record)
 {
     if (owned)
         record->setParent(this);
@@ -80,18 +80,18 @@ TPADForm::TPADForm(TSoftwareTable *record, bool owned, QWidget *parent) : QDialo
     m_pages->setCurrentIndex(1);
     layout->addWidget(m_pages);
 
-    connect(ClientDataSet1, &TSoftwareTable::recordChanged, this, [this] { refreshControls(false); });
-    connect(ClientDataSet1, &TSoftwareTable::AfterPost, this, &TPADForm::ClientDataSet1AfterPost);
+    connect(m_record, &TSoftwareTable::recordChanged, this, [this] { refreshControls(false); });
+    connect(m_record, &TSoftwareTable::AfterPost, this, &TPADForm::ClientDataSet1AfterPost);
 
     refreshControls(true);
     if (owned)
-        m_startupProblems = loadRecordWithProblems(*ClientDataSet1);
+        m_startupProblems = loadRecordWithProblems(*m_record);
 }
 
 TPADForm::~TPADForm()
 {
     // The controls go before the table they show.
-    disconnect(ClientDataSet1, nullptr, this, nullptr);
+    disconnect(m_record, nullptr, this, nullptr);
     m_links.clear();
     m_osList = m_languageList = nullptr;
     delete m_pages;
@@ -156,10 +156,10 @@ void TPADForm::importPadFileChosen()
     if (path.isEmpty())
         return;
     try {
-        const QStringList cut = importPadFile(*ClientDataSet1, path);
+        const QStringList cut = importPadFile(*m_record, path);
         if (!cut.isEmpty())
             platform::showMessage(QStringLiteral("Some values of %1 are longer than the record holds:\n%2")
-                                      .arg(QFileInfo(path).fileName(), cutFieldsMessage(cut, *ClientDataSet1)));
+                                      .arg(QFileInfo(path).fileName(), cutFieldsMessage(cut, *m_record)));
     } catch (const base::Error &e) {
         // Whatever the import did before the failure stays.
         platform::showError(e.text());
@@ -180,10 +180,10 @@ void TPADForm::saveAll()
     try {
         // A closed table has no fields to write; writing it would replace the
         // data file with an empty one.
-        if (!ClientDataSet1->isOpen())
-            throw base::Error(ClientDataSet1->objectName() +
+        if (!m_record->isOpen())
+            throw base::Error(m_record->objectName() +
                               QStringLiteral(": Cannot perform this operation on a closed dataset"));
-        ClientDataSet1->SaveToFile(TSoftwareTable::dataFile());
+        m_record->SaveToFile(TSoftwareTable::dataFile());
     } catch (const base::Error &e) {
         platform::showError(e.text());
     }
@@ -200,9 +200,9 @@ void TPADForm::loadTextFileInto(const QString &field)
         return;
     try {
         const QString text = readTextFile(path);
-        if (ClientDataSet1->state() != TSoftwareTable::Editing)
-            ClientDataSet1->Edit();
-        ClientDataSet1->setFieldText(field, text);
+        if (m_record->state() != TSoftwareTable::Editing)
+            m_record->Edit();
+        m_record->setFieldText(field, text);
     } catch (const base::Error &e) {
         platform::showError(e.text());
     }

@@ -29,7 +29,7 @@ public:
     explicit TPADForm(TSoftwareTable &record, QWidget *parent = nullptr);
     ~TPADForm() override;
 
-    TSoftwareTable &table() { return *ClientDataSet1; }
+    TSoftwareTable &table() { return *m_record; }
     // Why the record could not be loaded or refilled at start, for the
     // program to say once its window is up; empty when all went well.
     QStringList startupProblems() const { return m_startupProblems; }
@@ -83,7 +83,7 @@ private:
 
     TPADForm(TSoftwareTable *record, bool owned, QWidget *parent);
 
-    TSoftwareTable *ClientDataSet1;
+    TSoftwareTable *m_record; // the dataset "ClientDataSet1" (its object name)
     QTabWidget *m_pages = nullptr;
     QList<FieldLink *> m_links;
     FieldCheckList *m_osList = nullptr;

@@ -86,21 +86,21 @@ protected:
 
 QWidget *TPADForm::edit(const QString &field, int limit)
 {
-    auto *w = new BoundLineEdit(*ClientDataSet1, field, limit);
+    auto *w = new BoundLineEdit(*m_record, field, limit);
     m_links << w;
     return w;
 }
 
 QWidget *TPADForm::memo(const QString &field, int limit, bool wrap)
 {
-    auto *w = new BoundMemo(*ClientDataSet1, field, limit, wrap);
+    auto *w = new BoundMemo(*m_record, field, limit, wrap);
     m_links << w;
     return w;
 }
 
 QWidget *TPADForm::list(const QString &field, const QStringList &entries)
 {
-    auto *w = new BoundComboBox(*ClientDataSet1, field, entries);
+    auto *w = new BoundComboBox(*m_record, field, entries);
     m_links << w;
     return w;
 }
@@ -226,7 +226,7 @@ QWidget *TPADForm::buildProgramPage()
     l->addLayout(other, 7, 1);
     addRow(l, 8, QStringLiteral("Install Support:"),
            list(QStringLiteral("Program_Install_Support"), installSupports()));
-    m_languageList = new FieldCheckList(*ClientDataSet1, QStringLiteral("Program_Language"), languages());
+    m_languageList = new FieldCheckList(*m_record, QStringLiteral("Program_Language"), languages());
     m_links << m_languageList;
     l->addWidget(label(QStringLiteral("Language:")), 9, 0, Qt::AlignTop);
     l->addWidget(m_languageList, 9, 1);
@@ -242,7 +242,7 @@ QWidget *TPADForm::buildProgramPage()
            list(QStringLiteral("Program_Category_Class"), categoryClasses()));
     addRow(r, 1, QStringLiteral("Recent Changes:"), edit(QStringLiteral("Program_Change_Info"), 255));
     addRow(r, 2, QStringLiteral("System Req:"), edit(QStringLiteral("Program_System_Requirements"), 80));
-    m_osList = new FieldCheckList(*ClientDataSet1, QStringLiteral("Program_OS_Support"), operatingSystems());
+    m_osList = new FieldCheckList(*m_record, QStringLiteral("Program_OS_Support"), operatingSystems());
     m_links << m_osList;
     r->addWidget(label(QStringLiteral("Supported\nOperating Systems:")), 3, 0, Qt::AlignTop);
     r->addWidget(m_osList, 3, 1);
@@ -255,7 +255,7 @@ QWidget *TPADForm::buildProgramPage()
     e->addWidget(label(QStringLiteral("Expiration Date:")), 1, 0);
     e->addLayout(dateRow("Expire_Month", "Expire_Day", "Expire_Year", 1), 1, 1);
     addRow(e, 2, QStringLiteral("Other Expire info:"), edit(QStringLiteral("Expire_Other_Info")));
-    auto *basedOn = new BoundRadioGroup(*ClientDataSet1, QStringLiteral("Expire_Based_On"),
+    auto *basedOn = new BoundRadioGroup(*m_record, QStringLiteral("Expire_Based_On"),
                                         QStringLiteral("Expire_Based_On"), expireBasedOn());
     m_links << basedOn;
     e->addWidget(basedOn, 3, 0, 1, 2);

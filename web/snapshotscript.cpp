@@ -1,0 +1,337 @@
+#include "snapshotscript.h"
+
+#include "scriptrunner.h"
+
+namespace web {
+
+namespace {
+
+// Builds window.__dodu[gen] = [elements of the page, of frame 0, ...] and
+// returns the description of each document. With signals, each document's
+// description holds "sig" in place of "len" and "els", and the page's
+// controls and submit buttons are kept in window.__dodu[gen].controls and
+// .buttons, across its documents in the order described.
+const char kSnapshotScript[] = R"JS(
+(function (gen, withSignals) {
+  const store = (window.__dodu = window.__dodu || {});
+  const docs = (store[gen] = []);
+  const textLike = { email: 1, url: 1, tel: 1, search: 1, number: 1 };
+  // The input types some routine acts on; inputs of other types are left out.
+  const acted = { text: 1, password: 1, checkbox: 1, radio: 1, submit: 1, image: 1 };
+  const xhtml = 'http://www.w3.org/1999/xhtml';
+  // An XML document is no HTML page, even when the engine shows it as a tree.
+  function isHtml(doc) {
+    if (!doc || !doc.documentElement) return false;
+    const type = String(doc.contentType || '');
+    return !/[+/]xml$/.test(type) || type === 'application/xhtml+xml';
+  }
+  function snap(doc) {
+    const out = { html: isHtml(doc), body: false, len: 0, els: [], key: docs.length };
+    const els = [];
+    docs.push(els);
+    if (!out.html || !doc.body) return out;
+    out.body = true;
+    out.len = (doc.body.innerText || '').length;
+    // One entry per control a routine may act on, in document order:
+    // [type ('textarea' for a text area), name, value, alt, form], where the
+    // value is sent for radio and submit inputs, alt for submit and image
+    // inputs, and the form (for radio groups) for radio inputs only.
+    const forms = new Map();
+    const list = doc.querySelectorAll('input, textarea');
+    for (let i = 0; i < list.length; ++i) {
+      const e = list[i];
+      if (e.namespaceURI !== xhtml) continue;
+      let ty = 'textarea';
+      if (e.localName === 'input') {
+        ty = e.type;
+        if (textLike[ty]) ty = 'text';
+        else if (!acted[ty]) continue;
+      }
+      els.push(e);
+      if (ty === 'radio') {
+        let f = -1;
+        if (e.form) {
+          if (!forms.has(e.form)) forms.set(e.form, forms.size);
+          f = forms.get(e.form);
+        }
+        out.els.push([ty, e.name, e.value, '', f]);
+      } else if (ty === 'submit') {
+        out.els.push([ty, e.name, e.value, e.alt]);
+      } else if (ty === 'image') {
+        out.els.push([ty, e.name, '', e.alt]);
+      } else {
+        out.els.push([ty, e.name]);
+      }
+    }
+    return out;
+  }
+  if (withSignals) {
+    // Every form control's signals, for the smart fill: what it says about
+    // itself and what the page says about it. Frames are read whatever the
+    // page's own text; a frame of another origin gives none.
+    // The signals each form control gives about itself, for the smart fill:
+    // window.__dodu[gen].controls and .buttons keep the live elements of the
+    // whole page in the order described.
+    const clean = (t) => String(t || '').replace(/\s+/g, ' ').trim();
+    const cut = (t) => (t.length > 160 ? t.slice(t.length - 160) : t);
+    const controls = 'input, textarea, select, button';
+    const skip = { hidden: 1, submit: 1, image: 1, button: 1, reset: 1, file: 1, password: 1, range: 1, color: 1 };
+    // Inputs hold no text of their own; only lists, text areas, buttons and
+    // scripts inside an element have to be taken out of its text.
+    const noisy = 'select, textarea, button, option, script, style';
+    function text(n) {
+      if (!n) return '';
+      if (n.nodeType === 3) return clean(n.data);
+      const t = n.textContent;
+      if (!t || !/\S/.test(t)) return '';
+      if (!n.firstElementChild || !n.querySelector(noisy)) return clean(t);
+      const c = n.cloneNode(true);
+      for (const x of c.querySelectorAll(controls + ', option, script, style')) x.remove();
+      return clean(c.textContent);
+    }
+    const choiceInput = 'input[type=radio i], input[type=checkbox i]';
+    const choice = (n) => n.nodeType === 1 && (n.matches(choiceInput) ||
+        (n.localName === 'label' && !!n.querySelector(choiceInput)));
+    const blank = (s) => s.nodeType === 3 && !/\S/.test(s.data);
+    // The node before n that is neither blank text nor a line break.
+    function before(n) {
+      let s = n.previousSibling;
+      while (s && (blank(s) || (s.nodeType === 1 && s.localName === 'br'))) s = s.previousSibling;
+      return s;
+    }
+    let labelsFor = null;
+    function ownLabel(e, type) {
+      let t = '';
+      const wrap = e.closest('label');
+      if (wrap && !wrap.htmlFor) t += ' ' + text(wrap);
+      if (e.id && labelsFor.has(e.id)) for (const l of labelsFor.get(e.id)) t += ' ' + text(l);
+      // "<input type=checkbox> Windows": the text right after a button names it.
+      if (!/\S/.test(t) && (type === 'radio' || type === 'checkbox')) {
+        for (let s = e.nextSibling; s; s = s.nextSibling) {
+          if (s.nodeType === 1 && (s.matches(controls) || s.querySelector(controls) || s.localName === 'br')) break;
+          t += ' ' + text(s);
+          if (/\S/.test(t)) break;
+        }
+      }
+      return cut(clean(t));
+    }
+    function context(e) {
+      let node = e;
+      for (let depth = 0; depth < 5 && node && node.parentElement; depth++) {
+        const tag = node.localName;
+        if (tag === 'form' || tag === 'body') break;
+        if (tag === 'td' || tag === 'th' || tag === 'dd') {
+          const p = node.previousElementSibling;
+          const t = p ? text(p) : '';
+          if (t) return cut(t);
+        }
+        for (let s = node.previousSibling; s; s = s.previousSibling) {
+          // The other buttons of a group and the texts after them name
+          // their own options, not this control.
+          if (s.nodeType === 3) {
+            if (blank(s)) continue;
+            const b = before(s);
+            if (b && choice(b)) continue;
+            return cut(clean(s.data));
+          }
+          if (s.nodeType !== 1) continue;
+          if (choice(s)) continue;
+          const sb = before(s);
+          if (sb && choice(sb) && !s.querySelector(controls)) continue;
+          const st = s.localName;
+          if (st === 'br' || st === 'script' || st === 'style' || st === 'hr') continue;
+          if (s.matches(controls) || s.querySelector(controls)) return '';
+          const t = text(s);
+          if (t) return cut(t);
+        }
+        node = node.parentElement;
+        if (node.localName === 'fieldset') {
+          const lg = node.querySelector(':scope > legend');
+          if (lg) return cut(text(lg));
+        }
+      }
+      return '';
+    }
+    // Hidden, of no size or off the page. The box is read first: most hidden
+    // controls have none, and the style is asked only of the others.
+    function visible(e, view, pageWidth) {
+      const r = e.getBoundingClientRect();
+      if (r.width < 1 || r.height < 1) return false;
+      const x = r.left + view.scrollX, y = r.top + view.scrollY;
+      if (x + r.width <= 0 || y + r.height <= 0 || x >= pageWidth) return false;
+      const st = view.getComputedStyle(e);
+      return st.visibility === 'visible' && st.opacity !== '0';
+    }
+    // Trailing values that say nothing ('', -1) are left off.
+    function trim(a, keep) {
+      let n = a.length;
+      while (n > keep && (a[n - 1] === '' || a[n - 1] === -1)) --n;
+      a.length = n;
+      return a;
+    }
+    const kept = (docs.controls = []);
+    const pressable = (docs.buttons = []);
+    let formCount = 0;
+    // One document: [control, ...] and [button, ...], a control
+    // [form, type, flags, name, id, label, context, value, maxLength,
+    //  placeholder, aria, title, autocomplete, pattern, options] without its
+    // trailing empty values, flags 1 checked, 2 multiple, 4 visible,
+    // 8 editable; an option [text, value, selected] ([text] when the value is
+    // the text and it is not selected); a button [form, text, visible].
+    function signals(doc) {
+      const out = { c: [], b: [] };
+      if (!doc || !doc.body) return out;
+      const view = doc.defaultView;
+      labelsFor = new Map();
+      for (const l of doc.querySelectorAll('label[for]')) {
+        const id = l.htmlFor;
+        const list = labelsFor.get(id);
+        if (list) list.push(l); else labelsFor.set(id, [l]);
+      }
+      const pageWidth = Math.max(doc.documentElement.scrollWidth, view.innerWidth);
+      const forms = new Map();
+      const groups = new Set();
+      let loose = -1;
+      for (const e of doc.querySelectorAll(controls)) {
+        const tag = e.localName;
+        const type = tag === 'input' ? String(e.type || 'text').toLowerCase() : tag === 'button' ? String(e.type) : tag;
+        const f = e.form;
+        let form;
+        if (!f) {
+          if (loose < 0) loose = formCount++;
+          form = loose;
+        } else {
+          form = forms.get(f);
+          if (form === undefined) forms.set(f, (form = formCount++));
+        }
+        if (tag === 'button' || type === 'submit' || type === 'image') {
+          if (type !== 'submit' && type !== 'image') continue;
+          pressable.push(e);
+          const words = [e.value, tag === 'button' ? e.textContent : '', e.alt, e.title, e.name, e.id,
+                         e.getAttribute('aria-label'), tag === 'input' ? 'submit' : ''];
+          out.b.push([form, clean(words.join(' ')), visible(e, view, pageWidth) ? 1 : 0]);
+          continue;
+        }
+        if (skip[type] && tag === 'input') continue;
+        kept.push(e);
+        const choiceType = type === 'radio' || type === 'checkbox';
+        const label = ownLabel(e, type);
+        // The text before a control matters when it has no label of its own,
+        // and for a group of buttons (their own labels name their options),
+        // where the first button's says it for the group.
+        let ctx = '';
+        if (choiceType && e.name) {
+          const key = form + '\u001f' + type + '\u001f' + e.name;
+          if (!groups.has(key)) {
+            groups.add(key);
+            ctx = context(e);
+          }
+        } else if (!label || choiceType) {
+          ctx = context(e);
+        }
+        const flags = (e.checked ? 1 : 0) | (e.multiple ? 2 : 0) | (visible(e, view, pageWidth) ? 4 : 0) |
+                      (e.readOnly || e.disabled || e.matches(':disabled') ? 0 : 8);
+        const a = [form, type, flags, e.name || '', e.id || '', label, ctx, tag === 'select' ? '' : String(e.value),
+                   e.maxLength > 0 ? e.maxLength : -1, e.placeholder || '', e.getAttribute('aria-label') || '',
+                   e.title || '', e.getAttribute('autocomplete') || '', e.getAttribute('pattern') || ''];
+        if (tag === 'select' && e.options.length) {
+          const options = [];
+          for (const o of e.options) {
+            const t = clean(o.text), v = String(o.value);
+            options.push(o.selected ? [t, v, 1] : v === t ? [t] : [t, v]);
+          }
+          a.push(options);
+        }
+        out.c.push(trim(a, 3));
+      }
+      return out;
+    }
+    // The record field used per control, for reports; a fill starts afresh.
+    window.__doduFields = new WeakMap();
+    const top = { html: isHtml(document), body: !!document.body, key: 0, sig: signals(document), frames: [] };
+    docs.push([]);
+    for (let i = 0; i < window.frames.length; ++i) {
+      let d = null;
+      try {
+        d = window.frames[i].document;
+      } catch (err) {
+        top.frames.push({ refused: true });
+        continue;
+      }
+      if (!d) { top.frames.push({ none: true }); continue; }
+      top.frames.push({ html: isHtml(d), body: !!d.body, key: docs.length, sig: signals(d) });
+      docs.push([]);
+    }
+    return JSON.stringify(top);
+  }
+  const top = snap(document);
+  const frames = [];
+  if (top.body && top.len < 4) {
+    for (let i = 0; i < window.frames.length; ++i) {
+      let d = null;
+      try {
+        d = window.frames[i].document;
+      } catch (err) {
+        frames.push({ refused: true });
+        continue;
+      }
+      if (!d) { frames.push({ none: true }); continue; }
+      frames.push(snap(d));
+    }
+  }
+  top.frames = frames;
+  return JSON.stringify(top);
+})(%1, %2)
+)JS";
+
+} // namespace
+
+int newSnapshotGeneration()
+{
+    static int g = 0;
+    return ++g;
+}
+
+QVariant takeSnapshot(QWebEnginePage *page, int generation, SnapshotDetail detail, bool *ok)
+{
+    const QString script = QString::fromLatin1(kSnapshotScript)
+                               .arg(generation)
+                               .arg(detail == SnapshotDetail::Signals ? QLatin1String("true") : QLatin1String("false"));
+    return runScriptAndWait(page, script, 15000, ok);
+}
+
+void releaseSnapshot(QWebEnginePage *page, int generation)
+{
+    runScript(page, QStringLiteral("if (window.__dodu) delete window.__dodu[%1];").arg(generation));
+}
+
+void appendScriptString(QString &out, const QString &text)
+{
+    static const char hex[] = "0123456789abcdef";
+    auto escaped = [&out](char16_t c) {
+        out += QLatin1String("\\u");
+        for (int shift = 12; shift >= 0; shift -= 4)
+            out += QLatin1Char(hex[(c >> shift) & 0xf]);
+    };
+    out += QLatin1Char('"');
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c == u'"' || c == u'\\') {
+            out += QLatin1Char('\\');
+            out += QChar(c);
+        } else if (c < 0x20 || c == 0x2028 || c == 0x2029) {
+            escaped(c);
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(text.at(i + 1).unicode())) {
+            out += QChar(c);
+            out += text.at(++i);
+        } else if (QChar::isSurrogate(c)) {
+            escaped(c);
+        } else {
+            out += QChar(c);
+        }
+    }
+    out += QLatin1Char('"');
+}
+
+} // namespace web

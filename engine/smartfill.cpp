@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
+#include <QVarLengthArray>
 
 #include <algorithm>
 
@@ -14,18 +15,19 @@ namespace {
 
 // The words of one control, by where they came from.
 struct Signals {
-    QSet<QString> name, label, hint, options;
+    WordSet name, label, hint, options;
     QString nameHead, labelHead; // the last word of the name and of the label
     QList<int> numbers;          // numbers said in the name, label or hints
-    QSet<QString> all;
+    WordSet all;
 };
 
-QSet<QString> stemmedSet(const QStringList &words)
+WordSet stemmedSet(const QStringList &words)
 {
-    QSet<QString> s;
+    QStringList s;
+    s.reserve(words.size());
     for (const QString &w : words)
-        s.insert(stem(w));
-    return s;
+        s << stem(w);
+    return WordSet(std::move(s));
 }
 
 QString lastWord(const QStringList &words)
@@ -44,18 +46,21 @@ bool isChoice(const Control &c)
 Signals collect(const Control &c, const QString &groupLabel = QString())
 {
     Signals s;
-    const QStringList nameWords = splitWords(c.name, true) + splitWords(c.id, true);
     const QStringList nameOnly = splitWords(c.name, true);
+    const QStringList idWords = c.id.isEmpty() ? QStringList() : splitWords(c.id, true);
+    const QStringList nameWords = idWords.isEmpty() ? nameOnly : nameOnly + idWords;
     // A radio's or check box's own label names its option; the group's text
     // comes before the group.
     const bool optionLabel = c.type == QLatin1String("radio") || c.type == QLatin1String("checkbox");
     const QString labelText = optionLabel ? groupLabel : (c.label.isEmpty() ? c.context : c.label);
     const QStringList labelWords = splitWords(labelText, true);
-    const QStringList hintWords = splitWords(c.placeholder + QLatin1Char(' ') + c.aria + QLatin1Char(' ') + c.title, true);
+    const QStringList hintWords = c.placeholder.isEmpty() && c.aria.isEmpty() && c.title.isEmpty()
+                                      ? QStringList()
+                                      : splitWords(c.placeholder + QLatin1Char(' ') + c.aria + QLatin1Char(' ') + c.title, true);
     s.name = stemmedSet(nameWords);
     s.label = stemmedSet(labelWords);
     s.hint = stemmedSet(hintWords);
-    s.nameHead = lastWord(nameOnly.isEmpty() ? splitWords(c.id, true) : nameOnly);
+    s.nameHead = lastWord(nameOnly.isEmpty() ? idWords : nameOnly);
     s.labelHead = lastWord(labelWords);
     for (const QStringList *list : {&nameWords, &labelWords, &hintWords})
         for (const QString &w : *list)
@@ -117,24 +122,6 @@ bool headConflicts(const QString &head, const Target &t)
     }
 }
 
-double termScore(const Target &t, const QSet<QString> &words)
-{
-    int best = 0;
-    for (const Term &term : t.terms) {
-        if (term.weight <= best)
-            continue;
-        bool all = true;
-        for (const QString &w : term.words)
-            if (!words.contains(w)) {
-                all = false;
-                break;
-            }
-        if (all)
-            best = term.weight;
-    }
-    return best;
-}
-
 // The autocomplete tokens that name a target outright.
 QString autocompleteTarget(const QString &autocomplete)
 {
@@ -158,14 +145,29 @@ Match classifySignals(const Control &c, const Signals &s)
     if (c.type == QLatin1String("search") || v.isForbidden(s.name) || v.isForbidden(s.label))
         return {};
     const QString byAutocomplete = autocompleteTarget(c.autocomplete);
-    // Only targets one of whose words the control says can score.
-    QVector<bool> candidate(v.targets().size(), false);
-    for (const QSet<QString> *words : {&s.name, &s.label, &s.hint, &s.options})
-        for (const QString &w : *words)
-            for (int i : v.targetsWithWord(w))
-                candidate[i] = true;
+    // Per target and signal the weight of its heaviest term whose words the
+    // signal says all; only the terms holding a word said are looked at.
+    const qsizetype n = v.targets().size();
+    QVarLengthArray<int, 512> weights(n * 4, 0);
+    QVarLengthArray<bool, 128> candidate(n, false);
+    const WordSet *sets[] = {&s.name, &s.label, &s.hint, &s.options};
+    for (int k = 0; k < 4; ++k)
+        for (const QString &w : *sets[k])
+            for (const Vocabulary::TermRef &ref : v.termsWithWord(w)) {
+                const Term &term = v.targets().at(ref.target).terms.at(ref.term);
+                int &slot = weights[ref.target * 4 + k];
+                if (term.weight <= slot)
+                    continue;
+                bool all = true;
+                for (const QString &tw : term.words)
+                    all = all && (tw == w || sets[k]->contains(tw));
+                if (all) {
+                    slot = term.weight;
+                    candidate[ref.target] = true;
+                }
+            }
     if (!byAutocomplete.isEmpty())
-        for (int i = 0; i < v.targets().size(); ++i)
+        for (int i = 0; i < n; ++i)
             candidate[i] = candidate[i] || v.targets().at(i).name == byAutocomplete;
     Match best;
     for (int ti = 0; ti < v.targets().size(); ++ti) {
@@ -175,8 +177,8 @@ Match classifySignals(const Control &c, const Signals &s)
         const double fit = typeFit(c, t);
         if (fit <= 0)
             continue;
-        const double scores[] = {termScore(t, s.name), termScore(t, s.label), termScore(t, s.hint),
-                                 termScore(t, s.options) * 0.6};
+        const int *w = &weights[ti * 4];
+        const double scores[] = {double(w[0]), double(w[1]), double(w[2]), w[3] * 0.6};
         // The strongest signal counts, the others agreeing add a little.
         double score = 0, sum = 0;
         for (double x : scores) {
@@ -532,10 +534,9 @@ int optionQuality(const Option &o, const Item &item, const QString &target, int 
 
 // The options that match the record: for a single choice the best one, for a
 // multiple choice every one. Empty when none does.
-QVector<int> matchOptions(const QVector<Option> &options, const QString &target, const Record &r, bool multiple,
+QVector<int> matchOptions(const QVector<Option> &options, const QString &target, const QVector<Item> &items, bool multiple,
                           QString *usedField)
 {
-    const QVector<Item> items = itemsFor(target, r);
     QVector<int> chosen;
     int bestKey = 0;
     for (int i = 0; i < options.size(); ++i) {
@@ -587,6 +588,7 @@ bool writable(const Control &c) { return c.visible && c.editable; }
 QVector<Unit> unitsOf(const Page &page)
 {
     QVector<Unit> units;
+    units.reserve(page.controls.size());
     QHash<QString, int> groups;
     for (int i = 0; i < page.controls.size(); ++i) {
         const Control &c = page.controls.at(i);
@@ -601,9 +603,8 @@ QVector<Unit> unitsOf(const Page &page)
             }
             groups.insert(key, int(units.size()));
         }
-        Unit u;
-        u.controls << i;
-        units << u;
+        units.emplace_back();
+        units.back().controls << i;
     }
     for (Unit &u : units) {
         const Control &first = page.controls.at(u.controls.first());
@@ -731,6 +732,14 @@ Plan planFill(const Page &page, const Record &record)
     plan.form = bestForm(scoreForms(page, units, r), false);
     if (plan.form < 0)
         return plan;
+    // The record's items per target, made once per fill.
+    QHash<QString, QVector<Item>> items;
+    auto itemsOf = [&](const QString &target) -> const QVector<Item> & {
+        auto it = items.constFind(target);
+        if (it == items.cend())
+            it = items.insert(target, itemsFor(target, r));
+        return *it;
+    };
     for (const Unit &u : units) {
         const Control &first = page.controls.at(u.controls.first());
         if (first.form != plan.form || !unitWritable(page, u))
@@ -740,7 +749,7 @@ Plan planFill(const Page &page, const Record &record)
             if (first.type == QLatin1String("select")) {
                 if (writable(first)) {
                     QString used;
-                    const QVector<int> opts = matchOptions(first.options, u.match.target, r, first.multiple, &used);
+                    const QVector<int> opts = matchOptions(first.options, u.match.target, itemsOf(u.match.target), first.multiple, &used);
                     if (!opts.isEmpty()) {
                         done = true;
                         plan.fields[u.controls.first()] = used;
@@ -756,7 +765,7 @@ Plan planFill(const Page &page, const Record &record)
             } else if (first.type == QLatin1String("radio") || first.type == QLatin1String("checkbox")) {
                 const bool multiple = first.type == QLatin1String("checkbox");
                 QString used;
-                const QVector<int> opts = matchOptions(u.signalsOf.options, u.match.target, r, multiple, &used);
+                const QVector<int> opts = matchOptions(u.signalsOf.options, u.match.target, itemsOf(u.match.target), multiple, &used);
                 for (int o : opts) {
                     const int ci = u.controls.at(o);
                     const Control &c = page.controls.at(ci);
@@ -804,7 +813,7 @@ int chooseSubmitButton(const Page &page, int form)
         const Button &b = page.buttons.at(i);
         if (b.form != form || !b.visible)
             continue;
-        const QSet<QString> words = stemmedSet(splitWords(b.text, true));
+        const WordSet words = stemmedSet(splitWords(b.text, true));
         bool refused = false;
         int score = 0;
         for (const QString &w : words) {

@@ -21,10 +21,30 @@ const char kApplyScript[] = R"JS(
   const keep = window.__dodu && window.__dodu[gen];
   if (!keep || !keep.controls) return 0;
   const els = keep.controls;
-  const fields = (window.__doduFields = window.__doduFields || new WeakMap());
+  // The record field used per control, for reports: kept as the plan and
+  // looked up by element only when a report asks.
+  let fields = window.__doduFields;
+  if (!fields || !fields.lists) {
+    fields = window.__doduFields = {
+      lists: [], map: null,
+      index() {
+        if (!this.map) {
+          this.map = new Map();
+          for (const [list, plan] of this.lists) for (const op of plan) if (list[op[0]]) this.map.set(list[op[0]], op[3]);
+        }
+        return this.map;
+      },
+      get(e) { return this.index().get(e); },
+      has(e) { return this.index().has(e); },
+    };
+  }
+  fields.lists.push([els, ops]);
+  fields.map = null;
   const fire = (e, type) => e.dispatchEvent(new Event(type, { bubbles: true }));
   // Written controls carry a mark that one style rule per document
   // highlights; the author's next edit of a control takes its mark away.
+  // Documents are made ready after the writes, so that the fill's own
+  // events pass no listener of ours.
   const markName = 'data-doduvodaz-filled';
   const prepared = (window.__doduMarked = window.__doduMarked || new WeakSet());
   function prepare(doc) {
@@ -42,26 +62,30 @@ const char kApplyScript[] = R"JS(
     doc.addEventListener('change', edited, true);
   }
   let done = 0;
-  let doc = null;
   window.__doduWriting = true;
   try {
     for (const op of ops) {
-      const e = els[op[0]];
-      if (!e) continue;
-      fields.set(e, op[3]);
       const kind = op[1];
       if (kind === 3) continue;
+      const e = els[op[0]];
+      if (!e) continue;
       if (kind === 0) e.value = op[2];
       else if (kind === 1) e.checked = true;
       else for (const i of op[2]) if (e.options[i]) e.options[i].selected = true;
       fire(e, 'input'); fire(e, 'change');
-      const d = e.ownerDocument;
-      if (d !== doc) prepare((doc = d));
       e.setAttribute(markName, '');
       ++done;
     }
   } finally {
     window.__doduWriting = false;
+  }
+  if (done) {
+    if (document.querySelector('[' + markName + ']')) prepare(document);
+    for (let i = 0; i < window.frames.length; ++i) {
+      let d = null;
+      try { d = window.frames[i].document; } catch (err) { d = null; }
+      if (d && d.querySelector('[' + markName + ']')) prepare(d);
+    }
   }
   if (press >= 0 && keep.buttons[press]) {
     const b = keep.buttons[press];

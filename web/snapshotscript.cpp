@@ -84,7 +84,7 @@ const char kSnapshotScript[] = R"JS(
       if (n.nodeType === 3) return clean(n.data);
       const t = n.textContent;
       if (!t || !/\S/.test(t)) return '';
-      if (!n.firstElementChild || !n.querySelector(noisy)) return clean(t);
+      if (!n.querySelector(noisy)) return clean(t);
       const c = n.cloneNode(true);
       for (const x of c.querySelectorAll(controls + ', option, script, style')) x.remove();
       return clean(c.textContent);
@@ -100,11 +100,11 @@ const char kSnapshotScript[] = R"JS(
       return s;
     }
     let labelsFor = null;
-    function ownLabel(e, type) {
+    function ownLabel(e, type, id) {
       let t = '';
       const wrap = e.closest('label');
       if (wrap && !wrap.htmlFor) t += ' ' + text(wrap);
-      if (e.id && labelsFor.has(e.id)) for (const l of labelsFor.get(e.id)) t += ' ' + text(l);
+      if (id && labelsFor.has(id)) for (const l of labelsFor.get(id)) t += ' ' + text(l);
       // "<input type=checkbox> Windows": the text right after a button names it.
       if (!/\S/.test(t) && (type === 'radio' || type === 'checkbox')) {
         for (let s = e.nextSibling; s; s = s.nextSibling) {
@@ -152,13 +152,60 @@ const char kSnapshotScript[] = R"JS(
       }
       return '';
     }
+    // The elements whose style may hide them: those the page's rules or
+    // inline styles give a visibility other than visible or an opacity not
+    // above 0, with the controls inside them; only these are asked for their
+    // computed style. null when that cannot be told (a style sheet of another
+    // origin, a running animation): then every control is asked.
+    function styleSuspects(doc) {
+      const hides = (st) => {
+        const v = st.getPropertyValue('visibility'), o = st.getPropertyValue('opacity');
+        return (!!v && v !== 'visible') || (!!o && !(parseFloat(o) > 0));
+      };
+      const selectors = [];
+      function walk(rules) {
+        for (const r of rules) {
+          if (r.type === 7) { // keyframes
+            for (const k of r.cssRules) if (hides(k.style)) return false;
+          } else if (r.type === 3) { // @import
+            if (!r.styleSheet || !walk(r.styleSheet.cssRules)) return false;
+          } else if (r.style && r.selectorText !== undefined) {
+            if (hides(r.style)) selectors.push(r.selectorText);
+          }
+          if (r.type !== 7 && r.cssRules && !walk(r.cssRules)) return false;
+        }
+        return true;
+      }
+      try {
+        if (doc.getAnimations && doc.getAnimations().length) return null;
+        for (const sheet of [...doc.styleSheets, ...(doc.adoptedStyleSheets || [])])
+          if (!walk(sheet.cssRules)) return null;
+      } catch (err) {
+        return null;
+      }
+      const suspects = new Set();
+      const add = (root) => {
+        suspects.add(root);
+        for (const c of root.querySelectorAll(controls)) suspects.add(c);
+      };
+      for (const sel of selectors) {
+        let found;
+        try { found = doc.querySelectorAll(sel); } catch (err) { return null; }
+        for (const x of found) add(x);
+      }
+      for (const x of doc.querySelectorAll('[style]')) if (hides(x.style)) add(x);
+      return suspects;
+    }
     // Hidden, of no size or off the page. The box is read first: most hidden
-    // controls have none, and the style is asked only of the others.
-    function visible(e, view, pageWidth) {
+    // controls have none, and the style is asked only where it may hide.
+    let scrollX = 0, scrollY = 0, pageWidth = 0, suspects = null;
+    function visible(e, view) {
       const r = e.getBoundingClientRect();
-      if (r.width < 1 || r.height < 1) return false;
-      const x = r.left + view.scrollX, y = r.top + view.scrollY;
-      if (x + r.width <= 0 || y + r.height <= 0 || x >= pageWidth) return false;
+      const width = r.width, height = r.height;
+      if (width < 1 || height < 1) return false;
+      const x = r.left + scrollX, y = r.top + scrollY;
+      if (x + width <= 0 || y + height <= 0 || x >= pageWidth) return false;
+      if (suspects && !suspects.has(e)) return true;
       const st = view.getComputedStyle(e);
       return st.visibility === 'visible' && st.opacity !== '0';
     }
@@ -188,7 +235,13 @@ const char kSnapshotScript[] = R"JS(
         const list = labelsFor.get(id);
         if (list) list.push(l); else labelsFor.set(id, [l]);
       }
-      const pageWidth = Math.max(doc.documentElement.scrollWidth, view.innerWidth);
+      pageWidth = Math.max(doc.documentElement.scrollWidth, view.innerWidth);
+      scrollX = view.scrollX;
+      scrollY = view.scrollY;
+      suspects = styleSuspects(doc);
+      // Whether a fieldset disables what it holds; else a control's own
+      // attribute says whether it is disabled.
+      const fieldsetOff = !!doc.querySelector('fieldset[disabled]');
       const forms = new Map();
       const groups = new Set();
       let loose = -1;
@@ -209,19 +262,20 @@ const char kSnapshotScript[] = R"JS(
           pressable.push(e);
           const words = [e.value, tag === 'button' ? e.textContent : '', e.alt, e.title, e.name, e.id,
                          e.getAttribute('aria-label'), tag === 'input' ? 'submit' : ''];
-          out.b.push([form, clean(words.join(' ')), visible(e, view, pageWidth) ? 1 : 0]);
+          out.b.push([form, clean(words.join(' ')), visible(e, view) ? 1 : 0]);
           continue;
         }
         if (skip[type] && tag === 'input') continue;
         kept.push(e);
         const choiceType = type === 'radio' || type === 'checkbox';
-        const label = ownLabel(e, type);
+        const name = e.name || '', id = e.id || '';
+        const label = ownLabel(e, type, id);
         // The text before a control matters when it has no label of its own,
         // and for a group of buttons (their own labels name their options),
         // where the first button's says it for the group.
         let ctx = '';
-        if (choiceType && e.name) {
-          const key = form + '\u001f' + type + '\u001f' + e.name;
+        if (choiceType && name) {
+          const key = form + '\u001f' + type + '\u001f' + name;
           if (!groups.has(key)) {
             groups.add(key);
             ctx = context(e);
@@ -229,11 +283,17 @@ const char kSnapshotScript[] = R"JS(
         } else if (!label || choiceType) {
           ctx = context(e);
         }
-        const flags = (e.checked ? 1 : 0) | (e.multiple ? 2 : 0) | (visible(e, view, pageWidth) ? 4 : 0) |
-                      (e.readOnly || e.disabled || e.matches(':disabled') ? 0 : 8);
-        const a = [form, type, flags, e.name || '', e.id || '', label, ctx, tag === 'select' ? '' : String(e.value),
-                   e.maxLength > 0 ? e.maxLength : -1, e.placeholder || '', e.getAttribute('aria-label') || '',
-                   e.title || '', e.getAttribute('autocomplete') || '', e.getAttribute('pattern') || ''];
+        // Most controls carry a few attributes; only those present are read.
+        const attrs = e.getAttributeNames();
+        const has = (n) => attrs.includes(n);
+        const flags = (choiceType && e.checked ? 1 : 0) | (has('multiple') && e.multiple ? 2 : 0) |
+                      (visible(e, view) ? 4 : 0) |
+                      ((has('readonly') && e.readOnly) || ((fieldsetOff || has('disabled')) && e.matches(':disabled')) ? 0 : 8);
+        const a = [form, type, flags, name, id, label, ctx, tag === 'select' ? '' : String(e.value),
+                   has('maxlength') && e.maxLength > 0 ? e.maxLength : -1,
+                   has('placeholder') ? e.placeholder || '' : '', has('aria-label') ? e.getAttribute('aria-label') : '',
+                   has('title') ? e.title : '', has('autocomplete') ? e.getAttribute('autocomplete') : '',
+                   has('pattern') ? e.getAttribute('pattern') : ''];
         if (tag === 'select' && e.options.length) {
           const options = [];
           for (const o of e.options) {
@@ -247,7 +307,7 @@ const char kSnapshotScript[] = R"JS(
       return out;
     }
     // The record field used per control, for reports; a fill starts afresh.
-    window.__doduFields = new WeakMap();
+    window.__doduFields = null;
     const top = { html: isHtml(document), body: !!document.body, key: 0, sig: signals(document), frames: [] };
     docs.push([]);
     for (let i = 0; i < window.frames.length; ++i) {

@@ -90,8 +90,18 @@ const char kSnapshotScript[] = R"JS(
       return clean(c.textContent);
     }
     const choiceInput = 'input[type=radio i], input[type=checkbox i]';
-    const choice = (n) => n.nodeType === 1 && (n.matches(choiceInput) ||
-        (n.localName === 'label' && !!n.querySelector(choiceInput)));
+    // Whether a node is a radio or check box or a label holding one; the
+    // walks back from the buttons of a group pass the same nodes again and
+    // again, so each is asked once.
+    const choices = new Map();
+    const choice = (n) => {
+      let c = choices.get(n);
+      if (c === undefined) {
+        c = n.nodeType === 1 && (n.matches(choiceInput) || (n.localName === 'label' && !!n.querySelector(choiceInput)));
+        choices.set(n, c);
+      }
+      return c;
+    };
     const blank = (s) => s.nodeType === 3 && !/\S/.test(s.data);
     // The node before n that is neither blank text nor a line break.
     function before(n) {

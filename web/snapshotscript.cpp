@@ -110,10 +110,20 @@ const char kSnapshotScript[] = R"JS(
       return s;
     }
     let labelsFor = null;
+    // The labels holding a list, text area, button or script, whose text is
+    // to be read without theirs; found once per document.
+    let noisyLabels = null;
+    function findNoisyLabels(doc) {
+      noisyLabels = new Set();
+      for (const x of doc.querySelectorAll('label select, label textarea, label button, label script, label style'))
+        for (let l = x.parentElement && x.parentElement.closest('label'); l && !noisyLabels.has(l);
+             l = l.parentElement && l.parentElement.closest('label'))
+          noisyLabels.add(l);
+    }
     function ownLabel(e, type, id) {
       let t = '';
       const wrap = e.closest('label');
-      if (wrap && !wrap.htmlFor) t += ' ' + text(wrap);
+      if (wrap && !wrap.htmlFor) t += ' ' + (noisyLabels.has(wrap) ? text(wrap) : clean(wrap.textContent));
       if (id && labelsFor.has(id)) for (const l of labelsFor.get(id)) t += ' ' + text(l);
       // "<input type=checkbox> Windows": the text right after a button names it.
       if (!/\S/.test(t) && (type === 'radio' || type === 'checkbox')) {
@@ -239,6 +249,7 @@ const char kSnapshotScript[] = R"JS(
       const out = { c: [], b: [] };
       if (!doc || !doc.body) return out;
       const view = doc.defaultView;
+      findNoisyLabels(doc);
       labelsFor = new Map();
       for (const l of doc.querySelectorAll('label[for]')) {
         const id = l.htmlFor;

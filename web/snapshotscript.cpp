@@ -267,8 +267,13 @@ const char kSnapshotScript[] = R"JS(
       const groups = new Set();
       let loose = -1;
       for (const e of doc.querySelectorAll(controls)) {
-        const tag = e.localName;
-        const type = tag === 'input' ? String(e.type || 'text').toLowerCase() : tag === 'button' ? String(e.type) : tag;
+        // The type tells the element apart but for buttons: a textarea's is
+        // "textarea", a list's "select-one" or "select-multiple".
+        let type = String(e.type || 'text').toLowerCase();
+        let tag = 'input';
+        if (type === 'textarea') tag = type;
+        else if (type.startsWith('select')) tag = type = 'select';
+        else if (type === 'submit' || type === 'button' || type === 'reset') tag = e.localName;
         const f = e.form;
         let form;
         if (!f) {
@@ -289,7 +294,10 @@ const char kSnapshotScript[] = R"JS(
         if (skip[type] && tag === 'input') continue;
         kept.push(e);
         const choiceType = type === 'radio' || type === 'checkbox';
-        const name = e.name || '', id = e.id || '';
+        // Most controls carry a few attributes; only those present are read.
+        const attrs = e.getAttributeNames();
+        const has = (n) => attrs.includes(n);
+        const name = has('name') ? e.name : '', id = has('id') ? e.id : '';
         const label = ownLabel(e, type, id);
         // The text before a control matters when it has no label of its own,
         // and for a group of buttons (their own labels name their options),
@@ -304,9 +312,6 @@ const char kSnapshotScript[] = R"JS(
         } else if (!label || choiceType) {
           ctx = context(e);
         }
-        // Most controls carry a few attributes; only those present are read.
-        const attrs = e.getAttributeNames();
-        const has = (n) => attrs.includes(n);
         const flags = (choiceType && e.checked ? 1 : 0) | (has('multiple') && e.multiple ? 2 : 0) |
                       (visible(e, view) ? 4 : 0) |
                       ((has('readonly') && e.readOnly) || ((fieldsetOff || has('disabled')) && e.matches(':disabled')) ? 0 : 8);

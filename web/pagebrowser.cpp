@@ -6,10 +6,6 @@
 
 #include "base/error.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-
 namespace web {
 
 namespace {

@@ -69,7 +69,6 @@ const char kSnapshotScript[] = R"JS(
     // Every form control's signals, for the smart fill: what it says about
     // itself and what the page says about it. Frames are read whatever the
     // page's own text; a frame of another origin gives none.
-    // The signals each form control gives about itself, for the smart fill:
     // window.__dodu[gen].controls and .buttons keep the live elements of the
     // whole page in the order described.
     const clean = (t) => String(t || '').replace(/\s+/g, ' ').trim();

@@ -5,7 +5,7 @@
 // Measured for the exact rules and for the smart fill (whose floor applies
 // the writes the smart fill made, taken from a first run).
 //
-//   bench_fill [--runs N] [--data softdata.xml]
+//   bench_fill [--runs N] [--data softdata.xml] [--rules classic|smart]
 #include "engine/memorydocument.h"
 #include "engine/routines.h"
 #include "web/autofill.h"
@@ -331,6 +331,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
 
     int runs = 15;
+    bool classic = true, smart = true;
     QString data = QStringLiteral(DODU_SOURCE_DIR "/data/softdata.xml");
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
@@ -338,8 +339,12 @@ int main(int argc, char *argv[])
             runs = std::max(1, args[++i].toInt());
         } else if (args[i] == QLatin1String("--data") && i + 1 < args.size()) {
             data = args[++i];
+        } else if (args[i] == QLatin1String("--rules") && i + 1 < args.size() &&
+                   (args[i + 1] == QLatin1String("classic") || args[i + 1] == QLatin1String("smart"))) {
+            classic = args[++i] == QLatin1String("classic");
+            smart = !classic;
         } else {
-            QTextStream(stderr) << "usage: bench_fill [--runs N] [--data softdata.xml]\n";
+            QTextStream(stderr) << "usage: bench_fill [--runs N] [--data softdata.xml] [--rules classic|smart]\n";
             return 64;
         }
     }
@@ -376,11 +381,15 @@ int main(int argc, char *argv[])
                .arg(QStringLiteral("floor"), 12)
                .arg(QStringLiteral("ratio"), 8);
     Result t, s, st, ss;
-    if (!measure(bench, QStringLiteral("typical"), *typical, typicalUrl, typicalScript, runs, t)
-        || !measure(bench, QStringLiteral("stress"), *stress, stressUrl, stressScript, runs, s))
-        return 1;
-    out << "typical form under 20 ms: " << (t.bridge < 20 ? "yes" : "no") << "\n";
-    out << "stress form within 2x of the floor: " << (s.bridge <= 2 * s.floor ? "yes" : "no") << "\n";
+    if (classic) {
+        if (!measure(bench, QStringLiteral("typical"), *typical, typicalUrl, typicalScript, runs, t)
+            || !measure(bench, QStringLiteral("stress"), *stress, stressUrl, stressScript, runs, s))
+            return 1;
+        out << "typical form under 20 ms: " << (t.bridge < 20 ? "yes" : "no") << "\n";
+        out << "stress form within 2x of the floor: " << (s.bridge <= 2 * s.floor ? "yes" : "no") << "\n";
+    }
+    if (!smart)
+        return 0;
     out << "Smart fill:\n";
     if (!measure(bench, QStringLiteral("typical"), *typical, typicalUrl, QString(), runs, st, true)
         || !measure(bench, QStringLiteral("stress"), *stress, stressUrl, QString(), runs, ss, true))

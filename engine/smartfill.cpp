@@ -1,9 +1,6 @@
-#include "smartfill.h"
-
-#include "smartvocabulary.h"
+#include "smartparts.h"
 
 #include <QHash>
-#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
@@ -11,567 +8,6 @@
 namespace engine::smart {
 
 namespace {
-
-// The words of one control, by where they came from.
-struct Signals {
-    QSet<QString> name, label, hint, options;
-    QString nameHead, labelHead; // the last word of the name and of the label
-    QList<int> numbers;          // numbers said in the name, label or hints
-    QSet<QString> all;
-};
-
-QSet<QString> stemmedSet(const QStringList &words)
-{
-    QSet<QString> s;
-    for (const QString &w : words)
-        s.insert(stem(w));
-    return s;
-}
-
-QString lastWord(const QStringList &words)
-{
-    for (qsizetype i = words.size() - 1; i >= 0; --i)
-        if (!words.at(i).at(0).isDigit())
-            return stem(words.at(i));
-    return QString();
-}
-
-bool isChoice(const Control &c)
-{
-    return c.type == QLatin1String("select") || c.type == QLatin1String("radio") || c.type == QLatin1String("checkbox");
-}
-
-Signals collect(const Control &c, const QString &groupLabel = QString())
-{
-    Signals s;
-    const QStringList nameWords = splitWords(c.name, true) + splitWords(c.id, true);
-    const QStringList nameOnly = splitWords(c.name, true);
-    // A radio's or check box's own label names its option; the group's text
-    // comes before the group.
-    const bool optionLabel = c.type == QLatin1String("radio") || c.type == QLatin1String("checkbox");
-    const QString labelText = optionLabel ? groupLabel : (c.label.isEmpty() ? c.context : c.label);
-    const QStringList labelWords = splitWords(labelText, true);
-    const QStringList hintWords = splitWords(c.placeholder + QLatin1Char(' ') + c.aria + QLatin1Char(' ') + c.title, true);
-    s.name = stemmedSet(nameWords);
-    s.label = stemmedSet(labelWords);
-    s.hint = stemmedSet(hintWords);
-    s.nameHead = lastWord(nameOnly.isEmpty() ? splitWords(c.id, true) : nameOnly);
-    s.labelHead = lastWord(labelWords);
-    for (const QStringList *list : {&nameWords, &labelWords, &hintWords})
-        for (const QString &w : *list)
-            if (w.at(0).isDigit())
-                s.numbers << w.toInt();
-    if (c.type == QLatin1String("select")) {
-        QStringList ow;
-        for (const Option &o : c.options)
-            ow << splitWords(o.text, false);
-        s.options = stemmedSet(ow);
-    }
-    s.all = s.name + s.label + s.hint;
-    return s;
-}
-
-// How well the control's type takes a value of the target's kind.
-double typeFit(const Control &c, const Target &t)
-{
-    const QString &ty = c.type;
-    if (isChoice(c))
-        return t.choice ? 1.0 : 0.0;
-    if (t.name == kNone)
-        return 1.0;
-    if (ty == QLatin1String("email"))
-        return t.kind == Kind::Email ? 1.0 : 0.0;
-    if (ty == QLatin1String("url"))
-        return t.kind == Kind::Url ? 1.0 : 0.0;
-    if (ty == QLatin1String("tel"))
-        return t.kind == Kind::Phone ? 1.0 : 0.0;
-    if (ty == QLatin1String("number"))
-        return t.kind == Kind::Number ? 1.0 : 0.0;
-    if (ty == QLatin1String("date"))
-        return t.name == kReleaseDate ? 1.0 : 0.0;
-    if (ty == QLatin1String("textarea")) {
-        switch (t.kind) {
-        case Kind::Number: case Kind::Date: case Kind::Choice: return 0.0;
-        case Kind::Url: case Kind::Email: case Kind::Phone: return 0.5;
-        default: return 1.0;
-        }
-    }
-    // Text inputs take anything but the values only lists offer.
-    return t.kind == Kind::Choice && t.name != QLatin1String("Program_Release_Status") ? 0.0 : 1.0;
-}
-
-// Whether a word ending the name says the value is of another kind.
-bool headConflicts(const QString &head, const Target &t)
-{
-    Kind k;
-    if (head.isEmpty() || !Vocabulary::instance().headKind(head, &k))
-        return false;
-    switch (k) {
-    case Kind::Url: return t.kind != Kind::Url;
-    case Kind::Email: return t.kind != Kind::Email;
-    case Kind::Phone: return t.kind != Kind::Phone;
-    case Kind::Text: return t.kind == Kind::Url || t.kind == Kind::Email || t.kind == Kind::Phone;
-    case Kind::Date: return t.kind != Kind::Date && t.kind != Kind::Number;
-    case Kind::Number: return t.kind != Kind::Number;
-    default: return false;
-    }
-}
-
-double termScore(const Target &t, const QSet<QString> &words)
-{
-    int best = 0;
-    for (const Term &term : t.terms) {
-        if (term.weight <= best)
-            continue;
-        bool all = true;
-        for (const QString &w : term.words)
-            if (!words.contains(w)) {
-                all = false;
-                break;
-            }
-        if (all)
-            best = term.weight;
-    }
-    return best;
-}
-
-// The autocomplete tokens that name a target outright.
-QString autocompleteTarget(const QString &autocomplete)
-{
-    static const QHash<QString, QString> map{
-        {"email", "Author_Email"},           {"url", "Company_WebSite_URL"},     {"organization", "Company_Name"},
-        {"given-name", "Contact_First_Name"}, {"family-name", "Contact_Last_Name"}, {"name", "#PersonName"},
-        {"tel", "General_Phone"},             {"country", "Country"},             {"country-name", "Country"},
-        {"postal-code", "Zip_Postal_Code"},   {"address-line1", "Address_1"},     {"street-address", "Address_1"},
-        {"address-line2", "Address_2"},       {"address-level2", "City_Town"},    {"address-level1", "State_Province"},
-        {"tel-national", "General_Phone"}};
-    const QStringList tokens = autocomplete.toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    for (const QString &t : tokens)
-        if (map.contains(t))
-            return map.value(t);
-    return QString();
-}
-
-Match classifySignals(const Control &c, const Signals &s)
-{
-    const Vocabulary &v = Vocabulary::instance();
-    if (c.type == QLatin1String("search") || v.isForbidden(s.name) || v.isForbidden(s.label))
-        return {};
-    const QString byAutocomplete = autocompleteTarget(c.autocomplete);
-    // Only targets one of whose words the control says can score.
-    QVector<bool> candidate(v.targets().size(), false);
-    for (const QSet<QString> *words : {&s.name, &s.label, &s.hint, &s.options})
-        for (const QString &w : *words)
-            for (int i : v.targetsWithWord(w))
-                candidate[i] = true;
-    if (!byAutocomplete.isEmpty())
-        for (int i = 0; i < v.targets().size(); ++i)
-            candidate[i] = candidate[i] || v.targets().at(i).name == byAutocomplete;
-    Match best;
-    for (int ti = 0; ti < v.targets().size(); ++ti) {
-        if (!candidate[ti])
-            continue;
-        const Target &t = v.targets().at(ti);
-        const double fit = typeFit(c, t);
-        if (fit <= 0)
-            continue;
-        const double scores[] = {termScore(t, s.name), termScore(t, s.label), termScore(t, s.hint),
-                                 termScore(t, s.options) * 0.6};
-        // The strongest signal counts, the others agreeing add a little.
-        double score = 0, sum = 0;
-        for (double x : scores) {
-            score = std::max(score, x);
-            sum += x;
-        }
-        score += 0.15 * (sum - score);
-        if (t.name == byAutocomplete)
-            score = std::max(score, 12.0);
-        if (score <= 0)
-            continue;
-        // A name that ends in "title" is no address, one ending in "url" is one.
-        if (headConflicts(s.nameHead, t) || (s.name.isEmpty() && headConflicts(s.labelHead, t)))
-            score *= 0.4;
-        // The type agreeing is a signal of its own ("contact" in an e-mail box).
-        if ((c.type == QLatin1String("email") || c.type == QLatin1String("url") || c.type == QLatin1String("tel")) &&
-            fit >= 1)
-            score += 2;
-        score *= fit;
-        if (score > best.score)
-            best = {t.name, score};
-    }
-    return best;
-}
-
-// ---- values --------------------------------------------------------------
-
-QString field(const Record &r, const QString &name) { return r.fieldText(name); }
-
-struct Value {
-    QString text;
-    QString field; // as reported
-};
-
-int limitOf(const Control &c, const Signals &s)
-{
-    if (c.maxLength > 0)
-        return c.maxLength;
-    // "summary_80", "(max. 200 characters)"
-    int limit = -1;
-    for (int n : s.numbers)
-        if (n >= 20 && n <= 5000 && (limit < 0 || n < limit))
-            limit = n;
-    return limit;
-}
-
-QString descriptionFor(const Control &c, const Signals &s, const Record &r)
-{
-    static const int sizes[] = {45, 80, 250, 450, 2000};
-    const int limit = limitOf(c, s);
-    auto name = [](int n) { return QStringLiteral("Char_Desc_%1").arg(n); };
-    // A page that asks for "45 characters" means the description of that name.
-    if (c.maxLength <= 0)
-        for (int n : s.numbers)
-            if (std::find(std::begin(sizes), std::end(sizes), n) != std::end(sizes) && !field(r, name(n)).isEmpty())
-                return name(n);
-    if (limit > 0) {
-        for (int i = 4; i >= 0; --i) {
-            const QString text = field(r, name(sizes[i]));
-            if (sizes[i] <= limit && !text.isEmpty() && text.size() <= limit)
-                return name(sizes[i]);
-        }
-        return QString();
-    }
-    auto any = [&](std::initializer_list<const char *> words) {
-        for (const char *w : words)
-            if (s.all.contains(QString::fromLatin1(w)))
-                return true;
-        return false;
-    };
-    const bool area = c.type == QLatin1String("textarea");
-    int want = area ? 2000 : 250;
-    if (any({"short", "brief", "summary", "tagline", "teaser", "slogan", "sdesc", "meta", "excerpt", "abstract",
-             "intro", "introtext", "blurb", "liner"}))
-        want = area ? 250 : 80;
-    if (any({"long", "full", "detailed", "complete", "ldesc", "fulltext"}))
-        want = 2000;
-    // The longest non-empty one up to the size wanted.
-    for (int i = 4; i >= 0; --i)
-        if (sizes[i] <= want && !field(r, name(sizes[i])).isEmpty())
-            return name(sizes[i]);
-    return QString();
-}
-
-QString sizeFor(const Control &c, const Signals &s, const Record &r)
-{
-    auto has = [&](std::initializer_list<const char *> words) {
-        for (const char *w : words)
-            if (s.all.contains(QString::fromLatin1(w)))
-                return true;
-        return false;
-    };
-    if (has({"byte", "b", "octet"}))
-        return QStringLiteral("File_Size_Bytes");
-    if (has({"mb", "megabyte", "mib", "meg", "mbyte"}))
-        return QStringLiteral("File_Size_MB");
-    if (has({"kb", "kilobyte", "kib", "k", "kbyte"}))
-        return QStringLiteral("File_Size_K");
-    if (c.maxLength > 0 && field(r, QStringLiteral("File_Size_K")).size() > c.maxLength)
-        return QStringLiteral("File_Size_MB");
-    return QStringLiteral("File_Size_K");
-}
-
-} // namespace
-
-QString descriptionField(const Control &control, const Record &record)
-{
-    return descriptionFor(control, collect(control), record);
-}
-
-QString sizeField(const Control &control, const Record &record)
-{
-    return sizeFor(control, collect(control), record);
-}
-
-QString formatDate(const Control &c, const QString &year, const QString &month, const QString &day)
-{
-    const QString mm = month.rightJustified(2, QLatin1Char('0'));
-    const QString dd = day.rightJustified(2, QLatin1Char('0'));
-    if (c.type == QLatin1String("date"))
-        return year + QLatin1Char('-') + mm + QLatin1Char('-') + dd;
-    // A format spelled out in the hints: "YYYY-MM-DD", "mm/dd/yyyy", "DD.MM.YYYY".
-    static const QRegularExpression spelled(
-        QStringLiteral("\\b(yyyy|yy|mm|dd|m|d)([-./ ])(yyyy|yy|mm|dd|m|d)\\2(yyyy|yy|mm|dd|m|d)\\b"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QString hints = c.placeholder + QLatin1Char(' ') + c.title + QLatin1Char(' ') + c.label + QLatin1Char(' ') +
-                          c.context + QLatin1Char(' ') + c.aria;
-    QRegularExpressionMatch m = spelled.match(hints);
-    if (m.hasMatch()) {
-        QString out;
-        for (int i : {1, 3, 4}) {
-            const QString part = m.captured(i).toLower();
-            if (!out.isEmpty())
-                out += m.captured(2);
-            if (part == QLatin1String("yyyy")) out += year;
-            else if (part == QLatin1String("yy")) out += year.right(2);
-            else if (part == QLatin1String("mm")) out += mm;
-            else if (part == QLatin1String("m")) out += QString::number(month.toInt());
-            else if (part == QLatin1String("dd")) out += dd;
-            else out += QString::number(day.toInt());
-        }
-        return out;
-    }
-    // A pattern such as \d{2}/\d{2}/\d{4} or [0-9]{4}-[0-9]{2}-[0-9]{2}.
-    static const QRegularExpression groups(QStringLiteral("(?:\\\\d|\\[0-9\\])\\{(\\d)\\}(\\\\?[-./])?"));
-    QList<int> widths;
-    QString sep;
-    for (auto it = groups.globalMatch(c.pattern); it.hasNext();) {
-        const QRegularExpressionMatch g = it.next();
-        widths << g.captured(1).toInt();
-        if (sep.isEmpty() && !g.captured(2).isEmpty())
-            sep = g.captured(2).right(1);
-    }
-    if (widths.size() == 3) {
-        if (widths[0] == 4)
-            return year + sep + mm + sep + dd;
-        if (widths[2] == 4)
-            return sep == QLatin1String(".") ? dd + sep + mm + sep + year : mm + sep + dd + sep + year;
-    }
-    if (c.maxLength == 8)
-        return mm + QLatin1Char('/') + dd + QLatin1Char('/') + year.right(2);
-    return year + QLatin1Char('-') + mm + QLatin1Char('-') + dd;
-}
-
-namespace {
-
-Value valueFor(const Control &c, const Signals &s, const QString &target, const Record &r)
-{
-    if (target == kNone)
-        return {};
-    if (target == kDescription) {
-        const QString f = descriptionFor(c, s, r);
-        return {f.isEmpty() ? QString() : field(r, f), f};
-    }
-    if (target == kFileSize) {
-        const QString f = sizeFor(c, s, r);
-        return {field(r, f), f};
-    }
-    if (target == kReleaseDate) {
-        const QString y = field(r, QStringLiteral("Program_Release_Year"));
-        const QString m = field(r, QStringLiteral("Program_Release_Month"));
-        const QString d = field(r, QStringLiteral("Program_Release_Day"));
-        if (y.isEmpty() || m.isEmpty() || d.isEmpty())
-            return {};
-        return {formatDate(c, y, m, d), QStringLiteral("Program_Release_Year+Program_Release_Month+Program_Release_Day")};
-    }
-    if (target == kPersonName) {
-        for (const char *who : {"Contact", "Author"}) {
-            const QString first = field(r, QStringLiteral("%1_First_Name").arg(QLatin1String(who)));
-            const QString last = field(r, QStringLiteral("%1_Last_Name").arg(QLatin1String(who)));
-            const QString full = (first + QLatin1Char(' ') + last).trimmed();
-            if (!full.isEmpty())
-                return {full, QStringLiteral("%1_First_Name+%1_Last_Name").arg(QLatin1String(who))};
-        }
-        return {};
-    }
-    if (target == kCurrency)
-        return {field(r, QStringLiteral("Program_Cost_Dollars")).isEmpty() ? QString() : QStringLiteral("USD"),
-                QStringLiteral("Program_Cost_Dollars")};
-    if (target == kUninstaller) {
-        const QString install = field(r, QStringLiteral("Program_Install_Support"));
-        if (install.isEmpty())
-            return {};
-        return {install.contains(QLatin1String("uninstall"), Qt::CaseInsensitive) ? QStringLiteral("yes")
-                                                                                   : QStringLiteral("no"),
-                QStringLiteral("Program_Install_Support")};
-    }
-    QString text = field(r, target);
-    if (target == QLatin1String("Program_Release_Year") && c.maxLength == 2)
-        text = text.right(2);
-    return {text, target};
-}
-
-// A value within the control's size limit: keywords cut after the last whole
-// one that fits; any other value that does not fit is not written.
-QString fitted(const QString &text, int maxLength, const QString &field)
-{
-    if (maxLength <= 0 || text.size() <= maxLength)
-        return text;
-    if (field == QLatin1String("Keywords")) {
-        const qsizetype cut = text.left(maxLength + 1).lastIndexOf(QLatin1Char(','));
-        if (cut > 0)
-            return text.left(cut).trimmed();
-    }
-    return QString();
-}
-
-// ---- choices ---------------------------------------------------------------
-
-QString normal(const QString &text)
-{
-    return splitWords(text, false).join(QLatin1Char(' '));
-}
-
-bool isPlaceholderOption(const Option &o)
-{
-    const QString t = normal(o.text);
-    if (o.value.trimmed().isEmpty() && (t.isEmpty() || !o.text.isEmpty()))
-        return true;
-    static const QRegularExpression prompt(QStringLiteral("^(select|choose|please|pick|none|any|all|n a)\\b"));
-    return t.isEmpty() || prompt.match(t).hasMatch() || o.text.trimmed().startsWith(QLatin1Char('-'));
-}
-
-struct Item {
-    QString field;
-    QStringList names; // the item and its other spellings, normalised
-};
-
-QVector<Item> itemsFor(const QString &target, const Record &r)
-{
-    QVector<Item> items;
-    auto add = [&](const QString &f, const QString &text) {
-        Item it{f, {}};
-        for (const QString &a : aliases(target, text)) {
-            // Symbols are their own words in a currency list.
-            const QString n = a == QLatin1String("$") ? a : normal(a);
-            if (!n.isEmpty())
-                it.names << n;
-        }
-        if (!it.names.isEmpty())
-            items << it;
-    };
-    auto split = [](const QString &text) {
-        static const QRegularExpression sep(QStringLiteral("::|[,;|]"));
-        QStringList parts;
-        for (const QString &p : text.split(sep, Qt::SkipEmptyParts))
-            if (!p.trimmed().isEmpty())
-                parts << p.trimmed();
-        return parts;
-    };
-    if (target == QLatin1String("Program_Category_Class") || target == QLatin1String("Program_Specific_Category")) {
-        // The most specific part first.
-        QStringList parts = split(field(r, QStringLiteral("Program_Category_Class")));
-        std::reverse(parts.begin(), parts.end());
-        for (const QString &p : parts)
-            add(QStringLiteral("Program_Category_Class"), p);
-        for (const QString &p : split(field(r, QStringLiteral("Program_Specific_Category"))))
-            add(QStringLiteral("Program_Specific_Category"), p);
-        return items;
-    }
-    if (target == kCurrency || target == kUninstaller) {
-        const Value v = valueFor(Control(), Signals(), target, r);
-        if (!v.text.isEmpty()) {
-            Item it{v.field, {}};
-            for (const QString &a : aliases(target, v.text))
-                it.names << (a == QLatin1String("$") ? a : normal(a));
-            if (target == kUninstaller)
-                it.names << (v.text == QLatin1String("yes") ? QStringList{"y", "1", "true", "on", "has uninstaller"}
-                                                             : QStringList{"n", "0", "false", "off"});
-            items << it;
-        }
-        return items;
-    }
-    const QString text = field(r, target);
-    const bool multi = target == QLatin1String("Program_OS_Support") || target == QLatin1String("Program_Language");
-    for (const QString &p : multi ? split(text) : QStringList{text})
-        add(target, p);
-    return items;
-}
-
-bool subset(const QStringList &a, const QStringList &b)
-{
-    if (a.isEmpty())
-        return false;
-    for (const QString &w : a)
-        if (!b.contains(w))
-            return false;
-    return true;
-}
-
-// 3: the option says the item; 2: it says another spelling of it; 1: the
-// option is a broader word of it ("Windows" for "Windows XP", "Update" for
-// "Minor Update"); 0: no match.
-int optionQuality(const Option &o, const Item &item, const QString &target, int *itemRank, int rank)
-{
-    const QString text = normal(o.text);
-    const QString value = normal(o.value);
-    const QString rawText = o.text.trimmed().toLower();
-    int q = 0;
-    for (int i = 0; i < item.names.size(); ++i) {
-        const QString &n = item.names.at(i);
-        int here = 0;
-        if (text == n || value == n || rawText == n)
-            here = i == 0 ? 3 : 2;
-        else {
-            bool okNumber = false, okOption = false;
-            const int a = n.toInt(&okNumber);
-            if (okNumber && (value.toInt(&okOption) == a && okOption))
-                here = 3;
-            else if (okNumber && (text.toInt(&okOption) == a && okOption))
-                here = 3;
-        }
-        // Other spellings count only whole; the broader words of an item
-        // ("Windows" for "Windows XP") are spellings of their own.
-        if (!here && i == 0) {
-            const QStringList ow = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-            const QStringList iw = n.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-            const bool broader = subset(ow, iw) && ow.size() < iw.size();
-            const bool category = target == QLatin1String("Program_Category_Class") ||
-                                  target == QLatin1String("Program_Specific_Category");
-            // A category option naming the item among other words.
-            const bool narrower = category && subset(iw, ow);
-            if ((broader || narrower) && std::any_of(ow.begin(), ow.end(), [](const QString &w) { return w.size() >= 3; }))
-                here = 1;
-        }
-        if (here > q) {
-            q = here;
-            *itemRank = rank;
-        }
-    }
-    return q;
-}
-
-// The options that match the record: for a single choice the best one, for a
-// multiple choice every one. Empty when none does.
-QVector<int> matchOptions(const QVector<Option> &options, const QString &target, const Record &r, bool multiple,
-                          QString *usedField)
-{
-    const QVector<Item> items = itemsFor(target, r);
-    QVector<int> chosen;
-    int bestKey = 0;
-    for (int i = 0; i < options.size(); ++i) {
-        const Option &o = options.at(i);
-        if (isPlaceholderOption(o))
-            continue;
-        int best = 0, bestRank = 0;
-        QString f;
-        for (int k = 0; k < items.size(); ++k) {
-            int rank = 0;
-            const int q = optionQuality(o, items.at(k), target, &rank, k);
-            // Better quality first, then the earlier (more specific) item.
-            if (q > best) {
-                best = q;
-                bestRank = rank;
-                f = items.at(k).field;
-            }
-        }
-        if (!best)
-            continue;
-        if (multiple) {
-            chosen << i;
-            *usedField = f;
-            continue;
-        }
-        const int key = best * 100 - bestRank;
-        if (key > bestKey) {
-            bestKey = key;
-            chosen = {i};
-            *usedField = f;
-        }
-    }
-    return chosen;
-}
-
-// ---- the plan --------------------------------------------------------------
 
 // One unit the fill decides on: a control, or a radio group or check box
 // group (one name in one form).
@@ -587,6 +23,7 @@ bool writable(const Control &c) { return c.visible && c.editable; }
 QVector<Unit> unitsOf(const Page &page)
 {
     QVector<Unit> units;
+    units.reserve(page.controls.size());
     QHash<QString, int> groups;
     for (int i = 0; i < page.controls.size(); ++i) {
         const Control &c = page.controls.at(i);
@@ -601,9 +38,8 @@ QVector<Unit> unitsOf(const Page &page)
             }
             groups.insert(key, int(units.size()));
         }
-        Unit u;
-        u.controls << i;
-        units << u;
+        units.emplace_back();
+        units.back().controls << i;
     }
     for (Unit &u : units) {
         const Control &first = page.controls.at(u.controls.first());
@@ -711,11 +147,6 @@ private:
 
 } // namespace
 
-Match classify(const Control &control)
-{
-    return classifySignals(control, collect(control, control.context));
-}
-
 int chooseForm(const Page &page, const Record &record)
 {
     const QVector<Unit> units = unitsOf(page);
@@ -731,6 +162,14 @@ Plan planFill(const Page &page, const Record &record)
     plan.form = bestForm(scoreForms(page, units, r), false);
     if (plan.form < 0)
         return plan;
+    // The record's items per target, made once per fill.
+    QHash<QString, QVector<Item>> items;
+    auto itemsOf = [&](const QString &target) -> const QVector<Item> & {
+        auto it = items.constFind(target);
+        if (it == items.cend())
+            it = items.insert(target, itemsFor(target, r));
+        return *it;
+    };
     for (const Unit &u : units) {
         const Control &first = page.controls.at(u.controls.first());
         if (first.form != plan.form || !unitWritable(page, u))
@@ -740,7 +179,7 @@ Plan planFill(const Page &page, const Record &record)
             if (first.type == QLatin1String("select")) {
                 if (writable(first)) {
                     QString used;
-                    const QVector<int> opts = matchOptions(first.options, u.match.target, r, first.multiple, &used);
+                    const QVector<int> opts = matchOptions(first.options, u.match.target, itemsOf(u.match.target), first.multiple, &used);
                     if (!opts.isEmpty()) {
                         done = true;
                         plan.fields[u.controls.first()] = used;
@@ -756,7 +195,7 @@ Plan planFill(const Page &page, const Record &record)
             } else if (first.type == QLatin1String("radio") || first.type == QLatin1String("checkbox")) {
                 const bool multiple = first.type == QLatin1String("checkbox");
                 QString used;
-                const QVector<int> opts = matchOptions(u.signalsOf.options, u.match.target, r, multiple, &used);
+                const QVector<int> opts = matchOptions(u.signalsOf.options, u.match.target, itemsOf(u.match.target), multiple, &used);
                 for (int o : opts) {
                     const int ci = u.controls.at(o);
                     const Control &c = page.controls.at(ci);
@@ -804,7 +243,7 @@ int chooseSubmitButton(const Page &page, int form)
         const Button &b = page.buttons.at(i);
         if (b.form != form || !b.visible)
             continue;
-        const QSet<QString> words = stemmedSet(splitWords(b.text, true));
+        const WordSet words = stemmedSet(splitWords(b.text, true));
         bool refused = false;
         int score = 0;
         for (const QString &w : words) {

@@ -2,6 +2,9 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <iterator>
+
 namespace engine::smart {
 
 namespace {
@@ -226,7 +229,40 @@ QStringList segment(const QString &w, const QSet<QString> &dict)
     return parts.isEmpty() ? QStringList{w} : parts;
 }
 
+// The pieces of a word, each word split once: the same words come back on
+// control after control.
+const QStringList &segmented(const QString &lower)
+{
+    thread_local QHash<QString, QStringList> cache;
+    auto it = cache.constFind(lower);
+    if (it != cache.cend())
+        return *it;
+    if (cache.size() > 20000)
+        cache.clear(); // a page of endless made-up names
+    return *cache.insert(lower, segment(lower, Vocabulary::instance().dictionary()));
+}
+
 } // namespace
+
+WordSet::WordSet(QStringList words) : m_words(std::move(words))
+{
+    std::sort(m_words.begin(), m_words.end());
+    m_words.erase(std::unique(m_words.begin(), m_words.end()), m_words.end());
+}
+
+bool WordSet::contains(const QString &word) const
+{
+    return std::binary_search(m_words.cbegin(), m_words.cend(), word);
+}
+
+WordSet WordSet::operator+(const WordSet &other) const
+{
+    WordSet out;
+    out.m_words.reserve(m_words.size() + other.m_words.size());
+    std::set_union(m_words.cbegin(), m_words.cend(), other.m_words.cbegin(), other.m_words.cend(),
+                   std::back_inserter(out.m_words));
+    return out;
+}
 
 QStringList splitWords(const QString &text, bool segmentRuns)
 {
@@ -237,7 +273,7 @@ QStringList splitWords(const QString &text, bool segmentRuns)
             return;
         const QString lower = cur.toLower();
         if (segmentRuns)
-            out << segment(lower, Vocabulary::instance().dictionary());
+            out << segmented(lower);
         else
             out << lower;
         cur.clear();
@@ -263,14 +299,19 @@ QStringList splitWords(const QString &text, bool segmentRuns)
     return out;
 }
 
-bool Vocabulary::isForbidden(const QSet<QString> &words) const
+bool Vocabulary::isForbidden(const WordSet &words) const
 {
-    for (const QStringList &f : m_forbidden) {
-        bool all = true;
-        for (const QString &w : f)
-            all = all && words.contains(w);
-        if (all)
-            return true;
+    for (const QString &first : words) {
+        const auto it = m_forbiddenByFirstWord.constFind(first);
+        if (it == m_forbiddenByFirstWord.cend())
+            continue;
+        for (int i : *it) {
+            bool all = true;
+            for (const QString &w : m_forbidden.at(i))
+                all = all && words.contains(w);
+            if (all)
+                return true;
+        }
     }
     return false;
 }
@@ -302,11 +343,11 @@ Vocabulary::Vocabulary()
             t.terms << term;
         }
         const int index = int(m_targets.size());
-        for (const Term &term : t.terms)
-            for (const QString &w : term.words) {
-                QVector<int> &list = m_byWord[w];
-                if (list.isEmpty() || list.last() != index)
-                    list << index;
+        for (int k = 0; k < t.terms.size(); ++k)
+            for (const QString &w : t.terms.at(k).words) {
+                QVector<TermRef> &list = m_byWord[w];
+                if (list.isEmpty() || list.last().target != index || list.last().term != k)
+                    list << TermRef{index, k};
             }
         m_index.insert(t.name, index);
         m_targets << t;
@@ -318,6 +359,7 @@ Vocabulary::Vocabulary()
                 m_dictionary.insert(part);
             words << stem(part);
         }
+        m_forbiddenByFirstWord[words.first()] << int(m_forbidden.size());
         m_forbidden << words;
     }
     for (const Head &h : kHeads)
@@ -330,9 +372,9 @@ const Target *Vocabulary::target(const QString &name) const
     return it == m_index.cend() ? nullptr : &m_targets[*it];
 }
 
-const QVector<int> &Vocabulary::targetsWithWord(const QString &stemmedWord) const
+const QVector<Vocabulary::TermRef> &Vocabulary::termsWithWord(const QString &stemmedWord) const
 {
-    static const QVector<int> none;
+    static const QVector<TermRef> none;
     const auto it = m_byWord.constFind(stemmedWord);
     return it == m_byWord.cend() ? none : *it;
 }

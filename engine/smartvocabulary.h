@@ -22,6 +22,24 @@ inline const QString kCurrency = QStringLiteral("#Currency");         // the cur
 inline const QString kUninstaller = QStringLiteral("#Uninstaller");   // yes/no from Program_Install_Support
 inline const QString kNone = QStringLiteral("#None");                 // a purpose the record has no field for
 
+// A small set of stemmed words (what one signal of a control says), kept
+// sorted: a control says a handful of words, and hashing each would cost
+// more than finding it.
+class WordSet {
+public:
+    WordSet() = default;
+    explicit WordSet(QStringList words); // stemmed already
+    bool contains(const QString &word) const;
+    bool isEmpty() const { return m_words.isEmpty(); }
+    const QStringList &words() const { return m_words; }
+    QStringList::const_iterator begin() const { return m_words.cbegin(); }
+    QStringList::const_iterator end() const { return m_words.cend(); }
+    WordSet operator+(const WordSet &other) const;
+
+private:
+    QStringList m_words;
+};
+
 // What kind of value a target holds, to match it with the control's type.
 enum class Kind { Text, LongText, Url, Email, Phone, Number, Date, Choice };
 
@@ -46,11 +64,15 @@ public:
     // Every word the tables know, unstemmed, for splitting run-together names.
     const QSet<QString> &dictionary() const { return m_dictionary; }
     // Words that mark a control the fill never writes (search, login, captcha).
-    bool isForbidden(const QSet<QString> &stemmedWords) const;
+    bool isForbidden(const WordSet &stemmedWords) const;
     // Words that name the kind of value when they end a name ("title", "url").
     bool headKind(const QString &stemmedWord, Kind *kind) const;
-    // The targets with a term holding the word (stemmed), each once.
-    const QVector<int> &targetsWithWord(const QString &stemmedWord) const;
+    // The terms holding the word (stemmed): target index and term index.
+    struct TermRef {
+        int target;
+        int term;
+    };
+    const QVector<TermRef> &termsWithWord(const QString &stemmedWord) const;
 
 private:
     Vocabulary();
@@ -58,8 +80,9 @@ private:
     QHash<QString, int> m_index;
     QSet<QString> m_dictionary;
     QVector<QStringList> m_forbidden;
+    QHash<QString, QVector<int>> m_forbiddenByFirstWord;
     QHash<QString, Kind> m_heads;
-    QHash<QString, QVector<int>> m_byWord;
+    QHash<QString, QVector<TermRef>> m_byWord;
 };
 
 // Lower-cased words of a text: split at everything that is not a letter or a

@@ -2,98 +2,13 @@
 
 #include "pagesnapshot.h"
 #include "scriptrunner.h"
+#include "snapshotscript.h"
 
 #include "base/error.h"
-
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 namespace web {
 
 namespace {
-
-int nextGeneration()
-{
-    static int g = 0;
-    return ++g;
-}
-
-// Builds window.__dodu[gen] = [elements of the page, of frame 0, ...] and
-// returns the description of each document.
-const char kSnapshotScript[] = R"JS(
-(function (gen) {
-  const store = (window.__dodu = window.__dodu || {});
-  const docs = (store[gen] = []);
-  const textLike = { email: 1, url: 1, tel: 1, search: 1, number: 1 };
-  // The input types some routine acts on; inputs of other types are left out.
-  const acted = { text: 1, password: 1, checkbox: 1, radio: 1, submit: 1, image: 1 };
-  const xhtml = 'http://www.w3.org/1999/xhtml';
-  // An XML document is no HTML page, even when the engine shows it as a tree.
-  function isHtml(doc) {
-    if (!doc || !doc.documentElement) return false;
-    const type = String(doc.contentType || '');
-    return !/[+/]xml$/.test(type) || type === 'application/xhtml+xml';
-  }
-  function snap(doc) {
-    const out = { html: isHtml(doc), body: false, len: 0, els: [], key: docs.length };
-    const els = [];
-    docs.push(els);
-    if (!out.html || !doc.body) return out;
-    out.body = true;
-    out.len = (doc.body.innerText || '').length;
-    // One entry per control a routine may act on, in document order:
-    // [type ('textarea' for a text area), name, value, alt, form], where the
-    // value is sent for radio and submit inputs, alt for submit and image
-    // inputs, and the form (for radio groups) for radio inputs only.
-    const forms = new Map();
-    const list = doc.querySelectorAll('input, textarea');
-    for (let i = 0; i < list.length; ++i) {
-      const e = list[i];
-      if (e.namespaceURI !== xhtml) continue;
-      let ty = 'textarea';
-      if (e.localName === 'input') {
-        ty = e.type;
-        if (textLike[ty]) ty = 'text';
-        else if (!acted[ty]) continue;
-      }
-      els.push(e);
-      if (ty === 'radio') {
-        let f = -1;
-        if (e.form) {
-          if (!forms.has(e.form)) forms.set(e.form, forms.size);
-          f = forms.get(e.form);
-        }
-        out.els.push([ty, e.name, e.value, '', f]);
-      } else if (ty === 'submit') {
-        out.els.push([ty, e.name, e.value, e.alt]);
-      } else if (ty === 'image') {
-        out.els.push([ty, e.name, '', e.alt]);
-      } else {
-        out.els.push([ty, e.name]);
-      }
-    }
-    return out;
-  }
-  const top = snap(document);
-  const frames = [];
-  if (top.body && top.len < 4) {
-    for (let i = 0; i < window.frames.length; ++i) {
-      let d = null;
-      try {
-        d = window.frames[i].document;
-      } catch (err) {
-        frames.push({ refused: true });
-        continue;
-      }
-      if (!d) { frames.push({ none: true }); continue; }
-      frames.push(snap(d));
-    }
-  }
-  top.frames = frames;
-  return JSON.stringify(top);
-})(%1)
-)JS";
 
 // Applies one document's journal: [[index, kind, value], ...], kind 0 value,
 // 1 checked, 2 press.
@@ -126,37 +41,6 @@ const char kReplayScript[] = R"JS(
   }
   return ops.length;
 }))JS";
-
-// Appends text as a string literal valid in JSON and in script alike. Lone
-// surrogates are escaped so that they reach the page unchanged.
-void appendStringLiteral(QString &out, const QString &text)
-{
-    static const char hex[] = "0123456789abcdef";
-    auto escaped = [&out](char16_t c) {
-        out += QLatin1String("\\u");
-        for (int shift = 12; shift >= 0; shift -= 4)
-            out += QLatin1Char(hex[(c >> shift) & 0xf]);
-    };
-    out += QLatin1Char('"');
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = text.at(i).unicode();
-        if (c == u'"' || c == u'\\') {
-            out += QLatin1Char('\\');
-            out += QChar(c);
-        } else if (c < 0x20 || c == 0x2028 || c == 0x2029) {
-            escaped(c);
-        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(text.at(i + 1).unicode())) {
-            out += QChar(c);
-            out += text.at(++i);
-        } else if (QChar::isSurrogate(c)) {
-            escaped(c);
-        } else {
-            out += QChar(c);
-        }
-    }
-    out += QLatin1Char('"');
-}
 
 } // namespace
 
@@ -212,7 +96,7 @@ public:
             script += QLatin1Char(char('0' + int(j.kind)));
             if (j.kind == engine::JournalEntry::Value) {
                 script += QLatin1Char(',');
-                appendStringLiteral(script, j.value);
+                appendScriptString(script, j.value);
             } else if (j.kind == engine::JournalEntry::Checked) {
                 script += j.checked ? QLatin1String(",true") : QLatin1String(",false");
             }
@@ -231,14 +115,14 @@ private:
 };
 
 PageBrowser::PageBrowser(QWebEnginePage *page, bool recordPresses)
-    : m_page(page), m_recordPresses(recordPresses), m_generation(nextGeneration())
+    : m_page(page), m_recordPresses(recordPresses), m_generation(newSnapshotGeneration())
 {
 }
 
 PageBrowser::~PageBrowser()
 {
     if (m_doc)
-        runScript(m_page, QStringLiteral("if (window.__dodu) delete window.__dodu[%1];").arg(m_generation));
+        releaseSnapshot(m_page, m_generation);
 }
 
 engine::Document *PageBrowser::document()
@@ -246,7 +130,7 @@ engine::Document *PageBrowser::document()
     if (!m_page)
         return nullptr;
     bool ok = false;
-    const QVariant result = runScriptAndWait(m_page, QString::fromLatin1(kSnapshotScript).arg(m_generation), 15000, &ok);
+    const QVariant result = takeSnapshot(m_page, m_generation, SnapshotDetail::Plain, &ok);
     if (!ok) {
         if (!m_page)
             return nullptr; // the page went away meanwhile

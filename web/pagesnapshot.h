@@ -7,7 +7,17 @@
 // length, "key": index of its live elements on the page, "els": [[type, name,
 // value, alt, form], ...]}, a type "textarea" standing for a text area. A frame
 // is such a description, or {"refused": true}, or {"none": true}.
+//
+// The snapshot with signals (for the smart fill) describes every document,
+// frames included whatever the page's text, as {"html", "body", "key",
+// "sig": {"c": [control, ...], "b": [button, ...]}}: a control
+// [form, type, flags, name, id, label, context, value, maxLength,
+//  placeholder, aria, title, autocomplete, pattern, options] where values
+// left off at the end are empty text, -1 or no options; flags 1 checked,
+// 2 multiple, 4 visible, 8 editable; an option [text, value, selected] or
+// [text] when its value is its text; a button [form, text, visible].
 #include "engine/memorydocument.h"
+#include "engine/smartfill.h"
 
 #include <QJsonObject>
 #include <QList>
@@ -37,5 +47,10 @@ int snapshotKey(const QJsonObject &description);
 // body and body text length, its form controls in order. Values of the wrong
 // JSON type read as empty text, zero, or no form (-1).
 void loadSnapshotDocument(engine::MemoryDocument &doc, const QJsonObject &description);
+
+// Adds a document's controls and submit buttons, from its signals, to the
+// page the smart fill plans on. Values of the wrong JSON type read as empty
+// text, -1, false, or no options.
+void loadSnapshotSignals(engine::smart::Page &page, const QJsonObject &description);
 
 } // namespace web

@@ -1,6 +1,6 @@
 #pragma once
-// The smart fill on a live page. One script call in the program's world
-// reads what each form control of the page (and of its frames, one level)
+// The smart fill on a live page. The page snapshot, taken with signals,
+// tells what each form control of the page (and of its frames, one level)
 // says about itself: name, id, label, the text before it, hints, type, size
 // limit, options, visibility and whether it may be changed; references to
 // the live elements stay on the page side. The engine plans the fill on that

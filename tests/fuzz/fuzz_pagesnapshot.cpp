@@ -1,12 +1,13 @@
 // The page snapshot that comes back from the page's script world. A page can
-// shape what its controls say (names, values, alt texts) and, through its own
-// scripts, what the snapshot holds; the reader and the routines run on it
-// must take anything.
+// shape what its controls say (names, values, alt texts, labels, options)
+// and, through its own scripts, what the snapshot holds; the reader, the
+// routines and the smart fill's planning run on it must take anything.
 #include "fuzzsupport.h"
 
 #include "base/error.h"
 #include "engine/memorydocument.h"
 #include "engine/routines.h"
+#include "engine/smartfill.h"
 #include "web/pagesnapshot.h"
 
 #include <QElapsedTimer>
@@ -71,5 +72,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             // A refused frame ends the run with its error, as on a live page.
         }
     }
+    // The same text read as a snapshot with signals, planned by the smart fill.
+    engine::smart::Page page;
+    web::loadSnapshotSignals(page, snapshot.top);
+    for (const web::PageSnapshot::Frame &f : snapshot.frames)
+        if (f.kind == web::PageSnapshot::FrameKind::Document)
+            web::loadSnapshotSignals(page, f.description);
+    Record record;
+    const engine::smart::Plan plan = engine::smart::planFill(page, record);
+    FUZZ_CHECK(plan.fields.size() == page.controls.size());
+    for (const engine::smart::Write &w : plan.writes) {
+        // Only visible, changeable controls of the chosen form are written.
+        FUZZ_CHECK(w.control >= 0 && w.control < page.controls.size());
+        const engine::smart::Control &c = page.controls.at(w.control);
+        FUZZ_CHECK(c.form == plan.form && c.visible && c.editable);
+        for (int o : w.options)
+            FUZZ_CHECK(o >= 0 && o < c.options.size());
+    }
+    const int button = engine::smart::chooseSubmitButton(page, engine::smart::chooseForm(page, record));
+    FUZZ_CHECK(button >= -1 && button < page.buttons.size());
     return 0;
 }

@@ -15,6 +15,7 @@ private slots:
     void notJsonIsAnEmptyDocument();
     void hugeBodyLengthTakesNoMemory();
     void valuesOfTheWrongType();
+    void signalsOfControlsAndButtons();
 };
 
 void TestPageSnapshot::documentsAndFrames()
@@ -92,4 +93,70 @@ void TestPageSnapshot::valuesOfTheWrongType()
 }
 
 QTEST_GUILESS_MAIN(TestPageSnapshot)
+// The snapshot with signals: values left off at the end read as nothing,
+// the flags as they are set, an option of one text takes it as its value,
+// and a frame's controls follow the page's.
+void TestPageSnapshot::signalsOfControlsAndButtons()
+{
+    const PageSnapshot s = web::parsePageSnapshot(QStringLiteral(
+        R"({"html":true,"body":true,"key":0,"sig":{"c":[[0,"text",12,"pn","p","Program name"],)"
+        R"([0,"select",6,"os","","","Systems","",-1,"","","","","",[["Windows"],["Linux","lin",1]]],)"
+        R"([1,"radio",9,"yn","","Yes","","y",3,"ph","aria","tip","off","\\d+"],"junk",[0]],)"
+        R"("b":[[0,"Send submit",1],[1,"Hidden",0]]},)"
+        R"("frames":[{"refused":true},{"html":true,"body":true,"key":1,"sig":{"c":[[2,"email",12,"mail"]],"b":[]}}]})"));
+    engine::smart::Page page;
+    web::loadSnapshotSignals(page, s.top);
+    QCOMPARE(s.frames.size(), 2);
+    web::loadSnapshotSignals(page, s.frames[1].description);
+    QCOMPARE(page.controls.size(), 6);
+
+    const engine::smart::Control &pn = page.controls[0];
+    QCOMPARE(pn.tag, QStringLiteral("input"));
+    QCOMPARE(pn.name, QStringLiteral("pn"));
+    QCOMPARE(pn.id, QStringLiteral("p"));
+    QCOMPARE(pn.label, QStringLiteral("Program name"));
+    QVERIFY(pn.context.isEmpty() && pn.value.isEmpty() && pn.placeholder.isEmpty() && pn.pattern.isEmpty());
+    QCOMPARE(pn.maxLength, -1);
+    QVERIFY(pn.visible && pn.editable && !pn.checked && !pn.multiple);
+
+    const engine::smart::Control &os = page.controls[1];
+    QCOMPARE(os.tag, QStringLiteral("select"));
+    QVERIFY(os.multiple && os.visible && !os.editable);
+    QCOMPARE(os.context, QStringLiteral("Systems"));
+    QCOMPARE(os.options.size(), 2);
+    QCOMPARE(os.options[0].value, QStringLiteral("Windows"));
+    QVERIFY(!os.options[0].selected);
+    QCOMPARE(os.options[1].value, QStringLiteral("lin"));
+    QVERIFY(os.options[1].selected);
+
+    const engine::smart::Control &yn = page.controls[2];
+    QCOMPARE(yn.form, 1);
+    QVERIFY(yn.checked && !yn.visible && yn.editable);
+    QCOMPARE(yn.value, QStringLiteral("y"));
+    QCOMPARE(yn.maxLength, 3);
+    QCOMPARE(yn.placeholder, QStringLiteral("ph"));
+    QCOMPARE(yn.aria, QStringLiteral("aria"));
+    QCOMPARE(yn.title, QStringLiteral("tip"));
+    QCOMPARE(yn.autocomplete, QStringLiteral("off"));
+    QCOMPARE(yn.pattern, QStringLiteral("\\d+"));
+
+    // Entries of the wrong shape are controls that say nothing and are never
+    // written: not visible, not changeable.
+    QVERIFY(!page.controls[3].visible && !page.controls[3].editable);
+    QCOMPARE(page.controls[4].form, 0);
+    QVERIFY(!page.controls[4].visible);
+
+    QCOMPARE(page.controls[5].type, QStringLiteral("email"));
+    QCOMPARE(page.controls[5].form, 2);
+    QCOMPARE(page.buttons.size(), 2);
+    QCOMPARE(page.buttons[0].text, QStringLiteral("Send submit"));
+    QVERIFY(page.buttons[0].visible);
+    QVERIFY(!page.buttons[1].visible);
+
+    // A plain snapshot has no signals.
+    engine::smart::Page none;
+    web::loadSnapshotSignals(none, web::parsePageSnapshot(QStringLiteral(R"({"html":true,"els":[["text","a"]]})")).top);
+    QVERIFY(none.controls.isEmpty() && none.buttons.isEmpty());
+}
+
 #include "test_pagesnapshot.moc"

@@ -46,6 +46,18 @@ const char kPage[] = R"(<!DOCTYPE html><html><body>
 <script>window.heard = 0; document.addEventListener('input', () => ++window.heard, true);</script>
 </body></html>)";
 
+// Controls hidden or locked in every way the snapshot has to see.
+const char kHidingPage[] = R"(<!DOCTYPE html><html><head><style>
+.gone { visibility: hidden } .box { position: absolute; left: -5000px } .thin { width: 0; padding: 0; border: 0 }
+@media all { .folded { visibility: collapse } }
+</style></head><body><form>
+<input name="plain"><input name="byRule" class="gone"><div class="gone"><input name="shown" style="visibility: visible"></div>
+<input name="faded" style="opacity: 0"><div style="visibility: hidden"><input name="inHidden"></div>
+<input name="offPage" class="box"><input name="thin" class="thin"><input name="inMedia" class="folded">
+<input name="later"><input name="none" hidden>
+<fieldset disabled><input name="inOff"></fieldset><input name="off" disabled><input name="ro" readonly>
+</form><script>document.querySelector('[name=later]').className = 'gone';</script></body></html>)";
+
 } // namespace
 
 class TestSmartPage : public QObject {
@@ -57,6 +69,7 @@ private Q_SLOTS:
     void highlightGoesWithTheNextEdit();
     void autoFillUsesTheSmartRulesWhenAsked();
     void submitPressesTheFormsButtonElement();
+    void snapshotSeesHiddenAndLockedControls();
 
 private:
     bool load(QWebEnginePage *page);
@@ -218,6 +231,32 @@ int main(int argc, char *argv[])
     TestSmartPage test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
+}
+
+// The style is asked only of controls that some rule or inline style may
+// hide; what is hidden by a rule, an inline style, an ancestor, a media
+// block, a script, or lies off the page or has no width still reads hidden.
+void TestSmartPage::snapshotSeesHiddenAndLockedControls()
+{
+    QFile f(m_dir.filePath(QStringLiteral("hiding.htm")));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(kHidingPage);
+    f.close();
+    QWebEnginePage page(m_profile.get());
+    QSignalSpy done(&page, &QWebEnginePage::loadFinished);
+    page.load(QUrl::fromLocalFile(f.fileName()));
+    QVERIFY(done.wait(30000));
+    int generation = 0;
+    const engine::smart::Page p = web::readSmartPage(&page, &generation);
+    QString visible, editable;
+    for (const engine::smart::Control &c : p.controls) {
+        if (c.visible)
+            visible += c.name + QLatin1Char(' ');
+        if (c.editable)
+            editable += c.name + QLatin1Char(' ');
+    }
+    QCOMPARE(visible, QStringLiteral("plain shown inOff off ro "));
+    QCOMPARE(editable, QStringLiteral("plain byRule shown faded inHidden offPage thin inMedia later none "));
 }
 
 #include "test_smartpage.moc"

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace engine::smart {
+namespace engine {
 
 namespace {
 
@@ -168,4 +168,4 @@ QVector<int> matchOptions(const QVector<Option> &options, const QString &target,
     return chosen;
 }
 
-} // namespace engine::smart
+} // namespace engine

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace engine::smart {
+namespace engine {
 
 namespace {
 
@@ -262,4 +262,4 @@ int chooseSubmitButton(const Page &page, int form)
     return best;
 }
 
-} // namespace engine::smart
+} // namespace engine

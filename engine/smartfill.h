@@ -9,7 +9,7 @@
 #include <QString>
 #include <QVector>
 
-namespace engine::smart {
+namespace engine {
 
 struct Option {
     QString text;
@@ -87,4 +87,4 @@ QString descriptionField(const Control &control, const Record &record);
 QString sizeField(const Control &control, const Record &record);
 QString formatDate(const Control &control, const QString &year, const QString &month, const QString &day);
 
-} // namespace engine::smart
+} // namespace engine

@@ -9,7 +9,7 @@
 #include <QStringList>
 #include <QVector>
 
-namespace engine::smart {
+namespace engine {
 
 // ---- signals (smartsignals.cpp) ------------------------------------------
 
@@ -58,4 +58,4 @@ QVector<Item> itemsFor(const QString &target, const Record &r);
 QVector<int> matchOptions(const QVector<Option> &options, const QString &target, const QVector<Item> &items,
                           bool multiple, QString *usedField);
 
-} // namespace engine::smart
+} // namespace engine

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace engine::smart {
+namespace engine {
 
 namespace {
 
@@ -199,4 +199,4 @@ Match classify(const Control &control)
     return classifySignals(control, collect(control, control.context));
 }
 
-} // namespace engine::smart
+} // namespace engine

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace engine::smart {
+namespace engine {
 
 
 QString field(const Record &r, const QString &name) { return r.fieldText(name); }
@@ -200,4 +200,4 @@ QString fitted(const QString &text, int maxLength, const QString &field)
     return QString();
 }
 
-} // namespace engine::smart
+} // namespace engine

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <iterator>
 
-namespace engine::smart {
+namespace engine {
 
 namespace {
 
@@ -455,4 +455,4 @@ QStringList aliases(const QString &target, const QString &item)
     return out;
 }
 
-} // namespace engine::smart
+} // namespace engine

@@ -11,7 +11,7 @@
 #include <QStringList>
 #include <QVector>
 
-namespace engine::smart {
+namespace engine {
 
 // Targets that are not one record field; the fill computes their value.
 inline const QString kDescription = QStringLiteral("#Description");   // the Char_Desc_N that fits
@@ -96,4 +96,4 @@ QString stem(const QString &word);
 // ("WinXP" -> "windows xp", "windows"; "United Kingdom" -> "uk", "gb").
 QStringList aliases(const QString &target, const QString &item);
 
-} // namespace engine::smart
+} // namespace engine

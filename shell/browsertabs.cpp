@@ -104,7 +104,7 @@ void TBrowserTabs::closePage(TbxWebTabSheet *page)
             removeTab(indexOf(p));
         }
         if (p->browser())
-            p->browser()->stop();
+            p->browser()->shutDown();
         p->hide();
         p->deleteLater();
         adopt(p);
@@ -137,8 +137,10 @@ void TBrowserTabs::closeAll()
     // too, or they would get one as soon as new pages are allowed again.
     for (const QPointer<QWidget> &w : std::as_const(m_orphans)) {
         auto *browser = qobject_cast<web::TbxEmbeddedWb *>(w.data());
-        if (browser && !browser->tabPage())
+        if (browser && !browser->tabPage()) {
+            browser->shutDown();
             browser->deleteLater();
+        }
     }
     m_newPagesAllowed = true;
 }

@@ -108,8 +108,16 @@ void TbxEmbeddedWb::copySelection() { page()->triggerAction(QWebEnginePage::Copy
 
 void TbxEmbeddedWb::selectAllText() { page()->triggerAction(QWebEnginePage::SelectAll); }
 
+void TbxEmbeddedWb::shutDown()
+{
+    m_shutDown = true;
+    stop();
+}
+
 bool TbxEmbeddedWb::WBBeforeNavigate2()
 {
+    if (m_shutDown)
+        return false;
     if (m_host->newPagesAllowed()) {
         if (!m_tabPage)
             m_tabPage = m_host->placeInNewTab(this);
@@ -124,8 +132,9 @@ bool TbxEmbeddedWb::WBBeforeNavigate2()
 
 QWebEnginePage *TbxEmbeddedWb::WBNewWindow2()
 {
-    // A free-standing control refuses new windows.
-    if (!m_tabPage || !m_host->newPagesAllowed())
+    // A free-standing control refuses new windows, and so does one whose
+    // tab page is closing.
+    if (!m_tabPage || m_shutDown || !m_host->newPagesAllowed())
         return nullptr;
     auto *child = new TbxEmbeddedWb(m_host, page()->profile());
     m_host->adoptFreeStanding(child);

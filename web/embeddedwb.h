@@ -75,6 +75,10 @@ public:
     QWidget *tabPage() const { return m_tabPage; }
 
     void navigate(const QString &address);
+    // Its tab page is being closed: loading stops, and from now on the
+    // control opens no window and goes nowhere, even while events of its
+    // page are still on their way before it is deleted.
+    void shutDown();
     bool isBusy() const { return m_busy; }
     bool canGoBack() const;
     bool canGoForward() const;
@@ -114,6 +118,7 @@ private:
     TabHost *m_host;
     QPointer<QWidget> m_tabPage;
     bool m_busy = false;
+    bool m_shutDown = false;
 };
 
 } // namespace web

@@ -56,7 +56,7 @@ void loadSnapshotDocument(engine::MemoryDocument &doc, const QJsonObject &o)
     }
 }
 
-void loadSnapshotSignals(engine::smart::Page &page, const QJsonObject &description)
+void loadSnapshotSignals(engine::Page &page, const QJsonObject &description)
 {
     static const QString select = QStringLiteral("select");
     static const QString textarea = QStringLiteral("textarea");
@@ -66,7 +66,7 @@ void loadSnapshotSignals(engine::smart::Page &page, const QJsonObject &descripti
     page.controls.reserve(page.controls.size() + controls.size());
     for (const QJsonValue &v : controls) {
         const QJsonArray a = v.toArray();
-        engine::smart::Control c;
+        engine::Control c;
         c.form = a.at(0).toInt(-1);
         c.type = a.at(1).toString();
         c.tag = c.type == textarea || c.type == select ? c.type : input;
@@ -91,13 +91,13 @@ void loadSnapshotSignals(engine::smart::Page &page, const QJsonObject &descripti
         for (const QJsonValue &ov : options) {
             const QJsonArray o = ov.toArray();
             const QString text = o.at(0).toString();
-            c.options << engine::smart::Option{text, o.size() < 2 ? text : o.at(1).toString(), o.at(2).toInt() == 1};
+            c.options << engine::Option{text, o.size() < 2 ? text : o.at(1).toString(), o.at(2).toInt() == 1};
         }
         page.controls << c;
     }
     for (const QJsonValue &v : sig.value(QLatin1String("b")).toArray()) {
         const QJsonArray a = v.toArray();
-        page.buttons << engine::smart::Button{a.at(0).toInt(-1), a.at(1).toString(), a.at(2).toInt() == 1};
+        page.buttons << engine::Button{a.at(0).toInt(-1), a.at(1).toString(), a.at(2).toInt() == 1};
     }
 }
 

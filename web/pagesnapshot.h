@@ -51,6 +51,6 @@ void loadSnapshotDocument(engine::MemoryDocument &doc, const QJsonObject &descri
 // Adds a document's controls and submit buttons, from its signals, to the
 // page the smart fill plans on. Values of the wrong JSON type read as empty
 // text, -1, false, or no options.
-void loadSnapshotSignals(engine::smart::Page &page, const QJsonObject &description);
+void loadSnapshotSignals(engine::Page &page, const QJsonObject &description);
 
 } // namespace web

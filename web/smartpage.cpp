@@ -116,7 +116,7 @@ void apply(QWebEnginePage *page, int generation, const QString &ops, int press, 
 
 // Whether a number input takes the text; anything else would empty it, so it
 // keeps what it holds.
-bool takesNumber(const engine::smart::Control &c, const QString &text)
+bool takesNumber(const engine::Control &c, const QString &text)
 {
     static const QRegularExpression number(
         QRegularExpression::anchoredPattern(QStringLiteral("-?(?:\\d+(?:\\.\\d+)?|\\.\\d+)(?:[eE][-+]?\\d+)?")));
@@ -125,9 +125,9 @@ bool takesNumber(const engine::smart::Control &c, const QString &text)
 
 } // namespace
 
-engine::smart::Page readSmartPage(QWebEnginePage *page, int *generation)
+engine::Page readSmartPage(QWebEnginePage *page, int *generation)
 {
-    engine::smart::Page result;
+    engine::Page result;
     *generation = newSnapshotGeneration();
     if (!page)
         return result;
@@ -151,10 +151,10 @@ engine::smart::Page readSmartPage(QWebEnginePage *page, int *generation)
 SmartOutcome smartFillPage(QWebEnginePage *page, const engine::Record &record)
 {
     int generation = 0;
-    const engine::smart::Page p = readSmartPage(page, &generation);
-    engine::smart::Plan plan;
+    const engine::Page p = readSmartPage(page, &generation);
+    engine::Plan plan;
     try {
-        plan = engine::smart::planFill(p, record);
+        plan = engine::planFill(p, record);
     } catch (...) {
         releaseSnapshot(page, generation);
         throw;
@@ -168,7 +168,7 @@ SmartOutcome smartFillPage(QWebEnginePage *page, const engine::Record &record)
     int filled = 0;
     qsizetype next = 0;
     for (int i = 0; i < plan.fields.size(); ++i) {
-        const engine::smart::Write *w = nullptr;
+        const engine::Write *w = nullptr;
         while (next < plan.writes.size() && plan.writes.at(next).control < i)
             ++next;
         if (next < plan.writes.size() && plan.writes.at(next).control == i)
@@ -178,15 +178,15 @@ SmartOutcome smartFillPage(QWebEnginePage *page, const engine::Record &record)
         if (ops.size() > 1)
             ops += QLatin1Char(',');
         ops += QLatin1Char('[') + QString::number(i);
-        if (!w || (w->what == engine::smart::Write::Value && !takesNumber(p.controls.at(i), w->value))) {
+        if (!w || (w->what == engine::Write::Value && !takesNumber(p.controls.at(i), w->value))) {
             ops += QLatin1String(",3,0,");
-        } else if (w->what == engine::smart::Write::Select) {
+        } else if (w->what == engine::Write::Select) {
             ops += QLatin1String(",2,[");
             for (qsizetype k = 0; k < w->options.size(); ++k)
                 ops += (k ? QLatin1String(",") : QLatin1String("")) + QString::number(w->options.at(k));
             ops += QLatin1String("],");
             ++filled;
-        } else if (w->what == engine::smart::Write::Check) {
+        } else if (w->what == engine::Write::Check) {
             ops += QLatin1String(",1,0,");
             ++filled;
         } else {
@@ -206,9 +206,9 @@ SmartOutcome smartFillPage(QWebEnginePage *page, const engine::Record &record)
 bool smartSubmitPage(QWebEnginePage *page, const engine::Record &record, bool recordPresses)
 {
     int generation = 0;
-    const engine::smart::Page p = readSmartPage(page, &generation);
-    const int form = engine::smart::chooseForm(p, record);
-    const int button = form < 0 ? -1 : engine::smart::chooseSubmitButton(p, form);
+    const engine::Page p = readSmartPage(page, &generation);
+    const int form = engine::chooseForm(p, record);
+    const int button = form < 0 ? -1 : engine::chooseSubmitButton(p, form);
     if (button < 0) {
         releaseSnapshot(page, generation);
         return false;

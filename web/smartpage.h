@@ -22,7 +22,7 @@ struct SmartOutcome {
 
 // Takes the picture of the page. Throws base::Error when the page does not
 // answer; an empty page when it has no document.
-engine::smart::Page readSmartPage(QWebEnginePage *page, int *generation);
+engine::Page readSmartPage(QWebEnginePage *page, int *generation);
 
 // Fills the best-fitting form of the page. Throws base::Error when the page
 // does not answer.

@@ -7,14 +7,14 @@
 #include <QHash>
 #include <QtTest>
 
-using namespace engine::smart;
+using namespace engine;
 
 namespace {
 
 // A record whose fields not set are empty.
-class Record : public engine::Record {
+class TestRecord : public engine::Record {
 public:
-    Record()
+    TestRecord()
     {
         set("Company_Name", "Tidewater Softworks");
         set("Company_WebSite_URL", "https://www.tidewater.example/");
@@ -87,7 +87,7 @@ QString fieldOf(const Control &c)
 {
     Page p;
     p.controls << c << input("program_name") << input("version");
-    return planFill(p, Record()).fields.at(0);
+    return planFill(p, TestRecord()).fields.at(0);
 }
 
 } // namespace
@@ -157,7 +157,7 @@ void TestSmartFill::purposeWordsBeatGenericOnes()
 
 void TestSmartFill::descriptionFitsTheLimit()
 {
-    const Record r;
+    const TestRecord r;
     Control c = input("sdesc");
     c.maxLength = 200;
     QCOMPARE(descriptionField(c, r), QStringLiteral("Char_Desc_80"));
@@ -172,7 +172,7 @@ void TestSmartFill::descriptionFitsTheLimit()
 
 void TestSmartFill::sizeUnits()
 {
-    const Record r;
+    const TestRecord r;
     QCOMPARE(sizeField(input("fsize", "File size (bytes)"), r), QStringLiteral("File_Size_Bytes"));
     QCOMPARE(sizeField(input("size_mb"), r), QStringLiteral("File_Size_MB"));
     QCOMPARE(sizeField(input("filesize", "Size in KB"), r), QStringLiteral("File_Size_K"));
@@ -204,7 +204,7 @@ void TestSmartFill::choicesSetOnlyOnAMatch()
                << select("license", {"- choose -", "Freeware", "GPL"}, "License")
                << select("country", {"-", "Germany", "UK"}, "Country");
     p.controls[2].multiple = true;
-    const Plan plan = planFill(p, Record());
+    const Plan plan = planFill(p, TestRecord());
     QCOMPARE(plan.fields.at(2), QStringLiteral("Program_OS_Support"));
     QCOMPARE(plan.fields.at(3), QString());
     QCOMPARE(plan.fields.at(4), QStringLiteral("Country"));
@@ -230,7 +230,7 @@ void TestSmartFill::neverEveryRadio()
         p.controls[i].context = QStringLiteral("Licence");
     // A yes/no group the record says nothing about keeps its answer.
     p.controls << radio("adware", "no", "No", true) << radio("adware", "yes", "Yes");
-    const Plan plan = planFill(p, Record());
+    const Plan plan = planFill(p, TestRecord());
     int checks = 0;
     for (const Write &w : plan.writes) {
         if (w.what == Write::Check) {
@@ -245,7 +245,7 @@ void TestSmartFill::neverEveryRadio()
 
 void TestSmartFill::existingValuesAreKept()
 {
-    Record r;
+    TestRecord r;
     r.set("Program_Version", QString());
     Page p;
     p.controls << input("program_name") << input("version") << input("notes", "Notes") << input("dl_url");
@@ -262,7 +262,7 @@ void TestSmartFill::existingValuesAreKept()
 
 void TestSmartFill::valuesWithinTheSizeLimit()
 {
-    Record r;
+    TestRecord r;
     r.set("Keywords", "clipboard, history, paste, snippets");
     Page p;
     p.controls << input("program_name") << input("version") << input("keywords") << input("download_url");
@@ -293,7 +293,7 @@ void TestSmartFill::onlyTheBestFormIsFilled()
     locked.form = 1;
     locked.editable = false;
     p.controls << search << name << version << url << hidden << locked;
-    const Plan plan = planFill(p, Record());
+    const Plan plan = planFill(p, TestRecord());
     QCOMPARE(plan.form, 1);
     QCOMPARE(plan.filled, 3);
     QCOMPARE(plan.left, 0);

@@ -73,23 +73,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
     }
     // The same text read as a snapshot with signals, planned by the smart fill.
-    engine::smart::Page page;
+    engine::Page page;
     web::loadSnapshotSignals(page, snapshot.top);
     for (const web::PageSnapshot::Frame &f : snapshot.frames)
         if (f.kind == web::PageSnapshot::FrameKind::Document)
             web::loadSnapshotSignals(page, f.description);
     Record record;
-    const engine::smart::Plan plan = engine::smart::planFill(page, record);
+    const engine::Plan plan = engine::planFill(page, record);
     FUZZ_CHECK(plan.fields.size() == page.controls.size());
-    for (const engine::smart::Write &w : plan.writes) {
+    for (const engine::Write &w : plan.writes) {
         // Only visible, changeable controls of the chosen form are written.
         FUZZ_CHECK(w.control >= 0 && w.control < page.controls.size());
-        const engine::smart::Control &c = page.controls.at(w.control);
+        const engine::Control &c = page.controls.at(w.control);
         FUZZ_CHECK(c.form == plan.form && c.visible && c.editable);
         for (int o : w.options)
             FUZZ_CHECK(o >= 0 && o < c.options.size());
     }
-    const int button = engine::smart::chooseSubmitButton(page, engine::smart::chooseForm(page, record));
+    const int button = engine::chooseSubmitButton(page, engine::chooseForm(page, record));
     FUZZ_CHECK(button >= -1 && button < page.buttons.size());
     return 0;
 }

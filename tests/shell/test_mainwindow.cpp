@@ -162,6 +162,21 @@ private Q_SLOTS:
         QCOMPARE(window().pageCount(), 0);
     }
 
+    // A closed tab's control lives on until its deferred deletion; events of
+    // its page that arrive meanwhile open no window and give it no tab.
+    void closedPageOpensNothingBeforeItIsDeleted()
+    {
+        window().OpenURL(dir.filePath(QStringLiteral("a.htm")));
+        QTRY_COMPARE_WITH_TIMEOUT(window().pageCount(), 1, 15000);
+        QPointer<web::TbxEmbeddedWb> browser = window().CurrentPage()->browser();
+        window().CloseTabPage(window().CurrentPage());
+        QVERIFY(browser);
+        QVERIFY(window().newPagesAllowed());
+        QCOMPARE(browser->WBNewWindow2(), nullptr);
+        QVERIFY(!browser->WBBeforeNavigate2());
+        QCOMPARE(window().pageCount(), 0);
+    }
+
     void steppingWrapsAndClosingFirstActivatesLast()
     {
         for (const char *p : {"a.htm", "b.htm", "c.htm"})

@@ -104,13 +104,13 @@ void TestPageSnapshot::signalsOfControlsAndButtons()
         R"([1,"radio",9,"yn","","Yes","","y",3,"ph","aria","tip","off","\\d+"],"junk",[0]],)"
         R"("b":[[0,"Send submit",1],[1,"Hidden",0]]},)"
         R"("frames":[{"refused":true},{"html":true,"body":true,"key":1,"sig":{"c":[[2,"email",12,"mail"]],"b":[]}}]})"));
-    engine::smart::Page page;
+    engine::Page page;
     web::loadSnapshotSignals(page, s.top);
     QCOMPARE(s.frames.size(), 2);
     web::loadSnapshotSignals(page, s.frames[1].description);
     QCOMPARE(page.controls.size(), 6);
 
-    const engine::smart::Control &pn = page.controls[0];
+    const engine::Control &pn = page.controls[0];
     QCOMPARE(pn.tag, QStringLiteral("input"));
     QCOMPARE(pn.name, QStringLiteral("pn"));
     QCOMPARE(pn.id, QStringLiteral("p"));
@@ -119,7 +119,7 @@ void TestPageSnapshot::signalsOfControlsAndButtons()
     QCOMPARE(pn.maxLength, -1);
     QVERIFY(pn.visible && pn.editable && !pn.checked && !pn.multiple);
 
-    const engine::smart::Control &os = page.controls[1];
+    const engine::Control &os = page.controls[1];
     QCOMPARE(os.tag, QStringLiteral("select"));
     QVERIFY(os.multiple && os.visible && !os.editable);
     QCOMPARE(os.context, QStringLiteral("Systems"));
@@ -129,7 +129,7 @@ void TestPageSnapshot::signalsOfControlsAndButtons()
     QCOMPARE(os.options[1].value, QStringLiteral("lin"));
     QVERIFY(os.options[1].selected);
 
-    const engine::smart::Control &yn = page.controls[2];
+    const engine::Control &yn = page.controls[2];
     QCOMPARE(yn.form, 1);
     QVERIFY(yn.checked && !yn.visible && yn.editable);
     QCOMPARE(yn.value, QStringLiteral("y"));
@@ -154,7 +154,7 @@ void TestPageSnapshot::signalsOfControlsAndButtons()
     QVERIFY(!page.buttons[1].visible);
 
     // A plain snapshot has no signals.
-    engine::smart::Page none;
+    engine::Page none;
     web::loadSnapshotSignals(none, web::parsePageSnapshot(QStringLiteral(R"({"html":true,"els":[["text","a"]]})")).top);
     QVERIFY(none.controls.isEmpty() && none.buttons.isEmpty());
 }

@@ -247,9 +247,9 @@ void TestSmartPage::snapshotSeesHiddenAndLockedControls()
     page.load(QUrl::fromLocalFile(f.fileName()));
     QVERIFY(done.wait(30000));
     int generation = 0;
-    const engine::smart::Page p = web::readSmartPage(&page, &generation);
+    const engine::Page p = web::readSmartPage(&page, &generation);
     QString visible, editable;
-    for (const engine::smart::Control &c : p.controls) {
+    for (const engine::Control &c : p.controls) {
         if (c.visible)
             visible += c.name + QLatin1Char(' ');
         if (c.editable)

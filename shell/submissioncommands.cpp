@@ -44,7 +44,8 @@ void TSubmissionCommands::run(engine::FormMode mode)
         if (mode == engine::FormMode::Fill && m_smartFill->isOn()) {
             const web::SmartOutcome smart = web::smartFillPage(browser->page(), m_record);
             outcome.written = smart.filled;
-            current->WBStatusTextChange(web::smartFillStatus(smart));
+            if (sheet) // the tab may have been closed while the page was read
+                sheet->WBStatusTextChange(web::smartFillStatus(smart));
         } else {
             web::runFormCommandOnPage(browser->page(), mode, m_record, *this, false, m_smartFill->rules(), &outcome);
         }

@@ -83,23 +83,27 @@ void AutoFill::onLoadFinished()
         ++m_runs;
         QString error;
         QString status;
+        // The run writes only to locals: this object goes with its page,
+        // which may be closed while the run waits for the page's answer.
+        FormCommandOutcome outcome;
+        QWebEnginePage *page = m_page;
         try {
-            m_lastOutcome = {};
             // Pages without a submission form pass without a word.
             if (m_rules && m_rules() == FillRules::Smart) {
-                const SmartOutcome outcome = smartFillPage(m_page, m_record);
-                m_lastOutcome.written = outcome.filled;
-                if (outcome.formFound)
-                    status = smartFillStatus(outcome);
+                const SmartOutcome smart = smartFillPage(page, m_record);
+                outcome.written = smart.filled;
+                if (smart.formFound)
+                    status = smartFillStatus(smart);
             } else {
-                runFormCommandOnPage(m_page, engine::FormMode::Fill, m_record, m_host, m_recordPresses, FillRules::Classic,
-                                     &m_lastOutcome);
+                runFormCommandOnPage(page, engine::FormMode::Fill, m_record, m_host, m_recordPresses, FillRules::Classic,
+                                     &outcome);
             }
         } catch (const base::Error &e) {
             error = e.text();
         }
         if (!self)
             return;
+        m_lastOutcome = outcome;
         if (!error.isEmpty() && m_onError)
             m_onError(error);
         if (!self)

@@ -108,9 +108,10 @@ void apply(QWebEnginePage *page, int generation, const QString &ops, int press, 
     script += QStringLiteral("(%1, ").arg(generation);
     script += ops;
     script += QStringLiteral(", %1, %2)").arg(press).arg(recordPresses ? QLatin1String("true") : QLatin1String("false"));
+    const QPointer<QWebEnginePage> guard(page);
     bool ok = false;
     runScriptAndWait(page, script, 15000, &ok);
-    if (!ok && page)
+    if (!ok && guard) // a page closed meanwhile is no error
         throw base::Error(QStringLiteral("The page did not answer."));
 }
 
@@ -131,10 +132,12 @@ engine::Page readSmartPage(QWebEnginePage *page, int *generation)
     *generation = newSnapshotGeneration();
     if (!page)
         return result;
+    // The page may be closed (and deleted) while its answer is awaited.
+    const QPointer<QWebEnginePage> guard(page);
     bool ok = false;
     const QVariant v = takeSnapshot(page, *generation, SnapshotDetail::Signals, &ok);
     if (!ok) {
-        if (!page)
+        if (!guard)
             return result;
         throw base::Error(QStringLiteral("The page did not answer."));
     }
@@ -150,8 +153,11 @@ engine::Page readSmartPage(QWebEnginePage *page, int *generation)
 
 SmartOutcome smartFillPage(QWebEnginePage *page, const engine::Record &record)
 {
+    const QPointer<QWebEnginePage> guard(page);
     int generation = 0;
     const engine::Page p = readSmartPage(page, &generation);
+    if (!guard)
+        return {}; // closed while it was read
     engine::Plan plan;
     try {
         plan = engine::planFill(p, record);
@@ -205,8 +211,11 @@ SmartOutcome smartFillPage(QWebEnginePage *page, const engine::Record &record)
 
 bool smartSubmitPage(QWebEnginePage *page, const engine::Record &record, bool recordPresses)
 {
+    const QPointer<QWebEnginePage> guard(page);
     int generation = 0;
     const engine::Page p = readSmartPage(page, &generation);
+    if (!guard)
+        return false; // closed while it was read
     const int form = engine::chooseForm(p, record);
     const int button = form < 0 ? -1 : engine::chooseSubmitButton(p, form);
     if (button < 0) {

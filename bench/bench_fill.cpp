@@ -85,7 +85,7 @@ void addBlock(Form &f, int block, QByteArray &html)
         const QByteArray name = "box" + QByteArray::number(i) + n;
         html += "<label><input type=\"checkbox\" name=\"" + name + "\"" + (i == 2 ? " checked" : "") + "> " + name +
                 "</label>\n";
-        f.doc.addInput(QStringLiteral("checkbox"), QString::fromLatin1(name)).checked = i == 2;
+        f.doc.addInput(QStringLiteral("checkbox"), QString::fromLatin1(name)).presetChecked(i == 2);
     }
     const char *const groups[] = {"licence", "has_uninstaller", "release_status"};
     const char *const values[][3] = {{"free", "share", "commercial"}, {"Y", "N", "Y2"}, {"new", "update", "major"}};
@@ -96,8 +96,8 @@ void addBlock(Form &f, int block, QByteArray &html)
                     (v == 1 ? " checked" : "") + "> " + values[g][v] + "</label>\n";
             engine::MemoryElement &e =
                 f.doc.addInput(QStringLiteral("radio"), QString::fromLatin1(name), QString::fromLatin1(values[g][v]));
-            e.checked = v == 1;
-            e.form = 0;
+            e.presetChecked(v == 1);
+            e.setFormIndex(0);
         }
     }
     for (int i = 0; i < 3; ++i)

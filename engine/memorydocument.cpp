@@ -10,28 +10,28 @@ const char *const kFailure = "Unspecified error.";
 
 void MemoryElement::check() const
 {
-    if (failing)
+    if (m_failing)
         throw base::Error(QString::fromLatin1(kFailure));
 }
 
-QString MemoryElement::type() const { check(); return typeText; }
-QString MemoryElement::name() const { check(); return nameText; }
-QString MemoryElement::value() const { check(); return valueTextV; }
-QString MemoryElement::altText() const { check(); return altTextV; }
-QString MemoryElement::valueText() const { check(); return valueTextV; }
+QString MemoryElement::type() const { check(); return m_type; }
+QString MemoryElement::name() const { check(); return m_name; }
+QString MemoryElement::value() const { check(); return m_value; }
+QString MemoryElement::altText() const { check(); return m_alt; }
+QString MemoryElement::valueText() const { check(); return m_value; }
 
 void MemoryElement::setValue(const QString &value)
 {
     check();
-    valueTextV = value;
+    m_value = value;
     m_doc->record(*this, JournalEntry::Value, value);
 }
 
 void MemoryElement::setChecked(bool on)
 {
     check();
-    checked = on;
-    if (on && typeText.compare(QLatin1String("radio"), Qt::CaseInsensitive) == 0)
+    m_checked = on;
+    if (on && m_type.compare(QLatin1String("radio"), Qt::CaseInsensitive) == 0)
         m_doc->clearRadioGroup(*this);
     m_doc->record(*this, JournalEntry::Checked, QString(), on);
 }
@@ -48,7 +48,7 @@ MemoryDocument::~MemoryDocument() = default;
 MemoryElement &MemoryDocument::addElement(const QString &tag)
 {
     auto e = std::make_unique<MemoryElement>();
-    e->tag = tag.toLower();
+    e->m_tag = tag.toLower();
     e->m_doc = this;
     e->m_index = int(m_elements.size());
     m_elements.push_back(std::move(e));
@@ -59,17 +59,17 @@ MemoryElement &MemoryDocument::addElement(const QString &tag)
 MemoryElement &MemoryDocument::addInput(const QString &type, const QString &name, const QString &value)
 {
     MemoryElement &e = addElement(QStringLiteral("input"));
-    e.typeText = type;
-    e.nameText = name;
-    e.valueTextV = value;
+    e.m_type = type;
+    e.m_name = name;
+    e.m_value = value;
     return e;
 }
 
 MemoryElement &MemoryDocument::addTextArea(const QString &name, const QString &value)
 {
     MemoryElement &e = addElement(QStringLiteral("textarea"));
-    e.nameText = name;
-    e.valueTextV = value;
+    e.m_name = name;
+    e.m_value = value;
     return e;
 }
 
@@ -113,7 +113,7 @@ void MemoryDocument::record(const MemoryElement &e, JournalEntry::Kind kind, con
 void MemoryDocument::clearRadioGroup(const MemoryElement &except)
 {
     // HTML: a radio group is the radios of one form owner sharing a non-empty name.
-    if (except.nameText.isEmpty())
+    if (except.m_name.isEmpty())
         return;
     if (!m_radiosByName) {
         // Built at the first tick, once the document is complete; a page of
@@ -121,16 +121,16 @@ void MemoryDocument::clearRadioGroup(const MemoryElement &except)
         // for each of them.
         m_radiosByName = std::make_unique<QHash<QString, std::vector<MemoryElement *>>>();
         for (auto &e : m_elements)
-            if (e->isInput() && !e->nameText.isEmpty()
-                && e->typeText.compare(QLatin1String("radio"), Qt::CaseInsensitive) == 0)
-                (*m_radiosByName)[e->nameText].push_back(e.get());
+            if (e->isInput() && !e->m_name.isEmpty()
+                && e->m_type.compare(QLatin1String("radio"), Qt::CaseInsensitive) == 0)
+                (*m_radiosByName)[e->m_name].push_back(e.get());
     }
-    const auto group = m_radiosByName->constFind(except.nameText);
+    const auto group = m_radiosByName->constFind(except.m_name);
     if (group == m_radiosByName->constEnd())
         return;
     for (MemoryElement *e : *group)
-        if (e != &except && e->form == except.form)
-            e->checked = false;
+        if (e != &except && e->m_form == except.m_form)
+            e->m_checked = false;
 }
 
 } // namespace engine

@@ -19,17 +19,29 @@ class MemoryDocument;
 
 class MemoryElement : public Element {
 public:
-    QString tag;        // lower-case tag name: input, textarea, select, button, ...
-    QString typeText;   // the type the engine is told (inputs)
-    QString nameText;
-    QString valueTextV;
-    QString altTextV;
-    bool checked = false;
-    int form = -1;      // form owner, for radio groups
-    bool failing = false; // every operation on it throws (tests of failures)
+    // What the element holds, read without the checks and the journal of
+    // the engine's operations below.
+    QString tagName() const { return m_tag; } // lower case: input, textarea, select, button, ...
+    QString declaredType() const { return m_type; } // the type the engine is told (inputs)
+    QString declaredName() const { return m_name; }
+    QString storedValue() const { return m_value; }
+    QString storedAlt() const { return m_alt; }
+    bool isChecked() const { return m_checked; }
+    int formIndex() const { return m_form; } // form owner, for radio groups; -1 none
+    bool isFailing() const { return m_failing; }
 
-    bool isInput() const override { return tag == QLatin1String("input"); }
-    bool isTextArea() const override { return tag == QLatin1String("textarea"); }
+    // Building a document: set without a journal entry.
+    MemoryElement &setDeclaredType(const QString &type) { m_type = type; return *this; }
+    MemoryElement &setDeclaredName(const QString &name) { m_name = name; return *this; }
+    MemoryElement &setStoredValue(const QString &value) { m_value = value; return *this; }
+    MemoryElement &setStoredAlt(const QString &alt) { m_alt = alt; return *this; }
+    MemoryElement &presetChecked(bool checked) { m_checked = checked; return *this; }
+    MemoryElement &setFormIndex(int form) { m_form = form; return *this; }
+    // Every operation of the engine on it throws (tests of failures).
+    MemoryElement &setFailing(bool failing) { m_failing = failing; return *this; }
+
+    bool isInput() const override { return m_tag == QLatin1String("input"); }
+    bool isTextArea() const override { return m_tag == QLatin1String("textarea"); }
     QString type() const override;
     QString name() const override;
     QString value() const override;
@@ -44,6 +56,14 @@ private:
     void check() const;
     MemoryDocument *m_doc = nullptr;
     int m_index = 0;
+    QString m_tag;
+    QString m_type;
+    QString m_name;
+    QString m_value;
+    QString m_alt;
+    bool m_checked = false;
+    int m_form = -1;
+    bool m_failing = false;
 };
 
 struct JournalEntry {

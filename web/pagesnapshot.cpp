@@ -48,11 +48,11 @@ void loadSnapshotDocument(engine::MemoryDocument &doc, const QJsonObject &o)
         const bool area = type == textarea;
         engine::MemoryElement &e = doc.addElement(area ? textarea : input);
         if (!area)
-            e.typeText = type;
-        e.nameText = a.at(1).toString();
-        e.valueTextV = a.at(2).toString();
-        e.altTextV = a.at(3).toString();
-        e.form = a.at(4).toInt(-1);
+            e.setDeclaredType(type);
+        e.setDeclaredName(a.at(1).toString());
+        e.setStoredValue(a.at(2).toString());
+        e.setStoredAlt(a.at(3).toString());
+        e.setFormIndex(a.at(4).toInt(-1));
     }
 }
 

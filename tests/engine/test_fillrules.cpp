@@ -40,12 +40,12 @@ Outcome fillOne(const QString &tag, const QString &type, const QString &name, co
     MemoryDocument doc;
     MemoryElement &e = tag == QLatin1String("textarea") ? doc.addTextArea(name, kOld) : doc.addElement(tag);
     if (tag != QLatin1String("textarea")) {
-        e.typeText = type;
-        e.nameText = name;
-        e.valueTextV = kOld;
+        e.setDeclaredType(type);
+        e.setDeclaredName(name);
+        e.setStoredValue(kOld);
     }
     FillSubmissionForm(doc, record);
-    return {e.valueTextV, int(doc.journal().size())};
+    return {e.storedValue(), int(doc.journal().size())};
 }
 
 void expectOutcome(const Outcome &got, const QString &expected)
@@ -306,11 +306,11 @@ void TestFillRules::checkBoxesAllEndTicked()
 {
     MemoryDocument doc;
     doc.addInput(QStringLiteral("checkbox"), QStringLiteral("agree_terms"));
-    doc.addInput(QStringLiteral("checkbox"), QStringLiteral("newsletter")).checked = true;
+    doc.addInput(QStringLiteral("checkbox"), QStringLiteral("newsletter")).presetChecked(true);
     doc.addInput(QStringLiteral("CheckBox"), QString());
     FillSubmissionForm(doc, FakeRecord::full());
     for (int i = 0; i < 3; ++i)
-        QVERIFY2(doc.at(i).checked, qPrintable(QString::number(i)));
+        QVERIFY2(doc.at(i).isChecked(), qPrintable(QString::number(i)));
 }
 
 void TestFillRules::radioGroupEndsOnItsLastButton()
@@ -319,20 +319,20 @@ void TestFillRules::radioGroupEndsOnItsLastButton()
     const QString values[] = {QStringLiteral("free"), QStringLiteral("share"), QStringLiteral("commercial")};
     for (const QString &v : values) {
         MemoryElement &e = doc.addInput(QStringLiteral("radio"), QStringLiteral("licence"), v);
-        e.form = 0;
+        e.setFormIndex(0);
     }
-    doc.at(1).checked = true;
+    doc.at(1).presetChecked(true);
     // A second group of the same name in another form is a group of its own.
     for (const QString &v : {QStringLiteral("a"), QStringLiteral("b")})
-        doc.addInput(QStringLiteral("RADIO"), QStringLiteral("licence"), v).form = 1;
-    doc.at(3).checked = true;
+        doc.addInput(QStringLiteral("RADIO"), QStringLiteral("licence"), v).setFormIndex(1);
+    doc.at(3).presetChecked(true);
 
     FillSubmissionForm(doc, FakeRecord::full());
-    QVERIFY(!doc.at(0).checked);
-    QVERIFY(!doc.at(1).checked);
-    QVERIFY(doc.at(2).checked);
-    QVERIFY(!doc.at(3).checked);
-    QVERIFY(doc.at(4).checked);
+    QVERIFY(!doc.at(0).isChecked());
+    QVERIFY(!doc.at(1).isChecked());
+    QVERIFY(doc.at(2).isChecked());
+    QVERIFY(!doc.at(3).isChecked());
+    QVERIFY(doc.at(4).isChecked());
     // Every button was ticked in turn, in document order.
     QCOMPARE(int(doc.journal().size()), 5);
     for (int i = 0; i < 5; ++i) {
@@ -364,11 +364,11 @@ void TestFillRules::uninstallerGroupFollowsInstallSupport()
     for (const char *const pair : {"Y/N", "yes/no"}) {
         const QStringList values = QString::fromLatin1(pair).split(QLatin1Char('/'));
         MemoryDocument doc;
-        doc.addInput(QStringLiteral("radio"), groupName, values[0]).checked = !yes;
-        doc.addInput(QStringLiteral("radio"), groupName, values[1]).checked = yes;
+        doc.addInput(QStringLiteral("radio"), groupName, values[0]).presetChecked(!yes);
+        doc.addInput(QStringLiteral("radio"), groupName, values[1]).presetChecked(yes);
         FillSubmissionForm(doc, FakeRecord::full(support));
-        QCOMPARE(doc.at(0).checked, yes);
-        QCOMPARE(doc.at(1).checked, !yes);
+        QCOMPARE(doc.at(0).isChecked(), yes);
+        QCOMPARE(doc.at(1).isChecked(), !yes);
     }
 }
 
@@ -376,11 +376,11 @@ void TestFillRules::uninstallerGroupWithoutLettersEndsCleared()
 {
     for (const QString &support : {QStringLiteral("Install and Uninstall"), QStringLiteral("Install Only")}) {
         MemoryDocument doc;
-        doc.addInput(QStringLiteral("radio"), QStringLiteral("uninstaller"), QStringLiteral("1")).checked = true;
+        doc.addInput(QStringLiteral("radio"), QStringLiteral("uninstaller"), QStringLiteral("1")).presetChecked(true);
         doc.addInput(QStringLiteral("radio"), QStringLiteral("uninstaller"), QStringLiteral("0"));
         FillSubmissionForm(doc, FakeRecord::full(support));
-        QVERIFY(!doc.at(0).checked);
-        QVERIFY(!doc.at(1).checked);
+        QVERIFY(!doc.at(0).isChecked());
+        QVERIFY(!doc.at(1).isChecked());
     }
 }
 
@@ -389,9 +389,9 @@ void TestFillRules::walkCoversTheWholeDocumentInOrder()
 {
     MemoryDocument doc;
     doc.addElement(QStringLiteral("div"));
-    doc.addInput(QStringLiteral("text"), QStringLiteral("title")).form = 0;
+    doc.addInput(QStringLiteral("text"), QStringLiteral("title")).setFormIndex(0);
     doc.addTextArea(QStringLiteral("description"));
-    doc.addElement(QStringLiteral("select")).nameText = QStringLiteral("category");
+    doc.addElement(QStringLiteral("select")).setDeclaredName(QStringLiteral("category"));
     doc.addInput(QStringLiteral("text"), QStringLiteral("email")); // outside any form
     doc.addInput(QStringLiteral("checkbox"), QStringLiteral("agree"));
     FillSubmissionForm(doc, FakeRecord::full());
@@ -419,14 +419,14 @@ void TestFillRules::fillingTwiceGivesTheSameValues()
     FillSubmissionForm(doc, record);
     QStringList first;
     for (int i = 0; i < doc.elementCount(); ++i)
-        first << doc.at(i).valueTextV + QString::number(doc.at(i).checked);
+        first << doc.at(i).storedValue() + QString::number(doc.at(i).isChecked());
     FillSubmissionForm(doc, record);
     QStringList second;
     for (int i = 0; i < doc.elementCount(); ++i)
-        second << doc.at(i).valueTextV + QString::number(doc.at(i).checked);
+        second << doc.at(i).storedValue() + QString::number(doc.at(i).isChecked());
     QCOMPARE(second, first);
-    QCOMPARE(doc.at(0).valueTextV, valueOf(QStringLiteral("Program_Name")));
-    QVERIFY(doc.at(3).checked);
+    QCOMPARE(doc.at(0).storedValue(), valueOf(QStringLiteral("Program_Name")));
+    QVERIFY(doc.at(3).isChecked());
 }
 
 void TestFillRules::missingFieldEndsTheFillKeepingEarlierWrites()
@@ -446,11 +446,11 @@ void TestFillRules::missingFieldEndsTheFillKeepingEarlierWrites()
         QCOMPARE(e.text(), QStringLiteral("ClientDataSet1: Field 'Program_Version' not found"));
         QCOMPARE(QString::fromUtf8(e.what()), e.text());
     }
-    QCOMPARE(doc.at(0).valueTextV, valueOf(QStringLiteral("Program_Name")));
-    QVERIFY(doc.at(1).checked);
-    QCOMPARE(doc.at(2).valueTextV, kOld);
-    QCOMPARE(doc.at(3).valueTextV, kOld);
-    QVERIFY(!doc.at(4).checked);
+    QCOMPARE(doc.at(0).storedValue(), valueOf(QStringLiteral("Program_Name")));
+    QVERIFY(doc.at(1).isChecked());
+    QCOMPARE(doc.at(2).storedValue(), kOld);
+    QCOMPARE(doc.at(3).storedValue(), kOld);
+    QVERIFY(!doc.at(4).isChecked());
     QCOMPARE(int(doc.journal().size()), 2);
 }
 
@@ -458,11 +458,11 @@ void TestFillRules::failingElementEndsTheFill()
 {
     MemoryDocument doc;
     doc.addInput(QStringLiteral("text"), QStringLiteral("title"));
-    doc.addInput(QStringLiteral("text"), QStringLiteral("version")).failing = true;
+    doc.addInput(QStringLiteral("text"), QStringLiteral("version")).setFailing(true);
     doc.addInput(QStringLiteral("text"), QStringLiteral("price"), kOld);
     QVERIFY_THROWS_EXCEPTION(base::Error, FillSubmissionForm(doc, FakeRecord::full()));
-    QCOMPARE(doc.at(0).valueTextV, valueOf(QStringLiteral("Program_Name")));
-    QCOMPARE(doc.at(2).valueTextV, kOld);
+    QCOMPARE(doc.at(0).storedValue(), valueOf(QStringLiteral("Program_Name")));
+    QCOMPARE(doc.at(2).storedValue(), kOld);
 }
 
 void TestFillRules::missingInstallSupportEndsTheFill()
@@ -479,8 +479,8 @@ void TestFillRules::missingInstallSupportEndsTheFill()
     } catch (const base::Error &e) {
         QCOMPARE(e.text(), QStringLiteral("ClientDataSet1: Field 'Program_Install_Support' not found"));
     }
-    QVERIFY(doc.at(0).checked);
-    QCOMPARE(doc.at(2).valueTextV, kOld);
+    QVERIFY(doc.at(0).isChecked());
+    QCOMPARE(doc.at(2).storedValue(), kOld);
 }
 
 QTEST_APPLESS_MAIN(TestFillRules)

@@ -78,7 +78,7 @@ void TestFrameWalk::pageWithTextIgnoresItsFrames()
     FakeBrowser browser(&page);
     FakeHost host;
     RunFormCommand(browser, engine::FormMode::Fill, FakeRecord::full(), host);
-    QCOMPARE(page.at(0).valueTextV, valueOf(QStringLiteral("Program_Name")));
+    QCOMPARE(page.at(0).storedValue(), valueOf(QStringLiteral("Program_Name")));
     QCOMPARE(page.routinesFinished(), 1);
     QCOMPARE(frame.routinesFinished(), 0);
     QVERIFY(frame.journal().empty());
@@ -196,7 +196,7 @@ void TestFrameWalk::framesWithoutDocumentAreSkipped()
     FakeHost host;
     RunFormCommand(browser, engine::FormMode::Fill, FakeRecord::full(), host);
     QVERIFY(notHtml.journal().empty());
-    QCOMPARE(f2.at(0).valueTextV, valueOf(QStringLiteral("Program_Version")));
+    QCOMPARE(f2.at(0).storedValue(), valueOf(QStringLiteral("Program_Version")));
     QCOMPARE(host.eventRuns, 3);
 }
 
@@ -211,7 +211,7 @@ void TestFrameWalk::framesOfFramesAreNotVisited()
     FakeBrowser browser(&page);
     FakeHost host;
     RunFormCommand(browser, engine::FormMode::Fill, FakeRecord::full(), host);
-    QCOMPARE(outer.at(0).valueTextV, valueOf(QStringLiteral("Program_Name")));
+    QCOMPARE(outer.at(0).storedValue(), valueOf(QStringLiteral("Program_Name")));
     QVERIFY(inner.journal().empty());
     QCOMPARE(inner.routinesFinished(), 0);
 }
@@ -244,7 +244,7 @@ void TestFrameWalk::failingRoutineStillFinishes()
     MemoryDocument page;
     page.setBodyText(QStringLiteral("A page with text"));
     page.addInput(QStringLiteral("text"), QStringLiteral("title"));
-    page.addInput(QStringLiteral("text"), QStringLiteral("version")).failing = true;
+    page.addInput(QStringLiteral("text"), QStringLiteral("version")).setFailing(true);
     FakeBrowser browser(&page);
     FakeHost host;
     QVERIFY_THROWS_EXCEPTION(base::Error, RunFormCommand(browser, engine::FormMode::Fill, FakeRecord::full(), host));
@@ -271,9 +271,9 @@ void TestFrameWalk::notFoundErrorEndsTheWalk()
     } catch (const base::Error &e) {
         QCOMPARE(e.text(), QStringLiteral("ClientDataSet1: Field 'Program_Version' not found"));
     }
-    QCOMPARE(f0.at(0).valueTextV, valueOf(QStringLiteral("Program_Name")));
-    QCOMPARE(f1.at(0).valueTextV, valueOf(QStringLiteral("Program_Name")));
-    QCOMPARE(f1.at(2).valueTextV, QString());
+    QCOMPARE(f0.at(0).storedValue(), valueOf(QStringLiteral("Program_Name")));
+    QCOMPARE(f1.at(0).storedValue(), valueOf(QStringLiteral("Program_Name")));
+    QCOMPARE(f1.at(2).storedValue(), QString());
     QCOMPARE(f1.routinesFinished(), 1);
     QVERIFY(f2.journal().empty());
 }
@@ -325,15 +325,15 @@ void TestFrameWalk::modeWords()
     host.password = QStringLiteral("pw");
     RunFormCommand(browser, engine::formModeOf(mode), FakeRecord::full(), host);
     if (routine == QLatin1String("fill")) {
-        QCOMPARE(page.at(0).valueTextV, valueOf(QStringLiteral("Program_Name")));
-        QCOMPARE(page.at(1).valueTextV, QStringLiteral("old"));
+        QCOMPARE(page.at(0).storedValue(), valueOf(QStringLiteral("Program_Name")));
+        QCOMPARE(page.at(1).storedValue(), QStringLiteral("old"));
         QVERIFY(!clicked(page));
     } else if (routine == QLatin1String("login")) {
-        QCOMPARE(page.at(0).valueTextV, QStringLiteral("maren"));
-        QCOMPARE(page.at(1).valueTextV, QStringLiteral("pw"));
+        QCOMPARE(page.at(0).storedValue(), QStringLiteral("maren"));
+        QCOMPARE(page.at(1).storedValue(), QStringLiteral("pw"));
         QVERIFY(clicked(page));
     } else {
-        QCOMPARE(page.at(0).valueTextV, QStringLiteral("old"));
+        QCOMPARE(page.at(0).storedValue(), QStringLiteral("old"));
         QCOMPARE(int(page.journal().size()), 1);
         QVERIFY(clicked(page));
     }
@@ -355,8 +355,8 @@ void TestFrameWalk::loginReadsTheBoxesForEachDocument()
     };
     FakeBrowser browser(&page);
     RunFormCommand(browser, engine::FormMode::Login, FakeRecord::full(), host);
-    QCOMPARE(f0.at(0).valueTextV, QStringLiteral("first"));
-    QCOMPARE(f1.at(0).valueTextV, QStringLiteral("second"));
+    QCOMPARE(f0.at(0).storedValue(), QStringLiteral("first"));
+    QCOMPARE(f1.at(0).storedValue(), QStringLiteral("second"));
     QCOMPARE(host.credentialReads, 4);
 }
 

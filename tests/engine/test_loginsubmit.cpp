@@ -16,7 +16,7 @@ const QString kNotFound = QStringLiteral("Submit button not found.");
 MemoryElement &addButton(MemoryDocument &doc, const QString &type, const QString &value, const QString &alt = QString())
 {
     MemoryElement &e = doc.addInput(type, QString(), value);
-    e.altTextV = alt;
+    e.setStoredAlt(alt);
     return e;
 }
 
@@ -58,8 +58,8 @@ void TestLoginSubmit::loginFillsAndPresses()
     doc.addInput(QStringLiteral("password"), QStringLiteral("pw"));
     addButton(doc, QStringLiteral("submit"), QStringLiteral("Log in"));
     FillLoginForm(doc, QStringLiteral("maren"), QStringLiteral("s3cret"));
-    QCOMPARE(doc.at(0).valueTextV, QStringLiteral("maren"));
-    QCOMPARE(doc.at(1).valueTextV, QStringLiteral("s3cret"));
+    QCOMPARE(doc.at(0).storedValue(), QStringLiteral("maren"));
+    QCOMPARE(doc.at(1).storedValue(), QStringLiteral("s3cret"));
     QCOMPARE(clicks(doc), QList<int>{2});
     // The press comes after the writes.
     QCOMPARE(doc.journal().back().kind, JournalEntry::Click);
@@ -89,7 +89,7 @@ void TestLoginSubmit::loginUsernamePatterns()
     MemoryDocument doc;
     doc.addInput(QStringLiteral("text"), name, QStringLiteral("old"));
     FillLoginForm(doc, QStringLiteral("maren"), QStringLiteral("pw"));
-    QCOMPARE(doc.at(0).valueTextV, gets ? QStringLiteral("maren") : QStringLiteral("old"));
+    QCOMPARE(doc.at(0).storedValue(), gets ? QStringLiteral("maren") : QStringLiteral("old"));
     QCOMPARE(int(doc.journal().size()), gets ? 1 : 0);
 }
 
@@ -101,14 +101,14 @@ void TestLoginSubmit::loginEveryPasswordAndCheckBox()
     doc.addInput(QStringLiteral("Password"), QStringLiteral("password"));
     doc.addInput(QStringLiteral("password"), QStringLiteral("confirm"));
     doc.addInput(QStringLiteral("checkbox"), QStringLiteral("remember"));
-    doc.addInput(QStringLiteral("checkbox"), QStringLiteral("terms")).checked = true;
+    doc.addInput(QStringLiteral("checkbox"), QStringLiteral("terms")).presetChecked(true);
     FillLoginForm(doc, QStringLiteral("maren"), QStringLiteral("pw"));
-    QCOMPARE(doc.at(0).valueTextV, QStringLiteral("maren"));
-    QCOMPARE(doc.at(1).valueTextV, QStringLiteral("maren"));
-    QCOMPARE(doc.at(2).valueTextV, QStringLiteral("pw"));
-    QCOMPARE(doc.at(3).valueTextV, QStringLiteral("pw"));
-    QVERIFY(doc.at(4).checked);
-    QVERIFY(doc.at(5).checked);
+    QCOMPARE(doc.at(0).storedValue(), QStringLiteral("maren"));
+    QCOMPARE(doc.at(1).storedValue(), QStringLiteral("maren"));
+    QCOMPARE(doc.at(2).storedValue(), QStringLiteral("pw"));
+    QCOMPARE(doc.at(3).storedValue(), QStringLiteral("pw"));
+    QVERIFY(doc.at(4).isChecked());
+    QVERIFY(doc.at(5).isChecked());
 }
 
 void TestLoginSubmit::loginEmptyBoxesWriteEmptyValues()
@@ -117,8 +117,8 @@ void TestLoginSubmit::loginEmptyBoxesWriteEmptyValues()
     doc.addInput(QStringLiteral("text"), QStringLiteral("user"), QStringLiteral("remembered"));
     doc.addInput(QStringLiteral("password"), QStringLiteral("pass"), QStringLiteral("remembered"));
     FillLoginForm(doc, QString(), QString());
-    QCOMPARE(doc.at(0).valueTextV, QString());
-    QCOMPARE(doc.at(1).valueTextV, QString());
+    QCOMPARE(doc.at(0).storedValue(), QString());
+    QCOMPARE(doc.at(1).storedValue(), QString());
     QCOMPARE(int(doc.journal().size()), 2);
 }
 
@@ -128,9 +128,9 @@ void TestLoginSubmit::loginWithoutButtonPressesNothing()
     doc.addInput(QStringLiteral("text"), QStringLiteral("user"));
     addButton(doc, QStringLiteral("submit"), QStringLiteral("go back"));
     addButton(doc, QStringLiteral("image"), QString(), QStringLiteral("Cancel this"));
-    doc.addElement(QStringLiteral("button")).typeText = QStringLiteral("submit");
+    doc.addElement(QStringLiteral("button")).setDeclaredType(QStringLiteral("submit"));
     FillLoginForm(doc, QStringLiteral("maren"), QString());
-    QCOMPARE(doc.at(0).valueTextV, QStringLiteral("maren"));
+    QCOMPARE(doc.at(0).storedValue(), QStringLiteral("maren"));
     QVERIFY(clicks(doc).isEmpty());
 }
 
@@ -140,7 +140,7 @@ void TestLoginSubmit::loginLeavesOtherElementsAlone()
     doc.addTextArea(QStringLiteral("username"), QStringLiteral("old"));
     doc.addInput(QStringLiteral("hidden"), QStringLiteral("username"), QStringLiteral("old"));
     doc.addInput(QStringLiteral("radio"), QStringLiteral("user"), QStringLiteral("old"));
-    doc.addElement(QStringLiteral("select")).nameText = QStringLiteral("user");
+    doc.addElement(QStringLiteral("select")).setDeclaredName(QStringLiteral("user"));
     FillLoginForm(doc, QStringLiteral("maren"), QStringLiteral("pw"));
     QVERIFY(doc.journal().empty());
 }
@@ -150,9 +150,9 @@ void TestLoginSubmit::loginFailureEndsWithoutPress()
     MemoryDocument doc;
     doc.addInput(QStringLiteral("text"), QStringLiteral("user"));
     addButton(doc, QStringLiteral("submit"), QStringLiteral("Log in"));
-    doc.addInput(QStringLiteral("password"), QStringLiteral("pw")).failing = true;
+    doc.addInput(QStringLiteral("password"), QStringLiteral("pw")).setFailing(true);
     QVERIFY_THROWS_EXCEPTION(base::Error, FillLoginForm(doc, QStringLiteral("maren"), QStringLiteral("pw")));
-    QCOMPARE(doc.at(0).valueTextV, QStringLiteral("maren"));
+    QCOMPARE(doc.at(0).storedValue(), QStringLiteral("maren"));
     QVERIFY(clicks(doc).isEmpty());
 }
 
@@ -193,7 +193,7 @@ void TestLoginSubmit::buttonChoice()
             const QStringList p = b.split(QLatin1Char('|'));
             addButton(doc, p[0], p[1], p[2]);
         }
-        doc.addElement(QStringLiteral("button")).typeText = QStringLiteral("submit");
+        doc.addElement(QStringLiteral("button")).setDeclaredType(QStringLiteral("submit"));
     };
     const QList<int> want = expected < 0 ? QList<int>() : QList<int>{expected + 1};
 
@@ -224,7 +224,7 @@ void TestLoginSubmit::submitFailureEndsWithoutClickOrMessage()
 {
     MemoryDocument doc;
     addButton(doc, QStringLiteral("submit"), QStringLiteral("Send"));
-    addButton(doc, QStringLiteral("submit"), QStringLiteral("Send")).failing = true;
+    addButton(doc, QStringLiteral("submit"), QStringLiteral("Send")).setFailing(true);
     FakeHost host;
     QVERIFY_THROWS_EXCEPTION(base::Error, ClickSubmitButton(&doc, host));
     QVERIFY(clicks(doc).isEmpty());

@@ -509,9 +509,9 @@ void TestSoftwareTable::fillEndsAtAFieldTheRecordLacks()
     } catch (const base::Error &e) {
         QCOMPARE(e.text(), notFound(QStringLiteral("Program_Version")));
     }
-    QCOMPARE(doc.at(0).valueTextV, QStringLiteral("v:Company_Name"));
-    QCOMPARE(doc.at(1).valueTextV, QStringLiteral("v:Program_Name"));
-    QCOMPARE(doc.at(3).valueTextV, QStringLiteral("old"));
+    QCOMPARE(doc.at(0).storedValue(), QStringLiteral("v:Company_Name"));
+    QCOMPARE(doc.at(1).storedValue(), QStringLiteral("v:Program_Name"));
+    QCOMPARE(doc.at(3).storedValue(), QStringLiteral("old"));
 
     software::TSoftwareTable closed;
     try {

@@ -38,13 +38,13 @@ void TestPageSnapshot::documentsAndFrames()
     QCOMPARE(doc.bodyTextLength(), 2);
     QCOMPARE(doc.elementCount(), 4);
     QVERIFY(doc.at(0).isInput());
-    QCOMPARE(doc.at(0).typeText, QStringLiteral("text"));
-    QCOMPARE(doc.at(0).nameText, QStringLiteral("Company"));
+    QCOMPARE(doc.at(0).declaredType(), QStringLiteral("text"));
+    QCOMPARE(doc.at(0).declaredName(), QStringLiteral("Company"));
     QVERIFY(doc.at(1).isTextArea());
-    QCOMPARE(doc.at(2).form, 1);
-    QCOMPARE(doc.at(3).valueTextV, QStringLiteral("Send"));
-    QCOMPARE(doc.at(3).altTextV, QStringLiteral("Alt"));
-    QCOMPARE(doc.at(3).form, -1);
+    QCOMPARE(doc.at(2).formIndex(), 1);
+    QCOMPARE(doc.at(3).storedValue(), QStringLiteral("Send"));
+    QCOMPARE(doc.at(3).storedAlt(), QStringLiteral("Alt"));
+    QCOMPARE(doc.at(3).formIndex(), -1);
 }
 
 void TestPageSnapshot::notJsonIsAnEmptyDocument()
@@ -87,9 +87,9 @@ void TestPageSnapshot::valuesOfTheWrongType()
     QVERIFY(!doc.isHtml());
     QCOMPARE(doc.bodyTextLength(), 0);
     QCOMPARE(doc.elementCount(), 4);
-    QCOMPARE(doc.at(0).typeText, QString());
-    QCOMPARE(doc.at(2).nameText, QString());
-    QCOMPARE(doc.at(3).form, -1);
+    QCOMPARE(doc.at(0).declaredType(), QString());
+    QCOMPARE(doc.at(2).declaredName(), QString());
+    QCOMPARE(doc.at(3).formIndex(), -1);
 }
 
 QTEST_GUILESS_MAIN(TestPageSnapshot)

@@ -16,6 +16,8 @@
 
 #include "engine/host.h"
 
+#include "support/pages.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QJsonArray>
@@ -117,12 +119,7 @@ void TestSmartCorpus::initTestCase()
     m_record->LoadFromFile(QStringLiteral(DODU_SOURCE_DIR "/data/softdata.xml"));
 }
 
-bool TestSmartCorpus::load(const QString &file)
-{
-    QSignalSpy done(m_page.get(), &QWebEnginePage::loadFinished);
-    m_page->load(QUrl::fromLocalFile(file));
-    return done.wait(30000) && done.first().first().toBool();
-}
+bool TestSmartCorpus::load(const QString &file) { return testpages::load(m_page.get(), QUrl::fromLocalFile(file)); }
 
 QList<QJsonObject> TestSmartCorpus::state()
 {

@@ -11,6 +11,8 @@
 
 #include "engine/host.h"
 
+#include "support/pages.h"
+
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -93,25 +95,12 @@ void TestSmartPage::initTestCase()
     m_url = QUrl::fromLocalFile(f.fileName());
 }
 
-bool TestSmartPage::load(QWebEnginePage *page)
-{
-    QSignalSpy done(page, &QWebEnginePage::loadFinished);
-    page->load(m_url);
-    return done.wait(30000) && done.first().first().toBool();
-}
+bool TestSmartPage::load(QWebEnginePage *page) { return testpages::load(page, m_url); }
 
 // A script in the page's own world.
 QVariant TestSmartPage::main(QWebEnginePage *page, const QString &script)
 {
-    QVariant result;
-    bool done = false;
-    page->runJavaScript(script, QWebEngineScript::MainWorld, [&](const QVariant &v) {
-        result = v;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, 30000))
-        qWarning("no answer");
-    return result;
+    return testpages::eval(page, script, QWebEngineScript::MainWorld, 30000);
 }
 
 void TestSmartPage::fillShowsWhatItDidAndTouchesNothingElse()

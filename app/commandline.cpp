@@ -10,8 +10,9 @@ namespace app {
 
 namespace {
 
-const char kReportUsage[] = "usage: doduvodaz --report [--mode fill|login|submit] [--rules classic|smart] [--username TEXT]\n"
-                            "                          [--password TEXT] [--timeout SECONDS] ADDRESS";
+const char kReportUsage[] =
+    "usage: doduvodaz --report [--mode fill|login|submit] [--rules classic|smart] [--username TEXT]\n"
+    "                          [--password TEXT] [--timeout SECONDS] ADDRESS";
 const char kRecordUsage[] = "usage: doduvodaz --import-pad FILE | doduvodaz --show-record";
 const char kCampaignUsage[] = "usage: doduvodaz --campaign [--version V] [--format json|csv]";
 const char kWindowUsage[] = "usage: doduvodaz [ITEM...]   (doduvodaz --help lists every option)";
@@ -23,25 +24,36 @@ QCommandLineOption flag(const char *name, const char *description)
 
 QCommandLineOption valued(const char *name, const char *description, const char *valueName)
 {
-    return QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(description), QString::fromLatin1(valueName));
+    return QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(description),
+                              QString::fromLatin1(valueName));
 }
 
 // The options of every mode, described for the help.
-const QCommandLineOption kReport = flag("report", "Loads ADDRESS in the browser engine without a window, fills it as a tab "
-                                                   "would and prints every form control as JSON Lines.");
-const QCommandLineOption kMode = valued("mode", "With --report: fill (default), or run login or submit after the fill.", "fill|login|submit");
-const QCommandLineOption kRules = valued("rules", "With --report: the exact name rules (classic, default) or the smart fill.", "classic|smart");
+const QCommandLineOption kReport = flag("report",
+                                        "Loads ADDRESS in the browser engine without a window, fills it as a tab "
+                                        "would and prints every form control as JSON Lines.");
+const QCommandLineOption kMode =
+    valued("mode", "With --report: fill (default), or run login or submit after the fill.", "fill|login|submit");
+const QCommandLineOption kRules =
+    valued("rules", "With --report: the exact name rules (classic, default) or the smart fill.", "classic|smart");
 const QCommandLineOption kUsername = valued("username", "With --report: the text of the login's Username box.", "TEXT");
 const QCommandLineOption kPassword = valued("password", "With --report: the text of the login's Password box.", "TEXT");
-const QCommandLineOption kTimeout = valued("timeout", "With --report: seconds to wait for the page (default 30).", "SECONDS");
-const QCommandLineOption kImportPad = valued("import-pad", "Imports the PAD file FILE into the software record and saves it.", "FILE");
-const QCommandLineOption kShowRecord = flag("show-record", "Prints the software record as one JSON object, fields in table order.");
-const QCommandLineOption kCampaign = flag("campaign", "Prints every listed site's submission state for the record's release.");
-const QCommandLineOption kCampaignVersion = valued("version", "With --campaign: the release to report on instead of the record's version.", "V");
+const QCommandLineOption kTimeout =
+    valued("timeout", "With --report: seconds to wait for the page (default 30).", "SECONDS");
+const QCommandLineOption kImportPad =
+    valued("import-pad", "Imports the PAD file FILE into the software record and saves it.", "FILE");
+const QCommandLineOption kShowRecord =
+    flag("show-record", "Prints the software record as one JSON object, fields in table order.");
+const QCommandLineOption kCampaign =
+    flag("campaign", "Prints every listed site's submission state for the record's release.");
+const QCommandLineOption kCampaignVersion =
+    valued("version", "With --campaign: the release to report on instead of the record's version.", "V");
 const QCommandLineOption kFormat = valued("format", "With --campaign: json (default) or csv.", "json|csv");
-const QCommandLineOption kHelp = QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Shows this help."));
-const QCommandLineOption kVersion = flag("version", "Prints the program's version. With --campaign, --version V names the "
-                                                     "release to report on instead of the record's version.");
+const QCommandLineOption kHelp =
+    QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Shows this help."));
+const QCommandLineOption kVersion = flag("version",
+                                         "Prints the program's version. With --campaign, --version V names the "
+                                         "release to report on instead of the record's version.");
 
 // Parses args (without the program's name) with the options given; on a
 // parse error sets error to the parser's message and the usage line.
@@ -50,7 +62,7 @@ bool parse(QCommandLineParser &parser, const QList<QCommandLineOption> &options,
 {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions(options);
-    if (parser.parse(QStringList{QStringLiteral("doduvodaz")} + args))
+    if (parser.parse(QStringList {QStringLiteral("doduvodaz")} + args))
         return true;
     *error = QStringLiteral("doduvodaz: %1\n%2").arg(parser.errorText(), QString::fromLatin1(usage));
     return false;
@@ -101,9 +113,14 @@ std::optional<QStringList> parseWindowItems(const QStringList &args, QString *er
 {
     // Qt's own options (-platform xcb, -style fusion, -reverse, ...) are for
     // the application object, which takes them out itself.
-    static const QStringList qtWithValue = {"platform", "platformpluginpath", "platformtheme", "plugin", "qmljsdebugger",
-                                            "qwindowgeometry", "qwindowicon", "qwindowtitle", "session", "display",
-                                            "geometry", "style", "stylesheet", "title", "visual"};
+    static const QStringList qtWithValue = {"platform",      "platformpluginpath",
+                                            "platformtheme", "plugin",
+                                            "qmljsdebugger", "qwindowgeometry",
+                                            "qwindowicon",   "qwindowtitle",
+                                            "session",       "display",
+                                            "geometry",      "style",
+                                            "stylesheet",    "title",
+                                            "visual"};
     static const QStringList qtFlags = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
     QStringList ours;
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -228,22 +245,21 @@ QString helpText()
         "A web browser that fills download sites' submission forms from your software's PAD record.\n"
         "Without an option, opens each ITEM (an address, a file, an Internet shortcut) in a tab; a second\n"
         "start hands its items to the program already running. The options run one job without a window."));
-    parser.addOptions({kHelp, kVersion, kReport, kMode, kRules, kUsername, kPassword, kTimeout, kImportPad,
-                       kShowRecord, kCampaign, kFormat});
-    parser.addPositionalArgument(QStringLiteral("ITEM"), QStringLiteral("What to open in a tab; with --report, the address."),
+    parser.addOptions({kHelp, kVersion, kReport, kMode, kRules, kUsername, kPassword, kTimeout, kImportPad, kShowRecord,
+                       kCampaign, kFormat});
+    parser.addPositionalArgument(QStringLiteral("ITEM"),
+                                 QStringLiteral("What to open in a tab; with --report, the address."),
                                  QStringLiteral("[ITEM...]"));
     QString text = parser.helpText();
     // Qt names the program by the path it was started with; the help names
     // it as it is typed.
     const qsizetype end = text.indexOf(QLatin1Char('\n'));
     text.replace(0, end, QStringLiteral("Usage: doduvodaz [options] [ITEM...]"));
-    return text + QStringLiteral("\nExit status: 0 done, 1 failed, 2 (--report) the page did not load, 64 wrong arguments.\n");
+    return text +
+        QStringLiteral("\nExit status: 0 done, 1 failed, 2 (--report) the page did not load, 64 wrong arguments.\n");
 }
 
-QString versionText()
-{
-    return QStringLiteral("doduvodaz %1\n").arg(QStringLiteral(DODUVODAZ_VERSION));
-}
+QString versionText() { return QStringLiteral("doduvodaz %1\n").arg(QStringLiteral(DODUVODAZ_VERSION)); }
 
 void complain(const QString &text)
 {

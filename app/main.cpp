@@ -67,8 +67,7 @@ int runWithoutWindow(int argc, char **argv, app::Mode mode, const QStringList &a
             reportToStderr(platform::prepareWorkingFolder(software::TSoftwareTable::dataFile()));
             return app::runCampaignReport(*options);
         }
-        default:
-            return 1;
+        default: return 1;
         }
     } catch (const std::exception &e) {
         app::complain(QString::fromLocal8Bit(e.what()));
@@ -89,19 +88,13 @@ int main(int argc, char *argv[])
 
     const app::Mode mode = app::modeOf(typed);
     switch (mode) {
-    case app::Mode::Help:
-        writeToStdout(app::helpText());
-        return 0;
-    case app::Mode::Version:
-        writeToStdout(app::versionText());
-        return 0;
+    case app::Mode::Help: writeToStdout(app::helpText()); return 0;
+    case app::Mode::Version: writeToStdout(app::versionText()); return 0;
     case app::Mode::ImportPad:
     case app::Mode::ShowRecord:
-    case app::Mode::Campaign:
-        return runWithoutWindow(argc, argv, mode, typed, startFolder);
+    case app::Mode::Campaign: return runWithoutWindow(argc, argv, mode, typed, startFolder);
     case app::Mode::Report:
-    case app::Mode::Window:
-        break;
+    case app::Mode::Window: break;
     }
 
     QString error;

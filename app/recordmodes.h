@@ -15,7 +15,9 @@
 #include <QByteArray>
 #include <QString>
 
-namespace software { class TSoftwareTable; }
+namespace software {
+class TSoftwareTable;
+}
 
 namespace app {
 

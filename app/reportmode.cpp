@@ -54,7 +54,8 @@ int runReport(const ReportOptions &opt)
     // Shown as a window's page would be, so that the page's timers run at
     // their pace rather than a hidden page's throttled one.
     page.setVisible(true);
-    web::AutoFill fill(&page, table, host, [&](const QString &text) { errors << text; }, true);
+    web::AutoFill fill(
+        &page, table, host, [&](const QString &text) { errors << text; }, true);
     fill.setRulesProvider([&opt] { return opt.rules; });
 
     // The report waits until the page has settled: the first fill done and

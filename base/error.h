@@ -7,7 +7,7 @@ namespace base {
 
 class Error : public std::runtime_error {
 public:
-    explicit Error(const QString &text) : std::runtime_error(text.toStdString()), m_text(text) {}
+    explicit Error(const QString &text) : std::runtime_error(text.toStdString()), m_text(text) { }
     QString text() const { return m_text; }
 
 private:

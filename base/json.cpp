@@ -9,7 +9,7 @@ QByteArray jsonValue(const QJsonValue &value)
 {
     // Qt writes whole documents only: the value is written as a one-element
     // array and the brackets are taken off.
-    const QByteArray a = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    const QByteArray a = QJsonDocument(QJsonArray {value}).toJson(QJsonDocument::Compact);
     return a.mid(1, a.size() - 2);
 }
 

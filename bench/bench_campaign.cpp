@@ -51,7 +51,8 @@ bool writeLog(const QString &path)
     {
         // The log's own first write makes the file and its table.
         campaign::SubmissionLog log;
-        if (!log.open(path) || !log.setState({QStringLiteral("Other"), QStringLiteral("1.0")}, {}, campaign::State::Open)) {
+        if (!log.open(path) ||
+            !log.setState({QStringLiteral("Other"), QStringLiteral("1.0")}, {}, campaign::State::Open)) {
             out << log.problem() << Qt::endl;
             return false;
         }
@@ -90,7 +91,9 @@ bool writeLog(const QString &path)
                 q.addBindValue(QString::fromLatin1(kinds[k]));
                 q.addBindValue(k == 4 ? 1 : 0);
                 q.addBindValue(site + QStringLiteral("submit"));
-                q.addBindValue(k == 1 ? QStringLiteral("42 controls") : k == 2 ? QStringLiteral("Submit") : QStringLiteral(""));
+                q.addBindValue(k == 1       ? QStringLiteral("42 controls")
+                                   : k == 2 ? QStringLiteral("Submit")
+                                            : QStringLiteral(""));
                 q.addBindValue(k == 3 ? 200 : 0);
                 q.addBindValue(k == 3 ? QStringLiteral("Thank you") : QStringLiteral(""));
                 // Three sites in four have a state; the rest stay open.
@@ -126,7 +129,9 @@ int startOnce(const QString &folder, const QString &logPath)
     campaign::SubmissionLog log;
     log.open(logPath);
     const qint64 opened = t.nsecsElapsed();
-    panel.setSubmissionLog(&log, [] { return campaign::Campaign{QStringLiteral("ClipNest"), versionName(kVersions - 1)}; });
+    panel.setSubmissionLog(&log, [] {
+        return campaign::Campaign {QStringLiteral("ClipNest"), versionName(kVersions - 1)};
+    });
     const qint64 ns = t.nsecsElapsed();
     if (!log.isOn())
         return 1;
@@ -174,7 +179,7 @@ int main(int argc, char **argv)
         if (!log.open(logPath))
             return 1;
         int v = kVersions / 2;
-        panel.setSubmissionLog(&log, [&v] { return campaign::Campaign{QStringLiteral("ClipNest"), versionName(v)}; });
+        panel.setSubmissionLog(&log, [&v] { return campaign::Campaign {QStringLiteral("ClipNest"), versionName(v)}; });
         panel.setNotDoneFilter(true);
         QList<double> ms;
         for (int i = 0; i < runs; ++i) {
@@ -185,7 +190,8 @@ int main(int argc, char **argv)
             QCoreApplication::processEvents(); // the list repaints
             ms << e.nsecsElapsed() / 1e6;
         }
-        out << QStringLiteral("site list refresh for a campaign (600 sites): median %1 ms, max %2 ms (target < 50 ms); %3")
+        out << QStringLiteral(
+                   "site list refresh for a campaign (600 sites): median %1 ms, max %2 ms (target < 50 ms); %3")
                    .arg(median(ms), 0, 'f', 2)
                    .arg(*std::max_element(ms.begin(), ms.end()), 0, 'f', 2)
                    .arg(panel.progressLabel()->text())

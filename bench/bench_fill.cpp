@@ -34,7 +34,7 @@ QTextStream out(stdout);
 
 class QuietHost : public engine::Host {
 public:
-    void showMessage(const QString &) override {}
+    void showMessage(const QString &) override { }
     void processPendingEvents() override { QCoreApplication::processEvents(); }
     QString loginUsername() const override { return QString(); }
     QString loginPassword() const override { return QString(); }
@@ -54,25 +54,52 @@ struct Form {
 void addBlock(Form &f, int block, QByteArray &html)
 {
     const QByteArray n = block ? "_" + QByteArray::number(block) : QByteArray();
-    static const char *const texts[] = {
-        "company_name", "company_url", "contact_email", "address", "city", "country", "zip", "phone", "fax",
-        "author_first_name", "author_last_name", "title", "version", "price", "filesize", "download_url",
-        "screenshot", "pad_url", "buy_link", "keywords", "category_text", "limitation", "eval_period",
-        "requirements_text", "release_date", "os_list", "language", "icon_url", "info_url", "username",
-        "program_type", "support_email", "home_url"};
-    static const char *const types[std::size(texts)] = {"text", "url", "email", "text", "text", "text", "text", "tel", "tel",
-                                        "text", "text", "text", "text", "number", "text", "url", "url", "url",
-                                        "url", "text", "search", "text", "text", "text", "text", "text", "text",
-                                        "url", "url", "text", "text", "email", "url"};
-    static const char *const areas[] = {"short_description", "description", "requirements", "comments",
-                                        "change_notes", "whoami"};
+    static const char *const texts[] = {"company_name",
+                                        "company_url",
+                                        "contact_email",
+                                        "address",
+                                        "city",
+                                        "country",
+                                        "zip",
+                                        "phone",
+                                        "fax",
+                                        "author_first_name",
+                                        "author_last_name",
+                                        "title",
+                                        "version",
+                                        "price",
+                                        "filesize",
+                                        "download_url",
+                                        "screenshot",
+                                        "pad_url",
+                                        "buy_link",
+                                        "keywords",
+                                        "category_text",
+                                        "limitation",
+                                        "eval_period",
+                                        "requirements_text",
+                                        "release_date",
+                                        "os_list",
+                                        "language",
+                                        "icon_url",
+                                        "info_url",
+                                        "username",
+                                        "program_type",
+                                        "support_email",
+                                        "home_url"};
+    static const char *const types[std::size(texts)] = {
+        "text", "url",  "email",  "text", "text", "text", "text", "tel",  "tel",  "text",   "text",
+        "text", "text", "number", "text", "url",  "url",  "url",  "url",  "text", "search", "text",
+        "text", "text", "text",   "text", "text", "url",  "url",  "text", "text", "email",  "url"};
+    static const char *const areas[] = {"short_description", "description",  "requirements",
+                                        "comments",          "change_notes", "whoami"};
     html += "<fieldset>";
     for (size_t i = 0; i < std::size(texts); ++i) {
         const QByteArray name = texts[i] + n;
         const QByteArray type = types[i];
         const bool number = type == "number";
         html += "<label>" + name + " <input type=\"" + type + "\" name=\"" + name + "\"" +
-                (number ? " step=\"any\"" : "") + "></label>\n";
+            (number ? " step=\"any\"" : "") + "></label>\n";
         // The engine sees the newer text-like types as text, as the bridge reports them.
         f.doc.addInput(QStringLiteral("text"), QString::fromLatin1(name));
     }
@@ -84,7 +111,7 @@ void addBlock(Form &f, int block, QByteArray &html)
     for (int i = 0; i < 6; ++i) {
         const QByteArray name = "box" + QByteArray::number(i) + n;
         html += "<label><input type=\"checkbox\" name=\"" + name + "\"" + (i == 2 ? " checked" : "") + "> " + name +
-                "</label>\n";
+            "</label>\n";
         f.doc.addInput(QStringLiteral("checkbox"), QString::fromLatin1(name)).presetChecked(i == 2);
     }
     const char *const groups[] = {"licence", "has_uninstaller", "release_status"};
@@ -93,7 +120,7 @@ void addBlock(Form &f, int block, QByteArray &html)
         const QByteArray name = groups[g] + n;
         for (int v = 0; v < 3; ++v) {
             html += "<label><input type=\"radio\" name=\"" + name + "\" value=\"" + values[g][v] + "\"" +
-                    (v == 1 ? " checked" : "") + "> " + values[g][v] + "</label>\n";
+                (v == 1 ? " checked" : "") + "> " + values[g][v] + "</label>\n";
             engine::MemoryElement &e =
                 f.doc.addInput(QStringLiteral("radio"), QString::fromLatin1(name), QString::fromLatin1(values[g][v]));
             e.presetChecked(v == 1);
@@ -102,9 +129,10 @@ void addBlock(Form &f, int block, QByteArray &html)
     }
     for (int i = 0; i < 3; ++i)
         html += "<select name=\"category" + QByteArray::number(i) + n +
-                "\"><option>Business</option><option>Utilities</option></select>\n";
+            "\"><option>Business</option><option>Utilities</option></select>\n";
     html += "<input type=\"hidden\" name=\"title_hidden" + n + "\" value=\"x\">\n";
-    f.doc.addInput(QStringLiteral("hidden"), QStringLiteral("title_hidden") + QString::fromLatin1(n), QStringLiteral("x"));
+    f.doc.addInput(QStringLiteral("hidden"), QStringLiteral("title_hidden") + QString::fromLatin1(n),
+                   QStringLiteral("x"));
     html += "<input type=\"password\" name=\"password" + n + "\">\n";
     f.doc.addInput(QStringLiteral("password"), QStringLiteral("password") + QString::fromLatin1(n));
     html += "</fieldset>\n";
@@ -119,7 +147,7 @@ std::unique_ptr<Form> makeForm(int blocks)
         addBlock(*f, block, body);
     f->html = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Submit your software</title></head>"
               "<body><h1>Submit your software</h1><form action=\"thanks.htm\" method=\"post\">\n" +
-              body + "<input type=\"submit\" value=\"Submit program\"></form></body></html>\n";
+        body + "<input type=\"submit\" value=\"Submit program\"></form></body></html>\n";
     f->controls += 1;
     return f;
 }
@@ -131,7 +159,7 @@ QString floorScript(Form &f, const engine::Record &record)
     engine::FillSubmissionForm(f.doc, record);
     QJsonArray ops;
     for (const engine::JournalEntry &j : f.doc.journal()) {
-        QJsonArray op{j.element, int(j.kind)};
+        QJsonArray op {j.element, int(j.kind)};
         op.append(j.kind == engine::JournalEntry::Value ? QJsonValue(j.value) : QJsonValue(j.checked));
         ops.append(op);
     }
@@ -153,9 +181,10 @@ QString floorScript(Form &f, const engine::Record &record)
 // leave the page the same.
 QString pageState(QWebEnginePage *page)
 {
-    const QVariant v = web::runScriptAndWait(page, QStringLiteral(
-        "Array.from(document.querySelectorAll('input, textarea, select'), "
-        "e => e.name + '=' + e.value + (e.checked ? '*' : '')).join('\\n')"));
+    const QVariant v =
+        web::runScriptAndWait(page,
+                              QStringLiteral("Array.from(document.querySelectorAll('input, textarea, select'), "
+                                             "e => e.name + '=' + e.value + (e.checked ? '*' : '')).join('\\n')"));
     return QString::fromLatin1(QCryptographicHash::hash(v.toString().toUtf8(), QCryptographicHash::Sha1).toHex());
 }
 
@@ -177,16 +206,18 @@ public:
         m_fill = new web::AutoFill(m_bridgePage, m_record, m_host, [this](const QString &e) { m_error = e; });
         auto *smart = new web::AutoFill(m_smartPage, m_record, m_host, [this](const QString &e) { m_error = e; });
         smart->setRulesProvider([] { return web::FillRules::Smart; });
-        QObject::connect(m_smartPage, &QWebEnginePage::loadFinished, m_smartPage, [this] { m_started = m_clock.nsecsElapsed(); },
-                         Qt::DirectConnection);
+        QObject::connect(
+            m_smartPage, &QWebEnginePage::loadFinished, m_smartPage, [this] { m_started = m_clock.nsecsElapsed(); },
+            Qt::DirectConnection);
         QObject::connect(smart, &web::AutoFill::filled, smart, [this] {
             web::runScriptAndWait(m_smartPage, QStringLiteral("0"));
             m_ended = m_clock.nsecsElapsed();
             m_loop.quit();
         });
         // Taken at the signal; the fill itself runs from a timer right after.
-        QObject::connect(m_bridgePage, &QWebEnginePage::loadFinished, m_bridgePage, [this] { m_started = m_clock.nsecsElapsed(); },
-                         Qt::DirectConnection);
+        QObject::connect(
+            m_bridgePage, &QWebEnginePage::loadFinished, m_bridgePage, [this] { m_started = m_clock.nsecsElapsed(); },
+            Qt::DirectConnection);
         // Connected after the fill, so it hears the end of each fill run.
         QObject::connect(m_fill, &web::AutoFill::filled, m_fill, [this] {
             web::runScriptAndWait(m_bridgePage, QStringLiteral("0"));
@@ -283,11 +314,12 @@ QString floorFromPage(QWebEnginePage *page)
     fire(e, 'input'); fire(e, 'change');
   }
   return ops.length;
-})(%1))JS").arg(ops.toString());
+})(%1))JS")
+        .arg(ops.toString());
 }
 
-bool measure(Bench &bench, const QString &label, Form &form, const QUrl &url, QString script, int runs,
-             Result &result, bool smart = false)
+bool measure(Bench &bench, const QString &label, Form &form, const QUrl &url, QString script, int runs, Result &result,
+             bool smart = false)
 {
     QList<double> bridge, floor;
     const int warmUp = 2;
@@ -358,8 +390,8 @@ int main(int argc, char *argv[])
     }
 
     QTemporaryDir dir;
-    auto typical = makeForm(1);    // 60 controls
-    auto stress = makeForm(170);   // 10,031 controls
+    auto typical = makeForm(1);  // 60 controls
+    auto stress = makeForm(170); // 10,031 controls
     const QString typicalScript = floorScript(*typical, record);
     const QString stressScript = floorScript(*stress, record);
     auto write = [&](const QString &name, const QByteArray &html) {
@@ -382,8 +414,8 @@ int main(int argc, char *argv[])
                .arg(QStringLiteral("ratio"), 8);
     Result t, s, st, ss;
     if (classic) {
-        if (!measure(bench, QStringLiteral("typical"), *typical, typicalUrl, typicalScript, runs, t)
-            || !measure(bench, QStringLiteral("stress"), *stress, stressUrl, stressScript, runs, s))
+        if (!measure(bench, QStringLiteral("typical"), *typical, typicalUrl, typicalScript, runs, t) ||
+            !measure(bench, QStringLiteral("stress"), *stress, stressUrl, stressScript, runs, s))
             return 1;
         out << "typical form under 20 ms: " << (t.bridge < 20 ? "yes" : "no") << "\n";
         out << "stress form within 2x of the floor: " << (s.bridge <= 2 * s.floor ? "yes" : "no") << "\n";
@@ -391,8 +423,8 @@ int main(int argc, char *argv[])
     if (!smart)
         return 0;
     out << "Smart fill:\n";
-    if (!measure(bench, QStringLiteral("typical"), *typical, typicalUrl, QString(), runs, st, true)
-        || !measure(bench, QStringLiteral("stress"), *stress, stressUrl, QString(), runs, ss, true))
+    if (!measure(bench, QStringLiteral("typical"), *typical, typicalUrl, QString(), runs, st, true) ||
+        !measure(bench, QStringLiteral("stress"), *stress, stressUrl, QString(), runs, ss, true))
         return 1;
     out << "smart fill, typical form under 20 ms: " << (st.bridge < 20 ? "yes" : "no") << "\n";
     out << "smart fill, stress form within 2x of the floor: " << (ss.bridge <= 2 * ss.floor ? "yes" : "no") << "\n";

@@ -86,11 +86,12 @@ QByteArray formatReport(const Campaign &c, const QList<Site> &sites, const QList
 {
     if (format == ReportFormat::Csv) {
         QByteArray out;
-        appendCsvLine(out, {QStringLiteral("site"), QStringLiteral("new_release_url"), QStringLiteral("update_url"),
-                            QStringLiteral("listed"), QStringLiteral("state"), QStringLiteral("note"),
-                            QStringLiteral("state_time"), QStringLiteral("last_event"), QStringLiteral("last_time"),
-                            QStringLiteral("last_address"), QStringLiteral("last_detail"),
-                            QStringLiteral("http_status"), QStringLiteral("last_title")});
+        appendCsvLine(out,
+                      {QStringLiteral("site"), QStringLiteral("new_release_url"), QStringLiteral("update_url"),
+                       QStringLiteral("listed"), QStringLiteral("state"), QStringLiteral("note"),
+                       QStringLiteral("state_time"), QStringLiteral("last_event"), QStringLiteral("last_time"),
+                       QStringLiteral("last_address"), QStringLiteral("last_detail"), QStringLiteral("http_status"),
+                       QStringLiteral("last_title")});
         for (int i = 0; i < sites.size(); ++i)
             appendCsvLine(out, csvFields(sites[i], statuses.value(i), true));
         for (const auto &u : unlisted)

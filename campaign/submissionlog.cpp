@@ -50,7 +50,7 @@ QString siteKey(const Site &s) { return s.name + QChar(0) + s.newReleaseUrl + QC
 
 QString nextConnectionName()
 {
-    static std::atomic<int> n{0};
+    static std::atomic<int> n {0};
     return QStringLiteral("submissionlog-%1").arg(++n);
 }
 
@@ -109,7 +109,7 @@ QString eventWord(EventKind k)
     return QStringLiteral("state");
 }
 
-SubmissionLog::SubmissionLog(QObject *parent) : QObject(parent), m_connection(nextConnectionName()) {}
+SubmissionLog::SubmissionLog(QObject *parent) : QObject(parent), m_connection(nextConnectionName()) { }
 
 SubmissionLog::~SubmissionLog()
 {
@@ -238,8 +238,8 @@ bool SubmissionLog::openDatabase(const QString &path, bool readOnly)
         if (!q.exec(QString::fromLatin1(statement)))
             return rollback(q.lastError());
     if (appId == 0) {
-        if (!q.exec(QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId))
-            || !q.exec(QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion)))
+        if (!q.exec(QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId)) ||
+            !q.exec(QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion)))
             return rollback(q.lastError());
     }
     if (!q.exec(QStringLiteral("COMMIT")))
@@ -257,7 +257,7 @@ bool SubmissionLog::loadSites()
     if (!q.exec(QStringLiteral("SELECT id, name, new_url, update_url FROM sites")))
         return fail(reasonOf(q.lastError()));
     while (q.next()) {
-        const Site s{q.value(1).toString(), q.value(2).toString(), q.value(3).toString()};
+        const Site s {q.value(1).toString(), q.value(2).toString(), q.value(3).toString()};
         m_siteIds.insert(siteKey(s), q.value(0).toLongLong());
         m_sites.insert(q.value(0).toLongLong(), s);
     }
@@ -447,17 +447,17 @@ QList<std::pair<Site, SiteStatus>> SubmissionLog::unlisted(const Campaign &c, co
     QHash<QString, int> seen;
     scan(c, sites, true,
          [&](int index, const Site &s, const LoggedEvent &e, const QString &state, const QString &note, int rows) {
-        if (index >= 0)
-            return;
-        const QString key = s.name + QChar(0) + s.newReleaseUrl + QChar(0) + s.updateUrl;
-        int at = seen.value(key, -1);
-        if (at < 0) {
-            at = int(out.size());
-            seen.insert(key, at);
-            out.append({s, SiteStatus()});
-        }
-        apply(out[at].second, e, state, note, rows);
-    });
+             if (index >= 0)
+                 return;
+             const QString key = s.name + QChar(0) + s.newReleaseUrl + QChar(0) + s.updateUrl;
+             int at = seen.value(key, -1);
+             if (at < 0) {
+                 at = int(out.size());
+                 seen.insert(key, at);
+                 out.append({s, SiteStatus()});
+             }
+             apply(out[at].second, e, state, note, rows);
+         });
     return out;
 }
 

@@ -41,20 +41,20 @@ struct Site {
 };
 
 enum class State { Open, Done, Skipped, Failed };
-QString stateWord(State s);                 // "open", "done", "skipped", "failed"
-State stateFromWord(const QString &word);   // unknown words are Open
-QString stateCaption(State s);              // "Open", "Done", "Skipped", "Failed"
+QString stateWord(State s);               // "open", "done", "skipped", "failed"
+State stateFromWord(const QString &word); // unknown words are Open
+QString stateCaption(State s);            // "Open", "Done", "Skipped", "Failed"
 
 // What can happen to a site's page.
 enum class EventKind { Opened, Filled, Login, Submit, Result, Closed, StateSet };
-QString eventWord(EventKind k);             // "open", "fill", "login", "submit", "result", "close", "state"
+QString eventWord(EventKind k); // "open", "fill", "login", "submit", "result", "close", "state"
 
 struct Event {
     EventKind kind = EventKind::Opened;
-    QString address;     // the page's address (final address for a result)
-    QString detail;      // controls written, the button pressed
-    int httpStatus = 0;  // 0: not known
-    QString title;       // page title of a result
+    QString address;    // the page's address (final address for a result)
+    QString detail;     // controls written, the button pressed
+    int httpStatus = 0; // 0: not known
+    QString title;      // page title of a result
 };
 
 // One row read back.
@@ -72,10 +72,10 @@ struct LoggedEvent {
 // A listed site's standing in one campaign.
 struct SiteStatus {
     State state = State::Open;
-    QString note;          // with Failed
-    QDateTime stateTime;   // when the state was set; invalid when never set
-    LoggedEvent last;      // the last event other than a state change
-    int events = 0;        // rows of this campaign that belong to the site
+    QString note;        // with Failed
+    QDateTime stateTime; // when the state was set; invalid when never set
+    LoggedEvent last;    // the last event other than a state change
+    int events = 0;      // rows of this campaign that belong to the site
 };
 
 class SubmissionLog : public QObject {
@@ -126,7 +126,8 @@ private:
     bool write(const Campaign &c, const Site &site, const QString &kind, const Event &event, const QString &state,
                const QString &note);
     bool loadSites();
-    template <typename F> void scan(const Campaign &c, const QList<Site> &sites, bool latestOnly, F &&perRow);
+    template <typename F>
+    void scan(const Campaign &c, const QList<Site> &sites, bool latestOnly, F &&perRow);
 
     QString m_connection;
     QString m_path;

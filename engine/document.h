@@ -8,9 +8,9 @@ namespace engine {
 class Element {
 public:
     virtual ~Element() = default;
-    virtual bool isInput() const = 0;     // has the input-element view
-    virtual bool isTextArea() const = 0;  // has the text-area view
-    virtual QString type() const = 0;     // input type as the engine reports it
+    virtual bool isInput() const = 0;    // has the input-element view
+    virtual bool isTextArea() const = 0; // has the text-area view
+    virtual QString type() const = 0;    // input type as the engine reports it
     virtual QString name() const = 0;
     virtual QString value() const = 0;
     virtual void setValue(const QString &value) = 0;
@@ -36,7 +36,7 @@ public:
     virtual Document *frameDocument(int index) = 0;
     // Called after a routine ran on this document (also when it failed), so
     // that an implementation can apply what the routine wrote.
-    virtual void routineFinished() {}
+    virtual void routineFinished() { }
 };
 
 // The browser control as the dispatcher sees it.

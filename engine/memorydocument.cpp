@@ -14,11 +14,31 @@ void MemoryElement::check() const
         throw base::Error(QString::fromLatin1(kFailure));
 }
 
-QString MemoryElement::type() const { check(); return m_type; }
-QString MemoryElement::name() const { check(); return m_name; }
-QString MemoryElement::value() const { check(); return m_value; }
-QString MemoryElement::altText() const { check(); return m_alt; }
-QString MemoryElement::valueText() const { check(); return m_value; }
+QString MemoryElement::type() const
+{
+    check();
+    return m_type;
+}
+QString MemoryElement::name() const
+{
+    check();
+    return m_name;
+}
+QString MemoryElement::value() const
+{
+    check();
+    return m_value;
+}
+QString MemoryElement::altText() const
+{
+    check();
+    return m_alt;
+}
+QString MemoryElement::valueText() const
+{
+    check();
+    return m_value;
+}
 
 void MemoryElement::setValue(const QString &value)
 {
@@ -95,12 +115,9 @@ Document *MemoryDocument::frameDocument(int index)
         throw base::Error(QStringLiteral("Frame index out of range."));
     Frame &f = m_frames[size_t(index)];
     switch (f.kind) {
-    case Frame::Html:
-        return f.doc.get();
-    case Frame::Refused:
-        throw base::Error(QStringLiteral("Access is denied."));
-    case Frame::NoDocument:
-        break;
+    case Frame::Html: return f.doc.get();
+    case Frame::Refused: throw base::Error(QStringLiteral("Access is denied."));
+    case Frame::NoDocument: break;
     }
     return nullptr;
 }
@@ -121,8 +138,8 @@ void MemoryDocument::clearRadioGroup(const MemoryElement &except)
         // for each of them.
         m_radiosByName = std::make_unique<QHash<QString, std::vector<MemoryElement *>>>();
         for (auto &e : m_elements)
-            if (e->isInput() && !e->m_name.isEmpty()
-                && e->m_type.compare(QLatin1String("radio"), Qt::CaseInsensitive) == 0)
+            if (e->isInput() && !e->m_name.isEmpty() &&
+                e->m_type.compare(QLatin1String("radio"), Qt::CaseInsensitive) == 0)
                 (*m_radiosByName)[e->m_name].push_back(e.get());
     }
     const auto group = m_radiosByName->constFind(except.m_name);

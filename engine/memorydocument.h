@@ -21,7 +21,7 @@ class MemoryElement : public Element {
 public:
     // What the element holds, read without the checks and the journal of
     // the engine's operations below.
-    QString tagName() const { return m_tag; } // lower case: input, textarea, select, button, ...
+    QString tagName() const { return m_tag; }       // lower case: input, textarea, select, button, ...
     QString declaredType() const { return m_type; } // the type the engine is told (inputs)
     QString declaredName() const { return m_name; }
     QString storedValue() const { return m_value; }
@@ -31,14 +31,42 @@ public:
     bool isFailing() const { return m_failing; }
 
     // Building a document: set without a journal entry.
-    MemoryElement &setDeclaredType(const QString &type) { m_type = type; return *this; }
-    MemoryElement &setDeclaredName(const QString &name) { m_name = name; return *this; }
-    MemoryElement &setStoredValue(const QString &value) { m_value = value; return *this; }
-    MemoryElement &setStoredAlt(const QString &alt) { m_alt = alt; return *this; }
-    MemoryElement &presetChecked(bool checked) { m_checked = checked; return *this; }
-    MemoryElement &setFormIndex(int form) { m_form = form; return *this; }
+    MemoryElement &setDeclaredType(const QString &type)
+    {
+        m_type = type;
+        return *this;
+    }
+    MemoryElement &setDeclaredName(const QString &name)
+    {
+        m_name = name;
+        return *this;
+    }
+    MemoryElement &setStoredValue(const QString &value)
+    {
+        m_value = value;
+        return *this;
+    }
+    MemoryElement &setStoredAlt(const QString &alt)
+    {
+        m_alt = alt;
+        return *this;
+    }
+    MemoryElement &presetChecked(bool checked)
+    {
+        m_checked = checked;
+        return *this;
+    }
+    MemoryElement &setFormIndex(int form)
+    {
+        m_form = form;
+        return *this;
+    }
     // Every operation of the engine on it throws (tests of failures).
-    MemoryElement &setFailing(bool failing) { m_failing = failing; return *this; }
+    MemoryElement &setFailing(bool failing)
+    {
+        m_failing = failing;
+        return *this;
+    }
 
     bool isInput() const override { return m_tag == QLatin1String("input"); }
     bool isTextArea() const override { return m_tag == QLatin1String("textarea"); }
@@ -83,12 +111,20 @@ public:
     MemoryElement &addElement(const QString &tag);
     MemoryElement &addInput(const QString &type, const QString &name, const QString &value = QString());
     MemoryElement &addTextArea(const QString &name, const QString &value = QString());
-    MemoryDocument &addFrame();          // a frame with an HTML document
-    void addRefusedFrame();              // the engine refuses its document
-    void addFrameWithoutDocument();      // a frame with no HTML document
-    void setBodyText(const QString &text) { m_bodyLength = int(text.size()); m_hasBody = true; }
+    MemoryDocument &addFrame();     // a frame with an HTML document
+    void addRefusedFrame();         // the engine refuses its document
+    void addFrameWithoutDocument(); // a frame with no HTML document
+    void setBodyText(const QString &text)
+    {
+        m_bodyLength = int(text.size());
+        m_hasBody = true;
+    }
     // Only the length of the text is kept; a negative length counts as none.
-    void setBodyTextLength(int n) { m_bodyLength = n < 0 ? 0 : n; m_hasBody = true; }
+    void setBodyTextLength(int n)
+    {
+        m_bodyLength = n < 0 ? 0 : n;
+        m_hasBody = true;
+    }
     void setNoBody() { m_hasBody = false; }
     void setNotHtml() { m_isHtml = false; }
 
@@ -110,7 +146,8 @@ public:
 
 private:
     friend class MemoryElement;
-    void record(const MemoryElement &e, JournalEntry::Kind kind, const QString &value = QString(), bool checked = false);
+    void record(const MemoryElement &e, JournalEntry::Kind kind, const QString &value = QString(),
+                bool checked = false);
     void clearRadioGroup(const MemoryElement &except);
 
     struct Frame {

@@ -8,11 +8,7 @@ namespace engine {
 
 namespace {
 
-
-QString normal(const QString &text)
-{
-    return splitWords(text, false).join(QLatin1Char(' '));
-}
+QString normal(const QString &text) { return splitWords(text, false).join(QLatin1Char(' ')); }
 
 bool isPlaceholderOption(const Option &o)
 {
@@ -62,10 +58,11 @@ int optionQuality(const Option &o, const Item &item, const QString &target, int 
             const QStringList iw = n.split(QLatin1Char(' '), Qt::SkipEmptyParts);
             const bool broader = subset(ow, iw) && ow.size() < iw.size();
             const bool category = target == QLatin1String("Program_Category_Class") ||
-                                  target == QLatin1String("Program_Specific_Category");
+                target == QLatin1String("Program_Specific_Category");
             // A category option naming the item among other words.
             const bool narrower = category && subset(iw, ow);
-            if ((broader || narrower) && std::any_of(ow.begin(), ow.end(), [](const QString &w) { return w.size() >= 3; }))
+            if ((broader || narrower) &&
+                std::any_of(ow.begin(), ow.end(), [](const QString &w) { return w.size() >= 3; }))
                 here = 1;
         }
         if (here > q) {
@@ -82,7 +79,7 @@ QVector<Item> itemsFor(const QString &target, const Record &r)
 {
     QVector<Item> items;
     auto add = [&](const QString &f, const QString &text) {
-        Item it{f, {}};
+        Item it {f, {}};
         for (const QString &a : aliases(target, text)) {
             // Symbols are their own words in a currency list.
             const QString n = a == QLatin1String("$") ? a : normal(a);
@@ -113,25 +110,25 @@ QVector<Item> itemsFor(const QString &target, const Record &r)
     if (target == kCurrency || target == kUninstaller) {
         const Value v = valueFor(Control(), Signals(), target, r);
         if (!v.text.isEmpty()) {
-            Item it{v.field, {}};
+            Item it {v.field, {}};
             for (const QString &a : aliases(target, v.text))
                 it.names << (a == QLatin1String("$") ? a : normal(a));
             if (target == kUninstaller)
-                it.names << (v.text == QLatin1String("yes") ? QStringList{"y", "1", "true", "on", "has uninstaller"}
-                                                             : QStringList{"n", "0", "false", "off"});
+                it.names << (v.text == QLatin1String("yes") ? QStringList {"y", "1", "true", "on", "has uninstaller"}
+                                                            : QStringList {"n", "0", "false", "off"});
             items << it;
         }
         return items;
     }
     const QString text = field(r, target);
     const bool multi = target == QLatin1String("Program_OS_Support") || target == QLatin1String("Program_Language");
-    for (const QString &p : multi ? split(text) : QStringList{text})
+    for (const QString &p : multi ? split(text) : QStringList {text})
         add(target, p);
     return items;
 }
 
-QVector<int> matchOptions(const QVector<Option> &options, const QString &target, const QVector<Item> &items, bool multiple,
-                          QString *usedField)
+QVector<int> matchOptions(const QVector<Option> &options, const QString &target, const QVector<Item> &items,
+                          bool multiple, QString *usedField)
 {
     QVector<int> chosen;
     int bestKey = 0;

@@ -13,7 +13,7 @@ namespace {
 // group (one name in one form).
 struct Unit {
     QVector<int> controls;
-    Control signalsOf;  // the control whose signals decide (for groups: the first, with the group's text)
+    Control signalsOf; // the control whose signals decide (for groups: the first, with the group's text)
     Match match;
     Signals sig;
 };
@@ -50,7 +50,7 @@ QVector<Unit> unitsOf(const Page &page)
             u.signalsOf.options.clear();
             for (int i : u.controls) {
                 const Control &c = page.controls.at(i);
-                u.signalsOf.options << Option{c.label.isEmpty() ? c.value : c.label, c.value, c.checked};
+                u.signalsOf.options << Option {c.label.isEmpty() ? c.value : c.label, c.value, c.checked};
             }
             QString groupText = first.context;
             // A lone check box is named by its own label too ("Runs on Windows").
@@ -131,7 +131,7 @@ int bestForm(const QHash<int, FormScore> &forms, bool fallback)
 // The record's fields, each looked up once per fill.
 class CachedRecord : public Record {
 public:
-    explicit CachedRecord(const Record &r) : m_r(r) {}
+    explicit CachedRecord(const Record &r) : m_r(r) { }
     QString fieldText(const QString &name) const override
     {
         auto it = m_cache.constFind(name);
@@ -179,7 +179,8 @@ Plan planFill(const Page &page, const Record &record)
             if (first.type == QLatin1String("select")) {
                 if (writable(first)) {
                     QString used;
-                    const QVector<int> opts = matchOptions(first.options, u.match.target, itemsOf(u.match.target), first.multiple, &used);
+                    const QVector<int> opts =
+                        matchOptions(first.options, u.match.target, itemsOf(u.match.target), first.multiple, &used);
                     if (!opts.isEmpty()) {
                         done = true;
                         plan.fields[u.controls.first()] = used;
@@ -187,7 +188,7 @@ Plan planFill(const Page &page, const Record &record)
                         for (int o : opts)
                             same = same && first.options.at(o).selected;
                         if (!same) {
-                            plan.writes << Write{u.controls.first(), Write::Select, QString(), opts};
+                            plan.writes << Write {u.controls.first(), Write::Select, QString(), opts};
                             ++plan.filled;
                         }
                     }
@@ -195,7 +196,8 @@ Plan planFill(const Page &page, const Record &record)
             } else if (first.type == QLatin1String("radio") || first.type == QLatin1String("checkbox")) {
                 const bool multiple = first.type == QLatin1String("checkbox");
                 QString used;
-                const QVector<int> opts = matchOptions(u.signalsOf.options, u.match.target, itemsOf(u.match.target), multiple, &used);
+                const QVector<int> opts =
+                    matchOptions(u.signalsOf.options, u.match.target, itemsOf(u.match.target), multiple, &used);
                 for (int o : opts) {
                     const int ci = u.controls.at(o);
                     const Control &c = page.controls.at(ci);
@@ -204,7 +206,7 @@ Plan planFill(const Page &page, const Record &record)
                     done = true;
                     plan.fields[ci] = used;
                     if (!c.checked) {
-                        plan.writes << Write{ci, Write::Check, QString(), {}};
+                        plan.writes << Write {ci, Write::Check, QString(), {}};
                         ++plan.filled;
                     }
                 }
@@ -218,7 +220,7 @@ Plan planFill(const Page &page, const Record &record)
                     done = true;
                     plan.fields[u.controls.first()] = v.field;
                     if (first.value != v.text) {
-                        plan.writes << Write{u.controls.first(), Write::Value, v.text, {}};
+                        plan.writes << Write {u.controls.first(), Write::Value, v.text, {}};
                         ++plan.filled;
                     }
                 }
@@ -227,17 +229,18 @@ Plan planFill(const Page &page, const Record &record)
         if (!done)
             ++plan.left;
     }
-    std::sort(plan.writes.begin(), plan.writes.end(), [](const Write &a, const Write &b) { return a.control < b.control; });
+    std::sort(plan.writes.begin(), plan.writes.end(),
+              [](const Write &a, const Write &b) { return a.control < b.control; });
     return plan;
 }
 
 int chooseSubmitButton(const Page &page, int form)
 {
-    static const QSet<QString> refuse{"cancel", "reset", "back", "preview", "delete", "remove", "search", "clear",
-                                      "login", "logout", "previous", "prev", "draft", "abort", "close"};
-    static const QSet<QString> prefer{"submit", "send", "add", "save", "upload", "publish", "post", "continue",
-                                      "next", "register", "finish", "create", "ok", "go", "update", "apply",
-                                      "list", "done", "confirm"};
+    static const QSet<QString> refuse {"cancel", "reset",  "back",     "preview", "delete", "remove", "search", "clear",
+                                       "login",  "logout", "previous", "prev",    "draft",  "abort",  "close"};
+    static const QSet<QString> prefer {"submit",   "send",  "add",      "save",   "upload", "publish", "post",
+                                       "continue", "next",  "register", "finish", "create", "ok",      "go",
+                                       "update",   "apply", "list",     "done",   "confirm"};
     int best = -1, bestScore = -1;
     for (int i = 0; i < page.buttons.size(); ++i) {
         const Button &b = page.buttons.at(i);

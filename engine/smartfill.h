@@ -18,20 +18,20 @@ struct Option {
 };
 
 struct Control {
-    int form = -1;       // the form the control belongs to; controls outside any form share one per document
-    QString tag;         // input, textarea, select
-    QString type;        // input type in small letters; "textarea" or "select" for those
+    int form = -1; // the form the control belongs to; controls outside any form share one per document
+    QString tag;   // input, textarea, select
+    QString type;  // input type in small letters; "textarea" or "select" for those
     QString name, id;
-    QString label;       // its own label (label[for] or wrapping label)
-    QString context;     // the text before it: preceding cell, element or legend
+    QString label;   // its own label (label[for] or wrapping label)
+    QString context; // the text before it: preceding cell, element or legend
     QString placeholder, aria, title, autocomplete, pattern;
     int maxLength = -1;
     QString value;
     bool checked = false;
-    bool multiple = false;       // a multiple-choice list
-    QVector<Option> options;     // a list's options
-    bool visible = true;         // not hidden, of some size and on the page
-    bool editable = true;        // neither read-only nor disabled
+    bool multiple = false;   // a multiple-choice list
+    QVector<Option> options; // a list's options
+    bool visible = true;     // not hidden, of some size and on the page
+    bool editable = true;    // neither read-only nor disabled
 };
 
 struct Button {
@@ -49,16 +49,16 @@ struct Write {
     enum What { Value, Check, Select };
     int control = -1;
     What what = Value;
-    QString value;          // Value
-    QVector<int> options;   // Select: the options to select
+    QString value;        // Value
+    QVector<int> options; // Select: the options to select
 };
 
 struct Plan {
-    int form = -1;                 // the form filled, -1 when none fits
-    QVector<QString> fields;       // per control: the record field used, "" when left alone
-    QVector<Write> writes;         // in control order
-    int filled = 0;                // controls written
-    int left = 0;                  // visible controls of the form left to the author
+    int form = -1;           // the form filled, -1 when none fits
+    QVector<QString> fields; // per control: the record field used, "" when left alone
+    QVector<Write> writes;   // in control order
+    int filled = 0;          // controls written
+    int left = 0;            // visible controls of the form left to the author
 };
 
 // The score from which a control counts as recognised, and from which it may

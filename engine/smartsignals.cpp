@@ -37,8 +37,12 @@ double typeFit(const Control &c, const Target &t)
         return t.name == kReleaseDate ? 1.0 : 0.0;
     if (ty == QLatin1String("textarea")) {
         switch (t.kind) {
-        case Kind::Number: case Kind::Date: case Kind::Choice: return 0.0;
-        case Kind::Url: case Kind::Email: case Kind::Phone: return 0.5;
+        case Kind::Number:
+        case Kind::Date:
+        case Kind::Choice: return 0.0;
+        case Kind::Url:
+        case Kind::Email:
+        case Kind::Phone: return 0.5;
         default: return 1.0;
         }
     }
@@ -66,13 +70,22 @@ bool headConflicts(const QString &head, const Target &t)
 // The autocomplete tokens that name a target outright.
 QString autocompleteTarget(const QString &autocomplete)
 {
-    static const QHash<QString, QString> map{
-        {"email", "Author_Email"},           {"url", "Company_WebSite_URL"},     {"organization", "Company_Name"},
-        {"given-name", "Contact_First_Name"}, {"family-name", "Contact_Last_Name"}, {"name", "#PersonName"},
-        {"tel", "General_Phone"},             {"country", "Country"},             {"country-name", "Country"},
-        {"postal-code", "Zip_Postal_Code"},   {"address-line1", "Address_1"},     {"street-address", "Address_1"},
-        {"address-line2", "Address_2"},       {"address-level2", "City_Town"},    {"address-level1", "State_Province"},
-        {"tel-national", "General_Phone"}};
+    static const QHash<QString, QString> map {{"email", "Author_Email"},
+                                              {"url", "Company_WebSite_URL"},
+                                              {"organization", "Company_Name"},
+                                              {"given-name", "Contact_First_Name"},
+                                              {"family-name", "Contact_Last_Name"},
+                                              {"name", "#PersonName"},
+                                              {"tel", "General_Phone"},
+                                              {"country", "Country"},
+                                              {"country-name", "Country"},
+                                              {"postal-code", "Zip_Postal_Code"},
+                                              {"address-line1", "Address_1"},
+                                              {"street-address", "Address_1"},
+                                              {"address-line2", "Address_2"},
+                                              {"address-level2", "City_Town"},
+                                              {"address-level1", "State_Province"},
+                                              {"tel-national", "General_Phone"}};
     const QStringList tokens = autocomplete.toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     for (const QString &t : tokens)
         if (map.contains(t))
@@ -108,8 +121,8 @@ Signals collect(const Control &c, const QString &groupLabel)
     const QString labelText = optionLabel ? groupLabel : (c.label.isEmpty() ? c.context : c.label);
     const QStringList labelWords = splitWords(labelText, true);
     const QStringList hintWords = c.placeholder.isEmpty() && c.aria.isEmpty() && c.title.isEmpty()
-                                      ? QStringList()
-                                      : splitWords(c.placeholder + QLatin1Char(' ') + c.aria + QLatin1Char(' ') + c.title, true);
+        ? QStringList()
+        : splitWords(c.placeholder + QLatin1Char(' ') + c.aria + QLatin1Char(' ') + c.title, true);
     s.name = stemmedSet(nameWords);
     s.label = stemmedSet(labelWords);
     s.hint = stemmedSet(hintWords);
@@ -194,9 +207,6 @@ Match classifySignals(const Control &c, const Signals &s)
     return best;
 }
 
-Match classify(const Control &control)
-{
-    return classifySignals(control, collect(control, control.context));
-}
+Match classify(const Control &control) { return classifySignals(control, collect(control, control.context)); }
 
 } // namespace engine

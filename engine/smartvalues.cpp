@@ -6,7 +6,6 @@
 
 namespace engine {
 
-
 QString field(const Record &r, const QString &name) { return r.fieldText(name); }
 
 namespace {
@@ -87,10 +86,7 @@ QString descriptionField(const Control &control, const Record &record)
     return descriptionFor(control, collect(control), record);
 }
 
-QString sizeField(const Control &control, const Record &record)
-{
-    return sizeFor(control, collect(control), record);
-}
+QString sizeField(const Control &control, const Record &record) { return sizeFor(control, collect(control), record); }
 
 QString formatDate(const Control &c, const QString &year, const QString &month, const QString &day)
 {
@@ -103,7 +99,7 @@ QString formatDate(const Control &c, const QString &year, const QString &month, 
         QStringLiteral("\\b(yyyy|yy|mm|dd|m|d)([-./ ])(yyyy|yy|mm|dd|m|d)\\2(yyyy|yy|mm|dd|m|d)\\b"),
         QRegularExpression::CaseInsensitiveOption);
     const QString hints = c.placeholder + QLatin1Char(' ') + c.title + QLatin1Char(' ') + c.label + QLatin1Char(' ') +
-                          c.context + QLatin1Char(' ') + c.aria;
+        c.context + QLatin1Char(' ') + c.aria;
     QRegularExpressionMatch m = spelled.match(hints);
     if (m.hasMatch()) {
         QString out;
@@ -111,12 +107,18 @@ QString formatDate(const Control &c, const QString &year, const QString &month, 
             const QString part = m.captured(i).toLower();
             if (!out.isEmpty())
                 out += m.captured(2);
-            if (part == QLatin1String("yyyy")) out += year;
-            else if (part == QLatin1String("yy")) out += year.right(2);
-            else if (part == QLatin1String("mm")) out += mm;
-            else if (part == QLatin1String("m")) out += QString::number(month.toInt());
-            else if (part == QLatin1String("dd")) out += dd;
-            else out += QString::number(day.toInt());
+            if (part == QLatin1String("yyyy"))
+                out += year;
+            else if (part == QLatin1String("yy"))
+                out += year.right(2);
+            else if (part == QLatin1String("mm"))
+                out += mm;
+            else if (part == QLatin1String("m"))
+                out += QString::number(month.toInt());
+            else if (part == QLatin1String("dd"))
+                out += dd;
+            else
+                out += QString::number(day.toInt());
         }
         return out;
     }
@@ -159,7 +161,8 @@ Value valueFor(const Control &c, const Signals &s, const QString &target, const 
         const QString d = field(r, QStringLiteral("Program_Release_Day"));
         if (y.isEmpty() || m.isEmpty() || d.isEmpty())
             return {};
-        return {formatDate(c, y, m, d), QStringLiteral("Program_Release_Year+Program_Release_Month+Program_Release_Day")};
+        return {formatDate(c, y, m, d),
+                QStringLiteral("Program_Release_Year+Program_Release_Month+Program_Release_Day")};
     }
     if (target == kPersonName) {
         for (const char *who : {"Contact", "Author"}) {
@@ -179,7 +182,7 @@ Value valueFor(const Control &c, const Signals &s, const QString &target, const 
         if (install.isEmpty())
             return {};
         return {install.contains(QLatin1String("uninstall"), Qt::CaseInsensitive) ? QStringLiteral("yes")
-                                                                                   : QStringLiteral("no"),
+                                                                                  : QStringLiteral("no"),
                 QStringLiteral("Program_Install_Support")};
     }
     QString text = field(r, target);

@@ -32,18 +32,21 @@ const Row kRows[] = {
     {"Country", Kind::Text, true, "country:9|nation:6|country name:10"},
     {"Company_WebSite_URL", Kind::Url, false,
      "website:8|web site:8|homepage:9|home page:9|home:6|company url:10|company website:11|company homepage:11|"
-     "developer website:11|developer url:10|developer site:10|publisher site:10|company site:10|publisher website:11|publisher url:10|author url:9|author website:10|"
+     "developer website:11|developer url:10|developer site:10|publisher site:10|company site:10|publisher "
+     "website:11|publisher url:10|author url:9|author website:10|"
      "url:3|web:4|site:4|link:2|www:5|hurl:8|web address:8|vendor url:10"},
     {"Application_XML_File_URL", Kind::Url, false,
      "pad:10|pad url:12|pad file:12|pad link:12|xml:9|xml url:11|pad xml:12|xml file:11|xml link:11"},
     {"Primary_Download_URL", Kind::Url, false,
      "download:8|download url:11|download link:11|download address:11|dl:7|dl url:11|dl link:11|d url:10|"
      "file url:10|file link:10|direct download:11|installer url:10|installer:7|download location:11|"
-     "program location:10|setup url:10|package url:10|binary url:10|file location:10|location:4|download page:9|external link:9|external url:9|distribution link:11|dist link:10|distribution url:11|dist url:10|"
+     "program location:10|setup url:10|package url:10|binary url:10|file location:10|location:4|download "
+     "page:9|external link:9|external url:9|distribution link:11|dist link:10|distribution url:11|dist url:10|"
      "distributive:8"},
     {"Secondary_Download_URL", Kind::Url, false,
      "mirror:10|mirror url:12|mirror 1:12|secondary:9|secondary download:12|alternate download:11|"
-     "alternative download:11|alternative download url:13|alternate download url:13|dl 2:11|link 2:9|download 2:12|download url 2:13|backup download:11|alternate url:10|"
+     "alternative download:11|alternative download url:13|alternate download url:13|dl 2:11|link 2:9|download "
+     "2:12|download url 2:13|backup download:11|alternate url:10|"
      "alternative url:10|second download:11"},
     {"Additional_Download_URL_1", Kind::Url, false, "mirror 2:13|download 3:12|download url 3:13"},
     {"Application_Screenshot_URL", Kind::Url, false,
@@ -54,7 +57,8 @@ const Row kRows[] = {
      "buy:9|order:9|purchase:9|buy url:12|order url:12|purchase url:12|buy link:12|order link:12|"
      "purchase link:12|checkout:8|shop:6|store:5|cart:7|buy now:11|order page:11|purchase page:11"},
     {"Application_Info_URL", Kind::Url, false,
-     "info url:10|info page:10|project homepage:11|project page:10|project url:10|project website:11|product url:10|product page:10|product link:10|program url:10|program page:10|"
+     "info url:10|info page:10|project homepage:11|project page:10|project url:10|project website:11|product "
+     "url:10|product page:10|product link:10|program url:10|program page:10|"
      "app url:10|app page:10|application url:10|software url:10|more info:8|details url:10|detail page:9|"
      "product homepage:11|program homepage:11|app homepage:11|landing page:9|product website:11|"
      "program website:11|software homepage:11|software website:11|info link:10"},
@@ -95,7 +99,8 @@ const Row kRows[] = {
     {"Program_Category_Class", Kind::Text, true,
      "category:9|cat:7|genre:6|section:5|categories:9|main category:10|program category:11|"
      "software category:11|classification:6|topic:5"},
-    {"Program_Specific_Category", Kind::Text, true, "subcategory:9|sub category:9|subcat:8|sub cat:8|specific category:11"},
+    {"Program_Specific_Category", Kind::Text, true,
+     "subcategory:9|sub category:9|subcat:8|sub cat:8|specific category:11"},
     {"#FileSize", Kind::Number, false,
      "size:9|filesize:10|file size:11|download size:11|size byte:11|size kb:11|size mb:11|setup size:11|"
      "installer size:11|package size:11"},
@@ -104,7 +109,8 @@ const Row kRows[] = {
     {"#Description", Kind::LongText, false,
      "desc:8|description:9|summary:8|abstract:8|about:5|overview:7|long description:11|short description:11|"
      "full description:11|details:5|blurb:7|tagline:7|intro:6|teaser:7|info:3|body:5|content:5|pitch:7|one line:8|"
-     "meta description:11|describe:7|sdesc:10|ldesc:10|long desc:11|short desc:11|notes:5|note:5|program description:11|"
+     "meta description:11|describe:7|sdesc:10|ldesc:10|long desc:11|short desc:11|notes:5|note:5|program "
+     "description:11|"
      "product description:11|app description:11|software description:11|one liner:8|slogan:6|brief:6|"
      "introtext:8|fulltext:8|excerpt:7"},
     {"Author_Email", Kind::Email, false,
@@ -121,8 +127,10 @@ const Row kRows[] = {
      "first name:10|firstname:10|given name:10|fname:9|forename:10|first:6|vorname:9"},
     {"Contact_Last_Name", Kind::Text, false,
      "last name:10|lastname:10|surname:10|family name:10|lname:9|last:6|nachname:9"},
-    {"Author_First_Name", Kind::Text, false, "author first name:12|author firstname:12|author first:11|author fname:11"},
-    {"Author_Last_Name", Kind::Text, false, "author last name:12|author lastname:12|author last:11|author lname:11|author surname:12"},
+    {"Author_First_Name", Kind::Text, false,
+     "author first name:12|author firstname:12|author first:11|author fname:11"},
+    {"Author_Last_Name", Kind::Text, false,
+     "author last name:12|author lastname:12|author last:11|author lname:11|author surname:12"},
     {"#PersonName", Kind::Text, false,
      "your name:10|full name:10|contact name:10|contact person:10|author name:10|auth name:10|"
      "submitter:8|submitter name:11|poster:7|uploader:8|real name:9|person:6|submitted by:9|"
@@ -143,7 +151,8 @@ const Row kRows[] = {
     {"Program_Release_Month", Kind::Number, true, "month:8|release month:12|mon:5|mm:6"},
     {"Program_Release_Day", Kind::Number, true, "day:8|release day:12|dd:6"},
     {"Program_Release_Year", Kind::Number, true, "year:8|release year:12|yyyy:7|yy:5"},
-    {"Expire_Month", Kind::Number, true, "expire month:12|exp month:11|expiry month:12|expiration month:12|expires month:12"},
+    {"Expire_Month", Kind::Number, true,
+     "expire month:12|exp month:11|expiry month:12|expiration month:12|expires month:12"},
     {"Expire_Day", Kind::Number, true, "expire day:12|exp day:11|expiry day:12|expiration day:12|expires day:12"},
     {"Expire_Year", Kind::Number, true, "expire year:12|exp year:11|expiry year:12|expiration year:12|expires year:12"},
     {"Filename_Long", Kind::Text, false, "filename:9|file name:9|setup file name:11|installer name:10"},
@@ -160,26 +169,25 @@ const Row kRows[] = {
 // Control words that keep the fill away: search boxes, login and account
 // fields, captchas and anything asking for a secret.
 const char *const kForbidden[] = {
-    "search", "query", "q", "captcha", "recaptcha", "security code", "verify", "verification", "antispam",
-    "spam", "honeypot", "username", "user name", "user id", "userid", "login", "login name", "password", "pass",
-    "pwd", "nickname", "nick", "coupon", "token", "csrf", "nonce", "sid", "session", "otp", "pin", "new category",
-    "add category"};
+    "search",     "query",    "q",        "captcha",  "recaptcha", "security code", "verify",       "verification",
+    "antispam",   "spam",     "honeypot", "username", "user name", "user id",       "userid",       "login",
+    "login name", "password", "pass",     "pwd",      "nickname",  "nick",          "coupon",       "token",
+    "csrf",       "nonce",    "sid",      "session",  "otp",       "pin",           "new category", "add category"};
 
 // Words that name the kind of value when they end a control's name.
 struct Head {
     const char *word;
     Kind kind;
 };
-const Head kHeads[] = {
-    {"url", Kind::Url},     {"link", Kind::Url},     {"site", Kind::Url},      {"website", Kind::Url},
-    {"homepage", Kind::Url},     {"uri", Kind::Url},       {"href", Kind::Url},
-    {"title", Kind::Text},  {"name", Kind::Text},    {"email", Kind::Email},   {"mail", Kind::Email},
-    {"phone", Kind::Phone}, {"tel", Kind::Phone},    {"fax", Kind::Phone},     {"date", Kind::Date},
-    {"size", Kind::Number}, {"price", Kind::Number}, {"cost", Kind::Number},  {"version", Kind::Text}};
+const Head kHeads[] = {{"url", Kind::Url},      {"link", Kind::Url},    {"site", Kind::Url},    {"website", Kind::Url},
+                       {"homepage", Kind::Url}, {"uri", Kind::Url},     {"href", Kind::Url},    {"title", Kind::Text},
+                       {"name", Kind::Text},    {"email", Kind::Email}, {"mail", Kind::Email},  {"phone", Kind::Phone},
+                       {"tel", Kind::Phone},    {"fax", Kind::Phone},   {"date", Kind::Date},   {"size", Kind::Number},
+                       {"price", Kind::Number}, {"cost", Kind::Number}, {"version", Kind::Text}};
 
 // Extra pieces for splitting run-together names.
-const char *const kExtraPieces[] = {"dl", "prog", "app", "auth", "desc", "sub", "info", "file", "num", "no",
-                                    "id", "by", "of", "in", "on", "new", "rel", "list", "key", "sys", "dist"};
+const char *const kExtraPieces[] = {"dl", "prog", "app", "auth", "desc", "sub", "info", "file", "num", "no",  "id",
+                                    "by", "of",   "in",  "on",   "new",  "rel", "list", "key",  "sys", "dist"};
 
 } // namespace
 
@@ -226,7 +234,7 @@ QStringList segment(const QString &w, const QSet<QString> &dict)
         if (!parts.isEmpty())
             parts.prepend(w.left(1));
     }
-    return parts.isEmpty() ? QStringList{w} : parts;
+    return parts.isEmpty() ? QStringList {w} : parts;
 }
 
 // The pieces of a word, each word split once: the same words come back on
@@ -250,10 +258,7 @@ WordSet::WordSet(QStringList words) : m_words(std::move(words))
     m_words.erase(std::unique(m_words.begin(), m_words.end()), m_words.end());
 }
 
-bool WordSet::contains(const QString &word) const
-{
-    return std::binary_search(m_words.cbegin(), m_words.cend(), word);
-}
+bool WordSet::contains(const QString &word) const { return std::binary_search(m_words.cbegin(), m_words.cend(), word); }
 
 WordSet WordSet::operator+(const WordSet &other) const
 {
@@ -347,7 +352,7 @@ Vocabulary::Vocabulary()
             for (const QString &w : t.terms.at(k).words) {
                 QVector<TermRef> &list = m_byWord[w];
                 if (list.isEmpty() || list.last().target != index || list.last().term != k)
-                    list << TermRef{index, k};
+                    list << TermRef {index, k};
             }
         m_index.insert(t.name, index);
         m_targets << t;
@@ -391,7 +396,7 @@ bool Vocabulary::headKind(const QString &stemmedWord, Kind *kind) const
 QStringList aliases(const QString &target, const QString &item)
 {
     const QString low = item.trimmed().toLower();
-    QStringList out{low};
+    QStringList out {low};
     if (target == QLatin1String("Program_OS_Support")) {
         static const QRegularExpression win(QStringLiteral("^win(?:dows)?\\s*([0-9a-z]*)$"));
         const QRegularExpressionMatch m = win.match(low);
@@ -401,7 +406,8 @@ QStringList aliases(const QString &target, const QString &item)
                 out << QStringLiteral("windows ") + v << QStringLiteral("win ") + v << QStringLiteral("win") + v;
             out << QStringLiteral("windows") << QStringLiteral("win");
         }
-        if (low.startsWith(QLatin1String("mac")) || low == QLatin1String("osx") || low.startsWith(QLatin1String("os x")))
+        if (low.startsWith(QLatin1String("mac")) || low == QLatin1String("osx") ||
+            low.startsWith(QLatin1String("os x")))
             out << QStringLiteral("mac") << QStringLiteral("macos") << QStringLiteral("mac os")
                 << QStringLiteral("mac os x") << QStringLiteral("osx");
         if (low == QLatin1String("linux") || low == QLatin1String("unix"))
@@ -417,7 +423,7 @@ QStringList aliases(const QString &target, const QString &item)
         else if (low == QLatin1String("open source"))
             out << QStringLiteral("gpl") << QStringLiteral("opensource");
     } else if (target == QLatin1String("Country")) {
-        static const QHash<QString, QStringList> countries{
+        static const QHash<QString, QStringList> countries {
             {QStringLiteral("united kingdom"), {"uk", "gb", "gbr", "great britain", "england", "britain"}},
             {QStringLiteral("united states"), {"us", "usa", "united states of america", "america"}},
             {QStringLiteral("germany"), {"de", "deu", "deutschland"}},
@@ -428,12 +434,17 @@ QStringList aliases(const QString &target, const QString &item)
         };
         out << countries.value(low);
     } else if (target == QLatin1String("Program_Language")) {
-        static const QHash<QString, QStringList> languages{
-            {QStringLiteral("english"), {"en", "eng", "en us", "en gb"}}, {QStringLiteral("french"), {"fr", "fra", "francais"}},
-            {QStringLiteral("german"), {"de", "deu", "deutsch"}},         {QStringLiteral("spanish"), {"es", "spa", "espanol"}},
-            {QStringLiteral("italian"), {"it", "ita"}},                   {QStringLiteral("russian"), {"ru", "rus"}},
-            {QStringLiteral("japanese"), {"ja", "jpn"}},                  {QStringLiteral("chinese"), {"zh", "chi"}},
-            {QStringLiteral("dutch"), {"nl", "nld"}},                     {QStringLiteral("portuguese"), {"pt", "por"}},
+        static const QHash<QString, QStringList> languages {
+            {QStringLiteral("english"), {"en", "eng", "en us", "en gb"}},
+            {QStringLiteral("french"), {"fr", "fra", "francais"}},
+            {QStringLiteral("german"), {"de", "deu", "deutsch"}},
+            {QStringLiteral("spanish"), {"es", "spa", "espanol"}},
+            {QStringLiteral("italian"), {"it", "ita"}},
+            {QStringLiteral("russian"), {"ru", "rus"}},
+            {QStringLiteral("japanese"), {"ja", "jpn"}},
+            {QStringLiteral("chinese"), {"zh", "chi"}},
+            {QStringLiteral("dutch"), {"nl", "nld"}},
+            {QStringLiteral("portuguese"), {"pt", "por"}},
         };
         out << languages.value(low);
     } else if (target == QLatin1String("#Currency")) {
@@ -444,8 +455,8 @@ QStringList aliases(const QString &target, const QString &item)
         if (low == QLatin1String("new release") || low == QLatin1String("new"))
             out << QStringLiteral("new") << QStringLiteral("new program") << QStringLiteral("new software");
     } else if (target == QLatin1String("Program_Release_Month") || target == QLatin1String("Expire_Month")) {
-        static const char *const months[] = {"january", "february", "march", "april", "may", "june", "july",
-                                            "august", "september", "october", "november", "december"};
+        static const char *const months[] = {"january", "february", "march",     "april",   "may",      "june",
+                                             "july",    "august",   "september", "october", "november", "december"};
         const int m = low.toInt();
         if (m >= 1 && m <= 12) {
             const QString name = QString::fromLatin1(months[m - 1]);

@@ -14,13 +14,13 @@
 namespace engine {
 
 // Targets that are not one record field; the fill computes their value.
-inline const QString kDescription = QStringLiteral("#Description");   // the Char_Desc_N that fits
-inline const QString kFileSize = QStringLiteral("#FileSize");         // File_Size_Bytes, _K or _MB by unit
-inline const QString kReleaseDate = QStringLiteral("#ReleaseDate");   // one box, formatted
-inline const QString kPersonName = QStringLiteral("#PersonName");     // contact first and last name
-inline const QString kCurrency = QStringLiteral("#Currency");         // the currency of Program_Cost_Dollars
-inline const QString kUninstaller = QStringLiteral("#Uninstaller");   // yes/no from Program_Install_Support
-inline const QString kNone = QStringLiteral("#None");                 // a purpose the record has no field for
+inline const QString kDescription = QStringLiteral("#Description"); // the Char_Desc_N that fits
+inline const QString kFileSize = QStringLiteral("#FileSize");       // File_Size_Bytes, _K or _MB by unit
+inline const QString kReleaseDate = QStringLiteral("#ReleaseDate"); // one box, formatted
+inline const QString kPersonName = QStringLiteral("#PersonName");   // contact first and last name
+inline const QString kCurrency = QStringLiteral("#Currency");       // the currency of Program_Cost_Dollars
+inline const QString kUninstaller = QStringLiteral("#Uninstaller"); // yes/no from Program_Install_Support
+inline const QString kNone = QStringLiteral("#None");               // a purpose the record has no field for
 
 // A small set of stemmed words (what one signal of a control says), kept
 // sorted: a control says a handful of words, and hashing each would cost

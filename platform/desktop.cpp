@@ -1,5 +1,6 @@
 #include "desktop.h"
 
+#include <QFile>
 #include <QDesktopServices>
 
 namespace platform {
@@ -25,9 +26,20 @@ void openExternally(const QUrl &url)
 
 QUrl makerSite(const QString &path)
 {
-    return QUrl(QStringLiteral("http://") + QStringLiteral(DODUVODAZ_MAKER_HOST) + (path.isEmpty() ? QStringLiteral("/") : path));
+    return QUrl(QStringLiteral("http://") + QStringLiteral(DODUVODAZ_MAKER_HOST) +
+                (path.isEmpty() ? QStringLiteral("/") : path));
 }
 
 QString makerEmail() { return QStringLiteral(DODUVODAZ_MAKER_EMAIL); }
+
+void traceOpen(const QString &address)
+{
+    static const QString path = qEnvironmentVariable("DODUVODAZ_TRACE");
+    if (path.isEmpty())
+        return;
+    QFile f(path);
+    if (f.open(QIODevice::Append))
+        f.write("open " + address.toUtf8() + '\n');
+}
 
 } // namespace platform

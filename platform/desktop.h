@@ -15,6 +15,11 @@ QUrl makerSite(const QString &path = QString());
 // The maker's e-mail address.
 QString makerEmail();
 
+// With DODUVODAZ_TRACE naming a file, every address the program opens is
+// appended to it as a line "open ADDRESS": a record of what a session opened,
+// and a way for scripts to see what a running program did.
+void traceOpen(const QString &address);
+
 // Tests: record the addresses instead of starting programs. nullptr restores.
 void setExternalOpener(std::function<void(const QUrl &)> opener);
 

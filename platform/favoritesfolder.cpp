@@ -26,8 +26,8 @@ bool isPlainFolder(const QFileInfo &info)
 
 constexpr int MaxFolderDepth = 64;
 
-void collectSubfolders(const QString &root, const QString &relative, int depth, int maxFolders,
-                       QSet<QString> &seen, QStringList &out)
+void collectSubfolders(const QString &root, const QString &relative, int depth, int maxFolders, QSet<QString> &seen,
+                       QStringList &out)
 {
     if (depth > MaxFolderDepth)
         return;

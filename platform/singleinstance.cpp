@@ -60,8 +60,7 @@ QStringList TInstanceBlock::decode(const QByteArray &block)
     QByteArray b = block.left(Size);
     if (b.size() < Size)
         b.append(QByteArray(Size - b.size(), '\0'));
-    const qint32 count = qBound<qint32>(0, qFromLittleEndian<qint32>(b.constData() + CountOffset),
-                                        MaxItems);
+    const qint32 count = qBound<qint32>(0, qFromLittleEndian<qint32>(b.constData() + CountOffset), MaxItems);
     QStringList items;
     for (qint32 i = 0; i < count; ++i) {
         const char *slot = b.constData() + SlotsOffset + SlotSize * i;
@@ -115,10 +114,7 @@ private:
     bool m_locked = false;
 };
 
-int remaining(const QDeadlineTimer &deadline)
-{
-    return int(qMax<qint64>(0, deadline.remainingTime()));
-}
+int remaining(const QDeadlineTimer &deadline) { return int(qMax<qint64>(0, deadline.remainingTime())); }
 
 bool readExactly(QLocalSocket &socket, qsizetype n, const QDeadlineTimer &deadline, QByteArray &out)
 {
@@ -178,8 +174,7 @@ bool peerIsThisUser(const QLocalSocket &socket)
     struct ucred cred;
     socklen_t length = sizeof cred;
     const qintptr fd = socket.socketDescriptor();
-    if (fd < 0 || ::getsockopt(int(fd), SOL_SOCKET, SO_PEERCRED, &cred, &length) != 0
-        || length != sizeof cred)
+    if (fd < 0 || ::getsockopt(int(fd), SOL_SOCKET, SO_PEERCRED, &cred, &length) != 0 || length != sizeof cred)
         return false;
     return cred.uid == ::getuid();
 }
@@ -198,10 +193,9 @@ QString TOneInstance::endpointPath(const QString &executableFileName)
 {
     QString readable;
     for (const QChar c : executableFileName.left(24)) {
-        const bool plain = (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
-                           || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-                           || (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
-                           || c == QLatin1Char('.') || c == QLatin1Char('_') || c == QLatin1Char('-');
+        const bool plain = (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+            (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) || (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+            c == QLatin1Char('.') || c == QLatin1Char('_') || c == QLatin1Char('-');
         readable += plain ? c : QLatin1Char('_');
     }
     // The digest keeps names apart that read alike once cleaned up.
@@ -228,10 +222,7 @@ TOneInstance::TOneInstance(const QString &executableFileName, QObject *parent)
     connect(&m_peerTimer, &QTimer::timeout, this, &TOneInstance::peerGone);
 }
 
-TOneInstance::~TOneInstance()
-{
-    removeEndpoint();
-}
+TOneInstance::~TOneInstance() { removeEndpoint(); }
 
 // ---------------------------------------------------------- handing over
 
@@ -261,8 +252,7 @@ TOneInstance::Outcome TOneInstance::tryHandOver(const QStringList &args)
     const QDeadlineTimer acquire(qMax(0, m_acquireTimeout));
     socket.connectToServer(m_path);
     const auto failed = [&socket] {
-        return socket.state() == QLocalSocket::UnconnectedState ? Outcome::NoReceiver
-                                                                : Outcome::TimedOut;
+        return socket.state() == QLocalSocket::UnconnectedState ? Outcome::NoReceiver : Outcome::TimedOut;
     };
     if (!socket.waitForConnected(remaining(acquire)))
         return failed();
@@ -300,8 +290,7 @@ TOneInstance::Decision TOneInstance::becomeReceiver(bool force)
     if (!force && lock.locked()) {
         QLocalSocket probe;
         probe.connectToServer(m_path);
-        const bool alive = probe.waitForConnected(qBound(0, m_acquireTimeout, 1000))
-                           && peerIsThisUser(probe);
+        const bool alive = probe.waitForConnected(qBound(0, m_acquireTimeout, 1000)) && peerIsThisUser(probe);
         probe.abort();
         if (alive)
             return Decision::ReceiverFound;
@@ -326,8 +315,8 @@ bool TOneInstance::listenAt(const QString &path)
         return false;
     }
     struct stat st;
-    if (::rename(QFile::encodeName(own).constData(), QFile::encodeName(path).constData()) != 0
-        || ::stat(QFile::encodeName(path).constData(), &st) != 0) {
+    if (::rename(QFile::encodeName(own).constData(), QFile::encodeName(path).constData()) != 0 ||
+        ::stat(QFile::encodeName(path).constData(), &st) != 0) {
         delete server;
         return false;
     }

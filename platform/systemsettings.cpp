@@ -38,10 +38,7 @@ QString systemSettingsPath()
     return userConfigDir() + QStringLiteral("/system-settings.json");
 }
 
-QString systemValue(const QString &name)
-{
-    return readAll().value(name).toString();
-}
+QString systemValue(const QString &name) { return readAll().value(name).toString(); }
 
 void setSystemValue(const QString &name, const QString &value)
 {

@@ -107,7 +107,7 @@ QStringList prepareWorkingFolder(const QString &recordFile)
         return problems;
     }
     const QString delivered = deliveredDataDir();
-    QStringList names{recordFile};
+    QStringList names {recordFile};
     for (const char *name : kDelivered)
         names << QLatin1String(name);
     for (const QString &name : std::as_const(names)) {
@@ -116,8 +116,7 @@ QStringList prepareWorkingFolder(const QString &recordFile)
         const QFileInfo src(source);
         if (source.isEmpty() || !src.exists()) {
             if (!QFileInfo::exists(target))
-                problems << QStringLiteral("The delivered file %1 is missing.")
-                                .arg(source.isEmpty() ? name : source);
+                problems << QStringLiteral("The delivered file %1 is missing.").arg(source.isEmpty() ? name : source);
             continue;
         }
         if (src.isDir())

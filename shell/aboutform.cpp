@@ -119,8 +119,8 @@ TAboutForm::TAboutForm(QWidget *parent) : QDialog(parent)
     QLabel *based = textLine(QStringLiteral("lblBased"), QStringLiteral("Based on the Quillet tabbed browser."), this);
     QLabel *notice = textLine(QStringLiteral("lblNotice"),
                               QStringLiteral("\u00a9 2007 Korvane Software. All rights reserved."), this);
-    QLabel *visit = textLine(QStringLiteral("lblVisit"),
-                             QStringLiteral("Please visit our web site for more information:"), this);
+    QLabel *visit =
+        textLine(QStringLiteral("lblVisit"), QStringLiteral("Please visit our web site for more information:"), this);
 
     auto *site = new TLinkLabel(platform::makerSite().toString(), this);
     site->setObjectName(QStringLiteral("lblSite"));
@@ -143,8 +143,8 @@ TAboutForm::TAboutForm(QWidget *parent) : QDialog(parent)
     lines->setSpacing(1);
     lines->addWidget(title);
     lines->addSpacing(3);
-    for (QWidget *w : {static_cast<QWidget *>(based), static_cast<QWidget *>(notice),
-                       static_cast<QWidget *>(visit), static_cast<QWidget *>(site), static_cast<QWidget *>(email)})
+    for (QWidget *w : {static_cast<QWidget *>(based), static_cast<QWidget *>(notice), static_cast<QWidget *>(visit),
+                       static_cast<QWidget *>(site), static_cast<QWidget *>(email)})
         lines->addWidget(w, 0, Qt::AlignLeft);
 
     auto *top = new QHBoxLayout;
@@ -175,10 +175,7 @@ void TAboutForm::showEvent(QShowEvent *event)
 
 void TAboutForm::lblSiteClick() { platform::openExternally(platform::makerSite()); }
 
-void TAboutForm::lblEmailClick()
-{
-    platform::openExternally(QUrl(QStringLiteral("mailto:") + platform::makerEmail()));
-}
+void TAboutForm::lblEmailClick() { platform::openExternally(QUrl(QStringLiteral("mailto:") + platform::makerEmail())); }
 
 } // namespace shell
 

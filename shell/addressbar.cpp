@@ -27,8 +27,8 @@ bool isEnterKey(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter;
 
 QIcon addressIcon()
 {
-    static const QIcon icon = QIcon::fromTheme(
-        QStringLiteral("text-html"), QFileIconProvider().icon(QAbstractFileIconProvider::Network));
+    static const QIcon icon =
+        QIcon::fromTheme(QStringLiteral("text-html"), QFileIconProvider().icon(QAbstractFileIconProvider::Network));
     return icon;
 }
 
@@ -126,8 +126,7 @@ bool TIEAddress::eventFilter(QObject *watched, QEvent *event)
     // Enter in the open list takes the highlighted entry into the box and
     // records it, so that the release of Enter opens that entry. A mouse
     // choice is left to the combo box: it only fills the box.
-    if (watched == view() && event->type() == QEvent::KeyPress
-        && isEnterKey(static_cast<QKeyEvent *>(event)->key())) {
+    if (watched == view() && event->type() == QEvent::KeyPress && isEnterKey(static_cast<QKeyEvent *>(event)->key())) {
         const QModelIndex index = view()->currentIndex();
         if (index.isValid()) {
             lineEdit()->setText(index.data(Qt::DisplayRole).toString());

@@ -16,7 +16,7 @@ const QEvent::Type CloseRequest = QEvent::Type(QEvent::registerEventType());
 
 class CloseRequestEvent : public QEvent {
 public:
-    explicit CloseRequestEvent(TbxWebTabSheet *sheet) : QEvent(CloseRequest), page(sheet) {}
+    explicit CloseRequestEvent(TbxWebTabSheet *sheet) : QEvent(CloseRequest), page(sheet) { }
     QPointer<TbxWebTabSheet> page;
 };
 

@@ -85,7 +85,8 @@ void TCampaignTracker::nextSite()
     bool opened = false;
     m_window->withCtrl(false, [&] { opened = m_sites->openNextSite(); });
     if (!opened)
-        platform::showMessage(QStringLiteral("Every site is done or skipped for %1.").arg(m_sites->currentCampaign().label()));
+        platform::showMessage(
+            QStringLiteral("Every site is done or skipped for %1.").arg(m_sites->currentCampaign().label()));
 }
 
 void TCampaignTracker::follow(web::TbxEmbeddedWb *browser, const campaign::Site &site)
@@ -198,8 +199,8 @@ void TCampaignTracker::onLoading(web::TbxEmbeddedWb *browser, const web::LoadSta
     else if (info.status == Status::Stopped)
         e.detail = QStringLiteral("stopped");
     record(browser, e);
-    const bool success = info.status == Status::Succeeded
-                         && (e.httpStatus == 0 || (e.httpStatus >= 200 && e.httpStatus < 400));
+    const bool success =
+        info.status == Status::Succeeded && (e.httpStatus == 0 || (e.httpStatus >= 200 && e.httpStatus < 400));
     if (success)
         offerDone(browser);
 }
@@ -244,8 +245,8 @@ std::optional<campaign::Site> TCampaignTracker::siteOf(TbxWebTabSheet *sheet) co
         return std::nullopt;
     const QList<campaign::Site> sites = m_sites->campaignSites();
     for (const campaign::Site &s : sites)
-        if ((!s.newReleaseUrl.isEmpty() && QUrl::fromUserInput(s.newReleaseUrl).toString() == url)
-            || (!s.updateUrl.isEmpty() && QUrl::fromUserInput(s.updateUrl).toString() == url))
+        if ((!s.newReleaseUrl.isEmpty() && QUrl::fromUserInput(s.newReleaseUrl).toString() == url) ||
+            (!s.updateUrl.isEmpty() && QUrl::fromUserInput(s.updateUrl).toString() == url))
             return s;
     return std::nullopt;
 }

@@ -23,7 +23,7 @@ namespace web {
 class TbxEmbeddedWb;
 struct FormCommandOutcome;
 struct LoadState;
-}
+} // namespace web
 
 namespace shell {
 
@@ -54,7 +54,7 @@ public:
 private:
     struct Followed {
         campaign::Site site;
-        QString address;           // the page's current address
+        QString address; // the page's current address
         bool awaitingResult = false;
         QPointer<QToolButton> offer;
     };

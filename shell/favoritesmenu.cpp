@@ -211,11 +211,13 @@ void TFavoritesMenu::menFavoriteAddClick()
     const auto [title, address] = m_currentPage();
     if (address.isEmpty())
         return;
-    TAddFavoriteForm form(m_root, title.isEmpty() ? address : title, parentWidget() ? parentWidget()->window() : nullptr);
+    TAddFavoriteForm form(m_root, title.isEmpty() ? address : title,
+                          parentWidget() ? parentWidget()->window() : nullptr);
     if (form.exec() == QDialog::Accepted && !m_root.isEmpty()) {
         const QString file = form.targetFile();
-        const bool replace = !QFileInfo::exists(file)
-            || platform::askYesNo(QFileInfo(file).fileName() + QStringLiteral(" already exists. Do you want to replace it?"));
+        const bool replace = !QFileInfo::exists(file) ||
+            platform::askYesNo(QFileInfo(file).fileName() +
+                               QStringLiteral(" already exists. Do you want to replace it?"));
         if (replace) {
             try {
                 writeFavorite(file, address);

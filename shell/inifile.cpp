@@ -15,10 +15,7 @@ namespace {
 
 const QByteArray utf8Bom("\xEF\xBB\xBF");
 
-bool sameName(const QString &a, const QString &b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
+bool sameName(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
 // Cuts text to at most max UTF-16 units without splitting a surrogate pair.
 QString cutValue(QString text, int max)
@@ -44,8 +41,7 @@ QString decodeText(const QByteArray &bytes)
 
 bool breaksLine(const QString &text)
 {
-    return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))
-           || text.contains(QChar(0));
+    return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')) || text.contains(QChar(0));
 }
 
 int digitValue(QChar c, int base)
@@ -130,8 +126,7 @@ IniFile::Line IniFile::classify(QByteArray text, QByteArray eol)
     if (key.isEmpty())
         return line;
     QByteArray value = trimmed.mid(eq + 1).trimmed();
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
-        && value.back() == value.front())
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         value = value.mid(1, value.size() - 2);
     line.kind = Kind::Key;
     line.name = key;
@@ -170,10 +165,7 @@ int IniFile::findKey(int sectionLine, const QString &key) const
     return -1;
 }
 
-bool IniFile::sectionExists(const QString &section) const
-{
-    return findSection(section) >= 0;
-}
+bool IniFile::sectionExists(const QString &section) const { return findSection(section) >= 0; }
 
 QStringList IniFile::keyNames(const QString &section) const
 {
@@ -196,8 +188,7 @@ QStringList IniFile::keyNames(const QString &section) const
     return names;
 }
 
-QString IniFile::readString(const QString &section, const QString &key,
-                            const QString &defaultValue) const
+QString IniFile::readString(const QString &section, const QString &key, const QString &defaultValue) const
 {
     const int line = findKey(findSection(section), key);
     if (line < 0)
@@ -224,8 +215,7 @@ int IniFile::parseInteger(const QString &text, int defaultValue)
     qsizetype i = 0;
     qint64 value = 0;
     int digits = 0;
-    if (t.size() > 2 && t.at(0) == QLatin1Char('0')
-        && (t.at(1) == QLatin1Char('x') || t.at(1) == QLatin1Char('X'))) {
+    if (t.size() > 2 && t.at(0) == QLatin1Char('0') && (t.at(1) == QLatin1Char('x') || t.at(1) == QLatin1Char('X'))) {
         for (i = 2; i < t.size(); ++i) {
             const int d = digitValue(t.at(i), 16);
             if (d < 0)
@@ -274,9 +264,9 @@ bool IniFile::writeString(const QString &section, const QString &key, const QStr
 {
     const QString sectionName = section.trimmed();
     const QString keyName = key.trimmed();
-    if (!m_writable || sectionName.isEmpty() || keyName.isEmpty() || breaksLine(sectionName)
-        || breaksLine(keyName) || breaksLine(value) || keyName.contains(QLatin1Char('='))
-        || keyName.startsWith(QLatin1Char(';')) || keyName.startsWith(QLatin1Char('[')))
+    if (!m_writable || sectionName.isEmpty() || keyName.isEmpty() || breaksLine(sectionName) || breaksLine(keyName) ||
+        breaksLine(value) || keyName.contains(QLatin1Char('=')) || keyName.startsWith(QLatin1Char(';')) ||
+        keyName.startsWith(QLatin1Char('[')))
         return false;
 
     const QByteArray nl = newLineEnding();

@@ -47,8 +47,7 @@ public:
     // The key names of the section in file order, each name once.
     QStringList keyNames(const QString &section) const;
 
-    QString readString(const QString &section, const QString &key,
-                       const QString &defaultValue = QString()) const;
+    QString readString(const QString &section, const QString &key, const QString &defaultValue = QString()) const;
     int readInteger(const QString &section, const QString &key, int defaultValue) const;
     bool readBool(const QString &section, const QString &key, bool defaultValue) const;
 
@@ -73,8 +72,8 @@ private:
         QByteArray text; // without its line ending
         QByteArray eol;  // "\n", "\r\n" or empty for a last line without one
         Kind kind = Kind::Other;
-        QString name;    // section or key name, trimmed
-        QString value;   // key value, trimmed and unquoted
+        QString name;  // section or key name, trimmed
+        QString value; // key value, trimmed and unquoted
     };
 
     static Line classify(QByteArray text, QByteArray eol);

@@ -14,7 +14,7 @@
 
 namespace shell {
 
-TKeyRouter::TKeyRouter(TfrmBrwMain *window) : QObject(window), m_window(window) {}
+TKeyRouter::TKeyRouter(TfrmBrwMain *window) : QObject(window), m_window(window) { }
 
 void TKeyRouter::install()
 {
@@ -90,7 +90,8 @@ void TKeyRouter::HandleAltKey(QChar c)
 TKeyRouter::Route TKeyRouter::decide(QKeyEvent *e, bool run)
 {
     const int key = e->key();
-    const Qt::KeyboardModifiers mods = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const Qt::KeyboardModifiers mods =
+        e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     TbxWebTabSheet *page = m_window->CurrentPage();
 
     // The letter keys act the same in upper and lower case, so Shift is
@@ -103,7 +104,8 @@ TKeyRouter::Route TKeyRouter::decide(QKeyEvent *e, bool run)
             page->browser()->stop();
         return Route::Taken;
     }
-    static const int hot[] = {Qt::Key_F2, Qt::Key_F3, Qt::Key_F6, Qt::Key_F7, Qt::Key_F8, Qt::Key_F9, Qt::Key_F11, Qt::Key_F12};
+    static const int hot[] = {Qt::Key_F2, Qt::Key_F3, Qt::Key_F6,  Qt::Key_F7,
+                              Qt::Key_F8, Qt::Key_F9, Qt::Key_F11, Qt::Key_F12};
     for (int h : hot) {
         if (key == h) {
             if (run) {
@@ -182,10 +184,9 @@ bool TKeyRouter::eventFilter(QObject *watched, QEvent *event)
             if (sheet == m_window->CurrentPage() && m_pending && m_key == e->key() && m_route == Route::ToPage) {
                 m_pending = false;
                 const int key = e->key();
-                const bool passThrough = key == Qt::Key_Backspace || key == Qt::Key_Tab || key == Qt::Key_Backtab
-                                         || key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up
-                                         || key == Qt::Key_Down || key == Qt::Key_Delete || key == Qt::Key_Return
-                                         || key == Qt::Key_Enter;
+                const bool passThrough = key == Qt::Key_Backspace || key == Qt::Key_Tab || key == Qt::Key_Backtab ||
+                    key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down ||
+                    key == Qt::Key_Delete || key == Qt::Key_Return || key == Qt::Key_Enter;
                 if (!passThrough)
                     runActionFor(e);
                 return true;
@@ -199,8 +200,7 @@ bool TKeyRouter::eventFilter(QObject *watched, QEvent *event)
         }
         return false;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 

@@ -37,7 +37,8 @@ TMainCommands::TMainCommands(QWidget *window, const std::map<Command, std::funct
     QAction *refresh = add(window, C::Refresh, "actRefresh", tr("Refresh"), K(Qt::Key_F5), does(C::Refresh));
     refresh->setIcon(themed("view-refresh", QStyle::SP_BrowserReload));
     refresh->setIconText(QStringLiteral("Reflash"));
-    QAction *home = add(window, C::GoMaster, "actGoMaster", tr("Go Master"), K(Qt::ALT | Qt::Key_Home), does(C::GoMaster));
+    QAction *home =
+        add(window, C::GoMaster, "actGoMaster", tr("Go Master"), K(Qt::ALT | Qt::Key_Home), does(C::GoMaster));
     home->setIcon(themed("go-home", QStyle::SP_DirHomeIcon));
     home->setIconText(QStringLiteral("Home"));
     add(window, C::Save, "actSave", tr("Save"), K(Qt::CTRL | Qt::Key_S), does(C::Save))
@@ -49,7 +50,8 @@ TMainCommands::TMainCommands(QWidget *window, const std::map<Command, std::funct
     add(window, C::Copy, "actCopy", tr("Copy"), K(Qt::CTRL | Qt::Key_C), does(C::Copy));
     add(window, C::SelectAll, "actSelectAll", tr("Select All"), K(Qt::CTRL | Qt::Key_A), does(C::SelectAll));
     add(window, C::Find, "actFind", tr("Find"), K(Qt::CTRL | Qt::Key_F), does(C::Find));
-    QAction *close = add(window, C::ClosePage, "actClosePage", tr("Close Page"), K(Qt::ALT | Qt::Key_X), does(C::ClosePage));
+    QAction *close =
+        add(window, C::ClosePage, "actClosePage", tr("Close Page"), K(Qt::ALT | Qt::Key_X), does(C::ClosePage));
     close->setIcon(themed("window-close", QStyle::SP_DialogCloseButton));
     close->setIconText(QStringLiteral("Close"));
     add(window, C::CloseAll, "actCloseAll", tr("Close All"), K(Qt::CTRL | Qt::Key_K), does(C::CloseAll))

@@ -20,8 +20,25 @@ class TbxWebTabSheet;
 // The action's object name is the command's name in the settings and the
 // tests ("actGoBack", ...).
 enum class Command {
-    GoBack, GoForward, Stop, Refresh, GoMaster, Save, Print, PageSetup, Properties, Copy, SelectAll, Find,
-    ClosePage, CloseAll, DupPage, TabNext, TabPrev, ShowFavorite, NextSite,
+    GoBack,
+    GoForward,
+    Stop,
+    Refresh,
+    GoMaster,
+    Save,
+    Print,
+    PageSetup,
+    Properties,
+    Copy,
+    SelectAll,
+    Find,
+    ClosePage,
+    CloseAll,
+    DupPage,
+    TabNext,
+    TabPrev,
+    ShowFavorite,
+    NextSite,
 };
 
 class TMainCommands : public QObject {

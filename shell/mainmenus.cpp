@@ -98,7 +98,8 @@ void TMainMenus::buildMenus()
     help->addSeparator();
     help->addAction(QStringLiteral("About..."), w, &TfrmBrwMain::aboutRequested);
 
-    m_tabMenu->addAction(QStringLiteral("Close current tab"), m_commands->action(Command::ClosePage), &QAction::trigger);
+    m_tabMenu->addAction(QStringLiteral("Close current tab"), m_commands->action(Command::ClosePage),
+                         &QAction::trigger);
     m_tabMenu->addAction(m_commands->action(Command::CloseAll));
 }
 

@@ -19,7 +19,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFile>
 #include <QFileDialog>
 #include <QMenu>
 #include <QScreen>
@@ -138,11 +137,13 @@ void TfrmBrwMain::buildActions()
         {C::Copy, [this] { m_pageCommands->copy(); }},
         {C::SelectAll, [this] { m_pageCommands->selectAll(); }},
         {C::Find, [this] { m_pageCommands->find(); }},
-        {C::ClosePage, [this] {
+        {C::ClosePage,
+         [this] {
              if (CurrentPage())
                  CloseTabPage(CurrentPage());
          }},
-        {C::CloseAll, [this] {
+        {C::CloseAll,
+         [this] {
              if (CurrentPage())
                  closeAll();
          }},
@@ -164,10 +165,7 @@ void TfrmBrwMain::setSidePages(QWidget *sitesPage, QWidget *softwarePage)
 
 QWidget *TfrmBrwMain::sidePanel() const { return m_sidePanel; }
 
-bool TfrmBrwMain::addressBoxHasFocus() const
-{
-    return m_address && m_address->boxHasFocus();
-}
+bool TfrmBrwMain::addressBoxHasFocus() const { return m_address && m_address->boxHasFocus(); }
 
 TbxWebTabSheet *TfrmBrwMain::pageAt(int index) const { return m_tabs->page(index); }
 int TfrmBrwMain::pageCount() const { return m_tabs->count(); }
@@ -180,30 +178,17 @@ void TfrmBrwMain::showAddressText(const QString &address)
         m_address->setText(address);
 }
 
-namespace {
-// With DODUVODAZ_TRACE naming a file, every address opened is appended to it
-// as a line "open ADDRESS": a record of what a session opened, and a way for
-// scripts to see what a running program did.
-void traceOpen(const QString &address)
-{
-    static const QString path = qEnvironmentVariable("DODUVODAZ_TRACE");
-    if (path.isEmpty())
-        return;
-    QFile f(path);
-    if (f.open(QIODevice::Append))
-        f.write("open " + address.toUtf8() + '\n');
-}
-} // namespace
-
 web::TbxEmbeddedWb *TfrmBrwMain::OpenURL(const QString &address)
 {
     if (address.isEmpty())
         return nullptr;
-    traceOpen(address);
+    platform::traceOpen(address);
     showAddressText(address);
-    const bool ctrl = m_ctrlOverride >= 0 ? m_ctrlOverride == 1
-                      : m_ctrlHeld ? m_ctrlHeld()
-                                 : bool(QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier);
+    bool ctrl = bool(QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier);
+    if (m_ctrlOverride >= 0)
+        ctrl = m_ctrlOverride == 1;
+    else if (m_ctrlHeld)
+        ctrl = m_ctrlHeld();
     if (ctrl && CurrentPage() && CurrentPage()->browser()) {
         CurrentPage()->browser()->navigate(address);
         return CurrentPage()->browser();

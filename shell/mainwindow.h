@@ -48,7 +48,8 @@ public:
     static const char *const ProductCaption;
 
     // Without a profile the pages keep nothing (an off-the-record profile).
-    explicit TfrmBrwMain(software::TSoftwareTable &record, QWebEngineProfile *profile = nullptr, QWidget *parent = nullptr);
+    explicit TfrmBrwMain(software::TSoftwareTable &record, QWebEngineProfile *profile = nullptr,
+                         QWidget *parent = nullptr);
     ~TfrmBrwMain() override;
 
     // Opening addresses and managing tab pages. Returns the browser control

@@ -20,10 +20,12 @@
 namespace shell {
 
 TPageCommands::TPageCommands(QWidget *parent, CurrentPage page, TFindBar *findBar, FocusedAddress focusedAddress)
-    : QObject(parent), m_parent(parent), m_page(std::move(page)), m_findBar(findBar),
+    : QObject(parent),
+      m_parent(parent),
+      m_page(std::move(page)),
+      m_findBar(findBar),
       m_focusedAddress(std::move(focusedAddress))
-{
-}
+{ }
 
 TPageCommands::~TPageCommands() = default;
 
@@ -35,10 +37,11 @@ void TPageCommands::saveAs()
     QString name = page->title().isEmpty() ? QStringLiteral("page") : page->title();
     name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("_"));
     QString filter;
-    const QString path = QFileDialog::getSaveFileName(
-        m_parent, QObject::tr("Save As"), name + QStringLiteral(".html"),
-        QObject::tr("Web page, complete (*.html *.htm);;Web page, HTML only (*.html *.htm);;Web archive, single file (*.mhtml)"),
-        &filter);
+    const QString path =
+        QFileDialog::getSaveFileName(m_parent, QObject::tr("Save As"), name + QStringLiteral(".html"),
+                                     QObject::tr("Web page, complete (*.html *.htm);;Web page, HTML only (*.html "
+                                                 "*.htm);;Web archive, single file (*.mhtml)"),
+                                     &filter);
     if (path.isEmpty())
         return;
     web::SaveFormat format = web::SaveFormat::CompleteHtml;

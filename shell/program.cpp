@@ -41,7 +41,8 @@ void OpenCommandLineItem(TfrmBrwMain &window, const QString &item)
 {
     QString address = item;
     // The extension runs from the last "." after the last separator.
-    const int sep = qMax(item.lastIndexOf(QLatin1Char('/')), qMax(item.lastIndexOf(QLatin1Char('\\')), item.lastIndexOf(QLatin1Char(':'))));
+    const int sep = qMax(item.lastIndexOf(QLatin1Char('/')),
+                         qMax(item.lastIndexOf(QLatin1Char('\\')), item.lastIndexOf(QLatin1Char(':'))));
     const int dot = item.lastIndexOf(QLatin1Char('.'));
     if (dot > sep && item.mid(dot).compare(QLatin1String(".url"), Qt::CaseInsensitive) == 0)
         address = platform::ReadShortcutURL(item);
@@ -59,8 +60,9 @@ public:
         // The submission log; one that cannot be used is reported at start-up
         // and stays off.
         m_log.open();
-        QObject::connect(&m_log, &campaign::SubmissionLog::switchedOff, &m_log,
-                         [](const QString &message) { platform::showError(message); }, Qt::QueuedConnection);
+        QObject::connect(
+            &m_log, &campaign::SubmissionLog::switchedOff, &m_log,
+            [](const QString &message) { platform::showError(message); }, Qt::QueuedConnection);
         // The software editor owns the record; its creation loads it.
         // The program owns the record; loading it may leave problems to tell.
         m_startupProblems = software::loadRecordWithProblems(m_record);
@@ -69,7 +71,8 @@ public:
         buildMainWindow();
         m_update = new sites::TUpdateForm(m_window);
         m_about = new TAboutForm(m_window);
-        QObject::connect(m_update, &sites::TUpdateForm::updateCompleted, m_window, &QWidget::close, Qt::QueuedConnection);
+        QObject::connect(m_update, &sites::TUpdateForm::updateCompleted, m_window, &QWidget::close,
+                         Qt::QueuedConnection);
         applySettings();
         m_window->setWindowTitle(QString::fromLatin1(TfrmBrwMain::ProductCaption));
         QApplication::setWindowIcon(programIcon());
@@ -81,10 +84,11 @@ public:
             m_window->raise();
             m_window->activateWindow();
         });
-        QObject::connect(&instance, &platform::TOneInstance::OnInstanceStarted, m_window, [this](const QStringList &list) {
-            for (const QString &item : list)
-                OpenCommandLineItem(*m_window, item);
-        });
+        QObject::connect(&instance, &platform::TOneInstance::OnInstanceStarted, m_window,
+                         [this](const QStringList &list) {
+                             for (const QString &item : list)
+                                 OpenCommandLineItem(*m_window, item);
+                         });
         m_window->installEventFilter(this);
     }
 
@@ -142,10 +146,11 @@ private:
                 return {};
             return {page->browser()->title(), page->browser()->url().toString()};
         });
-        m_favorites->setOrganizeHooks([this] { m_keys->remove(); }, [this] {
-            if (m_window->isActiveWindow())
-                m_keys->install();
-        });
+        m_favorites->setOrganizeHooks([this] { m_keys->remove(); },
+                                      [this] {
+                                          if (m_window->isActiveWindow())
+                                              m_keys->install();
+                                      });
         QObject::connect(m_favorites, &TFavoritesMenu::openUrlRequested, w, &TfrmBrwMain::OpenURL);
         QObject::connect(m_favorites, &TFavoritesMenu::hotEntryRequested, w, &TfrmBrwMain::OpenHotURL);
         w->menus()->setMenu(QStringLiteral("Favorities"), m_favorites);
@@ -157,15 +162,18 @@ private:
         new TCampaignTracker(w, m_sites, &m_log);
         software::TSoftwareTable &table = m_record;
         m_sites->setSubmissionLog(&m_log, [&table] { return campaignOf(table); });
-        QObject::connect(&table, &software::TSoftwareTable::recordChanged, m_sites, &sites::TSitesPanel::refreshCampaign);
+        QObject::connect(&table, &software::TSoftwareTable::recordChanged, m_sites,
+                         &sites::TSitesPanel::refreshCampaign);
         QObject::connect(m_sites, &sites::TSitesPanel::loginRequested, w, &TfrmBrwMain::login);
-        w->submission()->setLoginProvider([this] { return m_sites->username(); }, [this] { return m_sites->password(); });
+        w->submission()->setLoginProvider([this] { return m_sites->username(); },
+                                          [this] { return m_sites->password(); });
         w->setSidePages(m_sites, new software::TSoftListPage(m_record));
 
         w->setStartPagesProvider([this] { return m_settings.startPages(); });
         w->setHotUrlProvider([this](int n) { return m_settings.hotUrl(n); });
         w->smartFill()->setOn(m_settings.smartFill());
-        QObject::connect(w->smartFill(), &SmartFillSwitch::changed, w, [this](bool on) { m_settings.setSmartFill(on); });
+        QObject::connect(w->smartFill(), &SmartFillSwitch::changed, w,
+                         [this](bool on) { m_settings.setSmartFill(on); });
 
         QObject::connect(w, &TfrmBrwMain::softwareEditorRequested, w, [this] { m_padForm->exec(); });
         QObject::connect(w, &TfrmBrwMain::updateSitesRequested, w, [this] { m_update->exec(); });
@@ -200,14 +208,13 @@ private:
             }
             m_keys->install();
             w->FocusPage();
-        } catch (const base::Error &) {
-        }
+        } catch (const base::Error &) { }
     }
 
     QStringList m_items;
     shell::Settings m_settings;
-    campaign::SubmissionLog m_log; // outlives the window, whose tabs log their closing
-    QWebEngineProfile *m_profile;  // goes after the window, with this object
+    campaign::SubmissionLog m_log;     // outlives the window, whose tabs log their closing
+    QWebEngineProfile *m_profile;      // goes after the window, with this object
     software::TSoftwareTable m_record; // the software record, loaded at the start
     QStringList m_startupProblems;
     software::TPADForm *m_padForm = nullptr;

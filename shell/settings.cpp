@@ -13,20 +13,11 @@ const QString startPagesSection = QStringLiteral("MstURL");
 const QString hotUrlSection = QStringLiteral("HotURL");
 const QString hotCapSection = QStringLiteral("HotCap");
 
-QString bandSection(int i)
-{
-    return QStringLiteral("cb%1").arg(i);
-}
+QString bandSection(int i) { return QStringLiteral("cb%1").arg(i); }
 
-QString functionKey(int n)
-{
-    return QStringLiteral("F%1").arg(n);
-}
+QString functionKey(int n) { return QStringLiteral("F%1").arg(n); }
 
-bool isHotKeyNumber(int n)
-{
-    return n >= 2 && n <= 12;
-}
+bool isHotKeyNumber(int n) { return n >= 2 && n <= 12; }
 
 } // namespace
 
@@ -38,10 +29,7 @@ Settings::Settings(const QString &programDir)
     m_path = dir + fileName();
 }
 
-QString Settings::enterDate() const
-{
-    return IniFile(m_path).readString(program, QStringLiteral("EnterDate"));
-}
+QString Settings::enterDate() const { return IniFile(m_path).readString(program, QStringLiteral("EnterDate")); }
 
 WindowPlacement Settings::windowPlacement() const
 {
@@ -56,10 +44,7 @@ WindowPlacement Settings::windowPlacement() const
     return p;
 }
 
-int Settings::startOption() const
-{
-    return IniFile(m_path).readInteger(internetConfig, QStringLiteral("Option"), 2);
-}
+int Settings::startOption() const { return IniFile(m_path).readInteger(internetConfig, QStringLiteral("Option"), 2); }
 
 bool Settings::applyStartRule(const QDate &today) const
 {
@@ -76,15 +61,9 @@ bool Settings::applyStartRule(const QDate &today) const
     return day != entered;
 }
 
-int Settings::favoriteWidth() const
-{
-    return IniFile(m_path).readInteger(favorite, QStringLiteral("Width"), 200);
-}
+int Settings::favoriteWidth() const { return IniFile(m_path).readInteger(favorite, QStringLiteral("Width"), 200); }
 
-bool Settings::favoriteVisible() const
-{
-    return IniFile(m_path).readBool(favorite, QStringLiteral("Visible"), true);
-}
+bool Settings::favoriteVisible() const { return IniFile(m_path).readBool(favorite, QStringLiteral("Visible"), true); }
 
 SavedBands Settings::savedBands() const
 {
@@ -113,9 +92,9 @@ bool Settings::saveBands(const std::array<BandSetting, 3> &bands) const
 {
     IniFile ini(m_path);
     for (int i = 0; i < 3; ++i) {
-        if (!ini.writeInteger(bandSection(i), QStringLiteral("obj"), bands[i].obj)
-            || !ini.writeBool(bandSection(i), QStringLiteral("brk"), bands[i].brk)
-            || !ini.writeInteger(bandSection(i), QStringLiteral("Width"), bands[i].width))
+        if (!ini.writeInteger(bandSection(i), QStringLiteral("obj"), bands[i].obj) ||
+            !ini.writeBool(bandSection(i), QStringLiteral("brk"), bands[i].brk) ||
+            !ini.writeInteger(bandSection(i), QStringLiteral("Width"), bands[i].width))
             return false;
     }
     return ini.save();

@@ -42,12 +42,12 @@ struct BandPlacement {
 
 // Section PROGRAM: where the main window goes at each activation.
 struct WindowPlacement {
-    bool beginMax = false;  // BeginMax
-    bool maximized = true;  // Maximized
-    int left = 0;           // Left
-    int top = 0;            // Top
-    int width = 600;        // Width
-    int height = 480;       // Height
+    bool beginMax = false; // BeginMax
+    bool maximized = true; // Maximized
+    int left = 0;          // Left
+    int top = 0;           // Top
+    int width = 600;       // Width
+    int height = 480;      // Height
     bool maximize() const { return beginMax || maximized; }
 };
 

@@ -18,12 +18,12 @@ namespace shell {
 TSubmissionCommands::TSubmissionCommands(software::TSoftwareTable &record, SmartFillSwitch *smartFill,
                                          std::function<TbxWebTabSheet *()> currentPage, QObject *parent)
     : QObject(parent), m_record(record), m_smartFill(smartFill), m_currentPage(std::move(currentPage))
-{
-}
+{ }
 
 void TSubmissionCommands::attach(web::TbxEmbeddedWb *browser)
 {
-    auto *fill = new web::AutoFill(browser->page(), m_record, *this, [](const QString &text) { platform::showError(text); });
+    auto *fill =
+        new web::AutoFill(browser->page(), m_record, *this, [](const QString &text) { platform::showError(text); });
     fill->setRulesProvider([this] { return m_smartFill->rules(); });
     connect(fill, &web::AutoFill::smartFilled, browser, [browser](const QString &status) {
         if (auto *sheet = qobject_cast<TbxWebTabSheet *>(browser->tabPage()))

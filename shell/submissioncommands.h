@@ -15,7 +15,7 @@ class TSoftwareTable;
 namespace web {
 class TbxEmbeddedWb;
 struct FormCommandOutcome;
-}
+} // namespace web
 
 namespace shell {
 

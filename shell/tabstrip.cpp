@@ -52,8 +52,8 @@ bool TPage95Control::eventFilter(QObject *watched, QEvent *event)
     // it over a tab moves the active page to that position.
     if (event->type() == QEvent::MouseButtonPress) {
         auto *me = static_cast<QMouseEvent *>(event);
-        if (me->button() == Qt::LeftButton && me->buttons() == Qt::LeftButton
-            && (me->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier)) == Qt::ControlModifier) {
+        if (me->button() == Qt::LeftButton && me->buttons() == Qt::LeftButton &&
+            (me->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier)) == Qt::ControlModifier) {
             m_dragFrom = currentIndex();
             tabBar()->setCursor(Qt::DragMoveCursor);
             return true;

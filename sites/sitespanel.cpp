@@ -75,8 +75,7 @@ protected:
     }
 
     // A Ctrl+click (open in the current tab) must not clear the selection.
-    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
-                                                         const QEvent *event) const override
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index, const QEvent *event) const override
     {
         QItemSelectionModel::SelectionFlags flags = QListWidget::selectionCommand(index, event);
         if (index.isValid() && (flags & QItemSelectionModel::Deselect))
@@ -251,8 +250,7 @@ QIcon stateMark(campaign::State state, bool touched)
         p.setBrush(QColor(30, 100, 200));
         p.drawEllipse(QPointF(6, 6), 3, 3);
         break;
-    default:
-        break; // open and untouched: an empty mark keeps the names aligned
+    default: break; // open and untouched: an empty mark keeps the names aligned
     }
     p.end();
     marks[k] = QIcon(pm);
@@ -271,7 +269,8 @@ QString eventText(const campaign::LoggedEvent &e)
     else if (e.kind == QLatin1String("login"))
         text = QStringLiteral("Login pressed");
     else if (e.kind == QLatin1String("submit"))
-        text = e.detail.isEmpty() ? QStringLiteral("Submit pressed") : QStringLiteral("Submit pressed (%1)").arg(e.detail);
+        text =
+            e.detail.isEmpty() ? QStringLiteral("Submit pressed") : QStringLiteral("Submit pressed (%1)").arg(e.detail);
     else if (e.kind == QLatin1String("result")) {
         text = QStringLiteral("result page");
         if (!e.title.isEmpty())
@@ -292,7 +291,8 @@ QString tooltipFor(const campaign::Campaign &c, const campaign::SiteStatus &st)
         text += QStringLiteral(" (since %1)").arg(when(st.stateTime));
     if (!st.note.isEmpty())
         text += QStringLiteral("\nNote: ") + st.note;
-    text += st.last.isValid() ? QStringLiteral("\nLast: ") + eventText(st.last) : QStringLiteral("\nNothing logged yet");
+    text +=
+        st.last.isValid() ? QStringLiteral("\nLast: ") + eventText(st.last) : QStringLiteral("\nNothing logged yet");
     return text;
 }
 
@@ -302,8 +302,7 @@ class MarkDelegate : public QStyledItemDelegate {
 public:
     MarkDelegate(std::function<QIcon(int)> markFor, QObject *parent)
         : QStyledItemDelegate(parent), m_markFor(std::move(markFor))
-    {
-    }
+    { }
 
 protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
@@ -427,8 +426,9 @@ void TSitesPanel::buildSiteMenu()
 {
     m_siteMenu = new QMenu(this);
     m_siteMenu->setObjectName(QStringLiteral("popSiteState"));
-    sites::addSiteStateItems(m_siteMenu, QStringLiteral("actSite"), this,
-                             [this](campaign::State state, const QString &note) { setSiteState(m_menuRow, state, note); });
+    sites::addSiteStateItems(
+        m_siteMenu, QStringLiteral("actSite"), this,
+        [this](campaign::State state, const QString &note) { setSiteState(m_menuRow, state, note); });
 }
 
 void addSiteStateItems(QMenu *menu, const QString &prefix, QWidget *dialogParent,

@@ -20,8 +20,9 @@
 namespace sites {
 
 TUpdateForm::TUpdateForm(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent,
+              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                  Qt::WindowCloseButtonHint),
       m_path(sites::directoryFileName())
 {
     setObjectName(QStringLiteral("UpdateForm"));
@@ -167,12 +168,8 @@ void TUpdateForm::runUpdate()
     case Outcome::Updated:
         platform::showMessage(QStringLiteral("Update completed! Please restart the program."));
         break;
-    case Outcome::Current:
-        platform::showMessage(QStringLiteral("Current version is the lastest version."));
-        break;
-    case Outcome::Failed:
-        platform::showMessage(QStringLiteral("Error in update!"));
-        break;
+    case Outcome::Current: platform::showMessage(QStringLiteral("Current version is the lastest version.")); break;
+    case Outcome::Failed: platform::showMessage(QStringLiteral("Error in update!")); break;
     }
     m_closeTimer->start();
     if (outcome == Outcome::Updated)

@@ -78,7 +78,7 @@ private:
     QTimer *m_activate;
 
     QString m_path;
-    std::chrono::milliseconds m_waitLimit{std::chrono::seconds(59)};
+    std::chrono::milliseconds m_waitLimit {std::chrono::seconds(59)};
     bool m_running = false;
     bool m_cancel = false;
     bool m_awaitingLoad = false;

@@ -120,11 +120,8 @@ void BoundLineEdit::userEdited(const QString &text)
         setCursorPosition(qMax(0, cursor));
         break;
     }
-    case Typing::Reverted:
-        setText(m_shown);
-        break;
-    case Typing::Accepted:
-        break;
+    case Typing::Reverted: setText(m_shown); break;
+    case Typing::Accepted: break;
     }
 }
 
@@ -190,11 +187,8 @@ void BoundMemo::userChanged()
         setTextCursor(c);
         break;
     }
-    case Typing::Reverted:
-        show(m_shown);
-        break;
-    case Typing::Accepted:
-        break;
+    case Typing::Reverted: show(m_shown); break;
+    case Typing::Accepted: break;
     }
 }
 
@@ -222,8 +216,7 @@ void BoundMemo::focusOutEvent(QFocusEvent *e)
 
 // ---- BoundComboBox ----------------------------------------------------------
 
-BoundComboBox::BoundComboBox(TSoftwareTable &table, const QString &field, const QStringList &entries,
-                             QWidget *parent)
+BoundComboBox::BoundComboBox(TSoftwareTable &table, const QString &field, const QStringList &entries, QWidget *parent)
     : QComboBox(parent), FieldLink(table, field), m_entries(entries)
 {
     setObjectName(field);
@@ -287,8 +280,7 @@ void BoundRadioGroup::refresh(bool)
 
 // ---- FieldCheckList ---------------------------------------------------------
 
-FieldCheckList::FieldCheckList(TSoftwareTable &table, const QString &field, const QStringList &entries,
-                               QWidget *parent)
+FieldCheckList::FieldCheckList(TSoftwareTable &table, const QString &field, const QStringList &entries, QWidget *parent)
     : QListWidget(parent), FieldLink(table, field), m_entries(entries)
 {
     setObjectName(field);

@@ -21,7 +21,7 @@ class TSoftwareTable;
 // whether the control holds typed text not yet in the field.
 class FieldLink {
 public:
-    FieldLink(TSoftwareTable &table, const QString &field) : m_table(table), m_field(field) {}
+    FieldLink(TSoftwareTable &table, const QString &field) : m_table(table), m_field(field) { }
     virtual ~FieldLink() = default;
 
     const QString &fieldName() const { return m_field; }
@@ -44,7 +44,7 @@ protected:
 
     TSoftwareTable &m_table;
     QString m_field;
-    QString m_shown;        // the field text the control last showed
+    QString m_shown; // the field text the control last showed
     bool m_modified = false;
 };
 
@@ -52,8 +52,7 @@ protected:
 // accepted from typing.
 class TypedFieldLink : public FieldLink {
 public:
-    TypedFieldLink(TSoftwareTable &table, const QString &field, int limit)
-        : FieldLink(table, field), m_limit(limit) {}
+    TypedFieldLink(TSoftwareTable &table, const QString &field, int limit) : FieldLink(table, field), m_limit(limit) { }
 
 protected:
     enum class Typing { Refused, Reverted, Accepted };
@@ -89,8 +88,7 @@ private:
 class BoundMemo : public QPlainTextEdit, public TypedFieldLink {
     Q_OBJECT
 public:
-    BoundMemo(TSoftwareTable &table, const QString &field, int limit = 0, bool wrap = true,
-              QWidget *parent = nullptr);
+    BoundMemo(TSoftwareTable &table, const QString &field, int limit = 0, bool wrap = true, QWidget *parent = nullptr);
     void flush() override;
     void refresh(bool force) override;
     // The control's text as the field would hold it.
@@ -111,9 +109,8 @@ private:
 class BoundComboBox : public QComboBox, public FieldLink {
     Q_OBJECT
 public:
-    BoundComboBox(TSoftwareTable &table, const QString &field, const QStringList &entries,
-                  QWidget *parent = nullptr);
-    void flush() override {}
+    BoundComboBox(TSoftwareTable &table, const QString &field, const QStringList &entries, QWidget *parent = nullptr);
+    void flush() override { }
     void refresh(bool force) override;
 
 private:
@@ -125,9 +122,9 @@ private:
 class BoundRadioGroup : public QGroupBox, public FieldLink {
     Q_OBJECT
 public:
-    BoundRadioGroup(TSoftwareTable &table, const QString &field, const QString &caption,
-                    const QStringList &values, QWidget *parent = nullptr);
-    void flush() override {}
+    BoundRadioGroup(TSoftwareTable &table, const QString &field, const QString &caption, const QStringList &values,
+                    QWidget *parent = nullptr);
+    void flush() override { }
     void refresh(bool force) override;
 
 private:
@@ -141,10 +138,9 @@ private:
 class FieldCheckList : public QListWidget, public FieldLink {
     Q_OBJECT
 public:
-    FieldCheckList(TSoftwareTable &table, const QString &field, const QStringList &entries,
-                   QWidget *parent = nullptr);
-    void flush() override {}
-    void refresh(bool force) override;   // only the enabled state
+    FieldCheckList(TSoftwareTable &table, const QString &field, const QStringList &entries, QWidget *parent = nullptr);
+    void flush() override { }
+    void refresh(bool force) override; // only the enabled state
     // Ticks exactly the entries the field's text holds.
     void resync();
     QStringList tickedEntries() const;

@@ -51,9 +51,9 @@ QString readTextFile(const QString &path)
 
 } // namespace
 
-TPADForm::TPADForm(QWidget *parent) : TPADForm(new TSoftwareTable, true, parent) {}
+TPADForm::TPADForm(QWidget *parent) : TPADForm(new TSoftwareTable, true, parent) { }
 
-TPADForm::TPADForm(TSoftwareTable &record, QWidget *parent) : TPADForm(&record, false, parent) {}
+TPADForm::TPADForm(TSoftwareTable &record, QWidget *parent) : TPADForm(&record, false, parent) { }
 
 TPADForm::TPADForm(TSoftwareTable *record, bool owned, QWidget *parent) : QDialog(parent), m_record(record)
 {

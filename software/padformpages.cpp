@@ -216,8 +216,7 @@ QWidget *TPADForm::buildProgramPage()
     l->addWidget(label(QStringLiteral("Release Date:")), 3, 0);
     l->addLayout(dateRow("Program_Release_Month", "Program_Release_Day", "Program_Release_Year", 0), 3, 1);
     addRow(l, 4, QStringLiteral("Type:"), list(QStringLiteral("Program_Type"), programTypes()));
-    addRow(l, 5, QStringLiteral("Release Status"),
-           list(QStringLiteral("Program_Release_Status"), releaseStatuses()));
+    addRow(l, 5, QStringLiteral("Release Status"), list(QStringLiteral("Program_Release_Status"), releaseStatuses()));
     addRow(l, 6, QStringLiteral("Cost(US$):"), edit(QStringLiteral("Program_Cost_Dollars")));
     auto *other = new QHBoxLayout;
     other->addWidget(list(QStringLiteral("Program_Cost_Other_Code"), currencyCodes()));
@@ -238,8 +237,7 @@ QWidget *TPADForm::buildProgramPage()
     rightSide->setSpacing(2);
     auto *right = new QWidget;
     auto *r = tightGrid(right);
-    addRow(r, 0, QStringLiteral("Category Class:"),
-           list(QStringLiteral("Program_Category_Class"), categoryClasses()));
+    addRow(r, 0, QStringLiteral("Category Class:"), list(QStringLiteral("Program_Category_Class"), categoryClasses()));
     addRow(r, 1, QStringLiteral("Recent Changes:"), edit(QStringLiteral("Program_Change_Info"), 255));
     addRow(r, 2, QStringLiteral("System Req:"), edit(QStringLiteral("Program_System_Requirements"), 80));
     m_osList = new FieldCheckList(*m_record, QStringLiteral("Program_OS_Support"), operatingSystems());
@@ -255,8 +253,8 @@ QWidget *TPADForm::buildProgramPage()
     e->addWidget(label(QStringLiteral("Expiration Date:")), 1, 0);
     e->addLayout(dateRow("Expire_Month", "Expire_Day", "Expire_Year", 1), 1, 1);
     addRow(e, 2, QStringLiteral("Other Expire info:"), edit(QStringLiteral("Expire_Other_Info")));
-    auto *basedOn = new BoundRadioGroup(*m_record, QStringLiteral("Expire_Based_On"),
-                                        QStringLiteral("Expire_Based_On"), expireBasedOn());
+    auto *basedOn = new BoundRadioGroup(*m_record, QStringLiteral("Expire_Based_On"), QStringLiteral("Expire_Based_On"),
+                                        expireBasedOn());
     m_links << basedOn;
     e->addWidget(basedOn, 3, 0, 1, 2);
     rightSide->addWidget(expire);
@@ -276,9 +274,16 @@ QWidget *TPADForm::buildDescriptionsPage()
     auto *fields = new QVBoxLayout(english);
     fields->setContentsMargins(4, 4, 4, 4);
     fields->setSpacing(4);
-    struct Line { const char *label; const char *field; int limit; int height; };
-    const Line lines[] = {{"Keywords:", "Keywords", 250, 0},        {"45 Char. Desc:", "Char_Desc_45", 45, 0},
-                          {"80 Char. Desc:", "Char_Desc_80", 80, 0}, {"250 Char. Desc:", "Char_Desc_250", 250, 56},
+    struct Line {
+        const char *label;
+        const char *field;
+        int limit;
+        int height;
+    };
+    const Line lines[] = {{"Keywords:", "Keywords", 250, 0},
+                          {"45 Char. Desc:", "Char_Desc_45", 45, 0},
+                          {"80 Char. Desc:", "Char_Desc_80", 80, 0},
+                          {"250 Char. Desc:", "Char_Desc_250", 250, 56},
                           {"450 Char. Desc:", "Char_Desc_450", 450, 76},
                           {"2000 Char Desc:", "Char_Desc_2000", 2000, 120}};
     auto *labels = new QVBoxLayout;
@@ -337,9 +342,14 @@ QWidget *TPADForm::buildPermissionsPage()
     page->setObjectName(QStringLiteral("Permissions"));
     auto *outer = new QVBoxLayout(page);
     outer->setContentsMargins(4, 4, 4, 4);
-    const struct { const char *label; const char *field; const char *button; void (TPADForm::*load)(); } texts[] = {
-        {"Distribution Agreements:", "Distribution_Permissions", "DistAgreementBtn", &TPADForm::loadDistributionAgreement},
-        {"End User License Agreement:", "EULA", "BitBtn2", &TPADForm::loadLicenceAgreement}};
+    const struct {
+        const char *label;
+        const char *field;
+        const char *button;
+        void (TPADForm::*load)();
+    } texts[] = {{"Distribution Agreements:", "Distribution_Permissions", "DistAgreementBtn",
+                  &TPADForm::loadDistributionAgreement},
+                 {"End User License Agreement:", "EULA", "BitBtn2", &TPADForm::loadLicenceAgreement}};
     for (const auto &t : texts) {
         outer->addWidget(label(QString::fromLatin1(t.label)));
         auto *button = new QToolButton;

@@ -24,11 +24,10 @@ const qint64 kMaxPadFileSize = 256LL * 1024 * 1024;
 
 // Windows-1252 differs from Latin-1 only in 0x80..0x9F; the five bytes that
 // code page leaves undefined map to the C1 controls of the same value.
-const char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+const char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 QString fromWindows1252(const QByteArray &bytes)
 {
@@ -48,8 +47,8 @@ QByteArray declaredEncoding(const QByteArray &bytes)
     if (end < 0 || end > 512)
         return {};
     const QString head = QString::fromLatin1(bytes.left(end));
-    static const QRegularExpression decl(QStringLiteral(
-        "^(?:\\xEF\\xBB\\xBF)?\\s*<\\?xml\\s[^>]*\\bencoding\\s*=\\s*[\"']([A-Za-z0-9._:-]+)[\"']"));
+    static const QRegularExpression decl(
+        QStringLiteral("^(?:\\xEF\\xBB\\xBF)?\\s*<\\?xml\\s[^>]*\\bencoding\\s*=\\s*[\"']([A-Za-z0-9._:-]+)[\"']"));
     const auto m = decl.match(head);
     return m.hasMatch() ? m.captured(1).toLatin1() : QByteArray();
 }
@@ -171,10 +170,7 @@ QString decodePlainText(const QByteArray &bytes)
     return text;
 }
 
-QString plainTextFromBytes(const QByteArray &bytes)
-{
-    return joinLinesWithCrLf(decodePlainText(bytes));
-}
+QString plainTextFromBytes(const QByteArray &bytes) { return joinLinesWithCrLf(decodePlainText(bytes)); }
 
 QString readPadText(const QString &path)
 {
@@ -227,7 +223,8 @@ QString cutFieldsMessage(const QStringList &fields, const TSoftwareTable &table)
 {
     QStringList lines;
     for (const QString &f : fields)
-        lines << QStringLiteral("%1 was cut to %2 characters").arg(f, QString::number(table.fieldWidth(table.indexOf(f))));
+        lines << QStringLiteral("%1 was cut to %2 characters")
+                     .arg(f, QString::number(table.fieldWidth(table.indexOf(f))));
     return lines.join(QLatin1Char('\n'));
 }
 

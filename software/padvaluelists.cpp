@@ -47,8 +47,9 @@ const QStringList &expireBasedOn()
 
 const QStringList &specificCategories()
 {
-    static const QStringList l = {"Audio", "Business", "Development Tools", "Education", "Games", "Graphics",
-                                  "Home/Hobby", "Internet", "Miscellaneous", "Screen Savers", "Utilities"};
+    static const QStringList l = {"Audio",         "Business",      "Development Tools", "Education",
+                                  "Games",         "Graphics",      "Home/Hobby",        "Internet",
+                                  "Miscellaneous", "Screen Savers", "Utilities"};
     return l;
 }
 
@@ -61,10 +62,9 @@ const QStringList &categoryClasses()
                        "CD Players", "Multimedia Creation Tools", "Music Composers", "Other", "Presentation Tools",
                        "Rippers & Converters", "Speech", "Video Tools"});
         v << withMain("Business",
-                      {"Accounting & Finance", "Calculators & Converters", "Databases & Tools",
-                       "Helpdesk & Remote PC", "Inventory & Barcoding", "Investment Tools", "Math & Scientific Tools",
-                       "Office Suites & Tools", "Other", "PIMS & Calendars", "Project Management",
-                       "Vertical Market Apps"});
+                      {"Accounting & Finance", "Calculators & Converters", "Databases & Tools", "Helpdesk & Remote PC",
+                       "Inventory & Barcoding", "Investment Tools", "Math & Scientific Tools", "Office Suites & Tools",
+                       "Other", "PIMS & Calendars", "Project Management", "Vertical Market Apps"});
         v << withMain("Communications",
                       {"Chat & Instant Messaging", "Dial Up & Connection Tools", "E-Mail Clients",
                        "E-Mail List Management", "Fax Tools", "Newsgroup Clients", "Other Comms Tools",
@@ -83,8 +83,8 @@ const QStringList &categoryClasses()
                        "Reference Tools", "Science", "Teaching & Training Tools"});
         v << withMain("Games & Entertainment",
                       {"Action", "Adventure & Roleplay", "Arcade", "Board", "Card", "Casino & Gambling", "Kids",
-                       "Online Gaming", "Other", "Puzzle & Word Games", "Simulation", "Sports",
-                       "Strategy & War Games", "Tools & Editors"});
+                       "Online Gaming", "Other", "Puzzle & Word Games", "Simulation", "Sports", "Strategy & War Games",
+                       "Tools & Editors"});
         v << withMain("Graphic Apps",
                       {"Animation Tools", "CAD", "Converters & Optimizers", "Editors", "Font Tools",
                        "Gallery & Cataloging Tools", "Icon Tools", "Other", "Screen Capture", "Viewers"});
@@ -116,36 +116,91 @@ const QStringList &categoryClasses()
 
 const QStringList &currencyCodes()
 {
-    static const QStringList l = QStringList{QStringLiteral(" ")} + fromSpaceSeparated(
-        "AED AFA ALL AMD ANG AOR ARS AUD AWG AZM BAK BBD BDT BGN BHD BIF BMD BND BOB BRL BSD BTN BWP BYR BZD "
-        "CAD CDF CHF CLP CNY COP CRC CSD CUP CVE CYP CZK DJF DKK DOP DZD EEK EGP ERN ETB EUR FJD FKP GBP GEL "
-        "GHC GIP GMD GNF GTQ GYD HKD HNL HRK HTG HUF IDR ILS INR IQD IRR ISK JMD JOD JPY KES KGS KHR KMF KPW "
-        "KRW KWD KYD KZT LAK LBP LKR LRD LSL LTL LVL LYD MAD MDL MGA MGF MKD MMK MNT MOP MRO MTL MUR MVR MWK "
-        "MXN MYR MZM NAD NGN NIO NOK NPR NZD OMR PAB PEN PGK PHP PKR PLN PYG QAR ROL RUB RWF SAR SBD SCR SDD "
-        "SEK SGD SHP SIT SKK SLL SOS SRD STD SVC SYP SZL THB TJS TMM TND TOP TRL TTD TWD TZS UAH UGX USD UYU "
-        "UZS VEB VND VUV WST XAF XCD XOF XPF YER ZAR ZMK ZWD");
+    static const QStringList l =
+        QStringList {QStringLiteral(" ")} +
+        fromSpaceSeparated(
+            "AED AFA ALL AMD ANG AOR ARS AUD AWG AZM BAK BBD BDT BGN BHD BIF BMD BND BOB BRL BSD BTN BWP BYR BZD "
+            "CAD CDF CHF CLP CNY COP CRC CSD CUP CVE CYP CZK DJF DKK DOP DZD EEK EGP ERN ETB EUR FJD FKP GBP GEL "
+            "GHC GIP GMD GNF GTQ GYD HKD HNL HRK HTG HUF IDR ILS INR IQD IRR ISK JMD JOD JPY KES KGS KHR KMF KPW "
+            "KRW KWD KYD KZT LAK LBP LKR LRD LSL LTL LVL LYD MAD MDL MGA MGF MKD MMK MNT MOP MRO MTL MUR MVR MWK "
+            "MXN MYR MZM NAD NGN NIO NOK NPR NZD OMR PAB PEN PGK PHP PKR PLN PYG QAR ROL RUB RWF SAR SBD SCR SDD "
+            "SEK SGD SHP SIT SKK SLL SOS SRD STD SVC SYP SZL THB TJS TMM TND TOP TRL TTD TWD TZS UAH UGX USD UYU "
+            "UZS VEB VND VUV WST XAF XCD XOF XPF YER ZAR ZMK ZWD");
     return l;
 }
 
 const QStringList &operatingSystems()
 {
-    static const QStringList l = {
-        "Win 3.1x", "Win95", "Win98", "WinME", "WinNT 3.x", "WinNT 4.x", "Windows2000", "WinXP",
-        "Windows2003", "Unix", "Linux", "MS-DOS", "AS/400", "OS/2", "OS/2 Warp", "OS/2 Warp 4",
-        "MAC 68k", "Mac PPC", "Mac OS X", "Mac Other", "Palm OS 1.0", "Palm OS 2.0", "Palm OS 2.1",
-        "Palm OS 3.0", "Palm OS 3.1", "Palm OS 3.2", "Palm OS 4.0", "Palm OS 5.0", "Palm OS 6.0",
-        "Windows CE", "Pocket PC", "Windows Mobile 2003", "RIM", "Symbian", "Handheld/Mobile Other",
-        "OpenVMS", "Netware", "BEOS", "Not Applicable"};
+    static const QStringList l = {"Win 3.1x",
+                                  "Win95",
+                                  "Win98",
+                                  "WinME",
+                                  "WinNT 3.x",
+                                  "WinNT 4.x",
+                                  "Windows2000",
+                                  "WinXP",
+                                  "Windows2003",
+                                  "Unix",
+                                  "Linux",
+                                  "MS-DOS",
+                                  "AS/400",
+                                  "OS/2",
+                                  "OS/2 Warp",
+                                  "OS/2 Warp 4",
+                                  "MAC 68k",
+                                  "Mac PPC",
+                                  "Mac OS X",
+                                  "Mac Other",
+                                  "Palm OS 1.0",
+                                  "Palm OS 2.0",
+                                  "Palm OS 2.1",
+                                  "Palm OS 3.0",
+                                  "Palm OS 3.1",
+                                  "Palm OS 3.2",
+                                  "Palm OS 4.0",
+                                  "Palm OS 5.0",
+                                  "Palm OS 6.0",
+                                  "Windows CE",
+                                  "Pocket PC",
+                                  "Windows Mobile 2003",
+                                  "RIM",
+                                  "Symbian",
+                                  "Handheld/Mobile Other",
+                                  "OpenVMS",
+                                  "Netware",
+                                  "BEOS",
+                                  "Not Applicable"};
     return l;
 }
 
 const QStringList &languages()
 {
-    static const QStringList l = {
-        "English", "Arabic", "ChineseSimplified", "ChineseTraditional", "Czech", "Danish", "Finnish",
-        "French", "German", "Greek", "Hindi", "Hungarian", "Italian", "Japanese", "Korean", "Other",
-        "Polish", "Portuguese", "Romanian", "Russian", "Spanish", "Swedish", "Turkish", "Urdu",
-        "Vietnamese", "Yiddish"};
+    static const QStringList l = {"English",
+                                  "Arabic",
+                                  "ChineseSimplified",
+                                  "ChineseTraditional",
+                                  "Czech",
+                                  "Danish",
+                                  "Finnish",
+                                  "French",
+                                  "German",
+                                  "Greek",
+                                  "Hindi",
+                                  "Hungarian",
+                                  "Italian",
+                                  "Japanese",
+                                  "Korean",
+                                  "Other",
+                                  "Polish",
+                                  "Portuguese",
+                                  "Romanian",
+                                  "Russian",
+                                  "Spanish",
+                                  "Swedish",
+                                  "Turkish",
+                                  "Urdu",
+                                  "Vietnamese",
+                                  "Yiddish"};
     return l;
 }
 
@@ -158,10 +213,7 @@ QString listText(const QStringList &entries, const QVector<bool> &ticked)
     return on.join(QLatin1Char(','));
 }
 
-bool listTextHolds(const QString &text, const QString &entry)
-{
-    return text.contains(entry, Qt::CaseSensitive);
-}
+bool listTextHolds(const QString &text, const QString &entry) { return text.contains(entry, Qt::CaseSensitive); }
 
 int matchingEntry(const QStringList &entries, const QString &text)
 {

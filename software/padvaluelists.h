@@ -7,15 +7,15 @@
 
 namespace software {
 
-const QStringList &programTypes();          // Program_Type
-const QStringList &releaseStatuses();       // Program_Release_Status
-const QStringList &installSupports();       // Program_Install_Support
-const QStringList &expireBasedOn();         // Expire_Based_On
-const QStringList &specificCategories();    // Program_Specific_Category
-const QStringList &categoryClasses();       // Program_Category_Class, "Main::Sub"
-const QStringList &currencyCodes();         // Program_Cost_Other_Code, " " first
-const QStringList &operatingSystems();      // entries of Program_OS_Support
-const QStringList &languages();             // entries of Program_Language
+const QStringList &programTypes();       // Program_Type
+const QStringList &releaseStatuses();    // Program_Release_Status
+const QStringList &installSupports();    // Program_Install_Support
+const QStringList &expireBasedOn();      // Expire_Based_On
+const QStringList &specificCategories(); // Program_Specific_Category
+const QStringList &categoryClasses();    // Program_Category_Class, "Main::Sub"
+const QStringList &currencyCodes();      // Program_Cost_Other_Code, " " first
+const QStringList &operatingSystems();   // entries of Program_OS_Support
+const QStringList &languages();          // entries of Program_Language
 
 // The list text of the ticked entries: their captions in list order joined by
 // "," without spaces; empty when none is ticked.

@@ -21,17 +21,49 @@ namespace software {
 
 const QStringList &rows()
 {
-    static const QStringList r = {
-        "=====Program Info=====", "Program Name", "Program Version", "Program Release Month",
-        "Program Release Day", "Program Release Year", "Program Cost Dollars", "Program Type",
-        "Program OS Support", "Program System Requirements", "Program Category Class", "File Size Bytes",
-        "File Size K", "Expire Count", "Keywords", "Char Desc 45", "Char Desc 80", "Char Desc 250",
-        "Char Desc 450", "Char Desc 2000", "Application Info URL", "Application Order URL",
-        "Application Screenshot URL", "Application Icon URL", "Application XML File URL",
-        "Primary Download URL", "Secondary Download URL", "Additional Download URL 1",
-        "Additional Download URL 2", "=====Company Info=====", "Company Name", "Address 1", "Address 2",
-        "City Town", "State Province", "Zip Postal Code", "Country", "Company WebSite URL",
-        "Contact First Name", "Contact Last Name", "Contact Email", "General Phone", "Fax Phone"};
+    static const QStringList r = {"=====Program Info=====",
+                                  "Program Name",
+                                  "Program Version",
+                                  "Program Release Month",
+                                  "Program Release Day",
+                                  "Program Release Year",
+                                  "Program Cost Dollars",
+                                  "Program Type",
+                                  "Program OS Support",
+                                  "Program System Requirements",
+                                  "Program Category Class",
+                                  "File Size Bytes",
+                                  "File Size K",
+                                  "Expire Count",
+                                  "Keywords",
+                                  "Char Desc 45",
+                                  "Char Desc 80",
+                                  "Char Desc 250",
+                                  "Char Desc 450",
+                                  "Char Desc 2000",
+                                  "Application Info URL",
+                                  "Application Order URL",
+                                  "Application Screenshot URL",
+                                  "Application Icon URL",
+                                  "Application XML File URL",
+                                  "Primary Download URL",
+                                  "Secondary Download URL",
+                                  "Additional Download URL 1",
+                                  "Additional Download URL 2",
+                                  "=====Company Info=====",
+                                  "Company Name",
+                                  "Address 1",
+                                  "Address 2",
+                                  "City Town",
+                                  "State Province",
+                                  "Zip Postal Code",
+                                  "Country",
+                                  "Company WebSite URL",
+                                  "Contact First Name",
+                                  "Contact Last Name",
+                                  "Contact Email",
+                                  "General Phone",
+                                  "Fax Phone"};
     return r;
 }
 
@@ -52,28 +84,20 @@ quint32 dropResultCode(Qt::DropAction outcome, bool escapePressed)
     case Qt::CopyAction:
     case Qt::MoveAction:
     case Qt::LinkAction:
-    case Qt::TargetMoveAction:
-        return DropDone;
-    case Qt::IgnoreAction:
-        return escapePressed ? DropCancelled : DropDone;
-    default:
-        return quint32(outcome);
+    case Qt::TargetMoveAction: return DropDone;
+    case Qt::IgnoreAction: return escapePressed ? DropCancelled : DropDone;
+    default: return quint32(outcome);
     }
 }
 
 QString dropResultMessage(quint32 code)
 {
     switch (code) {
-    case DropDone:
-        return QString();
-    case DropCancelled:
-        return QStringLiteral("Drop cancel");
-    case DropOutOfMemory:
-        return QStringLiteral("Drop out of memory");
-    case DropInvalidAccess:
-        return QStringLiteral("Drop unexpected");
-    default:
-        return QStringLiteral("Drop unknown:") + QStringLiteral("%1").arg(code, 8, 16, QLatin1Char('0')).toUpper();
+    case DropDone: return QString();
+    case DropCancelled: return QStringLiteral("Drop cancel");
+    case DropOutOfMemory: return QStringLiteral("Drop out of memory");
+    case DropInvalidAccess: return QStringLiteral("Drop unexpected");
+    default: return QStringLiteral("Drop unknown:") + QStringLiteral("%1").arg(code, 8, 16, QLatin1Char('0')).toUpper();
     }
 }
 
@@ -86,8 +110,8 @@ public:
 protected:
     bool eventFilter(QObject *, QEvent *e) override
     {
-        if ((e->type() == QEvent::KeyPress || e->type() == QEvent::ShortcutOverride)
-            && static_cast<QKeyEvent *>(e)->key() == Qt::Key_Escape)
+        if ((e->type() == QEvent::KeyPress || e->type() == QEvent::ShortcutOverride) &&
+            static_cast<QKeyEvent *>(e)->key() == Qt::Key_Escape)
             pressed = true;
         return false;
     }
@@ -122,8 +146,7 @@ void SoftListBox::mouseMoveEvent(QMouseEvent *e)
     if (e->buttons() & (Qt::LeftButton | Qt::RightButton)) {
         e->accept();
         // A click with a little hand movement is still a click.
-        if (!m_pressed
-            || (e->position().toPoint() - m_pressPos).manhattanLength() < QApplication::startDragDistance())
+        if (!m_pressed || (e->position().toPoint() - m_pressPos).manhattanLength() < QApplication::startDragDistance())
             return;
         m_pressed = false; // one drag per press
         SoftListBoxMouseMove(e->buttons());

@@ -29,8 +29,8 @@ QString fieldNameOfRow(const QString &rowText);
 // Result codes of a drag, as the drag loop of the original platform reports
 // them; each outcome of Qt's drag is given the code of the matching one.
 enum : quint32 {
-    DropDone = 0x00040100,       // dropped
-    DropCancelled = 0x00040101,  // cancelled
+    DropDone = 0x00040100,      // dropped
+    DropCancelled = 0x00040101, // cancelled
     DropOutOfMemory = 0x8007000E,
     DropInvalidAccess = 0x800703E6,
 };

@@ -95,48 +95,109 @@ QString cutToWidth(const QString &text, int width)
 
 } // namespace
 
-TSoftwareTable::TSoftwareTable(QObject *parent) : QObject(parent)
-{
-    setObjectName(QStringLiteral("ClientDataSet1"));
-}
+TSoftwareTable::TSoftwareTable(QObject *parent) : QObject(parent) { setObjectName(QStringLiteral("ClientDataSet1")); }
 
 const QVector<TFieldDef> &TSoftwareTable::standardFields()
 {
     static const QVector<TFieldDef> fields = [] {
-        const char *const names[] = {
-            "Company_Name", "Address_1", "Address_2", "City_Town", "State_Province", "Zip_Postal_Code",
-            "Country", "Company_WebSite_URL", "Author_First_Name", "Author_Last_Name", "Author_Email",
-            "Contact_First_Name", "Contact_Last_Name", "Contact_Email", "Sales_Email", "Support_Email",
-            "General_Email", "Sales_Phone", "Support_Phone", "General_Phone", "Fax_Phone", "Program_Name",
-            "Program_Version", "Program_Release_Month", "Program_Release_Day", "Program_Release_Year",
-            "Program_Type", "Program_Release_Status", "Program_Cost_Dollars", "Program_Cost_Other_Code",
-            "Program_Cost_Other", "Program_Install_Support", "Program_OS_Support", "Program_Language",
-            "Program_System_Requirements", "Program_Change_Info", "Program_Category_Class",
-            "File_Size_Bytes", "File_Size_K", "File_Size_MB", "Has_Expire_Info", "Expire_Count",
-            "Expire_Based_On", "Expire_Month", "Expire_Day", "Expire_Year", "Expire_Other_Info",
-            "Program_Categories", "Program_Specific_Category", "Filename_Versioned", "Filename_Previous",
-            "Filename_Generic", "Filename_Long", "Includes_JAVA_VM", "Includes_VB_Runtime",
-            "Includes_DirectX", "Keywords", "Char_Desc_45", "Char_Desc_80", "Char_Desc_250",
-            "Char_Desc_450", "Char_Desc_2000", "Application_Info_URL", "Application_Order_URL",
-            "Application_Screenshot_URL", "Application_Icon_URL", "Application_XML_File_URL",
-            "Primary_Download_URL", "Secondary_Download_URL", "Additional_Download_URL_1",
-            "Additional_Download_URL_2", "Distribution_Permissions", "EULA"};
+        const char *const names[] = {"Company_Name",
+                                     "Address_1",
+                                     "Address_2",
+                                     "City_Town",
+                                     "State_Province",
+                                     "Zip_Postal_Code",
+                                     "Country",
+                                     "Company_WebSite_URL",
+                                     "Author_First_Name",
+                                     "Author_Last_Name",
+                                     "Author_Email",
+                                     "Contact_First_Name",
+                                     "Contact_Last_Name",
+                                     "Contact_Email",
+                                     "Sales_Email",
+                                     "Support_Email",
+                                     "General_Email",
+                                     "Sales_Phone",
+                                     "Support_Phone",
+                                     "General_Phone",
+                                     "Fax_Phone",
+                                     "Program_Name",
+                                     "Program_Version",
+                                     "Program_Release_Month",
+                                     "Program_Release_Day",
+                                     "Program_Release_Year",
+                                     "Program_Type",
+                                     "Program_Release_Status",
+                                     "Program_Cost_Dollars",
+                                     "Program_Cost_Other_Code",
+                                     "Program_Cost_Other",
+                                     "Program_Install_Support",
+                                     "Program_OS_Support",
+                                     "Program_Language",
+                                     "Program_System_Requirements",
+                                     "Program_Change_Info",
+                                     "Program_Category_Class",
+                                     "File_Size_Bytes",
+                                     "File_Size_K",
+                                     "File_Size_MB",
+                                     "Has_Expire_Info",
+                                     "Expire_Count",
+                                     "Expire_Based_On",
+                                     "Expire_Month",
+                                     "Expire_Day",
+                                     "Expire_Year",
+                                     "Expire_Other_Info",
+                                     "Program_Categories",
+                                     "Program_Specific_Category",
+                                     "Filename_Versioned",
+                                     "Filename_Previous",
+                                     "Filename_Generic",
+                                     "Filename_Long",
+                                     "Includes_JAVA_VM",
+                                     "Includes_VB_Runtime",
+                                     "Includes_DirectX",
+                                     "Keywords",
+                                     "Char_Desc_45",
+                                     "Char_Desc_80",
+                                     "Char_Desc_250",
+                                     "Char_Desc_450",
+                                     "Char_Desc_2000",
+                                     "Application_Info_URL",
+                                     "Application_Order_URL",
+                                     "Application_Screenshot_URL",
+                                     "Application_Icon_URL",
+                                     "Application_XML_File_URL",
+                                     "Primary_Download_URL",
+                                     "Secondary_Download_URL",
+                                     "Additional_Download_URL_1",
+                                     "Additional_Download_URL_2",
+                                     "Distribution_Permissions",
+                                     "EULA"};
         // Wide enough for what PAD files carry today: long lists of systems
         // and languages, change logs, addresses with query strings.
-        const QHash<QString, int> wide = {
-            {QStringLiteral("Keywords"), 4000},         {QStringLiteral("Char_Desc_45"), 1000},
-            {QStringLiteral("Char_Desc_80"), 1000},     {QStringLiteral("Char_Desc_250"), 2000},
-            {QStringLiteral("Char_Desc_450"), 4000},    {QStringLiteral("Char_Desc_2000"), 16000},
-            {QStringLiteral("Program_Change_Info"), 16000}, {QStringLiteral("Program_OS_Support"), 4000},
-            {QStringLiteral("Program_Language"), 4000}, {QStringLiteral("Program_System_Requirements"), 4000},
-            {QStringLiteral("Program_Categories"), 1000}, {QStringLiteral("Program_Specific_Category"), 1000},
-            {QStringLiteral("Program_Category_Class"), 1000}, {QStringLiteral("Expire_Other_Info"), 1000},
-            {QStringLiteral("Program_Cost_Other"), 1000}, {QStringLiteral("Program_Install_Support"), 1000},
-            {QStringLiteral("Distribution_Permissions"), 65535}, {QStringLiteral("EULA"), 65535}};
+        const QHash<QString, int> wide = {{QStringLiteral("Keywords"), 4000},
+                                          {QStringLiteral("Char_Desc_45"), 1000},
+                                          {QStringLiteral("Char_Desc_80"), 1000},
+                                          {QStringLiteral("Char_Desc_250"), 2000},
+                                          {QStringLiteral("Char_Desc_450"), 4000},
+                                          {QStringLiteral("Char_Desc_2000"), 16000},
+                                          {QStringLiteral("Program_Change_Info"), 16000},
+                                          {QStringLiteral("Program_OS_Support"), 4000},
+                                          {QStringLiteral("Program_Language"), 4000},
+                                          {QStringLiteral("Program_System_Requirements"), 4000},
+                                          {QStringLiteral("Program_Categories"), 1000},
+                                          {QStringLiteral("Program_Specific_Category"), 1000},
+                                          {QStringLiteral("Program_Category_Class"), 1000},
+                                          {QStringLiteral("Expire_Other_Info"), 1000},
+                                          {QStringLiteral("Program_Cost_Other"), 1000},
+                                          {QStringLiteral("Program_Install_Support"), 1000},
+                                          {QStringLiteral("Distribution_Permissions"), 65535},
+                                          {QStringLiteral("EULA"), 65535}};
         QVector<TFieldDef> v;
         for (const char *n : names) {
             const QString name = QString::fromLatin1(n);
-            const int width = name.endsWith(QLatin1String("_URL")) || name.startsWith(QLatin1String("Additional_Download_URL"))
+            const int width =
+                name.endsWith(QLatin1String("_URL")) || name.startsWith(QLatin1String("Additional_Download_URL"))
                 ? 2048
                 : wide.value(name, 255);
             v.push_back({name, width});
@@ -188,8 +249,8 @@ void TSoftwareTable::LoadFromFile(const QString &path)
     QVector<QStringList> rows;
     QHash<QString, int> index;
     auto bad = [&](const QString &why) {
-        throw base::Error(QStringLiteral("%1 is not a software data file: %2")
-                              .arg(QFileInfo(path).absoluteFilePath(), why));
+        throw base::Error(
+            QStringLiteral("%1 is not a software data file: %2").arg(QFileInfo(path).absoluteFilePath(), why));
     };
 
     if (!xml.readNextStartElement() || xml.name() != QLatin1String("softdata"))
@@ -262,7 +323,8 @@ void TSoftwareTable::SaveToFile(const QString &path)
     out += QLatin1String("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<softdata version=\"1\">\n <fields>\n");
     for (const TFieldDef &f : m_fields)
         // One arg() for both: a "%2" in a name must stay text.
-        out += QStringLiteral("  <field name=\"%1\" width=\"%2\"/>\n").arg(escapeAttr(f.name), QString::number(f.width));
+        out +=
+            QStringLiteral("  <field name=\"%1\" width=\"%2\"/>\n").arg(escapeAttr(f.name), QString::number(f.width));
     out += QLatin1String(" </fields>\n <rows>\n");
     for (const QStringList &row : m_rows) {
         out += QLatin1String("  <row>\n");

@@ -37,14 +37,18 @@ FormCommandOutcome runFormCommandOnPage(QWebEnginePage *page, engine::FormMode m
             if (out)
                 *out = {b.written(), b.pressed()};
         }
-    } report{browser, partial};
+    } report {browser, partial};
     engine::RunFormCommand(browser, mode, record, host);
     return {browser.written(), browser.pressed()};
 }
 
 AutoFill::AutoFill(QWebEnginePage *page, const engine::Record &record, engine::Host &host, ErrorHandler onError,
                    bool recordPresses)
-    : QObject(page), m_page(page), m_record(record), m_host(host), m_onError(std::move(onError)),
+    : QObject(page),
+      m_page(page),
+      m_record(record),
+      m_host(host),
+      m_onError(std::move(onError)),
       m_recordPresses(recordPresses)
 {
     // The fill waits for the page's answer, which the engine cannot deliver
@@ -95,8 +99,8 @@ void AutoFill::onLoadFinished()
                 if (smart.formFound)
                     status = smartFillStatus(smart);
             } else {
-                runFormCommandOnPage(page, engine::FormMode::Fill, m_record, m_host, m_recordPresses, FillRules::Classic,
-                                     &outcome);
+                runFormCommandOnPage(page, engine::FormMode::Fill, m_record, m_host, m_recordPresses,
+                                     FillRules::Classic, &outcome);
             }
         } catch (const base::Error &e) {
             error = e.text();

@@ -10,7 +10,8 @@
 
 namespace web {
 
-TbxWebPage::TbxWebPage(QWebEngineProfile *profile, TbxEmbeddedWb *owner) : web::FillablePage(profile, owner), m_owner(owner)
+TbxWebPage::TbxWebPage(QWebEngineProfile *profile, TbxEmbeddedWb *owner)
+    : web::FillablePage(profile, owner), m_owner(owner)
 {
     connect(this, &QWebEnginePage::windowCloseRequested, owner, &TbxEmbeddedWb::closeWindow);
 }
@@ -22,10 +23,7 @@ bool TbxWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, b
     return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
 }
 
-QWebEnginePage *TbxWebPage::createWindow(WebWindowType)
-{
-    return m_owner->WBNewWindow2();
-}
+QWebEnginePage *TbxWebPage::createWindow(WebWindowType) { return m_owner->WBNewWindow2(); }
 
 TbxEmbeddedWb::TbxEmbeddedWb(TabHost *host, QWebEngineProfile *profile) : QWebEngineView(), m_host(host)
 {
@@ -59,10 +57,7 @@ TbxEmbeddedWb::TbxEmbeddedWb(TabHost *host, QWebEngineProfile *profile) : QWebEn
     m_host->prepareBrowser(this);
 }
 
-void TbxEmbeddedWb::navigate(const QString &address)
-{
-    load(web::addressToUrl(address));
-}
+void TbxEmbeddedWb::navigate(const QString &address) { load(web::addressToUrl(address)); }
 
 bool TbxEmbeddedWb::canGoBack() const { return page()->action(QWebEnginePage::Back)->isEnabled(); }
 
@@ -147,9 +142,6 @@ void TbxEmbeddedWb::closeWindow()
         m_host->postCloseRequest(m_tabPage);
 }
 
-bool TbxEmbeddedWb::focusNextPrevChild(bool)
-{
-    return true;
-}
+bool TbxEmbeddedWb::focusNextPrevChild(bool) { return true; }
 
 } // namespace web

@@ -97,8 +97,8 @@ public:
     QString contentType(int timeoutMs) const;
 
     // Event handlers; public so that the host and tests can reach them.
-    bool WBBeforeNavigate2();            // false: cancel the navigation
-    QWebEnginePage *WBNewWindow2();      // nullptr: refused
+    bool WBBeforeNavigate2();       // false: cancel the navigation
+    QWebEnginePage *WBNewWindow2(); // nullptr: refused
     void closeWindow();
 
 Q_SIGNALS:

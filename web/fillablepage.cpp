@@ -10,7 +10,8 @@ namespace {
 // Scripts of the program's world cannot be reached by the page's own, and the
 // page's console messages cannot come from the program's world, but a page
 // could print the same text; that costs at most one extra fill.
-const QString kMarker = QStringLiteral("\x01" "doduvodaz:frame-document-complete");
+const QString kMarker = QStringLiteral("\x01"
+                                       "doduvodaz:frame-document-complete");
 
 } // namespace
 
@@ -28,12 +29,13 @@ FillablePage::FillablePage(QWebEngineProfile *profile, QObject *parent) : QWebEn
   if (document.readyState === 'complete') done();
   else window.addEventListener('load', done, { once: true });
 })();
-)JS").arg(QStringLiteral("\\u0001doduvodaz:frame-document-complete")));
+)JS")
+                             .arg(QStringLiteral("\\u0001doduvodaz:frame-document-complete")));
     scripts().insert(script);
 }
 
-void FillablePage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
-                                            int lineNumber, const QString &sourceID)
+void FillablePage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message, int lineNumber,
+                                            const QString &sourceID)
 {
     if (message == kMarker) {
         Q_EMIT frameDocumentCompleted();

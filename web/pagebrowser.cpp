@@ -46,7 +46,7 @@ const char kReplayScript[] = R"JS(
 
 class PageBrowser::SnapshotDocument : public engine::MemoryDocument {
 public:
-    SnapshotDocument(PageBrowser *owner, int key) : m_owner(owner), m_key(key) {}
+    SnapshotDocument(PageBrowser *owner, int key) : m_owner(owner), m_key(key) { }
 
     void addSnapshotFrame(std::unique_ptr<SnapshotDocument> doc) { m_frames.push_back(std::move(doc)); }
     void addRefused() { m_frames.push_back(Refused); }
@@ -116,8 +116,7 @@ private:
 
 PageBrowser::PageBrowser(QWebEnginePage *page, bool recordPresses)
     : m_page(page), m_recordPresses(recordPresses), m_generation(newSnapshotGeneration())
-{
-}
+{ }
 
 PageBrowser::~PageBrowser()
 {
@@ -143,12 +142,8 @@ engine::Document *PageBrowser::document()
     loadSnapshotDocument(*m_doc, snapshot.top);
     for (const PageSnapshot::Frame &f : snapshot.frames) {
         switch (f.kind) {
-        case PageSnapshot::FrameKind::Refused:
-            m_doc->addRefused();
-            break;
-        case PageSnapshot::FrameKind::None:
-            m_doc->addNone();
-            break;
+        case PageSnapshot::FrameKind::Refused: m_doc->addRefused(); break;
+        case PageSnapshot::FrameKind::None: m_doc->addNone(); break;
         case PageSnapshot::FrameKind::Document: {
             auto d = std::make_unique<SnapshotDocument>(this, snapshotKey(f.description));
             loadSnapshotDocument(*d, f.description);

@@ -48,8 +48,10 @@ QStringList controlReport(QWebEnginePage *page, bool withField)
         const QJsonArray a = r.toArray();
         const int frame = a.at(0).toInt();
         if (a.at(1).isNull()) {
-            lines << QString::fromUtf8(
-                base::OrderedJsonObject().add(QStringLiteral("frame"), frame).add(QStringLiteral("refused"), true).toJson());
+            lines << QString::fromUtf8(base::OrderedJsonObject()
+                                           .add(QStringLiteral("frame"), frame)
+                                           .add(QStringLiteral("refused"), true)
+                                           .toJson());
             continue;
         }
         base::OrderedJsonObject line;

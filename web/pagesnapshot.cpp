@@ -26,10 +26,7 @@ PageSnapshot parsePageSnapshot(const QString &json)
     return snapshot;
 }
 
-int snapshotKey(const QJsonObject &description)
-{
-    return description.value(QLatin1String("key")).toInt();
-}
+int snapshotKey(const QJsonObject &description) { return description.value(QLatin1String("key")).toInt(); }
 
 void loadSnapshotDocument(engine::MemoryDocument &doc, const QJsonObject &o)
 {
@@ -91,13 +88,13 @@ void loadSnapshotSignals(engine::Page &page, const QJsonObject &description)
         for (const QJsonValue &ov : options) {
             const QJsonArray o = ov.toArray();
             const QString text = o.at(0).toString();
-            c.options << engine::Option{text, o.size() < 2 ? text : o.at(1).toString(), o.at(2).toInt() == 1};
+            c.options << engine::Option {text, o.size() < 2 ? text : o.at(1).toString(), o.at(2).toInt() == 1};
         }
         page.controls << c;
     }
     for (const QJsonValue &v : sig.value(QLatin1String("b")).toArray()) {
         const QJsonArray a = v.toArray();
-        page.buttons << engine::Button{a.at(0).toInt(-1), a.at(1).toString(), a.at(2).toInt() == 1};
+        page.buttons << engine::Button {a.at(0).toInt(-1), a.at(1).toString(), a.at(2).toInt() == 1};
     }
 }
 

@@ -107,7 +107,8 @@ void apply(QWebEnginePage *page, int generation, const QString &ops, int press, 
     script.reserve(script.size() + ops.size() + 64);
     script += QStringLiteral("(%1, ").arg(generation);
     script += ops;
-    script += QStringLiteral(", %1, %2)").arg(press).arg(recordPresses ? QLatin1String("true") : QLatin1String("false"));
+    script +=
+        QStringLiteral(", %1, %2)").arg(press).arg(recordPresses ? QLatin1String("true") : QLatin1String("false"));
     const QPointer<QWebEnginePage> guard(page);
     bool ok = false;
     runScriptAndWait(page, script, 15000, &ok);

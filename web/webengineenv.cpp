@@ -18,7 +18,8 @@ void prepareWebEngineEnvironment(bool windowless)
     // are slowed to a tick a second; a page shown to no one (the report) runs
     // its scripts at their own pace.
     if (windowless)
-        wanted << "--disable-background-timer-throttling" << "--disable-renderer-backgrounding";
+        wanted << "--disable-background-timer-throttling"
+               << "--disable-renderer-backgrounding";
     for (const char *f : wanted) {
         if (!flags.contains(f)) {
             if (!flags.isEmpty())

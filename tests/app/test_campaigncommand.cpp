@@ -15,9 +15,9 @@
 using namespace campaign;
 
 namespace {
-const Site kA{QStringLiteral("Alpha"), QStringLiteral("http://a.example/new"), QStringLiteral("http://a.example/upd")};
-const Site kB{QStringLiteral("Beta, Inc."), QStringLiteral("http://b.example/new"), QString()};
-const Site kGone{QStringLiteral("Gone Soft"), QStringLiteral("http://gone.example/"), QString()};
+const Site kA {QStringLiteral("Alpha"), QStringLiteral("http://a.example/new"), QStringLiteral("http://a.example/upd")};
+const Site kB {QStringLiteral("Beta, Inc."), QStringLiteral("http://b.example/new"), QString()};
+const Site kGone {QStringLiteral("Gone Soft"), QStringLiteral("http://gone.example/"), QString()};
 } // namespace
 
 class TestCampaignCommand : public QObject {
@@ -35,7 +35,7 @@ private:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
         p.setProcessEnvironment(env);
         p.setWorkingDirectory(dir.path());
-        p.start(QStringLiteral(DODU_BINARY), QStringList{QStringLiteral("--campaign")} + args);
+        p.start(QStringLiteral(DODU_BINARY), QStringList {QStringLiteral("--campaign")} + args);
         if (!p.waitForFinished(30000))
             return "(timed out)";
         *status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
@@ -47,7 +47,8 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(dir.isValid());
-        QVERIFY(QFile::copy(QStringLiteral(DODU_SOURCE_DIR "/data/softdata.xml"), dir.filePath(QStringLiteral("softdata.xml"))));
+        QVERIFY(QFile::copy(QStringLiteral(DODU_SOURCE_DIR "/data/softdata.xml"),
+                            dir.filePath(QStringLiteral("softdata.xml"))));
         QFile dat(dir.filePath(QStringLiteral("padsites.dat")));
         QVERIFY(dat.open(QIODevice::WriteOnly));
         // Alpha is listed under a new name now; Gone is no longer listed.
@@ -73,7 +74,7 @@ private Q_SLOTS:
         {
             SubmissionLog log;
             QVERIFY(log.open(dir.filePath(QStringLiteral("submissions.sqlite"))));
-            const Campaign now{QStringLiteral("ClipNest"), QStringLiteral("3.2.1")};
+            const Campaign now {QStringLiteral("ClipNest"), QStringLiteral("3.2.1")};
             Event submit;
             submit.kind = EventKind::Submit;
             submit.detail = QStringLiteral("Send it");
@@ -101,7 +102,8 @@ private Q_SLOTS:
         QCOMPARE(a.value("site").toString(), QStringLiteral("Alpha Downloads"));
         QCOMPARE(a.value("state").toString(), QStringLiteral("done"));
         QCOMPARE(a.value("lastEvent").toObject().value("kind").toString(), QStringLiteral("result"));
-        QCOMPARE(a.value("lastEvent").toObject().value("address").toString(), QStringLiteral("http://a.example/thanks"));
+        QCOMPARE(a.value("lastEvent").toObject().value("address").toString(),
+                 QStringLiteral("http://a.example/thanks"));
         QCOMPARE(a.value("lastEvent").toObject().value("title").toString(), QStringLiteral("Thanks"));
         QCOMPARE(list.at(1).toObject().value("note").toString(), QStringLiteral("needs \"captcha\", twice"));
         QCOMPARE(list.at(2).toObject().value("state").toString(), QStringLiteral("open"));
@@ -111,14 +113,15 @@ private Q_SLOTS:
         QCOMPARE(gone.value("listed").toBool(), false);
         QCOMPARE(gone.value("state").toString(), QStringLiteral("skipped"));
 
-        const QByteArray csv = run({QStringLiteral("--version"), QStringLiteral("3.0"), QStringLiteral("--format"),
-                                    QStringLiteral("csv")},
-                                   &status);
+        const QByteArray csv =
+            run({QStringLiteral("--version"), QStringLiteral("3.0"), QStringLiteral("--format"), QStringLiteral("csv")},
+                &status);
         QCOMPARE(status, 0);
         const QList<QByteArray> lines = csv.split('\n');
         QCOMPARE(lines.size(), 5); // header, three sites, the empty rest
         QVERIFY(lines[0].startsWith("site,new_release_url,update_url,listed,state,note,"));
-        QVERIFY2(lines[1].startsWith("Alpha Downloads,http://a.example/new,http://a.example/upd,yes,open,"), lines[1].constData());
+        QVERIFY2(lines[1].startsWith("Alpha Downloads,http://a.example/new,http://a.example/upd,yes,open,"),
+                 lines[1].constData());
         QVERIFY2(lines[2].startsWith("\"Beta, Inc.\",http://b.example/new,,yes,done,"), lines[2].constData());
 
         const QByteArray csvNow = run({QStringLiteral("--format"), QStringLiteral("csv")}, &status);

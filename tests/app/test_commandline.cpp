@@ -42,8 +42,8 @@ void TestCommandLine::modeIsToldByItsOwnOption()
 void TestCommandLine::reportOptions()
 {
     QString error;
-    auto o = app::parseReport({"--report", "--mode=login", "--rules", "smart", "--username", "ann", "--password",
-                               "", "--timeout", "7", "page.htm"},
+    auto o = app::parseReport({"--report", "--mode=login", "--rules", "smart", "--username", "ann", "--password", "",
+                               "--timeout", "7", "page.htm"},
                               &error);
     QVERIFY2(o, qPrintable(error));
     QCOMPARE(o->mode, engine::FormMode::Login);
@@ -120,8 +120,8 @@ void TestCommandLine::relativeFilesBecomeAbsoluteAgainstTheStartFolder()
     QFile f(start.filePath("sub/pad.xml"));
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.close();
-    const QStringList out = app::absoluteItems({"sub/pad.xml", "missing.xml", "http://x.example/", "/etc/hosts"},
-                                               start.path());
+    const QStringList out =
+        app::absoluteItems({"sub/pad.xml", "missing.xml", "http://x.example/", "/etc/hosts"}, start.path());
     QCOMPARE(out, QStringList({start.filePath("sub/pad.xml"), "missing.xml", "http://x.example/", "/etc/hosts"}));
 }
 
@@ -147,8 +147,8 @@ void TestCommandLine::helpAndVersionAsTheProgram()
     };
     QByteArray out;
     QCOMPARE(run({"--help"}, &out), 0);
-    for (const char *option : {"--report", "--mode", "--rules", "--username", "--password", "--timeout",
-                               "--import-pad", "--show-record", "--campaign", "--version", "--format", "--help"})
+    for (const char *option : {"--report", "--mode", "--rules", "--username", "--password", "--timeout", "--import-pad",
+                               "--show-record", "--campaign", "--version", "--format", "--help"})
         QVERIFY2(out.contains(option), option);
     QVERIFY(out.startsWith("Usage: doduvodaz"));
     QVERIFY(out.contains("--version V"));

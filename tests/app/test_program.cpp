@@ -73,7 +73,8 @@ private Q_SLOTS:
     {
         QVERIFY(dir.isValid());
         QDir(dir.path()).mkpath(QStringLiteral("runtime"));
-        QFile::setPermissions(dir.filePath(QStringLiteral("runtime")), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(dir.filePath(QStringLiteral("runtime")),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QDir(dir.path()).mkpath(QStringLiteral("home"));
         // No start pages: only the command lines open anything.
         QFile ini(dir.filePath(QStringLiteral("quillet.ini")));
@@ -86,7 +87,7 @@ private Q_SLOTS:
     void secondStartHandsOverTenItemsCut()
     {
         QProcess *receiver = start(QStringLiteral("dodu-a"), {QStringLiteral("about:blank")}, QStringLiteral("a"));
-        QTRY_COMPARE_WITH_TIMEOUT(opened(QStringLiteral("a")), QStringList{QStringLiteral("about:blank")}, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(opened(QStringLiteral("a")), QStringList {QStringLiteral("about:blank")}, 30000);
 
         QStringList items;
         for (int i = 1; i <= 12; ++i)
@@ -94,7 +95,7 @@ private Q_SLOTS:
         QProcess *second = start(QStringLiteral("dodu-a"), items, QStringLiteral("a-second"));
         QVERIFY(second->waitForFinished(30000));
         QCOMPARE(second->exitCode(), 0);
-        QStringList expected{QStringLiteral("about:blank")};
+        QStringList expected {QStringLiteral("about:blank")};
         for (int i = 0; i < 10; ++i)
             expected << (i == 2 ? QString(300, QLatin1Char('z')) : items[i]);
         QTRY_COMPARE_WITH_TIMEOUT(opened(QStringLiteral("a")), expected, 30000);
@@ -125,10 +126,11 @@ private Q_SLOTS:
         link.close();
 
         start(QStringLiteral("dodu-r"), {QStringLiteral("about:blank")}, QStringLiteral("r"));
-        QTRY_COMPARE_WITH_TIMEOUT(opened(QStringLiteral("r")), QStringList{QStringLiteral("about:blank")}, 30000);
-        QProcess *second = start(QStringLiteral("dodu-r"),
-                                 {QStringLiteral("local.htm"), QStringLiteral("link.url"), QStringLiteral("about:blank#typed")},
-                                 QStringLiteral("r-second"), other);
+        QTRY_COMPARE_WITH_TIMEOUT(opened(QStringLiteral("r")), QStringList {QStringLiteral("about:blank")}, 30000);
+        QProcess *second =
+            start(QStringLiteral("dodu-r"),
+                  {QStringLiteral("local.htm"), QStringLiteral("link.url"), QStringLiteral("about:blank#typed")},
+                  QStringLiteral("r-second"), other);
         QVERIFY(second->waitForFinished(30000));
         QCOMPARE(second->exitCode(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(opened(QStringLiteral("r")).size(), 4, 30000);
@@ -140,14 +142,16 @@ private Q_SLOTS:
 
     void killedReceiverDoesNotDelayTheNextStart()
     {
-        QProcess *receiver = start(QStringLiteral("dodu-k"), {QStringLiteral("about:blank#first")}, QStringLiteral("k1"));
+        QProcess *receiver =
+            start(QStringLiteral("dodu-k"), {QStringLiteral("about:blank#first")}, QStringLiteral("k1"));
         QTRY_VERIFY_WITH_TIMEOUT(!opened(QStringLiteral("k1")).isEmpty(), 30000);
         receiver->kill();
         QVERIFY(receiver->waitForFinished(5000));
         QElapsedTimer t;
         t.start();
         start(QStringLiteral("dodu-k"), {QStringLiteral("about:blank#next")}, QStringLiteral("k2"));
-        QTRY_COMPARE_WITH_TIMEOUT(opened(QStringLiteral("k2")), QStringList{QStringLiteral("about:blank#next")}, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(opened(QStringLiteral("k2")), QStringList {QStringLiteral("about:blank#next")},
+                                  30000);
         // Far below the 10 s a wait for a dead receiver would take.
         QVERIFY2(t.elapsed() < 9000, qPrintable(QString::number(t.elapsed())));
     }
@@ -156,8 +160,10 @@ private Q_SLOTS:
     {
         QProcess *one = start(QStringLiteral("dodu-one"), {QStringLiteral("about:blank#one")}, QStringLiteral("one"));
         QProcess *two = start(QStringLiteral("dodu-two"), {QStringLiteral("about:blank#two")}, QStringLiteral("two"));
-        QTRY_COMPARE_WITH_TIMEOUT(opened(QStringLiteral("one")), QStringList{QStringLiteral("about:blank#one")}, 30000);
-        QTRY_COMPARE_WITH_TIMEOUT(opened(QStringLiteral("two")), QStringList{QStringLiteral("about:blank#two")}, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(opened(QStringLiteral("one")), QStringList {QStringLiteral("about:blank#one")},
+                                  30000);
+        QTRY_COMPARE_WITH_TIMEOUT(opened(QStringLiteral("two")), QStringList {QStringLiteral("about:blank#two")},
+                                  30000);
         QCOMPARE(one->state(), QProcess::Running);
         QCOMPARE(two->state(), QProcess::Running);
     }

@@ -26,69 +26,68 @@ struct Run {
 
 // A PAD file as generators write them: container elements, decoys in upper
 // case, self-closing empty elements, a second language, references.
-const char kPad[] =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
-    "<XML_DIZ_INFO>\n"
-    "\t<MASTER_PAD_VERSION_INFO>\n"
-    "\t\t<MASTER_PAD_VERSION>3.11</MASTER_PAD_VERSION>\n"
-    "\t</MASTER_PAD_VERSION_INFO>\n"
-    "\t<Company_Info>\n"
-    "\t\t<COMPANY_NAME>Decoy Ltd</COMPANY_NAME>\n"
-    "\t\t<Company_Name>Korvane &amp; Daughters</Company_Name>\n"
-    "\t\t<Address_1>1 Quay Street</Address_1>\n"
-    "\t\t<Address_2 />\n"
-    "\t\t<City_Town>Port Alwen</City_Town>\n"
-    "\t\t<Company_WebSite_URL>https://korvane.example/</Company_WebSite_URL>\n"
-    "\t\t<Contact_Info>\n"
-    "\t\t\t<Author_First_Name>Ada</Author_First_Name>\n"
-    "\t\t\t<Author_Email>ada@korvane.example</Author_Email>\n"
-    "\t\t</Contact_Info>\n"
-    "\t</Company_Info>\n"
-    "\t<Program_Info>\n"
-    "\t\t<PROGRAM_NAME>Decoy</PROGRAM_NAME>\n"
-    "\t\t<Program_Name>ClipNest</Program_Name>\n"
-    "\t\t<Program_Version>3.2.1</Program_Version>\n"
-    "\t\t<Program_Type>shareware</Program_Type>\n"
-    "\t\t<Program_Cost_Other_Code>EUR</Program_Cost_Other_Code>\n"
-    "\t\t<Program_Cost_Other>22,95 \xE2\x82\xAC</Program_Cost_Other>\n"
-    "\t\t<Program_OS_Support>Win2000, WinXP, Linux</Program_OS_Support>\n"
-    "\t\t<File_Info>\n"
-    "\t\t\t<File_Size_Bytes>2457600</File_Size_Bytes>\n"
-    "\t\t\t<File_Size_K>2400</File_Size_K>\n"
-    "\t\t\t<File_Size_MB/>\n"
-    "\t\t</File_Info>\n"
-    "\t\t<Expire_Info>\n"
-    "\t\t\t<Has_Expire_Info>Y</Has_Expire_Info>\n"
-    "\t\t\t<Expire_Count>30</Expire_Count>\n"
-    "\t\t\t<Expire_Based_On>Days</Expire_Based_On>\n"
-    "\t\t\t<Expire_Other_Info></Expire_Other_Info>\n"
-    "\t\t</Expire_Info>\n"
-    "\t</Program_Info>\n"
-    "\t<Program_Descriptions>\n"
-    "\t\t<English>\n"
-    "\t\t\t<Keywords>clipboard, history</Keywords>\n"
-    "\t\t\t<Char_Desc_45>Clipboard history &amp; snippets</Char_Desc_45>\n"
-    "\t\t\t<Char_Desc_2000>Line one.\n"
-    "Line two &amp;amp; &lt;b&gt;more&lt;/b&gt;\n"
-    "\n"
-    "  Indented, trailing  </Char_Desc_2000>\n"
-    "\t\t</English>\n"
-    "\t\t<German>\n"
-    "\t\t\t<Char_Desc_45>Zwischenablage</Char_Desc_45>\n"
-    "\t\t</German>\n"
-    "\t</Program_Descriptions>\n"
-    "\t<Web_Info>\n"
-    "\t\t<Application_URLs>\n"
-    "\t\t\t<Application_Info_URL>https://korvane.example/?a=1&amp;b=2</Application_Info_URL>\n"
-    "\t\t</Application_URLs>\n"
-    "\t\t<Download_URLs>\n"
-    "\t\t\t<Primary_Download_URL><![CDATA[https://korvane.example/clip.zip]]></Primary_Download_URL>\n"
-    "\t\t</Download_URLs>\n"
-    "\t</Web_Info>\n"
-    "\t<Permissions>\n"
-    "\t\t<EULA>Shareware \"as is\".</EULA>\n"
-    "\t</Permissions>\n"
-    "</XML_DIZ_INFO>\n";
+const char kPad[] = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
+                    "<XML_DIZ_INFO>\n"
+                    "\t<MASTER_PAD_VERSION_INFO>\n"
+                    "\t\t<MASTER_PAD_VERSION>3.11</MASTER_PAD_VERSION>\n"
+                    "\t</MASTER_PAD_VERSION_INFO>\n"
+                    "\t<Company_Info>\n"
+                    "\t\t<COMPANY_NAME>Decoy Ltd</COMPANY_NAME>\n"
+                    "\t\t<Company_Name>Korvane &amp; Daughters</Company_Name>\n"
+                    "\t\t<Address_1>1 Quay Street</Address_1>\n"
+                    "\t\t<Address_2 />\n"
+                    "\t\t<City_Town>Port Alwen</City_Town>\n"
+                    "\t\t<Company_WebSite_URL>https://korvane.example/</Company_WebSite_URL>\n"
+                    "\t\t<Contact_Info>\n"
+                    "\t\t\t<Author_First_Name>Ada</Author_First_Name>\n"
+                    "\t\t\t<Author_Email>ada@korvane.example</Author_Email>\n"
+                    "\t\t</Contact_Info>\n"
+                    "\t</Company_Info>\n"
+                    "\t<Program_Info>\n"
+                    "\t\t<PROGRAM_NAME>Decoy</PROGRAM_NAME>\n"
+                    "\t\t<Program_Name>ClipNest</Program_Name>\n"
+                    "\t\t<Program_Version>3.2.1</Program_Version>\n"
+                    "\t\t<Program_Type>shareware</Program_Type>\n"
+                    "\t\t<Program_Cost_Other_Code>EUR</Program_Cost_Other_Code>\n"
+                    "\t\t<Program_Cost_Other>22,95 \xE2\x82\xAC</Program_Cost_Other>\n"
+                    "\t\t<Program_OS_Support>Win2000, WinXP, Linux</Program_OS_Support>\n"
+                    "\t\t<File_Info>\n"
+                    "\t\t\t<File_Size_Bytes>2457600</File_Size_Bytes>\n"
+                    "\t\t\t<File_Size_K>2400</File_Size_K>\n"
+                    "\t\t\t<File_Size_MB/>\n"
+                    "\t\t</File_Info>\n"
+                    "\t\t<Expire_Info>\n"
+                    "\t\t\t<Has_Expire_Info>Y</Has_Expire_Info>\n"
+                    "\t\t\t<Expire_Count>30</Expire_Count>\n"
+                    "\t\t\t<Expire_Based_On>Days</Expire_Based_On>\n"
+                    "\t\t\t<Expire_Other_Info></Expire_Other_Info>\n"
+                    "\t\t</Expire_Info>\n"
+                    "\t</Program_Info>\n"
+                    "\t<Program_Descriptions>\n"
+                    "\t\t<English>\n"
+                    "\t\t\t<Keywords>clipboard, history</Keywords>\n"
+                    "\t\t\t<Char_Desc_45>Clipboard history &amp; snippets</Char_Desc_45>\n"
+                    "\t\t\t<Char_Desc_2000>Line one.\n"
+                    "Line two &amp;amp; &lt;b&gt;more&lt;/b&gt;\n"
+                    "\n"
+                    "  Indented, trailing  </Char_Desc_2000>\n"
+                    "\t\t</English>\n"
+                    "\t\t<German>\n"
+                    "\t\t\t<Char_Desc_45>Zwischenablage</Char_Desc_45>\n"
+                    "\t\t</German>\n"
+                    "\t</Program_Descriptions>\n"
+                    "\t<Web_Info>\n"
+                    "\t\t<Application_URLs>\n"
+                    "\t\t\t<Application_Info_URL>https://korvane.example/?a=1&amp;b=2</Application_Info_URL>\n"
+                    "\t\t</Application_URLs>\n"
+                    "\t\t<Download_URLs>\n"
+                    "\t\t\t<Primary_Download_URL><![CDATA[https://korvane.example/clip.zip]]></Primary_Download_URL>\n"
+                    "\t\t</Download_URLs>\n"
+                    "\t</Web_Info>\n"
+                    "\t<Permissions>\n"
+                    "\t\t<EULA>Shareware \"as is\".</EULA>\n"
+                    "\t</Permissions>\n"
+                    "</XML_DIZ_INFO>\n";
 
 QHash<QString, QString> expectedRecord()
 {
@@ -233,18 +232,20 @@ void RecordCommandsTest::longValuesKeptOrNamedWhenCut()
     Sandbox box;
     const QString languages = QStringList(QVector<QString>(118, QStringLiteral("Language,"))).join(QString());
     const QString tooLong(1500, QLatin1Char('d'));
-    box.write(QStringLiteral("pad.xml"), QStringLiteral("<XML_DIZ_INFO><Program_Info><Program_Name>Long</Program_Name>"
-                                                        "<Program_Language>%1</Program_Language></Program_Info>"
-                                                        "<Program_Descriptions><English><Char_Desc_45>%2</Char_Desc_45>"
-                                                        "</English></Program_Descriptions></XML_DIZ_INFO>")
-                                             .arg(languages, tooLong)
-                                             .toUtf8());
+    box.write(QStringLiteral("pad.xml"),
+              QStringLiteral("<XML_DIZ_INFO><Program_Info><Program_Name>Long</Program_Name>"
+                             "<Program_Language>%1</Program_Language></Program_Info>"
+                             "<Program_Descriptions><English><Char_Desc_45>%2</Char_Desc_45>"
+                             "</English></Program_Descriptions></XML_DIZ_INFO>")
+                  .arg(languages, tooLong)
+                  .toUtf8());
     QCOMPARE(languages.size(), 1062);
     const Run import = run(box.dir(), box.settingsPath(), {QStringLiteral("--import-pad"), QStringLiteral("pad.xml")});
     QCOMPARE(import.code, 0);
     QCOMPARE(import.out, QByteArray());
     QCOMPARE(QString::fromUtf8(import.err),
-             QStringLiteral("doduvodaz: %1: Char_Desc_45 was cut to 1000 characters\n").arg(box.path(QStringLiteral("pad.xml"))));
+             QStringLiteral("doduvodaz: %1: Char_Desc_45 was cut to 1000 characters\n")
+                 .arg(box.path(QStringLiteral("pad.xml"))));
 
     const QJsonObject record =
         QJsonDocument::fromJson(run(box.dir(), box.settingsPath(), {QStringLiteral("--show-record")}).out).object();
@@ -285,8 +286,9 @@ void RecordCommandsTest::refillAtStartShown()
 void RecordCommandsTest::windowsFileKeepsItsLetters()
 {
     Sandbox box;
-    box.write(QStringLiteral("win.xml"), "<XML_DIZ_INFO><Company_Name>M\xFCller \x96 S\xF6hne</Company_Name>"
-                                         "<Program_Name>Caf\xE9\r\nBar</Program_Name></XML_DIZ_INFO>");
+    box.write(QStringLiteral("win.xml"),
+              "<XML_DIZ_INFO><Company_Name>M\xFCller \x96 S\xF6hne</Company_Name>"
+              "<Program_Name>Caf\xE9\r\nBar</Program_Name></XML_DIZ_INFO>");
     QCOMPARE(run(box.dir(), box.settingsPath(), {QStringLiteral("--import-pad"), QStringLiteral("win.xml")}).code, 0);
     const Run show = run(box.dir(), box.settingsPath(), {QStringLiteral("--show-record")});
     const QJsonObject record = QJsonDocument::fromJson(show.out).object();
@@ -337,7 +339,7 @@ void RecordCommandsTest::unwritableDirectory()
     Sandbox box;
     const bool root = padtest::runningAsRoot();
     const auto all = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::WriteGroup |
-                     QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+        QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
     // The working folder: readable by everyone, writable by no one.
     const QString work = box.path(QStringLiteral("work"));
     QVERIFY(QDir().mkpath(work));
@@ -347,10 +349,12 @@ void RecordCommandsTest::unwritableDirectory()
     QVERIFY(QDir().mkpath(settingsDir));
     QFile::setPermissions(box.dir(), all);
     QFile::setPermissions(settingsDir, all);
-    QFile::setPermissions(work + QStringLiteral("/softdata.xml"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    QFile::setPermissions(work + QStringLiteral("/softdata.xml"),
+                          QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     QFile::setPermissions(work + QStringLiteral("/pad.xml"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-    QFile::setPermissions(work, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
-                                    QFile::ReadOther | QFile::ExeOther);
+    QFile::setPermissions(work,
+                          QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                              QFile::ExeOther);
     const QByteArray before = padtest::readBytes(work + QStringLiteral("/softdata.xml"));
 
     const Run r = run(work, box.settingsPath(), {QStringLiteral("--import-pad"), QStringLiteral("pad.xml")}, root);
@@ -366,8 +370,8 @@ void RecordCommandsTest::wrongArguments()
 {
     Sandbox box;
     const QByteArray before = padtest::readBytes(box.path(QStringLiteral("softdata.xml")));
-    for (const QStringList &args : {QStringList{"--import-pad"}, QStringList{"--show-record", "extra"},
-                                    QStringList{"--import-pad", "a.xml", "b.xml"}}) {
+    for (const QStringList &args : {QStringList {"--import-pad"}, QStringList {"--show-record", "extra"},
+                                    QStringList {"--import-pad", "a.xml", "b.xml"}}) {
         const Run r = run(box.dir(), box.settingsPath(), args);
         QCOMPARE(r.code, 64);
         QVERIFY(r.err.contains("usage"));

@@ -20,8 +20,8 @@ struct Run {
     QJsonObject control(int frame, const QString &name, int nth = 0) const
     {
         for (const QJsonObject &o : lines)
-            if (o.contains(QLatin1String("tag")) && o.value(QLatin1String("frame")).toInt() == frame
-                && o.value(QLatin1String("name")).toString() == name && nth-- == 0)
+            if (o.contains(QLatin1String("tag")) && o.value(QLatin1String("frame")).toInt() == frame &&
+                o.value(QLatin1String("name")).toString() == name && nth-- == 0)
                 return o;
         return {};
     }
@@ -128,7 +128,7 @@ Run TestReport::report(const QString &dir, const QStringList &arguments)
         block.close();
     env.insert(QStringLiteral("XDG_DATA_HOME"), m_root.path());
     p.setProcessEnvironment(env);
-    p.start(QStringLiteral(DODU_BINARY), QStringList{QStringLiteral("--report")} + arguments);
+    p.start(QStringLiteral(DODU_BINARY), QStringList {QStringLiteral("--report")} + arguments);
     Run r;
     if (!p.waitForFinished(180000)) {
         p.kill();
@@ -158,10 +158,11 @@ void TestReport::fillOfTheSubmissionPage()
     QVERIFY(r.texts("message").isEmpty());
     QVERIFY(r.texts("error").isEmpty());
     // The line format, key by key.
-    QCOMPARE(r.out.section(QLatin1Char('\n'), 0, 0),
-             QStringLiteral("{\"frame\":-1,\"tag\":\"input\",\"type\":\"text\",\"name\":\"company_name\",\"value\":\"%1\","
-                            "\"checked\":false,\"clicked\":false}")
-                 .arg(field("Company_Name")));
+    QCOMPARE(
+        r.out.section(QLatin1Char('\n'), 0, 0),
+        QStringLiteral("{\"frame\":-1,\"tag\":\"input\",\"type\":\"text\",\"name\":\"company_name\",\"value\":\"%1\","
+                       "\"checked\":false,\"clicked\":false}")
+            .arg(field("Company_Name")));
 
     QCOMPARE(r.value(-1, QStringLiteral("company_name")), field("Company_Name"));
     QCOMPARE(r.value(-1, QStringLiteral("company_url")), field("Company_Name"));
@@ -199,7 +200,8 @@ void TestReport::fillOfTheSubmissionPage()
 void TestReport::submitOnTheFramesetPage()
 {
     const QString dir = workDir(true);
-    const Run r = report(dir, {QStringLiteral("--mode"), QStringLiteral("submit"), QStringLiteral("demo/frameset.htm")});
+    const Run r =
+        report(dir, {QStringLiteral("--mode"), QStringLiteral("submit"), QStringLiteral("demo/frameset.htm")});
     QCOMPARE(r.exitCode, 0);
     // The automatic fill reached both frames...
     QCOMPARE(r.value(0, QStringLiteral("publisher_company")), field("Company_Name"));
@@ -209,7 +211,7 @@ void TestReport::submitOnTheFramesetPage()
     QCOMPARE(r.value(1, QStringLiteral("ver")), field("Program_Version"));
     QCOMPARE(r.value(1, QStringLiteral("long_desc")), asTextArea(field("Char_Desc_2000")));
     // ...and the submit finder spoke for the first and pressed in the second.
-    QCOMPARE(r.texts("message"), QStringList{QStringLiteral("Submit button not found.")});
+    QCOMPARE(r.texts("message"), QStringList {QStringLiteral("Submit button not found.")});
     QVERIFY(r.texts("error").isEmpty());
     int clicked = 0;
     for (const QJsonObject &o : r.lines)
@@ -226,9 +228,10 @@ void TestReport::loginPage()
 {
     const QString dir = workDir(true);
     const QString password = QString::fromUtf8("p\"<w>&\xc3\xa4");
-    const Run r = report(dir, {QStringLiteral("--mode"), QStringLiteral("login"), QStringLiteral("--username"),
-                               QStringLiteral("maren"), QStringLiteral("--password"), password,
-                               QStringLiteral("demo/login.htm")});
+    const Run r =
+        report(dir,
+               {QStringLiteral("--mode"), QStringLiteral("login"), QStringLiteral("--username"),
+                QStringLiteral("maren"), QStringLiteral("--password"), password, QStringLiteral("demo/login.htm")});
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(r.value(-1, QStringLiteral("username")), QStringLiteral("maren"));
     QCOMPARE(r.value(-1, QStringLiteral("password")), password);
@@ -239,7 +242,8 @@ void TestReport::loginPage()
     QVERIFY(r.texts("message").isEmpty());
 
     // Empty boxes write empty values over what the automatic fill put there.
-    const Run empty = report(dir, {QStringLiteral("--mode"), QStringLiteral("login"), QStringLiteral("demo/login.htm")});
+    const Run empty =
+        report(dir, {QStringLiteral("--mode"), QStringLiteral("login"), QStringLiteral("demo/login.htm")});
     QCOMPARE(empty.exitCode, 0);
     QCOMPARE(empty.value(-1, QStringLiteral("username")), QString());
     QCOMPARE(empty.value(-1, QStringLiteral("password")), QString());
@@ -278,7 +282,7 @@ void TestReport::withoutDataFileEveryLookupFails()
     QVERIFY(!QFile::exists(dir + QStringLiteral("/softdata.xml")));
     const Run r = report(dir, {QStringLiteral("demo/submit.htm")});
     QCOMPARE(r.exitCode, 1);
-    QCOMPARE(r.texts("error"), QStringList{QStringLiteral("ClientDataSet1: Field 'Company_Name' not found")});
+    QCOMPARE(r.texts("error"), QStringList {QStringLiteral("ClientDataSet1: Field 'Company_Name' not found")});
     QVERIFY(r.lines.last().contains(QLatin1String("error")));
     QCOMPARE(r.controlCount(), 28);
     QCOMPARE(r.value(-1, QStringLiteral("company_name")), QString());
@@ -289,9 +293,10 @@ void TestReport::withoutDataFileEveryLookupFails()
     QVERIFY(broken.open(QIODevice::WriteOnly));
     broken.write("<softdata><fields><field name=\"Company_Name\"");
     broken.close();
-    const Run again = report(dir, {QStringLiteral("--mode"), QStringLiteral("submit"), QStringLiteral("demo/submit.htm")});
+    const Run again =
+        report(dir, {QStringLiteral("--mode"), QStringLiteral("submit"), QStringLiteral("demo/submit.htm")});
     QCOMPARE(again.exitCode, 1);
-    QCOMPARE(again.texts("error"), QStringList{QStringLiteral("ClientDataSet1: Field 'Company_Name' not found")});
+    QCOMPARE(again.texts("error"), QStringList {QStringLiteral("ClientDataSet1: Field 'Company_Name' not found")});
     // The automatic fill failed; the submit command still ran after it.
     QVERIFY(again.clicked(-1, QStringLiteral("go")));
 }
@@ -317,15 +322,15 @@ void TestReport::badArguments_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("complaint");
-    QTest::newRow("no address") << QStringList{} << "usage:";
-    QTest::newRow("unknown mode") << QStringList{"--mode", "fly", "demo/submit.htm"} << "--mode";
-    QTest::newRow("mode in capitals") << QStringList{"--mode", "Submit", "demo/submit.htm"} << "--mode";
-    QTest::newRow("mode without word") << QStringList{"demo/submit.htm", "--mode"} << "--mode";
-    QTest::newRow("timeout not a number") << QStringList{"--timeout", "soon", "demo/submit.htm"} << "--timeout";
-    QTest::newRow("timeout zero") << QStringList{"--timeout", "0", "demo/submit.htm"} << "--timeout";
-    QTest::newRow("username without text") << QStringList{"demo/submit.htm", "--username"} << "usage:";
-    QTest::newRow("unknown option") << QStringList{"--frobnicate", "demo/submit.htm"} << "usage:";
-    QTest::newRow("two addresses") << QStringList{"demo/submit.htm", "demo/login.htm"} << "usage:";
+    QTest::newRow("no address") << QStringList {} << "usage:";
+    QTest::newRow("unknown mode") << QStringList {"--mode", "fly", "demo/submit.htm"} << "--mode";
+    QTest::newRow("mode in capitals") << QStringList {"--mode", "Submit", "demo/submit.htm"} << "--mode";
+    QTest::newRow("mode without word") << QStringList {"demo/submit.htm", "--mode"} << "--mode";
+    QTest::newRow("timeout not a number") << QStringList {"--timeout", "soon", "demo/submit.htm"} << "--timeout";
+    QTest::newRow("timeout zero") << QStringList {"--timeout", "0", "demo/submit.htm"} << "--timeout";
+    QTest::newRow("username without text") << QStringList {"demo/submit.htm", "--username"} << "usage:";
+    QTest::newRow("unknown option") << QStringList {"--frobnicate", "demo/submit.htm"} << "usage:";
+    QTest::newRow("two addresses") << QStringList {"demo/submit.htm", "demo/login.htm"} << "usage:";
 }
 
 void TestReport::badArguments()
@@ -362,15 +367,18 @@ void TestReport::smartRulesNameTheFieldPerControl()
     QVERIFY(r.checked(-1, QStringLiteral("newsletter")));
 
     // Submit presses the form's button; classic stays the default.
-    const Run s = report(dir, {QStringLiteral("--rules"), QStringLiteral("smart"), QStringLiteral("--mode"),
-                               QStringLiteral("submit"), QStringLiteral("demo/submit.htm")});
+    const Run s = report(dir,
+                         {QStringLiteral("--rules"), QStringLiteral("smart"), QStringLiteral("--mode"),
+                          QStringLiteral("submit"), QStringLiteral("demo/submit.htm")});
     QVERIFY(s.clicked(-1, QStringLiteral("go")));
-    const Run c = report(dir, {QStringLiteral("--rules"), QStringLiteral("classic"), QStringLiteral("demo/submit.htm")});
+    const Run c =
+        report(dir, {QStringLiteral("--rules"), QStringLiteral("classic"), QStringLiteral("demo/submit.htm")});
     QCOMPARE(c.exitCode, 0);
     QVERIFY(!c.out.contains(QLatin1String("\"field\"")));
     QCOMPARE(c.value(-1, QStringLiteral("company_url")), field("Company_Name"));
 
-    const Run bad = report(dir, {QStringLiteral("--rules"), QStringLiteral("clever"), QStringLiteral("demo/submit.htm")});
+    const Run bad =
+        report(dir, {QStringLiteral("--rules"), QStringLiteral("clever"), QStringLiteral("demo/submit.htm")});
     QCOMPARE(bad.exitCode, 64);
     QVERIFY(bad.err.contains(QLatin1String("--rules")));
 }

@@ -24,10 +24,10 @@ using namespace campaign;
 
 namespace {
 
-const Campaign kRelease{QStringLiteral("ClipNest"), QStringLiteral("3.2.1")};
-const Site kAlpha{QStringLiteral("Alpha Downloads"), QStringLiteral("http://alpha.example/new"),
-                  QStringLiteral("http://alpha.example/upd")};
-const Site kBeta{QStringLiteral("Beta Soft"), QStringLiteral("http://beta.example/new"), QString()};
+const Campaign kRelease {QStringLiteral("ClipNest"), QStringLiteral("3.2.1")};
+const Site kAlpha {QStringLiteral("Alpha Downloads"), QStringLiteral("http://alpha.example/new"),
+                   QStringLiteral("http://alpha.example/upd")};
+const Site kBeta {QStringLiteral("Beta Soft"), QStringLiteral("http://beta.example/new"), QString()};
 
 Event ev(EventKind kind, const QString &detail = QString())
 {
@@ -122,8 +122,8 @@ private Q_SLOTS:
         QVERIFY(again.open(path));
         QCOMPARE(again.statuses({kRelease.program, QStringLiteral("3.2.0")}, {kAlpha, kBeta}).at(1).state, State::Done);
 
-        const QByteArray csv = formatReport(kRelease, {kAlpha, kBeta}, again.statuses(kRelease, {kAlpha, kBeta}), {},
-                                            ReportFormat::Csv);
+        const QByteArray csv =
+            formatReport(kRelease, {kAlpha, kBeta}, again.statuses(kRelease, {kAlpha, kBeta}), {}, ReportFormat::Csv);
         const QList<QByteArray> lines = csv.split('\n');
         QVERIFY(lines[0].startsWith("site,new_release_url,update_url,listed,state,"));
         QVERIFY2(lines[1].startsWith("Alpha Downloads,http://alpha.example/new,http://alpha.example/upd,yes,open,,"),
@@ -139,10 +139,10 @@ private Q_SLOTS:
         QVERIFY(log.record(kRelease, kBeta, ev(EventKind::Submit, QStringLiteral("Send"))));
 
         // Renamed, same addresses.
-        const Site renamed{QStringLiteral("Alpha Software Archive"), kAlpha.newReleaseUrl, kAlpha.updateUrl};
+        const Site renamed {QStringLiteral("Alpha Software Archive"), kAlpha.newReleaseUrl, kAlpha.updateUrl};
         // Same name, both pages moved.
-        const Site moved{kBeta.name, QStringLiteral("http://beta.example/v2/new"), QString()};
-        const Site other{QStringLiteral("Gamma"), QStringLiteral("http://gamma.example/"), QString()};
+        const Site moved {kBeta.name, QStringLiteral("http://beta.example/v2/new"), QString()};
+        const Site other {QStringLiteral("Gamma"), QStringLiteral("http://gamma.example/"), QString()};
         QList<SiteStatus> st = log.statuses(kRelease, {other, renamed, moved});
         QCOMPARE(st[0].events, 0);
         QCOMPARE(st[1].state, State::Done);
@@ -155,8 +155,8 @@ private Q_SLOTS:
         QCOMPARE(gone.size(), 1);
         QCOMPARE(gone[0].first.name, kAlpha.name);
         QCOMPARE(gone[0].second.state, State::Done);
-        const QByteArray json = formatReport(kRelease, {other, moved}, log.statuses(kRelease, {other, moved}), gone,
-                                             ReportFormat::Json);
+        const QByteArray json =
+            formatReport(kRelease, {other, moved}, log.statuses(kRelease, {other, moved}), gone, ReportFormat::Json);
         QVERIFY(json.contains("\"listed\": false"));
         QVERIFY(json.contains("\"progress\": \"0 of 2 done for ClipNest 3.2.1\""));
     }

@@ -15,15 +15,24 @@ namespace enginetest {
 
 // The 18 fields the form fill reads.
 inline const QStringList kFillFields = {
-    QStringLiteral("Company_Name"),         QStringLiteral("Company_WebSite_URL"),
-    QStringLiteral("Author_Email"),         QStringLiteral("Program_Name"),
-    QStringLiteral("Program_Version"),      QStringLiteral("Program_Cost_Dollars"),
-    QStringLiteral("Program_Install_Support"), QStringLiteral("Program_System_Requirements"),
-    QStringLiteral("Program_Category_Class"), QStringLiteral("File_Size_K"),
-    QStringLiteral("Expire_Day"),           QStringLiteral("Keywords"),
-    QStringLiteral("Char_Desc_45"),         QStringLiteral("Char_Desc_2000"),
-    QStringLiteral("Application_Order_URL"), QStringLiteral("Application_Screenshot_URL"),
-    QStringLiteral("Application_XML_File_URL"), QStringLiteral("Primary_Download_URL"),
+    QStringLiteral("Company_Name"),
+    QStringLiteral("Company_WebSite_URL"),
+    QStringLiteral("Author_Email"),
+    QStringLiteral("Program_Name"),
+    QStringLiteral("Program_Version"),
+    QStringLiteral("Program_Cost_Dollars"),
+    QStringLiteral("Program_Install_Support"),
+    QStringLiteral("Program_System_Requirements"),
+    QStringLiteral("Program_Category_Class"),
+    QStringLiteral("File_Size_K"),
+    QStringLiteral("Expire_Day"),
+    QStringLiteral("Keywords"),
+    QStringLiteral("Char_Desc_45"),
+    QStringLiteral("Char_Desc_2000"),
+    QStringLiteral("Application_Order_URL"),
+    QStringLiteral("Application_Screenshot_URL"),
+    QStringLiteral("Application_XML_File_URL"),
+    QStringLiteral("Primary_Download_URL"),
 };
 
 inline QString valueOf(const QString &field) { return QStringLiteral("value of ") + field; }
@@ -78,8 +87,16 @@ public:
         if (onEvents)
             onEvents();
     }
-    QString loginUsername() const override { ++credentialReads; return username; }
-    QString loginPassword() const override { ++credentialReads; return password; }
+    QString loginUsername() const override
+    {
+        ++credentialReads;
+        return username;
+    }
+    QString loginPassword() const override
+    {
+        ++credentialReads;
+        return password;
+    }
 
     QStringList messages;
     QStringList *log = nullptr;
@@ -91,7 +108,7 @@ public:
 
 class FakeBrowser : public engine::Browser {
 public:
-    explicit FakeBrowser(engine::Document *doc) : m_doc(doc) {}
+    explicit FakeBrowser(engine::Document *doc) : m_doc(doc) { }
     engine::Document *document() override
     {
         ++calls;

@@ -96,29 +96,52 @@ void TestFillRules::textInputTable_data()
     QTest::addColumn<QString>("fragment");
     QTest::addColumn<QString>("field");
     const char *const rows[][2] = {
-        {"page", "Company_WebSite_URL"},       {"pad", "Application_XML_File_URL"},
-        {"xml", "Application_XML_File_URL"},   {"pname", "Application_XML_File_URL"},
-        {"home", "Company_WebSite_URL"},       {"HURL", "Company_WebSite_URL"},
-        {"Product", "Program_Name"},           {"title", "Program_Name"},
-        {"ProgN", "Program_Name"},             {"Subject", "Program_Name"},
-        {"limitation", "<emptied>"},           {"eval_period", "Expire_Day"},
-        {"ver", "Program_Version"},            {"program_location", "Primary_Download_URL"},
-        {"download", "Primary_Download_URL"},  {"cost", "Program_Cost_Dollars"},
-        {"keyword", "Keywords"},               {"Size", "File_Size_K"},
-        {"screenshot", "Application_Screenshot_URL"}, {"screen", "Application_Screenshot_URL"},
-        {"price", "Program_Cost_Dollars"},     {"Pric", "Program_Cost_Dollars"},
-        {"email", "Author_Email"},             {"mail", "Author_Email"},
-        {"send_to", "Author_Email"},           {"sendto", "Author_Email"},
-        {"Company", "Company_Name"},           {"CN", "Company_Name"},
-        {"location", "Primary_Download_URL"},  {"Category", "Program_Category_Class"},
-        {"long", "Char_Desc_2000"},            {"short", "Char_Desc_45"},
-        {"abstract", "Char_Desc_45"},          {"notes", "Char_Desc_2000"},
-        {"URL", "Company_WebSite_URL"},        {"Web Site", "Company_WebSite_URL"},
-        {"WebSite", "Company_WebSite_URL"},    {"Min", "Program_System_Requirements"},
-        {"require", "Program_System_Requirements"}, {"SoftBy", "Company_Name"},
-        {"Contact", "Company_Name"},           {"SoftGetInfo", "Company_WebSite_URL"},
-        {"Author", "Company_Name"},            {"purchase", "Application_Order_URL"},
-        {"order", "Application_Order_URL"},    {"buy", "Application_Order_URL"},
+        {"page", "Company_WebSite_URL"},
+        {"pad", "Application_XML_File_URL"},
+        {"xml", "Application_XML_File_URL"},
+        {"pname", "Application_XML_File_URL"},
+        {"home", "Company_WebSite_URL"},
+        {"HURL", "Company_WebSite_URL"},
+        {"Product", "Program_Name"},
+        {"title", "Program_Name"},
+        {"ProgN", "Program_Name"},
+        {"Subject", "Program_Name"},
+        {"limitation", "<emptied>"},
+        {"eval_period", "Expire_Day"},
+        {"ver", "Program_Version"},
+        {"program_location", "Primary_Download_URL"},
+        {"download", "Primary_Download_URL"},
+        {"cost", "Program_Cost_Dollars"},
+        {"keyword", "Keywords"},
+        {"Size", "File_Size_K"},
+        {"screenshot", "Application_Screenshot_URL"},
+        {"screen", "Application_Screenshot_URL"},
+        {"price", "Program_Cost_Dollars"},
+        {"Pric", "Program_Cost_Dollars"},
+        {"email", "Author_Email"},
+        {"mail", "Author_Email"},
+        {"send_to", "Author_Email"},
+        {"sendto", "Author_Email"},
+        {"Company", "Company_Name"},
+        {"CN", "Company_Name"},
+        {"location", "Primary_Download_URL"},
+        {"Category", "Program_Category_Class"},
+        {"long", "Char_Desc_2000"},
+        {"short", "Char_Desc_45"},
+        {"abstract", "Char_Desc_45"},
+        {"notes", "Char_Desc_2000"},
+        {"URL", "Company_WebSite_URL"},
+        {"Web Site", "Company_WebSite_URL"},
+        {"WebSite", "Company_WebSite_URL"},
+        {"Min", "Program_System_Requirements"},
+        {"require", "Program_System_Requirements"},
+        {"SoftBy", "Company_Name"},
+        {"Contact", "Company_Name"},
+        {"SoftGetInfo", "Company_WebSite_URL"},
+        {"Author", "Company_Name"},
+        {"purchase", "Application_Order_URL"},
+        {"order", "Application_Order_URL"},
+        {"buy", "Application_Order_URL"},
         {"name", "Program_Name"},
     };
     QCOMPARE(int(std::size(rows)), 47);
@@ -137,8 +160,8 @@ void TestFillRules::textInputTable()
     QFETCH(QString, field);
     const FakeRecord record = FakeRecord::full();
     expectOutcome(fillOne(QStringLiteral("input"), QStringLiteral("text"), swapCase(fragment), record), field);
-    expectOutcome(fillOne(QStringLiteral("input"), QStringLiteral("text"), QStringLiteral("f_") + fragment + QStringLiteral("_1"),
-                          record),
+    expectOutcome(fillOne(QStringLiteral("input"), QStringLiteral("text"),
+                          QStringLiteral("f_") + fragment + QStringLiteral("_1"), record),
                   field);
 }
 
@@ -147,35 +170,37 @@ void TestFillRules::textInputOrder_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("field");
     const char *const rows[][2] = {
-        {"company_url", "Company_Name"},         // Company before URL
-        {"company_website", "Company_Name"},     // Company before WebSite
-        {"product_version", "Program_Name"},     // Product before ver
-        {"server", "Program_Version"},           // ver anywhere in the name
+        {"company_url", "Company_Name"},     // Company before URL
+        {"company_website", "Company_Name"}, // Company before WebSite
+        {"product_version", "Program_Name"}, // Product before ver
+        {"server", "Program_Version"},       // ver anywhere in the name
         {"version", "Program_Version"},
         {"cover_letter", "Program_Version"},
-        {"contact_email", "Author_Email"},       // email before Contact
-        {"order_url", "Company_WebSite_URL"},    // URL before order
+        {"contact_email", "Author_Email"},    // email before Contact
+        {"order_url", "Company_WebSite_URL"}, // URL before order
         {"buy_link", "Application_Order_URL"},
         {"download_url", "Primary_Download_URL"}, // download before URL
-        {"appname", "Application_XML_File_URL"}, // contains pname
-        {"progname", "Program_Name"},            // contains progn
-        {"username", "Program_Name"},            // name is tested last
+        {"appname", "Application_XML_File_URL"},  // contains pname
+        {"progname", "Program_Name"},             // contains progn
+        {"username", "Program_Name"},             // name is tested last
         {"first_name", "Program_Name"},
         {"last_name", "Program_Name"},
-        {"admin_notes", "Char_Desc_2000"},       // notes before Min
-        {"homepage", "Company_WebSite_URL"},     // page, the first rule
+        {"admin_notes", "Char_Desc_2000"},   // notes before Min
+        {"homepage", "Company_WebSite_URL"}, // page, the first rule
         {"Limitation", "<emptied>"},
         {"two words: web site", "Company_WebSite_URL"},
-        {"description", "<unchanged>"},          // no description rule for inputs
+        {"description", "<unchanged>"}, // no description rule for inputs
         {"desc", "<unchanged>"},
         {"req", "<unchanged>"},
         {"whoami", "<unchanged>"},
         {"country", "<unchanged>"},
         {"address", "<unchanged>"},
-        {"", "<unchanged>"},                     // no name attribute
+        {"", "<unchanged>"},                                                                 // no name attribute
         {"\xd0\xbd\xd0\xb0\xd0\xb7\xd0\xb2\xd0\xb0\xd0\xbd\xd0\xb8\xd0\xb5", "<unchanged>"}, // Cyrillic, no fragment
         {"\xd0\xb8\xd0\xbc\xd1\x8f_name", "Program_Name"},
-        {"stra\xc3\x9f" "e_url", "Company_WebSite_URL"},
+        {"stra\xc3\x9f"
+         "e_url",
+         "Company_WebSite_URL"},
     };
     for (const auto &r : rows)
         QTest::addRow("%s", r[0]) << QString::fromUtf8(r[0]) << QString::fromLatin1(r[1]);
@@ -220,8 +245,9 @@ void TestFillRules::textAreaTable()
     QFETCH(QString, field);
     const FakeRecord record = FakeRecord::full();
     expectOutcome(fillOne(QStringLiteral("textarea"), QString(), swapCase(fragment), record), field);
-    expectOutcome(fillOne(QStringLiteral("textarea"), QString(), QStringLiteral("f_") + fragment + QStringLiteral("_1"), record),
-                  field);
+    expectOutcome(
+        fillOne(QStringLiteral("textarea"), QString(), QStringLiteral("f_") + fragment + QStringLiteral("_1"), record),
+        field);
 }
 
 void TestFillRules::textAreaOrder_data()
@@ -229,14 +255,14 @@ void TestFillRules::textAreaOrder_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("field");
     const char *const rows[][2] = {
-        {"short_description", "Char_Desc_45"},  // short, St_Description and bdesc before Description
+        {"short_description", "Char_Desc_45"}, // short, St_Description and bdesc before Description
         {"st_description", "Char_Desc_45"},
         {"St_Description", "Char_Desc_45"},
         {"bdesc", "Char_Desc_45"},
         {"description", "Char_Desc_2000"},
         {"long_desc", "Char_Desc_2000"},
         {"full_desc", "Char_Desc_2000"},
-        {"admin_notes", "Char_Desc_2000"},      // notes before Min
+        {"admin_notes", "Char_Desc_2000"}, // notes before Min
         {"requirements", "Program_System_Requirements"},
         {"comments", "<unchanged>"},
         {"limitation", "<emptied>"},
@@ -265,21 +291,47 @@ void TestFillRules::onlyTextInputsAndTextAreasAreWritten_data()
     QTest::addColumn<QString>("type");
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("written");
-    QTest::newRow("type Text") << "input" << "Text" << "title" << true;
-    QTest::newRow("type TEXT") << "input" << "TEXT" << "title" << true;
-    QTest::newRow("hidden") << "input" << "hidden" << "title" << false;
-    QTest::newRow("password named mail") << "input" << "password" << "email" << false;
-    QTest::newRow("submit") << "input" << "submit" << "title" << false;
-    QTest::newRow("image") << "input" << "image" << "title" << false;
-    QTest::newRow("reset") << "input" << "reset" << "title" << false;
-    QTest::newRow("button") << "input" << "button" << "title" << false;
-    QTest::newRow("file") << "input" << "file" << "title" << false;
+    QTest::newRow("type Text") << "input"
+                               << "Text"
+                               << "title" << true;
+    QTest::newRow("type TEXT") << "input"
+                               << "TEXT"
+                               << "title" << true;
+    QTest::newRow("hidden") << "input"
+                            << "hidden"
+                            << "title" << false;
+    QTest::newRow("password named mail") << "input"
+                                         << "password"
+                                         << "email" << false;
+    QTest::newRow("submit") << "input"
+                            << "submit"
+                            << "title" << false;
+    QTest::newRow("image") << "input"
+                           << "image"
+                           << "title" << false;
+    QTest::newRow("reset") << "input"
+                           << "reset"
+                           << "title" << false;
+    QTest::newRow("button") << "input"
+                            << "button"
+                            << "title" << false;
+    QTest::newRow("file") << "input"
+                          << "file"
+                          << "title" << false;
     // The engine sees types as the document reports them; the browser bridge
     // is the one that reports the newer text-like types as text.
-    QTest::newRow("email as reported") << "input" << "email" << "email" << false;
-    QTest::newRow("select") << "select" << "select-one" << "category" << false;
-    QTest::newRow("button element") << "button" << "submit" << "title" << false;
-    QTest::newRow("div") << "div" << "" << "title" << false;
+    QTest::newRow("email as reported") << "input"
+                                       << "email"
+                                       << "email" << false;
+    QTest::newRow("select") << "select"
+                            << "select-one"
+                            << "category" << false;
+    QTest::newRow("button element") << "button"
+                                    << "submit"
+                                    << "title" << false;
+    QTest::newRow("div") << "div"
+                         << ""
+                         << "title" << false;
 }
 
 void TestFillRules::onlyTextInputsAndTextAreasAreWritten()
@@ -295,7 +347,8 @@ void TestFillRules::emptyFieldEmptiesTheInput()
 {
     FakeRecord record = FakeRecord::full();
     record.set(QStringLiteral("Program_Version"), QString());
-    expectOutcome(fillOne(QStringLiteral("input"), QStringLiteral("text"), QStringLiteral("version"), record), kEmptied);
+    expectOutcome(fillOne(QStringLiteral("input"), QStringLiteral("text"), QStringLiteral("version"), record),
+                  kEmptied);
     // Values are written exactly as the record holds them.
     const QString raw = QStringLiteral("  24.95 \t<b>\"x\"</b>\r\n");
     record.set(QStringLiteral("Program_Cost_Dollars"), raw);
@@ -347,12 +400,18 @@ void TestFillRules::uninstallerGroupFollowsInstallSupport_data()
     QTest::addColumn<QString>("support");
     QTest::addColumn<QString>("groupName");
     QTest::addColumn<bool>("yes");
-    QTest::newRow("install and uninstall") << "Install and Uninstall" << "has_uninstaller" << true;
-    QTest::newRow("uninstall only") << "Uninstall Only" << "has_uninstaller" << true;
-    QTest::newRow("upper case") << "UNINSTALL" << "Has_UnInstaller" << true;
-    QTest::newRow("install only") << "Install Only" << "has_uninstaller" << false;
-    QTest::newRow("no install support") << "No Install Support" << "HAS_UNINSTALLER" << false;
-    QTest::newRow("empty") << "" << "uninstaller_present" << false;
+    QTest::newRow("install and uninstall") << "Install and Uninstall"
+                                           << "has_uninstaller" << true;
+    QTest::newRow("uninstall only") << "Uninstall Only"
+                                    << "has_uninstaller" << true;
+    QTest::newRow("upper case") << "UNINSTALL"
+                                << "Has_UnInstaller" << true;
+    QTest::newRow("install only") << "Install Only"
+                                  << "has_uninstaller" << false;
+    QTest::newRow("no install support") << "No Install Support"
+                                        << "HAS_UNINSTALLER" << false;
+    QTest::newRow("empty") << ""
+                           << "uninstaller_present" << false;
 }
 
 void TestFillRules::uninstallerGroupFollowsInstallSupport()

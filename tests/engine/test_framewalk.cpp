@@ -177,8 +177,9 @@ void TestFrameWalk::framesInOrderWithEventsBeforeEach()
     host.log = &log;
     FakeBrowser browser(&page);
     RunFormCommand(browser, engine::FormMode::Fill, record, host);
-    QCOMPARE(log, (QStringList{"events", "read Program_Name", "events", "read Program_Version", "events",
-                                "read Keywords"}));
+    QCOMPARE(
+        log,
+        (QStringList {"events", "read Program_Name", "events", "read Program_Version", "events", "read Keywords"}));
     QVERIFY(page.journal().empty());
     for (MemoryDocument *f : {&f0, &f1, &f2})
         QCOMPARE(f->routinesFinished(), 1);
@@ -228,7 +229,8 @@ void TestFrameWalk::refusedFrameEndsTheRunKeepingEarlierFrames()
         f2.addInput(QStringLiteral("submit"), QString(), QStringLiteral("Send"));
         FakeBrowser browser(&page);
         FakeHost host;
-        QVERIFY_THROWS_EXCEPTION(base::Error, RunFormCommand(browser, engine::formModeOf(mode), FakeRecord::full(), host));
+        QVERIFY_THROWS_EXCEPTION(base::Error,
+                                 RunFormCommand(browser, engine::formModeOf(mode), FakeRecord::full(), host));
         QVERIFY(!f0.journal().empty());
         QCOMPARE(f0.routinesFinished(), 1);
         QVERIFY(f2.journal().empty());
@@ -290,7 +292,7 @@ void TestFrameWalk::submitOnFramesetMessagesPerFrame()
     host.log = &log;
     FakeBrowser browser(&page);
     RunFormCommand(browser, engine::FormMode::Submit, FakeRecord::full(), host);
-    QCOMPARE(log, (QStringList{"events", "message " + kNotFound, "events", "events", "message " + kNotFound}));
+    QCOMPARE(log, (QStringList {"events", "message " + kNotFound, "events", "events", "message " + kNotFound}));
     QVERIFY(!clicked(f0));
     QVERIFY(clicked(f1));
     QVERIFY(!clicked(f2));
@@ -301,13 +303,20 @@ void TestFrameWalk::modeWords_data()
 {
     QTest::addColumn<QString>("mode");
     QTest::addColumn<QString>("routine");
-    QTest::newRow("empty") << "" << "fill";
-    QTest::newRow("submit") << "submit" << "submit";
-    QTest::newRow("login") << "login" << "login";
-    QTest::newRow("Submit") << "Submit" << "fill";
-    QTest::newRow("LOGIN") << "LOGIN" << "fill";
-    QTest::newRow("submit with a space") << "submit " << "fill";
-    QTest::newRow("fill") << "fill" << "fill";
+    QTest::newRow("empty") << ""
+                           << "fill";
+    QTest::newRow("submit") << "submit"
+                            << "submit";
+    QTest::newRow("login") << "login"
+                           << "login";
+    QTest::newRow("Submit") << "Submit"
+                            << "fill";
+    QTest::newRow("LOGIN") << "LOGIN"
+                           << "fill";
+    QTest::newRow("submit with a space") << "submit "
+                                         << "fill";
+    QTest::newRow("fill") << "fill"
+                          << "fill";
 }
 
 void TestFrameWalk::modeWords()

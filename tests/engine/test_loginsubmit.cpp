@@ -60,7 +60,7 @@ void TestLoginSubmit::loginFillsAndPresses()
     FillLoginForm(doc, QStringLiteral("maren"), QStringLiteral("s3cret"));
     QCOMPARE(doc.at(0).storedValue(), QStringLiteral("maren"));
     QCOMPARE(doc.at(1).storedValue(), QStringLiteral("s3cret"));
-    QCOMPARE(clicks(doc), QList<int>{2});
+    QCOMPARE(clicks(doc), QList<int> {2});
     // The press comes after the writes.
     QCOMPARE(doc.journal().back().kind, JournalEntry::Click);
 }
@@ -164,23 +164,23 @@ void TestLoginSubmit::buttonChoice_data()
     // of the button pressed, -1 for none.
     QTest::addColumn<QStringList>("buttons");
     QTest::addColumn<int>("expected");
-    QTest::newRow("one plain submit") << QStringList{"submit|Submit program|"} << 0;
-    QTest::newRow("two acceptable: the later") << QStringList{"submit|Send|", "submit|Submit|"} << 1;
-    QTest::newRow("image with reset alt skipped") << QStringList{"submit|Send|", "image||reset form"} << 0;
-    QTest::newRow("value with back") << QStringList{"submit|go back|"} << -1;
-    QTest::newRow("Back with a capital") << QStringList{"submit|Back|"} << 0;
-    QTest::newRow("no inside a word") << QStringList{"submit|Submit now|"} << -1;
-    QTest::newRow("NO in capitals") << QStringList{"submit|NO|"} << 0;
-    QTest::newRow("Cancel in alt") << QStringList{"submit|Send|Cancel"} << -1;
-    QTest::newRow("Cancel in value") << QStringList{"submit|Cancel|"} << 0;
-    QTest::newRow("cancel lower-case alt") << QStringList{"submit|Send|cancel"} << 0;
-    QTest::newRow("reset in alt") << QStringList{"submit|Send|reset"} << -1;
-    QTest::newRow("image without alt") << QStringList{"image|no way back|"} << 0;
-    QTest::newRow("image alt Cancel with words") << QStringList{"image||Cancel and go home"} << -1;
-    QTest::newRow("submit then image") << QStringList{"submit|Send|", "image||Submit"} << 1;
-    QTest::newRow("type in capitals") << QStringList{"SUBMIT|Send|"} << 0;
-    QTest::newRow("reset and button inputs") << QStringList{"reset|Send|", "button|Send|"} << -1;
-    QTest::newRow("acceptable then excluded") << QStringList{"submit|Send|", "submit|Cancel|reset"} << 0;
+    QTest::newRow("one plain submit") << QStringList {"submit|Submit program|"} << 0;
+    QTest::newRow("two acceptable: the later") << QStringList {"submit|Send|", "submit|Submit|"} << 1;
+    QTest::newRow("image with reset alt skipped") << QStringList {"submit|Send|", "image||reset form"} << 0;
+    QTest::newRow("value with back") << QStringList {"submit|go back|"} << -1;
+    QTest::newRow("Back with a capital") << QStringList {"submit|Back|"} << 0;
+    QTest::newRow("no inside a word") << QStringList {"submit|Submit now|"} << -1;
+    QTest::newRow("NO in capitals") << QStringList {"submit|NO|"} << 0;
+    QTest::newRow("Cancel in alt") << QStringList {"submit|Send|Cancel"} << -1;
+    QTest::newRow("Cancel in value") << QStringList {"submit|Cancel|"} << 0;
+    QTest::newRow("cancel lower-case alt") << QStringList {"submit|Send|cancel"} << 0;
+    QTest::newRow("reset in alt") << QStringList {"submit|Send|reset"} << -1;
+    QTest::newRow("image without alt") << QStringList {"image|no way back|"} << 0;
+    QTest::newRow("image alt Cancel with words") << QStringList {"image||Cancel and go home"} << -1;
+    QTest::newRow("submit then image") << QStringList {"submit|Send|", "image||Submit"} << 1;
+    QTest::newRow("type in capitals") << QStringList {"SUBMIT|Send|"} << 0;
+    QTest::newRow("reset and button inputs") << QStringList {"reset|Send|", "button|Send|"} << -1;
+    QTest::newRow("acceptable then excluded") << QStringList {"submit|Send|", "submit|Cancel|reset"} << 0;
 }
 
 void TestLoginSubmit::buttonChoice()
@@ -195,14 +195,14 @@ void TestLoginSubmit::buttonChoice()
         }
         doc.addElement(QStringLiteral("button")).setDeclaredType(QStringLiteral("submit"));
     };
-    const QList<int> want = expected < 0 ? QList<int>() : QList<int>{expected + 1};
+    const QList<int> want = expected < 0 ? QList<int>() : QList<int> {expected + 1};
 
     MemoryDocument submitDoc;
     build(submitDoc);
     FakeHost host;
     ClickSubmitButton(&submitDoc, host);
     QCOMPARE(clicks(submitDoc), want);
-    QCOMPARE(host.messages, expected < 0 ? QStringList{kNotFound} : QStringList());
+    QCOMPARE(host.messages, expected < 0 ? QStringList {kNotFound} : QStringList());
 
     MemoryDocument loginDoc;
     build(loginDoc);
@@ -214,10 +214,10 @@ void TestLoginSubmit::submitWithoutDocumentShowsTheMessage()
 {
     FakeHost host;
     ClickSubmitButton(nullptr, host);
-    QCOMPARE(host.messages, QStringList{kNotFound});
+    QCOMPARE(host.messages, QStringList {kNotFound});
     MemoryDocument empty;
     ClickSubmitButton(&empty, host);
-    QCOMPARE(host.messages, (QStringList{kNotFound, kNotFound}));
+    QCOMPARE(host.messages, (QStringList {kNotFound, kNotFound}));
 }
 
 void TestLoginSubmit::submitFailureEndsWithoutClickOrMessage()

@@ -77,7 +77,7 @@ Control select(const QString &name, const QStringList &texts, const QString &lab
 {
     Control c = input(name, label, QStringLiteral("select"));
     for (const QString &t : texts)
-        c.options << Option{t, t.startsWith(QLatin1Char('-')) ? QString() : t, false};
+        c.options << Option {t, t.startsWith(QLatin1Char('-')) ? QString() : t, false};
     if (!c.options.isEmpty())
         c.options[0].selected = true;
     return c;
@@ -112,15 +112,15 @@ private Q_SLOTS:
 
 void TestSmartFill::namesSplitIntoWords()
 {
-    QCOMPARE(splitWords(QStringLiteral("submitterName"), true), (QStringList{"submitter", "name"}));
-    QCOMPARE(splitWords(QStringLiteral("app[logo_url]"), true), (QStringList{"app", "logo", "url"}));
-    QCOMPARE(splitWords(QStringLiteral("dlurl"), true), (QStringList{"dl", "url"}));
-    QCOMPARE(splitWords(QStringLiteral("homepagetitle"), true), (QStringList{"homepage", "title"}));
-    QCOMPARE(splitWords(QStringLiteral("summary_80"), true), (QStringList{"summary", "80"}));
-    QCOMPARE(splitWords(QStringLiteral("PADURL"), true), (QStringList{"pad", "url"}));
+    QCOMPARE(splitWords(QStringLiteral("submitterName"), true), (QStringList {"submitter", "name"}));
+    QCOMPARE(splitWords(QStringLiteral("app[logo_url]"), true), (QStringList {"app", "logo", "url"}));
+    QCOMPARE(splitWords(QStringLiteral("dlurl"), true), (QStringList {"dl", "url"}));
+    QCOMPARE(splitWords(QStringLiteral("homepagetitle"), true), (QStringList {"homepage", "title"}));
+    QCOMPARE(splitWords(QStringLiteral("summary_80"), true), (QStringList {"summary", "80"}));
+    QCOMPARE(splitWords(QStringLiteral("PADURL"), true), (QStringList {"pad", "url"}));
     // No fragment hides inside an unknown word.
-    QCOMPARE(splitWords(QStringLiteral("server"), true), (QStringList{"server"}));
-    QCOMPARE(splitWords(QStringLiteral("cover"), true), (QStringList{"cover"}));
+    QCOMPARE(splitWords(QStringLiteral("server"), true), (QStringList {"server"}));
+    QCOMPARE(splitWords(QStringLiteral("cover"), true), (QStringList {"cover"}));
 }
 
 void TestSmartFill::purposeWordsBeatGenericOnes_data()
@@ -129,21 +129,66 @@ void TestSmartFill::purposeWordsBeatGenericOnes_data()
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("type");
     QTest::addColumn<QString>("field");
-    QTest::newRow("url") << "dlurl" << "" << "text" << "Primary_Download_URL";
-    QTest::newRow("d_url") << "d_url" << "" << "text" << "Primary_Download_URL";
-    QTest::newRow("screenshot") << "shot_url" << "" << "url" << "Application_Screenshot_URL";
-    QTest::newRow("pad") << "padurl" << "" << "url" << "Application_XML_File_URL";
-    QTest::newRow("site") << "url" << "Company website" << "text" << "Company_WebSite_URL";
-    QTest::newRow("appname") << "appname" << "" << "text" << "Program_Name";
-    QTest::newRow("homepagetitle") << "homepagetitle" << "" << "text" << "Program_Name";
-    QTest::newRow("person") << "auth_name" << "" << "text" << "Contact_First_Name+Contact_Last_Name";
-    QTest::newRow("submitter") << "submitterName" << "" << "text" << "Contact_First_Name+Contact_Last_Name";
-    QTest::newRow("email type") << "contact" << "" << "email" << "Contact_Email";
-    QTest::newRow("release as version") << "release" << "" << "text" << "Program_Version";
-    QTest::newRow("label decides") << "f1" << "Download link" << "text" << "Primary_Download_URL";
-    QTest::newRow("search box") << "search_keywords" << "" << "text" << "";
-    QTest::newRow("user name") << "user_name" << "" << "text" << "";
-    QTest::newRow("nothing") << "twitter" << "" << "text" << "";
+    QTest::newRow("url") << "dlurl"
+                         << ""
+                         << "text"
+                         << "Primary_Download_URL";
+    QTest::newRow("d_url") << "d_url"
+                           << ""
+                           << "text"
+                           << "Primary_Download_URL";
+    QTest::newRow("screenshot") << "shot_url"
+                                << ""
+                                << "url"
+                                << "Application_Screenshot_URL";
+    QTest::newRow("pad") << "padurl"
+                         << ""
+                         << "url"
+                         << "Application_XML_File_URL";
+    QTest::newRow("site") << "url"
+                          << "Company website"
+                          << "text"
+                          << "Company_WebSite_URL";
+    QTest::newRow("appname") << "appname"
+                             << ""
+                             << "text"
+                             << "Program_Name";
+    QTest::newRow("homepagetitle") << "homepagetitle"
+                                   << ""
+                                   << "text"
+                                   << "Program_Name";
+    QTest::newRow("person") << "auth_name"
+                            << ""
+                            << "text"
+                            << "Contact_First_Name+Contact_Last_Name";
+    QTest::newRow("submitter") << "submitterName"
+                               << ""
+                               << "text"
+                               << "Contact_First_Name+Contact_Last_Name";
+    QTest::newRow("email type") << "contact"
+                                << ""
+                                << "email"
+                                << "Contact_Email";
+    QTest::newRow("release as version") << "release"
+                                        << ""
+                                        << "text"
+                                        << "Program_Version";
+    QTest::newRow("label decides") << "f1"
+                                   << "Download link"
+                                   << "text"
+                                   << "Primary_Download_URL";
+    QTest::newRow("search box") << "search_keywords"
+                                << ""
+                                << "text"
+                                << "";
+    QTest::newRow("user name") << "user_name"
+                               << ""
+                               << "text"
+                               << "";
+    QTest::newRow("nothing") << "twitter"
+                             << ""
+                             << "text"
+                             << "";
 }
 
 void TestSmartFill::purposeWordsBeatGenericOnes()
@@ -216,8 +261,8 @@ void TestSmartFill::choicesSetOnlyOnAMatch()
         if (w.control == 4)
             country = w.options;
     }
-    QCOMPARE(os, (QVector<int>{2, 3}));
-    QCOMPARE(country, (QVector<int>{2}));
+    QCOMPARE(os, (QVector<int> {2, 3}));
+    QCOMPARE(country, (QVector<int> {2}));
 }
 
 void TestSmartFill::neverEveryRadio()
@@ -249,8 +294,8 @@ void TestSmartFill::existingValuesAreKept()
     r.set("Program_Version", QString());
     Page p;
     p.controls << input("program_name") << input("version") << input("notes", "Notes") << input("dl_url");
-    p.controls[1].value = QStringLiteral("3.1");  // the record has no version: kept
-    p.controls[2].value = QStringLiteral("mine"); // a weak match: kept
+    p.controls[1].value = QStringLiteral("3.1");                      // the record has no version: kept
+    p.controls[2].value = QStringLiteral("mine");                     // a weak match: kept
     p.controls[3].value = QStringLiteral("http://old.example/x.zip"); // a confident match: replaced
     const Plan plan = planFill(p, r);
     QCOMPARE(plan.fields.at(1), QString());
@@ -304,8 +349,8 @@ void TestSmartFill::onlyTheBestFormIsFilled()
 void TestSmartFill::submitControlOfThatForm()
 {
     Page p;
-    p.buttons << Button{0, "Search", true} << Button{1, "Preview", true} << Button{1, "Cancel", true}
-              << Button{1, "Publish", true} << Button{1, "Save", false} << Button{2, "Subscribe", true};
+    p.buttons << Button {0, "Search", true} << Button {1, "Preview", true} << Button {1, "Cancel", true}
+              << Button {1, "Publish", true} << Button {1, "Save", false} << Button {2, "Subscribe", true};
     QCOMPARE(chooseSubmitButton(p, 1), 3);
     QCOMPARE(chooseSubmitButton(p, 0), -1);
 }

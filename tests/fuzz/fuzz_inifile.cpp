@@ -69,9 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             FUZZ_CHECK(f.readInteger(section, QStringLiteral("FuzzAddedKey"), 0) == -42);
         for (int s = 0; s < sections.size(); ++s) {
             for (const auto &[key, value] : before.at(s)) {
-                const bool touched = sections.at(s).trimmed().compare(section.trimmed(), Qt::CaseInsensitive) == 0
-                    && (key.compare(changedKey, Qt::CaseInsensitive) == 0
-                        || key.compare(QLatin1String("FuzzAddedKey"), Qt::CaseInsensitive) == 0);
+                const bool touched = sections.at(s).trimmed().compare(section.trimmed(), Qt::CaseInsensitive) == 0 &&
+                    (key.compare(changedKey, Qt::CaseInsensitive) == 0 ||
+                     key.compare(QLatin1String("FuzzAddedKey"), Qt::CaseInsensitive) == 0);
                 if (!touched)
                     FUZZ_CHECK(f.readString(sections.at(s), key) == value);
             }

@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QStringList items = platform::TInstanceBlock::decode(bytes);
     FUZZ_CHECK(items.size() <= platform::TInstanceBlock::MaxItems);
     for (const QString &item : items)
-        FUZZ_CHECK(!item.contains(QChar(0)) && item.size() <= platform::TInstanceBlock::MaxItemBytes && fuzz::validUtf16(item));
+        FUZZ_CHECK(!item.contains(QChar(0)) && item.size() <= platform::TInstanceBlock::MaxItemBytes &&
+                   fuzz::validUtf16(item));
 
     // As sent: the same bytes taken as command-line items, one per line. Each
     // arrives as the whole characters of its first 300 bytes.

@@ -16,8 +16,8 @@ namespace {
 
 class Host : public engine::Host {
 public:
-    void showMessage(const QString &) override {}
-    void processPendingEvents() override {}
+    void showMessage(const QString &) override { }
+    void processPendingEvents() override { }
     QString loginUsername() const override { return QStringLiteral("user"); }
     QString loginPassword() const override { return QStringLiteral("secret"); }
 };
@@ -29,7 +29,7 @@ public:
 
 class Browser : public engine::Browser {
 public:
-    explicit Browser(engine::Document *doc) : m_doc(doc) {}
+    explicit Browser(engine::Document *doc) : m_doc(doc) { }
     engine::Document *document() override { return m_doc; }
 
 private:
@@ -43,9 +43,7 @@ void build(engine::MemoryDocument &top, const web::PageSnapshot &snapshot)
         switch (f.kind) {
         case web::PageSnapshot::FrameKind::Refused: top.addRefusedFrame(); break;
         case web::PageSnapshot::FrameKind::None: top.addFrameWithoutDocument(); break;
-        case web::PageSnapshot::FrameKind::Document:
-            web::loadSnapshotDocument(top.addFrame(), f.description);
-            break;
+        case web::PageSnapshot::FrameKind::Document: web::loadSnapshotDocument(top.addFrame(), f.description); break;
         }
     }
 }

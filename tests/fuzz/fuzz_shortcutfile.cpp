@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // "Add to favorities..." writes the address back; it must read the same,
     // unless it has blanks at an end (kept only inside quotes) or looks quoted
     // itself (the quotes would be taken off).
-    const bool looksQuoted = url.size() >= 2 && (url.front() == u'"' || url.front() == u'\'') && url.back() == url.front();
+    const bool looksQuoted =
+        url.size() >= 2 && (url.front() == u'"' || url.front() == u'\'') && url.back() == url.front();
     const QString copy = fuzz::scratchPath(QStringLiteral("copy.url"));
     platform::writeShortcutFile(copy, url);
     if (!looksQuoted && url == url.trimmed())

@@ -83,8 +83,7 @@ int main(int argc, char *argv[])
             QCoreApplication::quit();
         }
     });
-    say((instance.isReceiving() ? "RECEIVER " : "ALONE ")
-        + QByteArray::number(QCoreApplication::applicationPid()));
+    say((instance.isReceiving() ? "RECEIVER " : "ALONE ") + QByteArray::number(QCoreApplication::applicationPid()));
     QThread::msleep(busyMs);
     return app.exec();
 }

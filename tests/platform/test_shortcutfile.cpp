@@ -65,7 +65,8 @@ void TestShortcutFile::readsAddress_data()
     QTest::newRow("plain") << QByteArray("[InternetShortcut]\r\nURL=http://a.example/x?y=1\r\n")
                            << "http://a.example/x?y=1";
     QTest::newRow("other sections first")
-        << QByteArray("[DEFAULT]\nBASEURL=http://base.example/\n[InternetShortcut]\nIconIndex=0\nURL=http://b.example/\n")
+        << QByteArray(
+               "[DEFAULT]\nBASEURL=http://base.example/\n[InternetShortcut]\nIconIndex=0\nURL=http://b.example/\n")
         << "http://b.example/";
     QTest::newRow("names without case, blanks")
         << QByteArray("  [ internetshortcut ]\n url = http://c.example/ \n") << "http://c.example/";
@@ -91,8 +92,7 @@ void TestShortcutFile::readsAddress_data()
     // address can be written anywhere unchanged.
     QByteArray lone = wide.left(wide.indexOf(QByteArray("/\0\r\0", 4)));
     lone += QByteArray("\x00\xD8/\0\x3D\xD8\x00\xDE\r\0\n\0", 12);
-    QTest::newRow("utf-16 lone surrogate")
-        << lone << QStringLiteral("http://j.example\uFFFD/\U0001F600");
+    QTest::newRow("utf-16 lone surrogate") << lone << QStringLiteral("http://j.example\uFFFD/\U0001F600");
 }
 
 void TestShortcutFile::readsAddress()
@@ -124,7 +124,7 @@ void TestShortcutFile::fifoIsRefusedAtOnce()
     QTemporaryDir dir;
     const QString fifo = dir.filePath(QStringLiteral("pipe.url"));
     QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
-    std::atomic<bool> done{false};
+    std::atomic<bool> done {false};
     QString result = QStringLiteral("unset");
     std::thread reader([&] {
         result = ReadShortcutURL(fifo);
@@ -212,8 +212,8 @@ void TestShortcutFile::listingSplitsAndSorts()
     writeBytes(dir, QStringLiteral("c.url"), "[InternetShortcut]\nURL=http://c/\n");
 
     const FavoritesListing listing = ListFavoritesFolder(dir.path());
-    QCOMPARE(listing.folders, (QStringList{"a", "B"}));
-    QCOMPARE(listing.files, (QStringList{"c.url", "link", "ReadOnly", "Z.url"}));
+    QCOMPARE(listing.folders, (QStringList {"a", "B"}));
+    QCOMPARE(listing.files, (QStringList {"c.url", "link", "ReadOnly", "Z.url"}));
     QCOMPARE(favoriteDisplayName(QStringLiteral("Z.url")), QStringLiteral("Z"));
     QCOMPARE(favoriteDisplayName(QStringLiteral("a.b.url")), QStringLiteral("a.b"));
     QCOMPARE(favoriteDisplayName(QStringLiteral("ReadOnly")), QStringLiteral("ReadOnly"));
@@ -231,7 +231,7 @@ void TestShortcutFile::listingSkipsHiddenAndBrokenEntries()
 
     const FavoritesListing listing = ListFavoritesFolder(dir.path());
     QCOMPARE(listing.folders, QStringList());
-    QCOMPARE(listing.files, QStringList{"odd [*?] name.url"});
+    QCOMPARE(listing.files, QStringList {"odd [*?] name.url"});
 }
 
 void TestShortcutFile::listingOfMissingFolderIsEmpty()
@@ -283,8 +283,8 @@ void TestShortcutFile::subfoldersSkipLinks()
     makeDir(dir.filePath(QStringLiteral("b/inner")));
     makeDir(dir.filePath(QStringLiteral("A")));
     QVERIFY(QFile::link(dir.path(), dir.filePath(QStringLiteral("b/inner/up"))));
-    QCOMPARE(FavoriteSubfolders(dir.path()), (QStringList{"A", "b", "b/inner"}));
-    QCOMPARE(FavoriteSubfolders(dir.path(), 2), (QStringList{"A", "b"}));
+    QCOMPARE(FavoriteSubfolders(dir.path()), (QStringList {"A", "b", "b/inner"}));
+    QCOMPARE(FavoriteSubfolders(dir.path(), 2), (QStringList {"A", "b"}));
     QCOMPARE(FavoriteSubfolders(dir.filePath(QStringLiteral("missing"))), QStringList());
 }
 

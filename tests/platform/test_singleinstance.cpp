@@ -45,8 +45,8 @@ QByteArray rawBlock(qint32 count, char fill)
 class TestSingleInstance : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_tmp{QStringLiteral("/tmp/si-XXXXXX")}; // short: socket addresses hold 107 bytes
-    QString m_bin; // the folder holding this test's copies of the driver
+    QTemporaryDir m_tmp {QStringLiteral("/tmp/si-XXXXXX")}; // short: socket addresses hold 107 bytes
+    QString m_bin;                                          // the folder holding this test's copies of the driver
     QList<QProcess *> m_processes;
     QHash<QProcess *, QByteArray> m_output;
 
@@ -67,17 +67,17 @@ class TestSingleInstance : public QObject {
     {
         auto *p = new QProcess(this);
         m_processes << p;
-        connect(p, &QProcess::readyReadStandardOutput, this,
-                [this, p] { m_output[p] += p->readAllStandardOutput(); });
+        connect(p, &QProcess::readyReadStandardOutput, this, [this, p] { m_output[p] += p->readAllStandardOutput(); });
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        const QStringList arguments = options + QStringList{QStringLiteral("--")} + items;
+        const QStringList arguments = options + QStringList {QStringLiteral("--")} + items;
         if (asUser == uint(-1)) {
             p->start(exe, arguments);
         } else {
             const QString id = QString::number(asUser);
             p->start(QStringLiteral("setpriv"),
-                     QStringList{QStringLiteral("--reuid=") + id, QStringLiteral("--regid=") + id,
-                                 QStringLiteral("--clear-groups"), exe} + arguments);
+                     QStringList {QStringLiteral("--reuid=") + id, QStringLiteral("--regid=") + id,
+                                  QStringLiteral("--clear-groups"), exe} +
+                         arguments);
         }
         return p;
     }
@@ -108,8 +108,7 @@ class TestSingleInstance : public QObject {
     {
         if (!QTest::qWaitFor([p] { return p->state() == QProcess::NotRunning; }, 30000))
             return false;
-        return p->exitStatus() == QProcess::NormalExit
-               && p->exitCode() == 0 && hasLine(p, QStringLiteral("HANDED"));
+        return p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0 && hasLine(p, QStringLiteral("HANDED"));
     }
     // The item lists the process was handed, in arrival order.
     QList<QStringList> handed(QProcess *p) const
@@ -179,11 +178,13 @@ private slots:
     void untrustedBlocksAreReadSafely()
     {
         QCOMPARE(platform::TInstanceBlock::decode(rawBlock(-5, 'A')), QStringList());
-        QCOMPARE(platform::TInstanceBlock::decode(rawBlock(1000000, 'A')), QStringList(10, QString(300, QLatin1Char('A'))));
+        QCOMPARE(platform::TInstanceBlock::decode(rawBlock(1000000, 'A')),
+                 QStringList(10, QString(300, QLatin1Char('A'))));
         QCOMPARE(platform::TInstanceBlock::decode(rawBlock(3, '\xff')).size(), 3);
         QCOMPARE(platform::TInstanceBlock::decode(QByteArray()), QStringList());
         QByteArray shortBlock = rawBlock(2, 'B').left(8 + 301 + 20);
-        QCOMPARE(platform::TInstanceBlock::decode(shortBlock), QStringList({QString(300, QLatin1Char('B')), QString(20, QLatin1Char('B'))}));
+        QCOMPARE(platform::TInstanceBlock::decode(shortBlock),
+                 QStringList({QString(300, QLatin1Char('B')), QString(20, QLatin1Char('B'))}));
     }
 
     // Peers written by hand: malformed blocks, a silent peer, a peer that leaves.
@@ -266,8 +267,8 @@ private slots:
         const QString path = platform::TOneInstance::endpointPath(QStringLiteral("private"));
         QVERIFY(!path.isEmpty());
         const QString folder = QFileInfo(path).path();
-        QCOMPARE(folder, QDir::cleanPath(QDir::tempPath()) + QStringLiteral("/doduvodaz-")
-                             + QString::number(::getuid()));
+        QCOMPARE(folder,
+                 QDir::cleanPath(QDir::tempPath()) + QStringLiteral("/doduvodaz-") + QString::number(::getuid()));
         struct stat st;
         QCOMPARE(::lstat(QFile::encodeName(folder).constData(), &st), 0);
         QCOMPARE(int(st.st_mode & 0777), 0700);
@@ -451,10 +452,12 @@ private slots:
         QList<QProcess *> starts;
         for (int i = 0; i < 6; ++i)
             starts << start(exe, {QStringLiteral("r%1").arg(i)});
-        QVERIFY(QTest::qWaitFor([&] {
-            return std::count_if(starts.begin(), starts.end(),
-                                 [](QProcess *p) { return p->state() == QProcess::NotRunning; }) == 5;
-        }, 30000));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return std::count_if(starts.begin(), starts.end(),
+                                     [](QProcess *p) { return p->state() == QProcess::NotRunning; }) == 5;
+            },
+            30000));
         QProcess *chosen = nullptr;
         QStringList expected;
         for (QProcess *p : starts) {

@@ -94,7 +94,7 @@ void TestAboutForm::linksOpenSiteAndMail()
     }
     QTest::mouseClick(site, Qt::LeftButton);
     QTest::mouseClick(email, Qt::LeftButton);
-    QCOMPARE(m_opened, (QList<QUrl>{platform::makerSite(), QUrl("mailto:" + platform::makerEmail())}));
+    QCOMPARE(m_opened, (QList<QUrl> {platform::makerSite(), QUrl("mailto:" + platform::makerEmail())}));
     QCOMPARE(platform::makerSite().path(), QStringLiteral("/"));
     QCOMPARE(m_opened.at(1).scheme(), QStringLiteral("mailto"));
 }
@@ -120,7 +120,7 @@ void TestAboutForm::helpLooksInCurrentDirectory()
     QVERIFY(dir.path() != QCoreApplication::applicationDirPath());
     shell::showHelp(); // no help.htm there: it is asked for all the same
     QDir::setCurrent(before);
-    QCOMPARE(m_opened, QList<QUrl>{QUrl::fromLocalFile(dir.path() + "/help.htm")});
+    QCOMPARE(m_opened, QList<QUrl> {QUrl::fromLocalFile(dir.path() + "/help.htm")});
     QVERIFY(m_opened.first().isLocalFile());
 }
 
@@ -138,7 +138,7 @@ void TestAboutForm::helpInRootFolder()
 void TestAboutForm::homePage()
 {
     shell::openHomePage();
-    QCOMPARE(m_opened, QList<QUrl>{platform::makerSite(QStringLiteral("/software_doduvodaz.htm"))});
+    QCOMPARE(m_opened, QList<QUrl> {platform::makerSite(QStringLiteral("/software_doduvodaz.htm"))});
     QCOMPARE(m_opened.first().path(), QStringLiteral("/software_doduvodaz.htm"));
 }
 

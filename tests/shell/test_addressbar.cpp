@@ -63,11 +63,16 @@ void TestAddressBar::corrections_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("wrong") << "wrong" << "www";
-    QTest::newRow("???") << "???" << "http";
-    QTest::newRow("case counts") << "Wrong" << "Wrong";
-    QTest::newRow("whole text only") << "xwrong" << "xwrong";
-    QTest::newRow("blank counts") << " ???" << " ???";
+    QTest::newRow("wrong") << "wrong"
+                           << "www";
+    QTest::newRow("???") << "???"
+                         << "http";
+    QTest::newRow("case counts") << "Wrong"
+                                 << "Wrong";
+    QTest::newRow("whole text only") << "xwrong"
+                                     << "xwrong";
+    QTest::newRow("blank counts") << " ???"
+                                  << " ???";
 }
 
 void TestAddressBar::corrections()
@@ -148,7 +153,7 @@ void TestAddressBar::enteredAddressesGoToTopOfList()
         QTest::keyClick(m_box, Qt::Key_Return);
         QCOMPARE(m_box->text(), QString::fromLatin1(address)); // the box keeps what was typed
     }
-    QCOMPARE(m_box->addresses(), (QStringList{"http://one/", "http://two/"}));
+    QCOMPARE(m_box->addresses(), (QStringList {"http://one/", "http://two/"}));
 
     for (int i = 0; i < 30; ++i) {
         m_box->setText(QStringLiteral("http://n%1/").arg(i));

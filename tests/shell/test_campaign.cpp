@@ -135,16 +135,18 @@ private Q_SLOTS:
         server.setPage(QStringLiteral("a/thanks.htm"), "<title>Thanks A</title><body>Received, thank you</body>");
         // B's form sends to a page the server does not have.
         server.setPage(QStringLiteral("b/submit.htm"), form(QStringLiteral("/b/missing.htm")).toUtf8());
-        server.setPage(QStringLiteral("b/login.htm"),
-                       "<title>Log in</title><body>Members<form action='/b/in.htm' method=get>"
-                       "<input name=user><input type=password name=pass><input type=submit value='Sign in'></form></body>");
+        server.setPage(
+            QStringLiteral("b/login.htm"),
+            "<title>Log in</title><body>Members<form action='/b/in.htm' method=get>"
+            "<input name=user><input type=password name=pass><input type=submit value='Sign in'></form></body>");
         server.setPage(QStringLiteral("c/submit.htm"), form(QStringLiteral("/c/thanks.htm")).toUtf8());
         server.setPage(QStringLiteral("d/submit.htm"), form(QStringLiteral("/d/thanks.htm")).toUtf8());
         QByteArray dat = "7\r\n";
         for (const char *s : {"a", "b", "c", "d"}) {
-            const QByteArray url = server.url(QStringLiteral("%1/submit.htm").arg(QLatin1String(s))).toString().toUtf8();
-            dat += QByteArray("*Site ") + char(QChar::fromLatin1(s[0]).toUpper().toLatin1()) + "\r\n" + url + "\r\n" + url
-                   + "?update\r\n";
+            const QByteArray url =
+                server.url(QStringLiteral("%1/submit.htm").arg(QLatin1String(s))).toString().toUtf8();
+            dat += QByteArray("*Site ") + char(QChar::fromLatin1(s[0]).toUpper().toLatin1()) + "\r\n" + url + "\r\n" +
+                url + "?update\r\n";
         }
         QFile f(dir.filePath(QStringLiteral("padsites.dat")));
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -174,9 +176,10 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(kinds(history(0)), QStringList({"open", "fill"}), 15000);
         QCOMPARE(history(0).at(0).address, server.url(QStringLiteral("a/submit.htm")).toString());
         QCOMPARE(history(0).at(1).detail, QStringLiteral("3 controls"));
-        QCOMPARE(testpages::eval(sheet->browser()->page(), QStringLiteral("document.querySelector('[name=version]').value"))
-                     .toString(),
-                 QStringLiteral("3.2.1"));
+        QCOMPARE(
+            testpages::eval(sheet->browser()->page(), QStringLiteral("document.querySelector('[name=version]').value"))
+                .toString(),
+            QStringLiteral("3.2.1"));
         QVERIFY(itemState(0) == QLatin1String("open"));
         QVERIFY(sites->siteToolTip(0).contains(QLatin1String("Last: form filled (3 controls)")));
 
@@ -283,9 +286,9 @@ private Q_SLOTS:
             QVERIFY(QTest::qWaitForWindowActive(win.get()));
             QTRY_VERIFY_WITH_TIMEOUT(!c->browser()->isBusy(), 15000);
             win->FocusPage();
-            QTRY_VERIFY(QApplication::focusWidget()
-                        && (QApplication::focusWidget() == c->browser()
-                            || c->browser()->isAncestorOf(QApplication::focusWidget())));
+            QTRY_VERIFY(QApplication::focusWidget() &&
+                        (QApplication::focusWidget() == c->browser() ||
+                         c->browser()->isAncestorOf(QApplication::focusWidget())));
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::ControlModifier);
             router.remove();
         }
@@ -346,7 +349,8 @@ private Q_SLOTS:
         clickSite(0);
         shell::TbxWebTabSheet *sheet = waitForTab(1);
         QTRY_COMPARE_WITH_TIMEOUT(
-            testpages::eval(sheet->browser()->page(), QStringLiteral("document.querySelector('[name=title]').value")).toString(),
+            testpages::eval(sheet->browser()->page(), QStringLiteral("document.querySelector('[name=title]').value"))
+                .toString(),
             QStringLiteral("ClipNest"), 15000);
         win->action(QStringLiteral("actNextSite"))->trigger();
         waitForTab(2);

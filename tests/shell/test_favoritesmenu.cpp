@@ -127,10 +127,10 @@ void TestFavoritesMenu::listsFoldersFirstSortedWithoutCase()
 
     auto menu = makeMenu();
     QCOMPARE(menu->objectName(), QStringLiteral("popFavorite"));
-    QCOMPARE(entries(menu.get(), 0), (QStringList{"Add to favorities...", "Organize favorities...", "-"}));
+    QCOMPARE(entries(menu.get(), 0), (QStringList {"Add to favorities...", "Organize favorities...", "-"}));
     menu->RebuildFavoritesMenu();
     // No hot captions: the menu ends with the separator.
-    QCOMPARE(entries(menu.get()), (QStringList{"a", "B", "c", "Z", "-"}));
+    QCOMPARE(entries(menu.get()), (QStringList {"a", "B", "c", "Z", "-"}));
     QVERIFY(entry(menu.get(), "a")->menu());
     QVERIFY(!entry(menu.get(), "c")->menu());
     QVERIFY(!entry(menu.get(), "c")->icon().isNull());
@@ -149,11 +149,11 @@ void TestFavoritesMenu::foldersAreListedWhenOpened()
     menu->RebuildFavoritesMenu();
 
     QMenu *news = entry(menu.get(), "News")->menu();
-    QCOMPARE(entries(news, 0), QStringList{"()"}); // not listed yet
+    QCOMPARE(entries(news, 0), QStringList {"()"}); // not listed yet
     emit news->aboutToShow();
-    QCOMPARE(entries(news, 0), (QStringList{"Daily", "wire"}));
+    QCOMPARE(entries(news, 0), (QStringList {"Daily", "wire"}));
     emit news->aboutToShow(); // listed once per rebuild
-    QCOMPARE(entries(news, 0), (QStringList{"Daily", "wire"}));
+    QCOMPARE(entries(news, 0), (QStringList {"Daily", "wire"}));
 
     QMenu *daily = entry(news, "Daily")->menu();
     emit daily->aboutToShow();
@@ -173,12 +173,12 @@ void TestFavoritesMenu::emptyFolderKeepsOneDisabledEntry()
     QMenu *empty = entry(menu.get(), "Empty")->menu();
     emit empty->aboutToShow();
     emit empty->aboutToShow();
-    QCOMPARE(entries(empty, 0), QStringList{"()"});
+    QCOMPARE(entries(empty, 0), QStringList {"()"});
 
     // Listed again on each opening: a favourite added meanwhile shows.
     writeFile(m_root + "/Empty/new.url", shortcut("http://new.example/"));
     emit empty->aboutToShow();
-    QCOMPARE(entries(empty, 0), QStringList{"new"});
+    QCOMPARE(entries(empty, 0), QStringList {"new"});
 }
 
 void TestFavoritesMenu::readOnlyFolderIsFileEntryThatOpensNothing()
@@ -190,7 +190,7 @@ void TestFavoritesMenu::readOnlyFolderIsFileEntryThatOpensNothing()
     menu->RebuildFavoritesMenu();
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
-    QCOMPARE(entries(menu.get()), (QStringList{"Locked", "-"}));
+    QCOMPARE(entries(menu.get()), (QStringList {"Locked", "-"}));
     QAction *locked = entry(menu.get(), "Locked");
     QVERIFY(!locked->menu());
     QSignalSpy opened(menu.get(), &shell::TFavoritesMenu::openUrlRequested);
@@ -207,7 +207,7 @@ void TestFavoritesMenu::linkedFolderIsFileEntryThatOpensNothing()
     menu->RebuildFavoritesMenu();
     QMenu *real = entry(menu.get(), "Real")->menu();
     emit real->aboutToShow();
-    QCOMPARE(entries(real, 0), QStringList{"loop"});
+    QCOMPARE(entries(real, 0), QStringList {"loop"});
     QSignalSpy opened(menu.get(), &shell::TFavoritesMenu::openUrlRequested);
     entry(real, "loop")->trigger();
     QCOMPARE(opened.size(), 0);
@@ -217,7 +217,8 @@ void TestFavoritesMenu::linkedFolderIsFileEntryThatOpensNothing()
 void TestFavoritesMenu::shortcutWithoutAddressSaysUrlIsNull()
 {
     writeFile(m_root + "/nourl.url", "[InternetShortcut]\r\nIconIndex=0\r\n");
-    static const char binary[] = "\x7f" "ELF\0\0\x01[InternetShortcut]\nURL=http://x/\n";
+    static const char binary[] = "\x7f"
+                                 "ELF\0\0\x01[InternetShortcut]\nURL=http://x/\n";
     writeFile(m_root + "/binary.url", QByteArray(binary, sizeof binary - 1));
     writeFile(m_root + "/notes.txt", "just text");
     auto menu = makeMenu();
@@ -227,7 +228,7 @@ void TestFavoritesMenu::shortcutWithoutAddressSaysUrlIsNull()
     entry(menu.get(), "binary")->trigger();
     entry(menu.get(), "notes")->trigger();
     QCOMPARE(opened.size(), 0);
-    QCOMPARE(m_messages, (QStringList{"message:URL is null", "message:URL is null", "message:URL is null"}));
+    QCOMPARE(m_messages, (QStringList {"message:URL is null", "message:URL is null", "message:URL is null"}));
 }
 
 void TestFavoritesMenu::vanishedFavoriteDoesNothing()
@@ -250,7 +251,7 @@ void TestFavoritesMenu::oddNamesOpen()
     auto menu = makeMenu();
     menu->RebuildFavoritesMenu();
     QCOMPARE(entries(menu.get()),
-             (QStringList{QString::fromUtf8("Caf\xC3\xA9.v2"), "tab here", "Tom && Jerry [*]", "-"}));
+             (QStringList {QString::fromUtf8("Caf\xC3\xA9.v2"), "tab here", "Tom && Jerry [*]", "-"}));
     QSignalSpy opened(menu.get(), &shell::TFavoritesMenu::openUrlRequested);
     for (QAction *a : menu->actions().mid(2, 3))
         a->trigger();
@@ -270,8 +271,8 @@ void TestFavoritesMenu::hotEntries()
         return n == 3 ? QStringLiteral("Three") : n == 12 ? QStringLiteral("Twelve") : QString();
     });
     menu->RebuildFavoritesMenu();
-    QCOMPARE(asked, (QList<int>{2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
-    QCOMPARE(entries(menu.get()), (QStringList{"site", "-", "Three\tF3", "Twelve\tF12"}));
+    QCOMPARE(asked, (QList<int> {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+    QCOMPARE(entries(menu.get()), (QStringList {"site", "-", "Three\tF3", "Twelve\tF12"}));
 
     QAction *three = entry(menu.get(), "Three\tF3");
     QVERIFY(three->shortcut().isEmpty()); // shown, not bound
@@ -293,7 +294,7 @@ void TestFavoritesMenu::rebuildReplacesEverythingAfterFixedCommands()
     QPointer<QMenu> folder = entry(menu.get(), "Folder")->menu();
     menu->RebuildFavoritesMenu();
     QVERIFY(folder.isNull()); // the old sub-menu is gone
-    QCOMPARE(entries(menu.get()), (QStringList{"Folder", "one", "-", "Two\tF2"}));
+    QCOMPARE(entries(menu.get()), (QStringList {"Folder", "one", "-", "Two\tF2"}));
     QCOMPARE(menu->actions().at(0), menu->addFavoriteAction());
     QCOMPARE(menu->actions().at(1), menu->organizeAction());
 }
@@ -303,7 +304,7 @@ void TestFavoritesMenu::missingFolderListsNothing()
     QVERIFY(QDir(m_root).removeRecursively());
     auto menu = makeMenu();
     menu->RebuildFavoritesMenu();
-    QCOMPARE(entries(menu.get()), QStringList{"-"});
+    QCOMPARE(entries(menu.get()), QStringList {"-"});
 }
 
 void TestFavoritesMenu::addWritesShortcutIntoChosenFolder()
@@ -335,7 +336,7 @@ void TestFavoritesMenu::addWritesShortcutIntoChosenFolder()
     menu->addFavoriteAction()->trigger();
 
     QCOMPARE(prefilled, QStringLiteral("Submit / Page"));
-    QCOMPARE(folders, (QStringList{"Favorites", "Favorites/Sites", "Favorites/Sites/Download"}));
+    QCOMPARE(folders, (QStringList {"Favorites", "Favorites/Sites", "Favorites/Sites/Download"}));
     const QString written = m_root + "/Sites/Download/Submit - Page.url";
     QCOMPARE(platform::ReadShortcutURL(written), QStringLiteral("http://submit.example/new?a=1"));
     QCOMPARE(m_messages, QStringList());
@@ -389,7 +390,7 @@ void TestFavoritesMenu::addReportsWriteFailure()
     });
     menu->addFavoriteAction()->trigger();
     QCOMPARE(prefilled, QStringLiteral("http://a.example/")); // no title: the address
-    QCOMPARE(m_messages, QStringList{"error:Cannot create folder " + root});
+    QCOMPARE(m_messages, QStringList {"error:Cannot create folder " + root});
 }
 
 void TestFavoritesMenu::organizeOpensFolderAndRebuilds()
@@ -402,13 +403,13 @@ void TestFavoritesMenu::organizeOpensFolderAndRebuilds()
     });
     menu->setOrganizeHooks([&] { steps << "before"; }, [&] { steps << "after"; });
     menu->organizeAction()->trigger();
-    QCOMPARE(steps, (QStringList{"before", "open " + m_root, "after"}));
-    QCOMPARE(entries(menu.get()), QStringList{"-"});
+    QCOMPARE(steps, (QStringList {"before", "open " + m_root, "after"}));
+    QCOMPARE(entries(menu.get()), QStringList {"-"});
 
     // Changes made in the file manager show when the menu opens next.
     writeFile(m_root + "/renamed.url", shortcut("http://r.example/"));
     emit menu->aboutToShow();
-    QCOMPARE(entries(menu.get()), (QStringList{"renamed", "-"}));
+    QCOMPARE(entries(menu.get()), (QStringList {"renamed", "-"}));
 }
 
 QTEST_MAIN(TestFavoritesMenu)

@@ -48,12 +48,14 @@ private slots:
         QVERIFY(ini.sectionExists(QStringLiteral("  program ")));
         QVERIFY(!ini.sectionExists(QStringLiteral("Missing")));
         QCOMPARE(ini.readString(QStringLiteral("program"), QStringLiteral(" ENTERDATE ")), QStringLiteral("20240102"));
-        QCOMPARE(ini.readString(QStringLiteral("PROGRAM"), QStringLiteral("quoted")), QStringLiteral("  kept blanks  "));
+        QCOMPARE(ini.readString(QStringLiteral("PROGRAM"), QStringLiteral("quoted")),
+                 QStringLiteral("  kept blanks  "));
         QCOMPARE(ini.readString(QStringLiteral("PROGRAM"), QStringLiteral("Single")), QStringLiteral("x"));
         QCOMPARE(ini.readString(QStringLiteral("PROGRAM"), QStringLiteral("Lone")), QStringLiteral("\""));
         QCOMPARE(ini.readString(QStringLiteral("PROGRAM"), QStringLiteral("Empty"), QStringLiteral("d")), QString());
         QCOMPARE(ini.readString(QStringLiteral("PROGRAM"), QStringLiteral("Url")), QStringLiteral("http://h/a?b=c"));
-        QCOMPARE(ini.readString(QStringLiteral("PROGRAM"), QStringLiteral("Absent"), QStringLiteral("d")), QStringLiteral("d"));
+        QCOMPARE(ini.readString(QStringLiteral("PROGRAM"), QStringLiteral("Absent"), QStringLiteral("d")),
+                 QStringLiteral("d"));
         QCOMPARE(ini.readString(QStringLiteral("Other"), QStringLiteral("EnterDate")), QStringLiteral("other"));
         QCOMPARE(ini.keyNames(QStringLiteral("PROGRAM")),
                  QStringList({"EnterDate", "Quoted", "Single", "Lone", "Empty", "Url"}));
@@ -100,10 +102,11 @@ private slots:
         QCOMPARE(ini.readString(QStringLiteral("Program"), QStringLiteral("Plain")), QStringLiteral("\uFEFFvalue"));
         QVERIFY(ini.writeString(QStringLiteral("Program"), QStringLiteral("\uFEFFMarked"), QStringLiteral("3")));
         QVERIFY(ini.save());
-        QCOMPARE(read(path), QByteArray("\xEF\xBB\xBF[Program]\r\n"
-                                        "\xEF\xBB\xBFMarked=3\r\n"
-                                        "\xC2\xA0Spaced\xC2\xA0=2\r\n"
-                                        "Plain=\xEF\xBB\xBFvalue\r\n"));
+        QCOMPARE(read(path),
+                 QByteArray("\xEF\xBB\xBF[Program]\r\n"
+                            "\xEF\xBB\xBFMarked=3\r\n"
+                            "\xC2\xA0Spaced\xC2\xA0=2\r\n"
+                            "Plain=\xEF\xBB\xBFvalue\r\n"));
     }
 
     void numbers()
@@ -133,8 +136,8 @@ private slots:
         const QByteArray longValue(3000, 'v');
         // A character outside the basic plane straddling the limit is dropped whole.
         const QByteArray straddling = QByteArray(2046, 'w') + "\xF0\x9F\x98\x80" + "tail";
-        const IniFile ini(write("[S]\nlong=" + longValue + "\nexact=" + QByteArray(2047, 'e')
-                                + "\nstraddling=" + straddling + "\n"));
+        const IniFile ini(
+            write("[S]\nlong=" + longValue + "\nexact=" + QByteArray(2047, 'e') + "\nstraddling=" + straddling + "\n"));
         QCOMPARE(ini.readString(QStringLiteral("S"), QStringLiteral("long")), QString(2047, QLatin1Char('v')));
         QCOMPARE(ini.readString(QStringLiteral("S"), QStringLiteral("exact")).size(), 2047);
         QCOMPARE(ini.readString(QStringLiteral("S"), QStringLiteral("straddling")), QString(2046, QLatin1Char('w')));
@@ -147,13 +150,15 @@ private slots:
                                    "[mstURL]\nb=third b\nc=only in the second section\n");
         IniFile ini(path);
         QCOMPARE(ini.readString(QStringLiteral("MstURL"), QStringLiteral("b")), QStringLiteral("first b"));
-        QCOMPARE(ini.readString(QStringLiteral("MstURL"), QStringLiteral("c"), QStringLiteral("d")), QStringLiteral("d"));
+        QCOMPARE(ini.readString(QStringLiteral("MstURL"), QStringLiteral("c"), QStringLiteral("d")),
+                 QStringLiteral("d"));
         QCOMPARE(ini.keyNames(QStringLiteral("MSTURL")), QStringList({"b", "a"}));
         QVERIFY(ini.writeString(QStringLiteral("mSTurl"), QStringLiteral("B"), QStringLiteral("new b")));
         QVERIFY(ini.save());
-        QCOMPARE(read(path), QByteArray("[MstURL]\nb=new b\na=first a\nB=second b\n"
-                                        "[other]\nx=1\n"
-                                        "[mstURL]\nb=third b\nc=only in the second section\n"));
+        QCOMPARE(read(path),
+                 QByteArray("[MstURL]\nb=new b\na=first a\nB=second b\n"
+                            "[other]\nx=1\n"
+                            "[mstURL]\nb=third b\nc=only in the second section\n"));
     }
 
     void keyOrderAndEmptySection()
@@ -186,22 +191,23 @@ private slots:
         QVERIFY(ini.writeInteger(QStringLiteral("Tail"), QStringLiteral("next"), 5));
         QVERIFY(ini.writeBool(QStringLiteral("cb1"), QStringLiteral("brk"), true));
         QVERIFY(ini.save());
-        QCOMPARE(read(path), QByteArray("\xEF\xBB\xBF; settings\r\n"
-                                        "[PROGRAM]\r\n"
-                                        "EnterDate=20240315\r\n"
-                                        "Maximized=1\r\n"
-                                        "Left=-12\r\n"
-                                        "\r\n"
-                                        "; band comment\r\n"
-                                        "[cb0]\r\n"
-                                        "obj=2\r\n"
-                                        "brk=0\r\n"
-                                        "\r\n"
-                                        "[Tail]\r\n"
-                                        "last=1\r\n"
-                                        "next=5\r\n"
-                                        "[cb1]\r\n"
-                                        "brk=1\r\n"));
+        QCOMPARE(read(path),
+                 QByteArray("\xEF\xBB\xBF; settings\r\n"
+                            "[PROGRAM]\r\n"
+                            "EnterDate=20240315\r\n"
+                            "Maximized=1\r\n"
+                            "Left=-12\r\n"
+                            "\r\n"
+                            "; band comment\r\n"
+                            "[cb0]\r\n"
+                            "obj=2\r\n"
+                            "brk=0\r\n"
+                            "\r\n"
+                            "[Tail]\r\n"
+                            "last=1\r\n"
+                            "next=5\r\n"
+                            "[cb1]\r\n"
+                            "brk=1\r\n"));
         const IniFile again(path);
         QCOMPARE(again.readString(QStringLiteral("PROGRAM"), QStringLiteral("EnterDate")), QStringLiteral("20240315"));
         QCOMPARE(again.readInteger(QStringLiteral("PROGRAM"), QStringLiteral("Left"), 0), -12);

@@ -36,9 +36,12 @@ private:
     shell::TbxWebTabSheet *openAndFocus(const QString &file)
     {
         win->OpenURL(file);
-        if (!QTest::qWaitFor([&] { return win->CurrentPage() && win->CurrentPage()->browser()
-                                          && !win->CurrentPage()->browser()->isBusy()
-                                          && !win->CurrentPage()->title().isEmpty(); }, 15000))
+        if (!QTest::qWaitFor(
+                [&] {
+                    return win->CurrentPage() && win->CurrentPage()->browser() &&
+                        !win->CurrentPage()->browser()->isBusy() && !win->CurrentPage()->title().isEmpty();
+                },
+                15000))
             return nullptr;
         shell::TbxWebTabSheet *sheet = win->CurrentPage();
         sheet->browser()->setFocus();
@@ -63,8 +66,8 @@ private:
         QList<QTcpSocket *> held;
         connect(&silent, &QTcpServer::newConnection, this, [&] { held << silent.nextPendingConnection(); });
         win->OpenURL(QStringLiteral("http://127.0.0.1:%1/slow").arg(silent.serverPort()));
-        QTRY_VERIFY_WITH_TIMEOUT(win->CurrentPage() && win->CurrentPage()->browser()
-                                     && win->CurrentPage()->browser()->isBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            win->CurrentPage() && win->CurrentPage()->browser() && win->CurrentPage()->browser()->isBusy(), 10000);
         web::TbxEmbeddedWb *browser = win->CurrentPage()->browser();
         QSignalSpy finished(browser->page(), &QWebEnginePage::loadFinished);
         win->addressBox()->setFocus();
@@ -119,10 +122,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(win->pageCount(), 2, 10000);
     }
 
-    void escStopsThePageWhileTheAddressBoxHasTheFocus()
-    {
-        escStopsALoadingPageFromTheAddressBox(Qt::NoModifier);
-    }
+    void escStopsThePageWhileTheAddressBoxHasTheFocus() { escStopsALoadingPageFromTheAddressBox(Qt::NoModifier); }
 
     void keysTypedIntoTheAddressBoxNeverReachThePage()
     {
@@ -146,7 +146,8 @@ private Q_SLOTS:
         QSignalSpy started(sheet->browser()->page(), &QWebEnginePage::loadStarted);
         eval(sheet, QStringLiteral("window.eatF5 = true; 0"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
-        QTRY_COMPARE_WITH_TIMEOUT(eval(sheet, QStringLiteral("window.keys.join(',')")).toString(), QStringLiteral("F5"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(eval(sheet, QStringLiteral("window.keys.join(',')")).toString(), QStringLiteral("F5"),
+                                  10000);
         QTest::qWait(500);
         QCOMPARE(started.count(), 0); // the page consumed it: no refresh
 
@@ -165,7 +166,8 @@ private Q_SLOTS:
             QTest::qWait(100);
             QVERIFY2(focusInPage(sheet), qPrintable(QString::number(i)));
         }
-        QTRY_VERIFY_WITH_TIMEOUT(eval(sheet, QStringLiteral("window.keys.filter(k => k === 'Tab').length")).toInt() >= 6, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            eval(sheet, QStringLiteral("window.keys.filter(k => k === 'Tab').length")).toInt() >= 6, 10000);
     }
 
     void ctrlShortcutsWinOverTheFocusedTextField()
@@ -179,7 +181,8 @@ private Q_SLOTS:
         second->browser()->setFocus();
         QTRY_VERIFY(focusInPage(second));
         // The caret is in a text field of the page.
-        QCOMPARE(eval(second, QStringLiteral("document.querySelector('input').focus(); document.activeElement.name")).toString(),
+        QCOMPARE(eval(second, QStringLiteral("document.querySelector('input').focus(); document.activeElement.name"))
+                     .toString(),
                  QStringLiteral("q"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right, Qt::ControlModifier);
         QTRY_COMPARE(win->CurrentPage(), first); // Next Tab, wrapping round

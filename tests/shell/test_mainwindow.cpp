@@ -42,8 +42,7 @@ private:
     // Waits until the page in a tab has finished loading and been filled.
     void waitLoaded(shell::TbxWebTabSheet *sheet)
     {
-        QTRY_VERIFY_WITH_TIMEOUT(sheet->browser() && !sheet->browser()->isBusy()
-                                     && !sheet->browser()->url().isEmpty(),
+        QTRY_VERIFY_WITH_TIMEOUT(sheet->browser() && !sheet->browser()->isBusy() && !sheet->browser()->url().isEmpty(),
                                  15000);
     }
 
@@ -61,23 +60,27 @@ private Q_SLOTS:
             messages << kind + QLatin1Char(':') + text;
             return answerYes;
         });
-        write(dir, QStringLiteral("a.htm"), QStringLiteral("<title>Page A</title><body>Page A text <input name=title></body>"));
+        write(dir, QStringLiteral("a.htm"),
+              QStringLiteral("<title>Page A</title><body>Page A text <input name=title></body>"));
         write(dir, QStringLiteral("b.htm"), QStringLiteral("<title>Page B</title><body>Page B text</body>"));
         write(dir, QStringLiteral("c.htm"), QStringLiteral("<title>Page C</title><body>Page C text</body>"));
         write(dir, QStringLiteral("opener.htm"),
               QStringLiteral("<title>Opener</title><body>Opens two windows"
                              "<script>window.open('b.htm','w1'); window.open('c.htm','w2');</script></body>"));
         write(dir, QStringLiteral("closer.htm"),
-              QStringLiteral("<title>Closer</title><body>Closes itself<script>setTimeout(function(){window.close();}, 300);</script></body>"));
+              QStringLiteral("<title>Closer</title><body>Closes itself<script>setTimeout(function(){window.close();}, "
+                             "300);</script></body>"));
         write(dir, QStringLiteral("opensclose.htm"),
-              QStringLiteral("<title>Opens closer</title><body>opener<script>window.open('closer.htm','c');</script></body>"));
+              QStringLiteral(
+                  "<title>Opens closer</title><body>opener<script>window.open('closer.htm','c');</script></body>"));
         for (int i = 1; i <= 3; ++i)
             write(dir, QStringLiteral("f%1.htm").arg(i),
                   QStringLiteral("<body>frame %1 <input type=submit value='%2' alt=x></body>")
                       .arg(i)
                       .arg(i == 2 ? QStringLiteral("Go") : QStringLiteral("Cancel now")));
         write(dir, QStringLiteral("frames.htm"),
-              QStringLiteral("<frameset cols='33%,33%,*'><frame src=f1.htm><frame src=f2.htm><frame src=f3.htm></frameset>"));
+              QStringLiteral(
+                  "<frameset cols='33%,33%,*'><frame src=f1.htm><frame src=f2.htm><frame src=f3.htm></frameset>"));
     }
 
     void init()
@@ -287,7 +290,8 @@ private Q_SLOTS:
         const QString clef = QString::fromUtf8("\xF0\x9D\x84\x9E");
         const QString s = QString(19, QLatin1Char('a')) + clef + QStringLiteral("zz");
         QCOMPARE(shell::FitText(s, 20), QString(19, QLatin1Char('a')) + QLatin1Char('.'));
-        QCOMPARE(shell::fitCaption(QString(40, QLatin1Char('c')), 33), QString(33, QLatin1Char('c')) + QStringLiteral("..."));
+        QCOMPARE(shell::fitCaption(QString(40, QLatin1Char('c')), 33),
+                 QString(33, QLatin1Char('c')) + QStringLiteral("..."));
         QCOMPARE(shell::fitCaption(QStringLiteral("short"), 33), QStringLiteral("short"));
     }
 
@@ -326,12 +330,15 @@ private Q_SLOTS:
         waitLoaded(sheet);
         QTest::qWait(300);
         // Record presses in frame 2 without leaving the page.
-        valueOf(sheet, QStringLiteral("var b = frames[1].document.querySelector('input');"
-                                      "b.addEventListener('click', function(e){ e.preventDefault(); window.pressed = (window.pressed||0)+1; }); 'ok'"));
+        valueOf(sheet,
+                QStringLiteral("var b = frames[1].document.querySelector('input');"
+                               "b.addEventListener('click', function(e){ e.preventDefault(); window.pressed = "
+                               "(window.pressed||0)+1; }); 'ok'"));
         messages.clear();
         window().submitForm();
-        QCOMPARE(messages, QStringList({QStringLiteral("message:Submit button not found."),
-                                        QStringLiteral("message:Submit button not found.")}));
+        QCOMPARE(messages,
+                 QStringList({QStringLiteral("message:Submit button not found."),
+                              QStringLiteral("message:Submit button not found.")}));
         QTRY_COMPARE_WITH_TIMEOUT(valueOf(sheet, QStringLiteral("String(window.pressed)")), QStringLiteral("1"), 10000);
     }
 

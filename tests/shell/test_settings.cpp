@@ -50,7 +50,7 @@ private slots:
         QCOMPARE(bands.present, false);
         for (const BandSetting &b : bands.bands)
             QCOMPARE(b, BandSetting({0, true, 100}));
-        QCOMPARE(s.bandWidths(), (std::array<int, 3>{100, 100, 100}));
+        QCOMPARE(s.bandWidths(), (std::array<int, 3> {100, 100, 100}));
         QVERIFY(s.startPages().isEmpty());
         for (int n = 2; n <= 12; ++n) {
             QCOMPARE(s.hotUrl(n), QString());
@@ -82,7 +82,7 @@ private slots:
         QCOMPARE(bands.bands[0], BandSetting({2, false, 300}));
         QCOMPARE(bands.bands[1], BandSetting({0, true, 150}));
         QCOMPARE(bands.bands[2], BandSetting({1, false, 32}));
-        QCOMPARE(s.bandWidths(), (std::array<int, 3>{300, 150, 32}));
+        QCOMPARE(s.bandWidths(), (std::array<int, 3> {300, 150, 32}));
         QCOMPARE(s.startPages(), QStringList({"http://z/", "http://a/", "", "http://m/"}));
         QCOMPARE(s.hotUrl(2), QStringLiteral("http://two/"));
         QCOMPARE(s.hotUrl(7), QStringLiteral("http://seven/"));
@@ -114,12 +114,13 @@ private slots:
         QTest::addColumn<bool>("open");
         QTest::addColumn<QByteArray>("after");
         const QByteArray head = "; kept\n[PROGRAM]\nEnterDate=20240314\nMaximized=0\n";
-        QTest::newRow("2, new day") << head + "[Internet Config]\nOption=2\n" << true
-                                    << QByteArray("; kept\n[PROGRAM]\nEnterDate=20240315\nMaximized=0\n[Internet Config]\nOption=2\n");
+        QTest::newRow("2, new day")
+            << head + "[Internet Config]\nOption=2\n"
+            << true << QByteArray("; kept\n[PROGRAM]\nEnterDate=20240315\nMaximized=0\n[Internet Config]\nOption=2\n");
         const QByteArray today("[PROGRAM]\nEnterDate=20240315\n[Internet Config]\nOption=2\n");
         QTest::newRow("2, same day") << today << false << today;
-        QTest::newRow("default option, no date") << QByteArray("[Other]\na=1\n") << true
-                                                 << QByteArray("[Other]\na=1\n[PROGRAM]\nEnterDate=20240315\n");
+        QTest::newRow("default option, no date")
+            << QByteArray("[Other]\na=1\n") << true << QByteArray("[Other]\na=1\n[PROGRAM]\nEnterDate=20240315\n");
         QTest::newRow("1") << head + "[Internet Config]\nOption=1\n" << true << head + "[Internet Config]\nOption=1\n";
         QTest::newRow("0") << head + "[Internet Config]\nOption=0\n" << false << head + "[Internet Config]\nOption=0\n";
         const QByteArray three = "[PROGRAM]\nEnterDate=20240101\n[Internet Config]\nOption=3\n";
@@ -150,10 +151,11 @@ private slots:
     {
         put("; my settings\n[cb1]\nobj=9\ncomment=keep me\n\n[HotCap]\nF7=Seven\n");
         const Settings s(m_dir);
-        QVERIFY(s.saveBands({BandSetting{2, true, 250}, BandSetting{1, false, 400}, BandSetting{0, false, 80}}));
-        QCOMPARE(file(), QByteArray("; my settings\n[cb1]\nobj=1\ncomment=keep me\nbrk=0\nWidth=400\n\n"
-                                    "[HotCap]\nF7=Seven\n"
-                                    "[cb0]\nobj=2\nbrk=1\nWidth=250\n[cb2]\nobj=0\nbrk=0\nWidth=80\n"));
+        QVERIFY(s.saveBands({BandSetting {2, true, 250}, BandSetting {1, false, 400}, BandSetting {0, false, 80}}));
+        QCOMPARE(file(),
+                 QByteArray("; my settings\n[cb1]\nobj=1\ncomment=keep me\nbrk=0\nWidth=400\n\n"
+                            "[HotCap]\nF7=Seven\n"
+                            "[cb0]\nobj=2\nbrk=1\nWidth=250\n[cb2]\nobj=0\nbrk=0\nWidth=80\n"));
         const SavedBands back = s.savedBands();
         QVERIFY(back.present);
         QCOMPARE(back.bands[0], BandSetting({2, true, 250}));
@@ -169,13 +171,13 @@ private slots:
 
         SavedBands saved;
         saved.present = true;
-        saved.bands = {BandSetting{2, false, 50}, BandSetting{0, true, 60}, BandSetting{1, false, 70}};
+        saved.bands = {BandSetting {2, false, 50}, BandSetting {0, true, 60}, BandSetting {1, false, 70}};
         QCOMPARE(bandsToPlace(saved), QList<BandPlacement>({{2, false, 50}, {0, true, 60}, {1, false, 70}}));
 
-        saved.bands = {BandSetting{1, false, 50}, BandSetting{1, true, 60}, BandSetting{7, false, 70}};
+        saved.bands = {BandSetting {1, false, 50}, BandSetting {1, true, 60}, BandSetting {7, false, 70}};
         QCOMPARE(bandsToPlace(saved), QList<BandPlacement>({{1, false, 50}, {0, true, 100}, {2, true, 100}}));
 
-        saved.bands = {BandSetting{-1, false, 5}, BandSetting{2, false, 6}, BandSetting{2, false, 7}};
+        saved.bands = {BandSetting {-1, false, 5}, BandSetting {2, false, 6}, BandSetting {2, false, 7}};
         QCOMPARE(bandsToPlace(saved), QList<BandPlacement>({{2, false, 6}, {0, true, 100}, {1, true, 100}}));
     }
 

@@ -61,7 +61,8 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(win.CurrentPage() && win.CurrentPage()->browser(), 15000);
         shell::TbxWebTabSheet *sheet = win.CurrentPage();
         QTRY_COMPARE_WITH_TIMEOUT(
-            testpages::eval(sheet->browser()->page(), QStringLiteral("document.querySelector('#s input').value")).toString(),
+            testpages::eval(sheet->browser()->page(), QStringLiteral("document.querySelector('#s input').value"))
+                .toString(),
             record.fieldText(QStringLiteral("Keywords")), 15000);
 
         // On: the next page is filled by the smart rules, and says so.

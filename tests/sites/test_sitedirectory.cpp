@@ -39,16 +39,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("empty") << QString() << QStringList();
-        QTest::newRow("CR LF") << QStringLiteral("a\r\nb\r\n") << QStringList{"a", "b"};
-        QTest::newRow("LF") << QStringLiteral("a\nb") << QStringList{"a", "b"};
-        QTest::newRow("CR only") << QStringLiteral("a\rb\rc") << QStringList{"a", "b", "c"};
-        QTest::newRow("LF CR is two line ends") << QStringLiteral("a\n\rb") << QStringList{"a", "", "b"};
+        QTest::newRow("CR LF") << QStringLiteral("a\r\nb\r\n") << QStringList {"a", "b"};
+        QTest::newRow("LF") << QStringLiteral("a\nb") << QStringList {"a", "b"};
+        QTest::newRow("CR only") << QStringLiteral("a\rb\rc") << QStringList {"a", "b", "c"};
+        QTest::newRow("LF CR is two line ends") << QStringLiteral("a\n\rb") << QStringList {"a", "", "b"};
         QTest::newRow("empty lines kept, last line end adds none")
-            << QStringLiteral("\r\n\r\nx\r\n") << QStringList{"", "", "x"};
-        QTest::newRow("NUL ends the text") << QStringLiteral("a\r\nb") + QChar(0) + QStringLiteral("c\r\nd")
-                                           << QStringList{"a", "b"};
+            << QStringLiteral("\r\n\r\nx\r\n") << QStringList {"", "", "x"};
+        QTest::newRow("NUL ends the text")
+            << QStringLiteral("a\r\nb") + QChar(0) + QStringLiteral("c\r\nd") << QStringList {"a", "b"};
         QTest::newRow("NUL at the start") << QString(QChar(0)) + QStringLiteral("a") << QStringList();
-        QTest::newRow("blanks kept") << QStringLiteral(" a \t\r\n") << QStringList{" a \t"};
+        QTest::newRow("blanks kept") << QStringLiteral(" a \t\r\n") << QStringList {" a \t"};
     }
 
     void lineEnds()
@@ -90,8 +90,8 @@ private Q_SLOTS:
     {
         // CR-only line ends, a NUL in the middle, a line 0 that is no number,
         // a one-character name line, addresses taken exactly, an empty address.
-        const QByteArray bytes = QByteArray("not a number\r*A\r http://a.example/new \r\r#\rx\ry\r*Cut\rp\rq")
-                                 + QByteArray(1, '\0') + "\r*Hidden\rh\rh\r";
+        const QByteArray bytes = QByteArray("not a number\r*A\r http://a.example/new \r\r#\rx\ry\r*Cut\rp\rq") +
+            QByteArray(1, '\0') + "\r*Hidden\rh\rh\r";
         const QList<sites::TSiteEntry> entries = sites::loadSiteEntries(write(bytes));
         QCOMPARE(entries.size(), 3);
         QCOMPARE(entries[0].Name, QStringLiteral("A"));
@@ -133,7 +133,8 @@ private Q_SLOTS:
     // byte as the character of the same code, never a replacement character.
     void encodings()
     {
-        const QByteArray bytes = "\xEF\xBB\xBF" "7\r\n"
+        const QByteArray bytes = "\xEF\xBB\xBF"
+                                 "7\r\n"
                                  "*Caf\xC3\xA9 Logiciels\r\n"
                                  "http://x.example/\xE9t\xE9?q=\xFF\r\n"
                                  "http://x.example/\xC3\r\n";
@@ -151,11 +152,15 @@ private Q_SLOTS:
     // line, or behind that mark, is text of the line and survives a rewrite.
     void byteOrderMarksInsideTheFile()
     {
-        const QByteArray bytes = "\xEF\xBB\xBF\xEF\xBB\xBF" "3\r\n"
+        const QByteArray bytes = "\xEF\xBB\xBF\xEF\xBB\xBF"
+                                 "3\r\n"
                                  "\xEF\xBB\xBF*Name\r\n";
         const auto lines = sites::readDirectoryLines(write(bytes));
         QVERIFY(lines);
-        QCOMPARE(*lines, QStringList({QStringLiteral("\uFEFF" "3"), QStringLiteral("\uFEFF*Name")}));
+        QCOMPARE(*lines,
+                 QStringList({QStringLiteral("\uFEFF"
+                                             "3"),
+                              QStringLiteral("\uFEFF*Name")}));
         const QString copy = write("");
         QVERIFY(sites::writeDirectoryFile(copy, *lines));
         QCOMPARE(sites::readDirectoryLines(copy), lines);
@@ -165,17 +170,27 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("pop marker after a blank") << "Soft Depot (pop)" << "Soft Depot";
-        QTest::newRow("between bad and pop") << "(bad)  Middle Site \t(pop)" << "Middle Site";
-        QTest::newRow("capital markers stay") << "Big (POP) (Bad)" << "Big (POP) (Bad)";
-        QTest::newRow("every occurrence") << "a(pop)b(bad)c(pop)d(bad)" << "abcd";
-        QTest::newRow("bad formed by removing bad stays") << "(ba(bad)d)x" << "(bad)x";
-        QTest::newRow("pop formed by removing pop stays") << "(po(pop)p)x" << "(pop)x";
-        QTest::newRow("pop formed by removing bad goes") << "(po(bad)p)x" << "x";
-        QTest::newRow("bad formed by removing pop stays") << "(ba(pop)d)x" << "(bad)x";
+        QTest::newRow("pop marker after a blank") << "Soft Depot (pop)"
+                                                  << "Soft Depot";
+        QTest::newRow("between bad and pop") << "(bad)  Middle Site \t(pop)"
+                                             << "Middle Site";
+        QTest::newRow("capital markers stay") << "Big (POP) (Bad)"
+                                              << "Big (POP) (Bad)";
+        QTest::newRow("every occurrence") << "a(pop)b(bad)c(pop)d(bad)"
+                                          << "abcd";
+        QTest::newRow("bad formed by removing bad stays") << "(ba(bad)d)x"
+                                                          << "(bad)x";
+        QTest::newRow("pop formed by removing pop stays") << "(po(pop)p)x"
+                                                          << "(pop)x";
+        QTest::newRow("pop formed by removing bad goes") << "(po(bad)p)x"
+                                                         << "x";
+        QTest::newRow("bad formed by removing pop stays") << "(ba(pop)d)x"
+                                                          << "(bad)x";
         QTest::newRow("control characters trimmed") << QStringLiteral("\x01\x1f Name \x7f") << "Name \x7f";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("markers only") << "(bad)(pop)" << "";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("markers only") << "(bad)(pop)"
+                                      << "";
     }
 
     void displayName()
@@ -191,7 +206,7 @@ private Q_SLOTS:
             sites::loadSiteEntries(write("1\nXSoft Depot (pop)\nn\nu\n\xC3\xA9\xC3\xA9t\xC3\xA9\nn\nu\n"));
         QCOMPARE(entries.size(), 2);
         QCOMPARE(entries[0].Name, QStringLiteral("Soft Depot (pop)")); // markers stay in the stored name
-        QCOMPARE(entries[1].Name, QStringLiteral("\u00e9t\u00e9"));      // a prefix is a character, not a byte
+        QCOMPARE(entries[1].Name, QStringLiteral("\u00e9t\u00e9"));    // a prefix is a character, not a byte
     }
 
     void versionNumbers_data()
@@ -252,11 +267,11 @@ private Q_SLOTS:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(old);
         }
-        QStringList lines{"13"};
+        QStringList lines {"13"};
         for (int i = 0; i < 100; ++i)
             lines << QStringLiteral("*Site %1").arg(i) << QStringLiteral("http://n.example/") << QString();
 
-        rlimit saved{};
+        rlimit saved {};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
         auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
         rlimit small = saved;
@@ -270,7 +285,7 @@ private Q_SLOTS:
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), old);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"padsites.dat"});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList {"padsites.dat"});
     }
 
     // The delivered directory opens the demo pages first, by names relative to

@@ -32,7 +32,8 @@ private:
         return path;
     }
 
-    template <typename T> static T *child(QWidget &w, const char *name)
+    template <typename T>
+    static T *child(QWidget &w, const char *name)
     {
         T *c = w.findChild<T *>(QLatin1String(name));
         if (!c)
@@ -55,7 +56,7 @@ private Q_SLOTS:
         QStringList shown;
         for (int i = 0; i < list->count(); ++i)
             shown << list->item(i)->text();
-        QCOMPARE(shown, (QStringList{"Soft Depot", "Quiet Mirror", "", "Loud (POP)"}));
+        QCOMPARE(shown, (QStringList {"Soft Depot", "Quiet Mirror", "", "Loud (POP)"}));
         QCOMPARE(panel.siteEntries().size(), 4);
         QCOMPARE(panel.siteEntries()[1].Name, QStringLiteral("(bad) Quiet Mirror"));
     }

@@ -23,8 +23,8 @@ namespace {
 
 struct Message {
     QString text;
-    QString label;  // Label1 at the moment of the message
-    int progress;   // ProgressBar1 at the moment of the message
+    QString label; // Label1 at the moment of the message
+    int progress;  // ProgressBar1 at the moment of the message
 };
 
 } // namespace
@@ -86,7 +86,7 @@ private Q_SLOTS:
         m_oldCurrent = QDir::currentPath();
         QVERIFY(QDir::setCurrent(m_dir.path()));
         platform::setMessageSink([this](const QString &kind, const QString &text) {
-            Message m{kind + QLatin1Char(':') + text, QString(), -1};
+            Message m {kind + QLatin1Char(':') + text, QString(), -1};
             if (m_sinkForm) {
                 m.label = m_sinkForm->findChild<QLabel *>(QStringLiteral("Label1"))->text();
                 m.progress = m_sinkForm->findChild<QProgressBar *>(QStringLiteral("ProgressBar1"))->value();
@@ -131,13 +131,13 @@ private Q_SLOTS:
         QTest::newRow("9 vs 10 compares numbers")
             << "9\r\n" + localSites << QByteArray("10\r\n*A\r\nhttp://a.example/\r\nhttp://a.example/u\r\n")
             << QByteArray("10\r\n*A\r\nhttp://a.example/\r\nhttp://a.example/u\r\n") << updated;
-        QTest::newRow("signed published version")
-            << "12\r\n" + localSites << QByteArray("+13\r\n*A\r\nx\r\ny\r\n") << QByteArray("+13\r\n*A\r\nx\r\ny\r\n")
-            << updated;
+        QTest::newRow("signed published version") << "12\r\n" + localSites << QByteArray("+13\r\n*A\r\nx\r\ny\r\n")
+                                                  << QByteArray("+13\r\n*A\r\nx\r\ny\r\n") << updated;
         QTest::newRow("leading blanks in the local version")
             << "  12\r\n" + localSites << QByteArray("13\r\n") << QByteArray("13\r\n") << updated;
         QTest::newRow("non-ASCII text survives")
-            << "1\r\n" + localSites << QByteArray("2\r\n*Logiciels \xc3\xa9t\xc3\xa9\r\nhttp://x.example/\xc3\xa9\r\n-\r\n")
+            << "1\r\n" + localSites
+            << QByteArray("2\r\n*Logiciels \xc3\xa9t\xc3\xa9\r\nhttp://x.example/\xc3\xa9\r\n-\r\n")
             << QByteArray("2\r\n*Logiciels \xc3\xa9t\xc3\xa9\r\nhttp://x.example/\xc3\xa9\r\n-\r\n") << updated;
         QTest::newRow("13 vs 13") << "13\r\n" + localSites << QByteArray("13\r\n*X\r\na\r\nb\r\n") << QByteArray()
                                   << current;
@@ -145,8 +145,8 @@ private Q_SLOTS:
                                   << current;
         QTest::newRow("trailing blank after the number")
             << "12\r\n" + localSites << QByteArray("13 \r\n*X\r\na\r\nb\r\n") << QByteArray() << failed;
-        QTest::newRow("exponent notation") << "12\r\n" + localSites << QByteArray("1e3\r\n*X\r\na\r\nb\r\n")
-                                           << QByteArray() << failed;
+        QTest::newRow("exponent notation")
+            << "12\r\n" + localSites << QByteArray("1e3\r\n*X\r\na\r\nb\r\n") << QByteArray() << failed;
         QTest::newRow("published line 0 not a number")
             << "12\r\n" + localSites << QByteArray("version thirteen\r\n*X\r\na\r\nb\r\n") << QByteArray() << failed;
         QTest::newRow("local line 0 not a number")
@@ -181,7 +181,7 @@ private Q_SLOTS:
             QCOMPARE(m_messages[0].label, QStringLiteral("Check the new version"));
             QCOMPARE(m_messages[0].progress, 70);
         }
-        QCOMPARE(QDir().entryList(QDir::Files), QStringList{QStringLiteral("padsites.dat")});
+        QCOMPARE(QDir().entryList(QDir::Files), QStringList {QStringLiteral("padsites.dat")});
     }
 
     void localFileMissingOrEmptyFailsWithoutNetwork_data()
@@ -304,7 +304,7 @@ private Q_SLOTS:
         QCOMPARE(m_messages[0].label, QStringLiteral("Dowloading the sites date..."));
         QCOMPARE(readFile(name), local);
         QCOMPARE(completed.size(), 0);
-        QCOMPARE(QDir().entryList(QDir::Files), QStringList{name});
+        QCOMPARE(QDir().entryList(QDir::Files), QStringList {name});
         QFile::remove(name);
     }
 };

@@ -32,8 +32,8 @@ using padtest::Sandbox;
 namespace {
 
 // Fields the editor shows nowhere, and the two kept by check lists.
-const QStringList kNoControl = {"Has_Expire_Info", "Includes_JAVA_VM", "Includes_VB_Runtime",
-                                "Includes_DirectX", "File_Size_K", "File_Size_MB"};
+const QStringList kNoControl = {"Has_Expire_Info",  "Includes_JAVA_VM", "Includes_VB_Runtime",
+                                "Includes_DirectX", "File_Size_K",      "File_Size_MB"};
 
 struct Messages {
     QStringList errors, messages;
@@ -108,8 +108,9 @@ void PadFormTest::window()
     QStringList tabs;
     for (int i = 0; i < pages->count(); ++i)
         tabs << pages->tabText(i);
-    QCOMPARE(tabs, QStringList({"&Company Info", "&Program Info", "&Descriptions", "&Web Info", "&Permissions",
-                                "C&ompatibility"}));
+    QCOMPARE(tabs,
+             QStringList(
+                 {"&Company Info", "&Program Info", "&Descriptions", "&Web Info", "&Permissions", "C&ompatibility"}));
     QCOMPARE(pages->currentIndex(), 1);
 
     auto *inner = form.findChild<QTabWidget *>(QStringLiteral("DescriptionLanguages"));
@@ -366,10 +367,11 @@ void PadFormTest::checkListRefreshOnlyAfterCommit()
 void PadFormTest::dropDownLists()
 {
     Sandbox box;
-    padtest::writeDataFile(box.path(QStringLiteral("softdata.xml")),
-                           {{QStringLiteral("Program_Type"), QStringLiteral("shareware")},
-                            {QStringLiteral("Program_Release_Status"), QStringLiteral("Gamma")},
-                            {QStringLiteral("Program_Category_Class"), QStringLiteral("business::accounting & finance")}});
+    padtest::writeDataFile(
+        box.path(QStringLiteral("softdata.xml")),
+        {{QStringLiteral("Program_Type"), QStringLiteral("shareware")},
+         {QStringLiteral("Program_Release_Status"), QStringLiteral("Gamma")},
+         {QStringLiteral("Program_Category_Class"), QStringLiteral("business::accounting & finance")}});
     software::TPADForm form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -448,8 +450,9 @@ void PadFormTest::importCommand()
     QVERIFY(!QFile::exists(box.settingsPath()));
 
     // The button runs the same command; the controls show the new record.
-    answer = box.write(QStringLiteral("pad.xml"), "<Program_Name>Imported</Program_Name>"
-                                                  "<Program_Type>freeware</Program_Type>");
+    answer = box.write(QStringLiteral("pad.xml"),
+                       "<Program_Name>Imported</Program_Name>"
+                       "<Program_Type>freeware</Program_Type>");
     form.findChild<QPushButton *>(QStringLiteral("SpeedButton1"))->click();
     QCOMPARE(t.fieldText(QStringLiteral("Program_Name")), QStringLiteral("Imported"));
     QCOMPARE(form.findChild<QLineEdit *>(QStringLiteral("Program_Name"))->text(), QStringLiteral("Imported"));
@@ -469,13 +472,13 @@ void PadFormTest::importCommand()
     QVERIFY2(shown.errors.first().contains(answer), qPrintable(shown.errors.first()));
 
     // A value longer than its field is cut, and the box names the field.
-    answer = box.write(QStringLiteral("long.xml"), "<Program_Name>Long</Program_Name><Char_Desc_45>"
-                                                   + QByteArray(1200, 'x') + "</Char_Desc_45>");
+    answer = box.write(QStringLiteral("long.xml"),
+                       "<Program_Name>Long</Program_Name><Char_Desc_45>" + QByteArray(1200, 'x') + "</Char_Desc_45>");
     action(form, "ImportPADfile1")->trigger();
     QCOMPARE(shown.errors.size(), 1);
     QCOMPARE(shown.messages.size(), 1);
-    QVERIFY2(shown.messages.first().contains(QStringLiteral("long.xml"))
-                 && shown.messages.first().contains(QStringLiteral("Char_Desc_45 was cut to 1000 characters")),
+    QVERIFY2(shown.messages.first().contains(QStringLiteral("long.xml")) &&
+                 shown.messages.first().contains(QStringLiteral("Char_Desc_45 was cut to 1000 characters")),
              qPrintable(shown.messages.first()));
     QCOMPARE(t.fieldText(QStringLiteral("Char_Desc_45")).size(), 1000);
     QCOMPARE(t.fieldText(QStringLiteral("Program_Name")), QStringLiteral("Long"));
@@ -520,7 +523,8 @@ void PadFormTest::saveAllFailures()
         t.setFieldText(QStringLiteral("Program_Name"), QStringLiteral("Kept"));
         action(form, "SaveAllInfo")->trigger();
         QCOMPARE(shown.errors.size(), 1);
-        QVERIFY2(shown.errors.first().startsWith(QStringLiteral("Cannot create file ")), qPrintable(shown.errors.first()));
+        QVERIFY2(shown.errors.first().startsWith(QStringLiteral("Cannot create file ")),
+                 qPrintable(shown.errors.first()));
         QCOMPARE(t.fieldText(QStringLiteral("Program_Name")), QStringLiteral("Kept"));
         QVERIFY(QFileInfo(QStringLiteral("softdata.xml")).isDir());
     }
@@ -572,9 +576,10 @@ void PadFormTest::permissionTexts()
     QCOMPARE(t.state(), software::TSoftwareTable::Editing);
     QCOMPARE(t.fieldText(QStringLiteral("Distribution_Permissions")),
              QStringLiteral("Free to share.\r\nKeep it whole.\r\nNo fees.\r\nEnd"));
-    QCOMPARE(static_cast<software::BoundMemo *>(form.findChild<QPlainTextEdit *>(QStringLiteral("Distribution_Permissions")))
-                 ->fieldFormText(),
-             t.fieldText(QStringLiteral("Distribution_Permissions")));
+    QCOMPARE(
+        static_cast<software::BoundMemo *>(form.findChild<QPlainTextEdit *>(QStringLiteral("Distribution_Permissions")))
+            ->fieldFormText(),
+        t.fieldText(QStringLiteral("Distribution_Permissions")));
 
     // Files saved as "Unicode" (UTF-16 with its mark), UTF-8 with a mark, and
     // Windows-1252 bytes that are no UTF-8.
@@ -591,7 +596,9 @@ void PadFormTest::permissionTexts()
         eula->click();
         QCOMPARE(t.fieldText(QStringLiteral("EULA")), expected);
     }
-    answer = box.write(QStringLiteral("eula.txt"), "Lizenz f\xFCr \x84" "ClipNest\x93");
+    answer = box.write(QStringLiteral("eula.txt"),
+                       "Lizenz f\xFCr \x84"
+                       "ClipNest\x93");
     eula->click();
     QCOMPARE(t.fieldText(QStringLiteral("EULA")), QStringLiteral("Lizenz f\u00fcr \u201eClipNest\u201c"));
 

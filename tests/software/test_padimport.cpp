@@ -56,7 +56,8 @@ void PadImportTest::extraction_data()
     row("amp", "<T>Tom &amp; Jerry</T>", "Tom & Jerry");
     row("amp any case", "<T>A&AMP;B&Amp;C&aMp;D</T>", "A&B&C&D");
     row("amp once", "<T>&amp;lt; &amp;amp;</T>", "&lt; &amp;");
-    row("other references stay", "<T>&lt;b&gt; &quot;x&quot; &#233; &apos;</T>", "&lt;b&gt; &quot;x&quot; &#233; &apos;");
+    row("other references stay", "<T>&lt;b&gt; &quot;x&quot; &#233; &apos;</T>",
+        "&lt;b&gt; &quot;x&quot; &#233; &apos;");
     row("cdata and comments stay", "<T><![CDATA[x<y]]><!-- c --></T>", "<![CDATA[x<y]]><!-- c -->");
     row("spaces stay", "<T>  both  </T>", "  both  ");
     row("line breaks stay", "<T>one\r\ntwo\r\n</T>", "one\r\ntwo\r\n");
@@ -117,28 +118,41 @@ void PadImportTest::padText()
 void PadImportTest::decoding()
 {
     // Valid UTF-8 is UTF-8, whatever the declaration says.
-    QCOMPARE(software::getvaluefromxml(software::padTextFromBytes("<?xml version=\"1.0\" encoding=\"windows-1252\"?><T>Caf\xC3\xA9</T>"),
-                             QStringLiteral("T")),
+    QCOMPARE(software::getvaluefromxml(
+                 software::padTextFromBytes("<?xml version=\"1.0\" encoding=\"windows-1252\"?><T>Caf\xC3\xA9</T>"),
+                 QStringLiteral("T")),
              QStringLiteral("Caf\u00E9"));
     // Windows bytes without a declaration, and under a wrong UTF-8 one.
     const QString cp1252 = QStringLiteral("Caf\u00E9 \u20AC \u201Cq\u201D \u00FC");
-    QCOMPARE(software::getvaluefromxml(software::padTextFromBytes("<T>Caf\xE9 \x80 \x93q\x94 \xFC</T>"), QStringLiteral("T")), cp1252);
-    QCOMPARE(software::getvaluefromxml(software::padTextFromBytes("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<T>Caf\xE9 \x80 \x93q\x94 \xFC</T>"),
-                             QStringLiteral("T")),
+    QCOMPARE(software::getvaluefromxml(software::padTextFromBytes("<T>Caf\xE9 \x80 \x93q\x94 \xFC</T>"),
+                                       QStringLiteral("T")),
              cp1252);
+    QCOMPARE(
+        software::getvaluefromxml(software::padTextFromBytes(
+                                      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<T>Caf\xE9 \x80 \x93q\x94 \xFC</T>"),
+                                  QStringLiteral("T")),
+        cp1252);
     // A declared 8-bit encoding Qt knows is used.
-    QCOMPARE(software::getvaluefromxml(software::padTextFromBytes("<?xml version='1.0' encoding='ISO-8859-2'?>\r\n<T>\xB1\xE6</T>"),
-                             QStringLiteral("T")),
+    QCOMPARE(software::getvaluefromxml(
+                 software::padTextFromBytes("<?xml version='1.0' encoding='ISO-8859-2'?>\r\n<T>\xB1\xE6</T>"),
+                 QStringLiteral("T")),
              QStringLiteral("\u0105\u0107"));
     // An unknown one falls back to Windows-1252.
-    QCOMPARE(software::getvaluefromxml(software::padTextFromBytes("<?xml version=\"1.0\" encoding=\"x-no-such\"?><T>\xE9</T>"),
-                             QStringLiteral("T")),
+    QCOMPARE(software::getvaluefromxml(
+                 software::padTextFromBytes("<?xml version=\"1.0\" encoding=\"x-no-such\"?><T>\xE9</T>"),
+                 QStringLiteral("T")),
              QStringLiteral("\u00E9"));
     // A licence file in UTF-16 holding half a surrogate pair: U+FFFD stands
     // for it, so that the text can be saved as it reads.
-    QCOMPARE(software::decodePlainText(QByteArray("\xFF\xFE" "a\0\x00\xD8" "b\0\x3D\xD8\x00\xDE", 12)),
+    QCOMPARE(software::decodePlainText(QByteArray("\xFF\xFE"
+                                                  "a\0\x00\xD8"
+                                                  "b\0\x3D\xD8\x00\xDE",
+                                                  12)),
              QStringLiteral("a\uFFFDb\U0001F600"));
-    QCOMPARE(software::decodePlainText(QByteArray("\xFE\xFF" "\xDC\x00\0a", 6)), QStringLiteral("\uFFFDa"));
+    QCOMPARE(software::decodePlainText(QByteArray("\xFE\xFF"
+                                                  "\xDC\x00\0a",
+                                                  6)),
+             QStringLiteral("\uFFFDa"));
 }
 
 void PadImportTest::importReplacesWholeRecord()
@@ -150,17 +164,18 @@ void PadImportTest::importReplacesWholeRecord()
     table->setFieldText(QStringLiteral("Has_Expire_Info"), QStringLiteral("Y"));
     table->Post();
 
-    const QString pad = box.write(QStringLiteral("my pad.xml"),
-        "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
-        "<XML_DIZ_INFO>\n<Company_Info>\n  <Company_Name>M\xFCller &amp; S\xF6hne</Company_Name>\n"
-        "  <Address_1/>\n</Company_Info>\n<Program_Info>\n"
-        "  <Program_Type>shareware</Program_Type>\n"
-        "  <Program_OS_Support>Win95, Win98, WinXP</Program_OS_Support>\n"
-        "  <Includes_DirectX>N</Includes_DirectX>\n"
-        "</Program_Info>\n<Program_Descriptions><English>\n"
-        "  <Char_Desc_45>A text far longer than forty-five characters, kept whole</Char_Desc_45>\n"
-        "  <Char_Desc_2000>First line\n  second line  \r\nthird</Char_Desc_2000>\n"
-        "</English></Program_Descriptions>\n</XML_DIZ_INFO>\n");
+    const QString pad =
+        box.write(QStringLiteral("my pad.xml"),
+                  "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
+                  "<XML_DIZ_INFO>\n<Company_Info>\n  <Company_Name>M\xFCller &amp; S\xF6hne</Company_Name>\n"
+                  "  <Address_1/>\n</Company_Info>\n<Program_Info>\n"
+                  "  <Program_Type>shareware</Program_Type>\n"
+                  "  <Program_OS_Support>Win95, Win98, WinXP</Program_OS_Support>\n"
+                  "  <Includes_DirectX>N</Includes_DirectX>\n"
+                  "</Program_Info>\n<Program_Descriptions><English>\n"
+                  "  <Char_Desc_45>A text far longer than forty-five characters, kept whole</Char_Desc_45>\n"
+                  "  <Char_Desc_2000>First line\n  second line  \r\nthird</Char_Desc_2000>\n"
+                  "</English></Program_Descriptions>\n</XML_DIZ_INFO>\n");
     QSignalSpy posts(table, &software::TSoftwareTable::AfterPost);
     software::importPadFile(*table, pad);
 
@@ -190,7 +205,8 @@ void PadImportTest::importOfBadFiles_data()
     QTest::addColumn<bool>("allEmpty");
     QTest::newRow("missing file") << QByteArray() << false << false;
     QTest::newRow("folder") << QByteArray("/") << false << false;
-    QTest::newRow("UTF-16 file") << QByteArray("\xFF\xFE<\0P\0r\0o\0g\0r\0a\0m\0_\0N\0a\0m\0e\0>\0X\0", 26) << true << true;
+    QTest::newRow("UTF-16 file") << QByteArray("\xFF\xFE<\0P\0r\0o\0g\0r\0a\0m\0_\0N\0a\0m\0e\0>\0X\0", 26) << true
+                                 << true;
     QTest::newRow("not a PAD file") << QByteArray("<html><body>hello</body></html>") << true << true;
     QTest::newRow("empty file") << QByteArray("") << true << true;
 }

@@ -303,10 +303,10 @@ void SoftListPanelTest::realDragOnDisplay()
     const auto gesture = [&](const QStringList &end) {
         QProcess xdotool;
         xdotool.start(QStringLiteral("xdotool"),
-                      QStringList{"mousemove", QString::number(from.x()), QString::number(from.y()), "sleep", "0.3",
-                                  "mousedown", "1", "sleep", "0.3", "mousemove", QString::number(from.x() + 30),
-                                  QString::number(from.y()), "sleep", "0.5"}
-                          + end);
+                      QStringList {"mousemove", QString::number(from.x()), QString::number(from.y()), "sleep", "0.3",
+                                   "mousedown", "1", "sleep", "0.3", "mousemove", QString::number(from.x() + 30),
+                                   QString::number(from.y()), "sleep", "0.5"} +
+                          end);
         QVERIFY(QTest::qWaitFor([&] { return xdotool.state() == QProcess::NotRunning; }, 20000));
         QCOMPARE(xdotool.exitCode(), 0);
         QTest::qWait(500);

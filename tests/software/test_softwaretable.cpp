@@ -19,22 +19,79 @@
 namespace {
 
 // The record's fields in table order, as the editor's pages list them.
-const char *const kFieldOrder[] = {
-    "Company_Name", "Address_1", "Address_2", "City_Town", "State_Province", "Zip_Postal_Code", "Country",
-    "Company_WebSite_URL", "Author_First_Name", "Author_Last_Name", "Author_Email", "Contact_First_Name",
-    "Contact_Last_Name", "Contact_Email", "Sales_Email", "Support_Email", "General_Email", "Sales_Phone",
-    "Support_Phone", "General_Phone", "Fax_Phone", "Program_Name", "Program_Version", "Program_Release_Month",
-    "Program_Release_Day", "Program_Release_Year", "Program_Type", "Program_Release_Status",
-    "Program_Cost_Dollars", "Program_Cost_Other_Code", "Program_Cost_Other", "Program_Install_Support",
-    "Program_OS_Support", "Program_Language", "Program_System_Requirements", "Program_Change_Info",
-    "Program_Category_Class", "File_Size_Bytes", "File_Size_K", "File_Size_MB", "Has_Expire_Info",
-    "Expire_Count", "Expire_Based_On", "Expire_Month", "Expire_Day", "Expire_Year", "Expire_Other_Info",
-    "Program_Categories", "Program_Specific_Category", "Filename_Versioned", "Filename_Previous",
-    "Filename_Generic", "Filename_Long", "Includes_JAVA_VM", "Includes_VB_Runtime", "Includes_DirectX",
-    "Keywords", "Char_Desc_45", "Char_Desc_80", "Char_Desc_250", "Char_Desc_450", "Char_Desc_2000",
-    "Application_Info_URL", "Application_Order_URL", "Application_Screenshot_URL", "Application_Icon_URL",
-    "Application_XML_File_URL", "Primary_Download_URL", "Secondary_Download_URL", "Additional_Download_URL_1",
-    "Additional_Download_URL_2", "Distribution_Permissions", "EULA"};
+const char *const kFieldOrder[] = {"Company_Name",
+                                   "Address_1",
+                                   "Address_2",
+                                   "City_Town",
+                                   "State_Province",
+                                   "Zip_Postal_Code",
+                                   "Country",
+                                   "Company_WebSite_URL",
+                                   "Author_First_Name",
+                                   "Author_Last_Name",
+                                   "Author_Email",
+                                   "Contact_First_Name",
+                                   "Contact_Last_Name",
+                                   "Contact_Email",
+                                   "Sales_Email",
+                                   "Support_Email",
+                                   "General_Email",
+                                   "Sales_Phone",
+                                   "Support_Phone",
+                                   "General_Phone",
+                                   "Fax_Phone",
+                                   "Program_Name",
+                                   "Program_Version",
+                                   "Program_Release_Month",
+                                   "Program_Release_Day",
+                                   "Program_Release_Year",
+                                   "Program_Type",
+                                   "Program_Release_Status",
+                                   "Program_Cost_Dollars",
+                                   "Program_Cost_Other_Code",
+                                   "Program_Cost_Other",
+                                   "Program_Install_Support",
+                                   "Program_OS_Support",
+                                   "Program_Language",
+                                   "Program_System_Requirements",
+                                   "Program_Change_Info",
+                                   "Program_Category_Class",
+                                   "File_Size_Bytes",
+                                   "File_Size_K",
+                                   "File_Size_MB",
+                                   "Has_Expire_Info",
+                                   "Expire_Count",
+                                   "Expire_Based_On",
+                                   "Expire_Month",
+                                   "Expire_Day",
+                                   "Expire_Year",
+                                   "Expire_Other_Info",
+                                   "Program_Categories",
+                                   "Program_Specific_Category",
+                                   "Filename_Versioned",
+                                   "Filename_Previous",
+                                   "Filename_Generic",
+                                   "Filename_Long",
+                                   "Includes_JAVA_VM",
+                                   "Includes_VB_Runtime",
+                                   "Includes_DirectX",
+                                   "Keywords",
+                                   "Char_Desc_45",
+                                   "Char_Desc_80",
+                                   "Char_Desc_250",
+                                   "Char_Desc_450",
+                                   "Char_Desc_2000",
+                                   "Application_Info_URL",
+                                   "Application_Order_URL",
+                                   "Application_Screenshot_URL",
+                                   "Application_Icon_URL",
+                                   "Application_XML_File_URL",
+                                   "Primary_Download_URL",
+                                   "Secondary_Download_URL",
+                                   "Additional_Download_URL_1",
+                                   "Additional_Download_URL_2",
+                                   "Distribution_Permissions",
+                                   "EULA"};
 
 QString deliveredFile() { return QStringLiteral(DODU_SOURCE_DIR "/data/softdata.xml"); }
 
@@ -85,9 +142,12 @@ QStringList awkwardValues()
         QStringLiteral("lone CR\rand lone LF\nend"),
         QStringLiteral("\"double\" and 'single' quotes"),
         QStringLiteral("<b>bold</b> & &amp; &#13; ]]> <!-- no comment --> <?pi?>"),
-        QString::fromUtf8("\xc3\x9cn\xc3\xaf" "c\xc3\xb8" "d\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e "
-                          "\xce\x95\xce\xbb\xce\xbb\xce\xb7\xce\xbd\xce\xb9\xce\xba\xce\xac \xd7\xa2\xd7\x91\xd7\xa8\xd7\x99\xd7\xaa "
-                          "\xf0\x9f\x98\x80 \xe2\x82\xac"),
+        QString::fromUtf8(
+            "\xc3\x9cn\xc3\xaf"
+            "c\xc3\xb8"
+            "d\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e "
+            "\xce\x95\xce\xbb\xce\xbb\xce\xb7\xce\xbd\xce\xb9\xce\xba\xce\xac \xd7\xa2\xd7\x91\xd7\xa8\xd7\x99\xd7\xaa "
+            "\xf0\x9f\x98\x80 \xe2\x82\xac"),
         controls,
         QStringLiteral("  leading and trailing spaces  "),
         QStringLiteral("\n\ttabbed\t\n"),
@@ -266,8 +326,9 @@ void TestSoftwareTable::widthCutsAtCharacterBoundaries()
     // The same holds when a file holds a longer value than its field's width.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("softdata.xml"));
-    writeFile(path, "<?xml version=\"1.0\"?><softdata version=\"1\"><fields><field name=\"Keywords\" width=\"4\"/>"
-                    "</fields><rows><row><value name=\"keywords\">abc\xf0\x9f\x98\x80</value></row></rows></softdata>");
+    writeFile(path,
+              "<?xml version=\"1.0\"?><softdata version=\"1\"><fields><field name=\"Keywords\" width=\"4\"/>"
+              "</fields><rows><row><value name=\"keywords\">abc\xf0\x9f\x98\x80</value></row></rows></softdata>");
     software::TSoftwareTable loaded;
     loaded.LoadFromFile(path);
     QCOMPARE(loaded.fieldText(QStringLiteral("Keywords")), QStringLiteral("abc"));
@@ -277,7 +338,8 @@ void TestSoftwareTable::widthCutsAtCharacterBoundaries()
 void TestSoftwareTable::roundTripKeepsPercentSignsInNames()
 {
     software::TSoftwareTable table;
-    table.open({{QStringLiteral("Address_%2"), 40}, {QStringLiteral("%1%3"), 7}}, {{QStringLiteral("a"), QStringLiteral("b")}});
+    table.open({{QStringLiteral("Address_%2"), 40}, {QStringLiteral("%1%3"), 7}},
+               {{QStringLiteral("a"), QStringLiteral("b")}});
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("softdata.xml"));
     table.SaveToFile(path);
@@ -288,7 +350,8 @@ void TestSoftwareTable::roundTripKeepsPercentSignsInNames()
     QCOMPARE(back.fieldWidth(0), 40);
     QCOMPARE(back.fieldName(1), QStringLiteral("%1%3"));
     QCOMPARE(back.fieldText(1), QStringLiteral("b"));
-    QCOMPARE(software::cutFieldsMessage({QStringLiteral("Address_%2")}, back), QStringLiteral("Address_%2 was cut to 40 characters"));
+    QCOMPARE(software::cutFieldsMessage({QStringLiteral("Address_%2")}, back),
+             QStringLiteral("Address_%2 was cut to 40 characters"));
 }
 
 void TestSoftwareTable::roundTripKeepsEveryValue()
@@ -337,16 +400,18 @@ void TestSoftwareTable::badFilesLeaveTheTableClosed_data()
     QTest::newRow("blank") << QByteArray("\n  \n") << true;
     QTest::newRow("not XML") << QByteArray("Company_Name=Tidewater\nProgram_Name=ClipNest\n") << true;
     QTest::newRow("binary") << QByteArray("PK\x03\x04\x00\x00\xff\xfe garbage", 18) << true;
-    QTest::newRow("other XML") << QByteArray("<?xml version=\"1.0\"?><XML_DIZ_INFO><Company_Info/></XML_DIZ_INFO>") << true;
+    QTest::newRow("other XML") << QByteArray("<?xml version=\"1.0\"?><XML_DIZ_INFO><Company_Info/></XML_DIZ_INFO>")
+                               << true;
     QTest::newRow("no fields") << QByteArray("<softdata><rows><row/></rows></softdata>") << true;
-    QTest::newRow("field twice")
-        << QByteArray("<softdata><fields><field name=\"A\"/><field name=\"a\"/></fields></softdata>") << true;
+    QTest::newRow("field twice") << QByteArray(
+                                        "<softdata><fields><field name=\"A\"/><field name=\"a\"/></fields></softdata>")
+                                 << true;
     QTest::newRow("bad width") << QByteArray("<softdata><fields><field name=\"A\" width=\"-3\"/></fields></softdata>")
                                << true;
     QTest::newRow("two roots") << QByteArray("<softdata><fields/></softdata><softdata/>") << true;
-    QTest::newRow("bad entity")
-        << QByteArray("<softdata><fields><field name=\"A\"/></fields><rows><row><value name=\"A\">&bogus;</value></row></rows></softdata>")
-        << true;
+    QTest::newRow("bad entity") << QByteArray("<softdata><fields><field name=\"A\"/></fields><rows><row><value "
+                                              "name=\"A\">&bogus;</value></row></rows></softdata>")
+                                << true;
 }
 
 void TestSoftwareTable::badFilesLeaveTheTableClosed()
@@ -380,8 +445,7 @@ void TestSoftwareTable::truncatedFilesLeaveTheTableClosed()
         try {
             table.LoadFromFile(path);
             QFAIL(qPrintable(QStringLiteral("a file cut at %1 was accepted").arg(cut)));
-        } catch (const base::Error &) {
-        }
+        } catch (const base::Error &) { }
         expectClosed(table);
     }
 }
@@ -477,7 +541,7 @@ void TestSoftwareTable::failedSaveLeavesThePreviousFileWhole()
 
     QCOMPARE(error, QStringLiteral("Cannot create file ") + path);
     QCOMPARE(readAll(path), previous);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("softdata.xml")});
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList {QStringLiteral("softdata.xml")});
 
     // With room again the same save succeeds.
     table.SaveToFile(path);

@@ -113,9 +113,8 @@ void HttpServer::answer(QTcpSocket *socket, const QByteArray &request)
         body = page->body;
         type = page->contentType;
     } else {
-        const QString file = m_root.isEmpty() || path.contains(QLatin1String(".."))
-                                 ? QString()
-                                 : QDir(m_root).filePath(path.mid(1));
+        const QString file =
+            m_root.isEmpty() || path.contains(QLatin1String("..")) ? QString() : QDir(m_root).filePath(path.mid(1));
         QFile f(file);
         if (!file.isEmpty() && QFileInfo(file).isFile() && f.open(QIODevice::ReadOnly)) {
             body = f.readAll();
@@ -130,8 +129,8 @@ void HttpServer::answer(QTcpSocket *socket, const QByteArray &request)
         }
     }
     QByteArray head = "HTTP/1.1 " + status + "\r\nContent-Type: " + type +
-                      "\r\nContent-Length: " + QByteArray::number(body.size()) +
-                      "\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n";
+        "\r\nContent-Length: " + QByteArray::number(body.size()) +
+        "\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n";
     if (m_mode == Mode::CloseMidway) {
         socket->write(head + body.left(body.size() / 2));
         socket->flush();

@@ -17,7 +17,6 @@
 #include <QTcpSocket>
 #include <QUrl>
 
-
 namespace testsupport {
 
 class HttpServer : public QObject {

@@ -67,8 +67,8 @@ struct Controls {
     QJsonObject at(int frame, const QString &name, int nth = 0) const
     {
         for (const QJsonObject &o : rows)
-            if (o.value(QLatin1String("frame")).toInt() == frame && o.value(QLatin1String("name")).toString() == name
-                && nth-- == 0)
+            if (o.value(QLatin1String("frame")).toInt() == frame && o.value(QLatin1String("name")).toString() == name &&
+                nth-- == 0)
                 return o;
         qWarning("no control %s in frame %d", qPrintable(name), frame);
         return {};
@@ -247,7 +247,8 @@ void TestPageBrowser::initTestCase()
                     "<frame src=\"f-program.htm\"><frame src=\"f-description.htm\"></frameset></html>");
     m_site->setPage(QStringLiteral("foreign-frame.htm"),
                     "<!DOCTYPE html><html><frameset cols=\"33%,33%,*\"><frame src=\"f-company.htm\">"
-                    "<frame src=\"" + foreignProgram + "\"><frame src=\"f-description.htm\"></frameset></html>");
+                    "<frame src=\"" +
+                        foreignProgram + "\"><frame src=\"f-description.htm\"></frameset></html>");
     m_site->setPage(QStringLiteral("text-and-frame.htm"),
                     "<!DOCTYPE html><html><body><p>Submit here</p><form><input name=\"title\"></form>"
                     "<iframe src=\"f-program.htm\"></iframe></body></html>");
@@ -277,10 +278,7 @@ void TestPageBrowser::initTestCase()
                     "application/xml");
 }
 
-void TestPageBrowser::cleanupTestCase()
-{
-    m_profile.reset();
-}
+void TestPageBrowser::cleanupTestCase() { m_profile.reset(); }
 
 void TestPageBrowser::init()
 {
@@ -405,7 +403,7 @@ void TestPageBrowser::refusedFrameEndsTheRunAtThatFrame()
     // The submit finder ends at the same frame.
     m_host = TestHost();
     QVERIFY(!run(page, QStringLiteral("submit")).isEmpty());
-    QCOMPARE(m_host.messages, QStringList{kNotFound});
+    QCOMPARE(m_host.messages, QStringList {kNotFound});
 }
 
 void TestPageBrowser::radioGroupsEndOnTheirLastButton()
@@ -437,8 +435,9 @@ void TestPageBrowser::uninstallerGroupWithoutUninstaller()
     setField(QStringLiteral("Program_Install_Support"), QStringLiteral("Install Only"));
     QWebEnginePage *page = newPage();
     QVERIFY(load(page, QStringLiteral("radios.htm")));
-    QVERIFY(js(page, QStringLiteral("document.getElementsByName('has_uninstaller')[1].checked = false; "
-                                    "document.getElementsByName('has_uninstaller')[0].checked = true"))
+    QVERIFY(js(page,
+               QStringLiteral("document.getElementsByName('has_uninstaller')[1].checked = false; "
+                              "document.getElementsByName('has_uninstaller')[0].checked = true"))
                 .toBool());
     QCOMPARE(run(page, QString()), QString());
     const Controls c = controls(page);
@@ -475,9 +474,10 @@ void TestPageBrowser::frameworkInputsHearTheWrites()
 
     // Each write is heard as input, then change, in document order.
     const QStringList events = js(page, QStringLiteral("events.join('|')")).toString().split(QLatin1Char('|'));
-    QCOMPARE(events, (QStringList{"input title", "change title", "input email", "change email", "input description",
-                                  "change description", "input agree", "change agree", "input licence",
-                                  "change licence", "input licence", "change licence"}));
+    QCOMPARE(events,
+             (QStringList {"input title", "change title", "input email", "change email", "input description",
+                           "change description", "input agree", "change agree", "input licence", "change licence",
+                           "input licence", "change licence"}));
 }
 
 void TestPageBrowser::markupInValuesIsWrittenAsText()
@@ -513,13 +513,14 @@ void TestPageBrowser::scriptsRunApartFromThePage()
 {
     QWebEnginePage *page = newPage();
     QVERIFY(load(page, QStringLiteral("markup.htm")));
-    js(page, QStringLiteral("document.querySelectorAll = () => []; window.Event = null; JSON.stringify = () => '{}';"
-                            "Object.defineProperty(HTMLInputElement.prototype, 'value', "
-                            "  { get() { return 'page'; }, set(v) {}, configurable: true }); 1"));
+    js(page,
+       QStringLiteral("document.querySelectorAll = () => []; window.Event = null; JSON.stringify = () => '{}';"
+                      "Object.defineProperty(HTMLInputElement.prototype, 'value', "
+                      "  { get() { return 'page'; }, set(v) {}, configurable: true }); 1"));
     QCOMPARE(run(page, QString()), QString());
     const QVariantList leftovers =
         js(page, QStringLiteral("[typeof window.__dodu, typeof window.__doduPressed]")).toList();
-    QCOMPARE(leftovers, (QVariantList{QStringLiteral("undefined"), QStringLiteral("undefined")}));
+    QCOMPARE(leftovers, (QVariantList {QStringLiteral("undefined"), QStringLiteral("undefined")}));
     const Controls c = controls(page);
     QCOMPARE(c.value(-1, QStringLiteral("title")), m_record->fieldText(QStringLiteral("Program_Name")));
     QCOMPARE(c.value(-1, QStringLiteral("keywords")), m_record->fieldText(QStringLiteral("Keywords")));
@@ -555,7 +556,8 @@ void TestPageBrowser::newerInputTypesCountAsText()
     QCOMPARE(again.value(-1, QStringLiteral("app_version")), QStringLiteral("-1.5e3"));
     QCOMPARE(again.value(-1, QStringLiteral("cost_whole")), QStringLiteral("30"));
     // The report shows the page's own types.
-    QCOMPARE(c.at(-1, QStringLiteral("contact_email")).value(QLatin1String("type")).toString(), QStringLiteral("email"));
+    QCOMPARE(c.at(-1, QStringLiteral("contact_email")).value(QLatin1String("type")).toString(),
+             QStringLiteral("email"));
     QCOMPARE(c.at(-1, QStringLiteral("cost")).value(QLatin1String("type")).toString(), QStringLiteral("number"));
 }
 
@@ -611,7 +613,7 @@ void TestPageBrowser::submitOnFramesetMessagesPerFrame()
     QVERIFY(load(page, QStringLiteral("buttons.htm")));
     QVERIFY(waitForFrames(page, 3));
     QCOMPARE(run(page, QStringLiteral("submit")), QString());
-    QCOMPARE(m_host.messages, (QStringList{kNotFound, kNotFound}));
+    QCOMPARE(m_host.messages, (QStringList {kNotFound, kNotFound}));
     const Controls c = controls(page);
     QVERIFY(c.clicked(1, QStringLiteral("send")));
     QVERIFY(!c.clicked(0, QStringLiteral("cancel")));
@@ -644,7 +646,8 @@ void TestPageBrowser::manyControlsAndUnnamedOnes()
 {
     QByteArray html = "<!DOCTYPE html><html><body><p>Large form</p><form>";
     for (int i = 0; i < 2000; ++i)
-        html += "<input name=\"title_" + QByteArray::number(i) + "\"><input value=\"unnamed\"><input type=\"checkbox\">";
+        html +=
+            "<input name=\"title_" + QByteArray::number(i) + "\"><input value=\"unnamed\"><input type=\"checkbox\">";
     html += "</form></body></html>";
     m_site->setPage(QStringLiteral("large.htm"), html);
     QWebEnginePage *page = newPage();
@@ -661,7 +664,7 @@ void TestPageBrowser::manyControlsAndUnnamedOnes()
   return [filled, unnamed, ticked];
 })())")
                                .arg(quoted(name));
-    QCOMPARE(js(page, script).toList(), (QVariantList{2000, 2000, 2000}));
+    QCOMPARE(js(page, script).toList(), (QVariantList {2000, 2000, 2000}));
 }
 
 void TestPageBrowser::autoFillRunsOnLoadFinished()
@@ -721,7 +724,7 @@ void TestPageBrowser::autoFillReportsErrorsAndGoesOn()
     QStringList errors;
     auto *fill = new web::AutoFill(page, closed, m_host, [&](const QString &e) { errors << e; });
     QVERIFY(load(page, QStringLiteral("press.htm")));
-    QTRY_COMPARE_WITH_TIMEOUT(errors, QStringList{QStringLiteral("ClientDataSet1: Field 'Program_Name' not found")},
+    QTRY_COMPARE_WITH_TIMEOUT(errors, QStringList {QStringLiteral("ClientDataSet1: Field 'Program_Name' not found")},
                               kWait);
     QVERIFY(load(page, QStringLiteral("frames.htm")));
     QTRY_COMPARE_WITH_TIMEOUT(fill->runs(), 2, kWait);

@@ -49,7 +49,8 @@ void TestPageSnapshot::documentsAndFrames()
 
 void TestPageSnapshot::notJsonIsAnEmptyDocument()
 {
-    for (const QString &text : {QString(), QStringLiteral("[1,2]"), QStringLiteral("{\"html\":tru"), QStringLiteral("\"x\"")}) {
+    for (const QString &text :
+         {QString(), QStringLiteral("[1,2]"), QStringLiteral("{\"html\":tru"), QStringLiteral("\"x\"")}) {
         const PageSnapshot s = web::parsePageSnapshot(text);
         QVERIFY(s.frames.isEmpty());
         engine::MemoryDocument doc;
@@ -70,7 +71,8 @@ void TestPageSnapshot::hugeBodyLengthTakesNoMemory()
     QCOMPARE(doc.bodyTextLength(), 2147483647);
 
     engine::MemoryDocument negative;
-    web::loadSnapshotDocument(negative, web::parsePageSnapshot(QStringLiteral(R"({"html":true,"body":true,"len":-7})")).top);
+    web::loadSnapshotDocument(negative,
+                              web::parsePageSnapshot(QStringLiteral(R"({"html":true,"body":true,"len":-7})")).top);
     QCOMPARE(negative.bodyTextLength(), 0);
 }
 

@@ -80,7 +80,7 @@ const char kStateScript[] = R"JS(
 
 bool isButtonLike(const QString &type)
 {
-    static const QStringList t{"button", "submit", "image", "reset", "file", "hidden", "password"};
+    static const QStringList t {"button", "submit", "image", "reset", "file", "hidden", "password"};
     return t.contains(type);
 }
 
@@ -138,12 +138,14 @@ void TestSmartCorpus::evaluate(const QString &form, const QList<QJsonObject> &ro
         const QString initial = r.value("initial").toString();
         const QString now = r.value("now").toString();
         const QString name = form + QLatin1Char('/') + r.value("name").toString();
-        const bool choice = type == QLatin1String("radio") || type == QLatin1String("checkbox") || type == QLatin1String("select");
+        const bool choice =
+            type == QLatin1String("radio") || type == QLatin1String("checkbox") || type == QLatin1String("select");
         const bool changed = now != initial;
         if (smart) {
             if (changed && (!r.value("main").toBool() || !r.value("visible").toBool() || r.value("locked").toBool()))
                 t.harms << name + QStringLiteral(": a control outside the form, hidden or read-only was written");
-            if (changed && choice && expect.isEmpty() && !(type == QLatin1String("radio") && r.value("groupExpected").toBool()))
+            if (changed && choice && expect.isEmpty() &&
+                !(type == QLatin1String("radio") && r.value("groupExpected").toBool()))
                 t.harms << name + QStringLiteral(": a choice changed without a match");
             if (!initial.isEmpty() && now.isEmpty() && !choice)
                 t.harms << name + QStringLiteral(": a value was emptied");
@@ -228,7 +230,7 @@ void TestSmartCorpus::corpusIsFilledAsExpected()
         for (const QJsonObject &r : state()) {
             if (r.value("pressed").toBool() != r.value("submit").toBool())
                 submitFaults << form + QLatin1Char('/') + r.value("name").toString() +
-                                    (r.value("pressed").toBool() ? QStringLiteral(" pressed") : QStringLiteral(" not pressed"));
+                        (r.value("pressed").toBool() ? QStringLiteral(" pressed") : QStringLiteral(" not pressed"));
         }
     }
     const double smartRate = double(smart.right) / smart.controls;

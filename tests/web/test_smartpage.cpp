@@ -115,7 +115,9 @@ void TestSmartPage::fillShowsWhatItDidAndTouchesNothingElse()
     QCOMPARE(o.left, 4);
     QCOMPARE(web::smartFillStatus(o), QStringLiteral("Smart fill: 3 controls filled, 4 left for you."));
 
-    auto v = [&](const QString &id) { return main(&page, QStringLiteral("document.getElementById('%1').value").arg(id)).toString(); };
+    auto v = [&](const QString &id) {
+        return main(&page, QStringLiteral("document.getElementById('%1').value").arg(id)).toString();
+    };
     QCOMPARE(v("pn"), QStringLiteral("ClipNest"));
     QCOMPARE(v("ver"), m_record->fieldText(QStringLiteral("Program_Version")));
     QCOMPARE(v("dl"), m_record->fieldText(QStringLiteral("Primary_Download_URL")));
@@ -125,20 +127,25 @@ void TestSmartPage::fillShowsWhatItDidAndTouchesNothingElse()
     QCOMPARE(v("lic"), QString());
     QCOMPARE(main(&page, "document.querySelector('input[name=yn][value=n]').checked").toBool(), true);
     // Other forms untouched.
-    QCOMPARE(main(&page, "document.querySelector('#search [name=q]').value + '|' + "
-                         "document.querySelector('#search select').value + '|' + "
-                         "document.querySelector('#news [name=email]').value").toString(),
+    QCOMPARE(main(&page,
+                  "document.querySelector('#search [name=q]').value + '|' + "
+                  "document.querySelector('#search select').value + '|' + "
+                  "document.querySelector('#news [name=email]').value")
+                 .toString(),
              QStringLiteral("|All|"));
     // The page's own script heard each write.
     QCOMPARE(main(&page, "window.heard").toInt(), 3);
     // Written controls are highlighted, the others not.
-    const QString marks = main(&page, "Array.from(document.querySelectorAll('#main input, #main textarea'), "
-                                      "e => getComputedStyle(e).backgroundColor === 'rgb(255, 246, 194)' ? 1 : 0).join('')").toString();
+    const QString marks = main(&page,
+                               "Array.from(document.querySelectorAll('#main input, #main textarea'), "
+                               "e => getComputedStyle(e).backgroundColor === 'rgb(255, 246, 194)' ? 1 : 0).join('')")
+                              .toString();
     QCOMPARE(marks, QStringLiteral("1110000000"));
     // The report names the field per control.
     const QStringList report = web::controlReport(&page, true);
-    QVERIFY(report.filter(QStringLiteral("\"name\":\"version\"")).first().endsWith(
-        QStringLiteral("\"field\":\"Program_Version\"}")));
+    QVERIFY(report.filter(QStringLiteral("\"name\":\"version\""))
+                .first()
+                .endsWith(QStringLiteral("\"field\":\"Program_Version\"}")));
     QVERIFY(report.filter(QStringLiteral("\"name\":\"twitter\"")).first().endsWith(QStringLiteral("\"field\":\"\"}")));
 }
 
@@ -149,14 +156,16 @@ void TestSmartPage::highlightGoesWithTheNextEdit()
     web::smartFillPage(&page, *m_record);
     const QString lit = QStringLiteral("rgb(255, 246, 194)");
     auto background = [&](const char *id) {
-        return main(&page, QStringLiteral("getComputedStyle(document.getElementById('%1')).backgroundColor")
-                               .arg(QLatin1String(id)))
+        return main(&page,
+                    QStringLiteral("getComputedStyle(document.getElementById('%1')).backgroundColor")
+                        .arg(QLatin1String(id)))
             .toString();
     };
     QCOMPARE(background("pn"), lit);
     // The author types into the field (the page hears an input event).
-    main(&page, "const e = document.getElementById('pn'); e.value = 'ClipNest Pro'; "
-                "e.dispatchEvent(new Event('input', {bubbles: true})); 0");
+    main(&page,
+         "const e = document.getElementById('pn'); e.value = 'ClipNest Pro'; "
+         "e.dispatchEvent(new Event('input', {bubbles: true})); 0");
     QVERIFY(background("pn") != lit);
     QCOMPARE(background("ver"), lit);
     // A second fill writes the name again (a confident match) and nothing
@@ -204,13 +213,14 @@ void TestSmartPage::submitPressesTheFormsButtonElement()
     const QStringList report = web::controlReport(&page);
     QCOMPARE(report.filter(QStringLiteral("\"clicked\":true")).size(), 1);
     QVERIFY(report.filter(QStringLiteral("\"clicked\":true")).first().contains(QStringLiteral("\"tag\":\"button\"")));
-    QVERIFY(report.filter(QStringLiteral("\"value\":\"Preview\"")).first().contains(QStringLiteral("\"clicked\":false")));
+    QVERIFY(
+        report.filter(QStringLiteral("\"value\":\"Preview\"")).first().contains(QStringLiteral("\"clicked\":false")));
 
     // A page whose only form has no submit control says so.
     page.setHtml(QStringLiteral("<form><input name=program_name><input name=version></form>"), QUrl("file:///x/"));
     QVERIFY(QSignalSpy(&page, &QWebEnginePage::loadFinished).wait(30000));
     web::runFormCommandOnPage(&page, engine::FormMode::Submit, *m_record, host, true, web::FillRules::Smart);
-    QCOMPARE(host.messages, QStringList{QStringLiteral("Submit button not found.")});
+    QCOMPARE(host.messages, QStringList {QStringLiteral("Submit button not found.")});
 }
 
 int main(int argc, char *argv[])

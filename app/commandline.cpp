@@ -55,6 +55,12 @@ const QCommandLineOption kVersion = flag("version",
                                          "Prints the program's version. With --campaign, --version V names the "
                                          "release to report on instead of the record's version.");
 
+// A complaint about the arguments: the message and the mode's usage line.
+QString failure(const QString &message, const char *usage)
+{
+    return QStringLiteral("doduvodaz: %1\n%2").arg(message, QString::fromLatin1(usage));
+}
+
 // Parses args (without the program's name) with the options given; on a
 // parse error sets error to the parser's message and the usage line.
 bool parse(QCommandLineParser &parser, const QList<QCommandLineOption> &options, const QStringList &args,
@@ -64,14 +70,8 @@ bool parse(QCommandLineParser &parser, const QList<QCommandLineOption> &options,
     parser.addOptions(options);
     if (parser.parse(QStringList {QStringLiteral("doduvodaz")} + args))
         return true;
-    *error = QStringLiteral("doduvodaz: %1\n%2").arg(parser.errorText(), QString::fromLatin1(usage));
+    *error = failure(parser.errorText(), usage);
     return false;
-}
-
-QString failure(const QString &message, const char *usage)
-{
-    return message.isEmpty() ? QString::fromLatin1(usage)
-                             : QStringLiteral("doduvodaz: %1\n%2").arg(message, QString::fromLatin1(usage));
 }
 
 // The option an argument names, "" for an item or a value.

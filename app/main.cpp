@@ -12,6 +12,7 @@
 #include <QDir>
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -36,8 +37,16 @@ int usageError(const QString &error)
     return app::kUsageStatus;
 }
 
-// The jobs without a window: each reads its arguments, prepares the working
-// folder as a start does and runs under a QCoreApplication.
+// Prepares the working folder as a start does, says what could not be
+// prepared, then runs the job.
+int inWorkingFolder(const std::function<int()> &job)
+{
+    reportToStderr(platform::prepareWorkingFolder(software::TSoftwareTable::dataFile()));
+    return job();
+}
+
+// The jobs without a window: each reads its arguments first and runs under a
+// QCoreApplication.
 int runWithoutWindow(int argc, char **argv, app::Mode mode, const QStringList &args, const QString &startFolder)
 {
     QCoreApplication application(argc, argv);
@@ -45,34 +54,29 @@ int runWithoutWindow(int argc, char **argv, app::Mode mode, const QStringList &a
     QString error;
     try {
         switch (mode) {
-        case app::Mode::ImportPad: {
-            const auto file = app::parseImportPad(args, &error);
-            if (!file)
-                return usageError(error);
-            // Remembered as a full path, so that a later start from another
-            // folder still finds it.
-            const QString path = QDir(startFolder).absoluteFilePath(*file);
-            reportToStderr(platform::prepareWorkingFolder(software::TSoftwareTable::dataFile()));
-            return app::runImportPad(path);
-        }
+        case app::Mode::ImportPad:
+            if (const auto file = app::parseImportPad(args, &error)) {
+                // Remembered as a full path, so that a later start from
+                // another folder still finds it.
+                const QString path = QDir(startFolder).absoluteFilePath(*file);
+                return inWorkingFolder([&] { return app::runImportPad(path); });
+            }
+            break;
         case app::Mode::ShowRecord:
-            if (!app::parseShowRecord(args, &error))
-                return usageError(error);
-            reportToStderr(platform::prepareWorkingFolder(software::TSoftwareTable::dataFile()));
-            return app::runShowRecord();
-        case app::Mode::Campaign: {
-            const auto options = app::parseCampaign(args, &error);
-            if (!options)
-                return usageError(error);
-            reportToStderr(platform::prepareWorkingFolder(software::TSoftwareTable::dataFile()));
-            return app::runCampaignReport(*options);
-        }
+            if (app::parseShowRecord(args, &error))
+                return inWorkingFolder(app::runShowRecord);
+            break;
+        case app::Mode::Campaign:
+            if (const auto options = app::parseCampaign(args, &error))
+                return inWorkingFolder([&] { return app::runCampaignReport(*options); });
+            break;
         default: return 1;
         }
     } catch (const std::exception &e) {
         app::complain(QString::fromLocal8Bit(e.what()));
         return 1;
     }
+    return usageError(error);
 }
 
 } // namespace

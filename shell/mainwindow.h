@@ -6,10 +6,8 @@
 #include "mainmenus.h"
 #include "webtabsheet.h"
 
-#include "web/embeddedwb.h"
-
-#include "engine/host.h"
 #include "web/autofill.h"
+#include "web/embeddedwb.h"
 
 #include <QAction>
 #include <QHash>

@@ -1,6 +1,7 @@
 // The preview report of the real program: doduvodaz --report run in a working
 // directory prepared like a user's, on the delivered demo pages.
 #include "software/softwaretable.h"
+#include "support/reportlines.h"
 
 #include <QDir>
 #include <QJsonDocument>
@@ -11,32 +12,10 @@
 
 namespace {
 
-struct Run {
+struct Run : testsupport::ReportLines {
     int exitCode = -1;
-    QList<QJsonObject> lines;
     QString out, err;
 
-    // The control named name in frame, the nth of that name.
-    QJsonObject control(int frame, const QString &name, int nth = 0) const
-    {
-        for (const QJsonObject &o : lines)
-            if (o.contains(QLatin1String("tag")) && o.value(QLatin1String("frame")).toInt() == frame &&
-                o.value(QLatin1String("name")).toString() == name && nth-- == 0)
-                return o;
-        return {};
-    }
-    QString value(int frame, const QString &name, int nth = 0) const
-    {
-        return control(frame, name, nth).value(QLatin1String("value")).toString();
-    }
-    bool checked(int frame, const QString &name, int nth = 0) const
-    {
-        return control(frame, name, nth).value(QLatin1String("checked")).toBool();
-    }
-    bool clicked(int frame, const QString &name, int nth = 0) const
-    {
-        return control(frame, name, nth).value(QLatin1String("clicked")).toBool();
-    }
     QStringList texts(const char *key) const
     {
         QStringList r;

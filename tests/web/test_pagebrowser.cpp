@@ -11,6 +11,7 @@
 #include "software/softwaretable.h"
 #include "support/httpserver.h"
 #include "support/pages.h"
+#include "support/reportlines.h"
 
 #include "base/error.h"
 #include "engine/host.h"
@@ -61,38 +62,14 @@ QVariant js(QWebEnginePage *page, const QString &script, quint32 world = QWebEng
 QString quoted(const QString &text) { return QString::fromUtf8(base::jsonValue(text)); }
 
 // One page's form controls as the report sees them.
-struct Controls {
-    QList<QJsonObject> rows;
-
-    QJsonObject at(int frame, const QString &name, int nth = 0) const
-    {
-        for (const QJsonObject &o : rows)
-            if (o.value(QLatin1String("frame")).toInt() == frame && o.value(QLatin1String("name")).toString() == name &&
-                nth-- == 0)
-                return o;
-        qWarning("no control %s in frame %d", qPrintable(name), frame);
-        return {};
-    }
-    QString value(int frame, const QString &name, int nth = 0) const
-    {
-        return at(frame, name, nth).value(QLatin1String("value")).toString();
-    }
-    bool checked(int frame, const QString &name, int nth = 0) const
-    {
-        return at(frame, name, nth).value(QLatin1String("checked")).toBool();
-    }
-    bool clicked(int frame, const QString &name, int nth = 0) const
-    {
-        return at(frame, name, nth).value(QLatin1String("clicked")).toBool();
-    }
-};
+using Controls = testsupport::ReportLines;
 
 Controls controls(QWebEnginePage *page)
 {
     web::runScriptAndWait(page, QStringLiteral("0"));
     Controls c;
     for (const QString &line : web::controlReport(page))
-        c.rows << QJsonDocument::fromJson(line.toUtf8()).object();
+        c.lines << QJsonDocument::fromJson(line.toUtf8()).object();
     return c;
 }
 
@@ -391,7 +368,7 @@ void TestPageBrowser::refusedFrameEndsTheRunAtThatFrame()
     const Controls c = controls(page);
     // The frame before the refused one is filled, the one after is not.
     QCOMPARE(c.value(0, QStringLiteral("company_name")), m_record->fieldText(QStringLiteral("Company_Name")));
-    QVERIFY(c.at(1, QString()).value(QLatin1String("refused")).toBool());
+    QVERIFY(c.control(1, QString()).value(QLatin1String("refused")).toBool());
     QCOMPARE(c.value(2, QStringLiteral("description")), QStringLiteral("old"));
     QVERIFY(!c.checked(2, QStringLiteral("agree")));
 
@@ -556,9 +533,9 @@ void TestPageBrowser::newerInputTypesCountAsText()
     QCOMPARE(again.value(-1, QStringLiteral("app_version")), QStringLiteral("-1.5e3"));
     QCOMPARE(again.value(-1, QStringLiteral("cost_whole")), QStringLiteral("30"));
     // The report shows the page's own types.
-    QCOMPARE(c.at(-1, QStringLiteral("contact_email")).value(QLatin1String("type")).toString(),
+    QCOMPARE(c.control(-1, QStringLiteral("contact_email")).value(QLatin1String("type")).toString(),
              QStringLiteral("email"));
-    QCOMPARE(c.at(-1, QStringLiteral("cost")).value(QLatin1String("type")).toString(), QStringLiteral("number"));
+    QCOMPARE(c.control(-1, QStringLiteral("cost")).value(QLatin1String("type")).toString(), QStringLiteral("number"));
 }
 
 void TestPageBrowser::pressesAreRecordedWithoutLeaving()

@@ -134,6 +134,10 @@ const char kSnapshotScript[] = R"JS(
       }
       return cut(clean(t));
     }
+    // The walk back over a node's earlier siblings ends the same way from
+    // each node passed, at the same depth; the answer is kept per node, so
+    // the buttons of a long group do not walk the same siblings again.
+    let walked = new Map();
     function context(e) {
       let node = e;
       for (let depth = 0; depth < 5 && node && node.parentElement; depth++) {
@@ -144,25 +148,8 @@ const char kSnapshotScript[] = R"JS(
           const t = p ? text(p) : '';
           if (t) return cut(t);
         }
-        for (let s = node.previousSibling; s; s = s.previousSibling) {
-          // The other buttons of a group and the texts after them name
-          // their own options, not this control.
-          if (s.nodeType === 3) {
-            if (blank(s)) continue;
-            const b = before(s);
-            if (b && choice(b)) continue;
-            return cut(clean(s.data));
-          }
-          if (s.nodeType !== 1) continue;
-          if (choice(s)) continue;
-          const sb = before(s);
-          if (sb && choice(sb) && !s.querySelector(controls)) continue;
-          const st = s.localName;
-          if (st === 'br' || st === 'script' || st === 'style' || st === 'hr') continue;
-          if (s.matches(controls) || s.querySelector(controls)) return '';
-          const t = text(s);
-          if (t) return cut(t);
-        }
+        const r = siblingsBefore(node, depth);
+        if (r !== null) return r;
         node = node.parentElement;
         if (node.localName === 'fieldset') {
           const lg = node.querySelector(':scope > legend');
@@ -170,6 +157,42 @@ const char kSnapshotScript[] = R"JS(
         }
       }
       return '';
+    }
+    // What the siblings before node say: a text, '' when a control comes
+    // first, null when they say nothing.
+    function siblingsBefore(node, depth) {
+      const passed = [];
+      let result = null;
+      for (let s = node.previousSibling; s; s = s.previousSibling) {
+        const known = walked.get(s);
+        if (known !== undefined && known[0] === depth) { result = known[1]; break; }
+        passed.push(s);
+        const r = step(s);
+        if (r !== undefined) { result = r; break; }
+      }
+      for (const p of passed) walked.set(p, [depth, result]);
+      return result;
+    }
+    // One sibling: its text, '' for a control, undefined to go on.
+    function step(s) {
+      // The other buttons of a group and the texts after them name their
+      // own options, not this control.
+      const nt = s.nodeType;
+      if (nt === 3) {
+        if (blank(s)) return undefined;
+        const b = before(s);
+        if (b && choice(b)) return undefined;
+        return cut(clean(s.data));
+      }
+      if (nt !== 1) return undefined;
+      if (choice(s)) return undefined;
+      const sb = before(s);
+      if (sb && choice(sb) && !s.querySelector(controls)) return undefined;
+      const st = s.localName;
+      if (st === 'br' || st === 'script' || st === 'style' || st === 'hr') return undefined;
+      if (s.matches(controls) || s.querySelector(controls)) return '';
+      const t = text(s);
+      return t ? cut(t) : undefined;
     }
     // The elements whose style may hide them: those the page's rules or
     // inline styles give a visibility other than visible or an opacity not
@@ -235,6 +258,7 @@ const char kSnapshotScript[] = R"JS(
       a.length = n;
       return a;
     }
+    const plain = [];
     const kept = (docs.controls = []);
     const pressable = (docs.buttons = []);
     let formCount = 0;
@@ -262,6 +286,12 @@ const char kSnapshotScript[] = R"JS(
       // Whether a fieldset disables what it holds; else a control's own
       // attribute says whether it is disabled.
       const fieldsetOff = !!doc.querySelector('fieldset[disabled]');
+      // The controls with an attribute read beyond name and type; the others
+      // are not asked for their attributes.
+      const rich = new Set(doc.querySelectorAll(
+          ':is(input, textarea, select, button):is([id], [placeholder], [aria-label], [title], ' +
+          '[autocomplete], [pattern], [maxlength], [readonly], [disabled], [multiple])'));
+      walked = new Map();
       const forms = new Map();
       const groups = new Set();
       let loose = -1;
@@ -293,10 +323,11 @@ const char kSnapshotScript[] = R"JS(
         if (skip[type] && tag === 'input') continue;
         kept.push(e);
         const choiceType = type === 'radio' || type === 'checkbox';
-        // Most controls carry a few attributes; only those present are read.
-        const attrs = e.getAttributeNames();
+        // Most controls carry only a name and a type; the others' attributes
+        // are read when present.
+        const attrs = rich.has(e) ? e.getAttributeNames() : plain;
         const has = (n) => attrs.includes(n);
-        const name = has('name') ? e.name : '', id = has('id') ? e.id : '';
+        const name = e.name, id = has('id') ? e.id : '';
         const label = ownLabel(e, type, id);
         // The text before a control matters when it has no label of its own,
         // and for a group of buttons (their own labels name their options),

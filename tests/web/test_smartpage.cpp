@@ -60,6 +60,21 @@ const char kHidingPage[] = R"(<!DOCTYPE html><html><head><style>
 <fieldset disabled><input name="inOff"></fieldset><input name="off" disabled><input name="ro" readonly>
 </form><script>document.querySelector('[name=later]').className = 'gone';</script></body></html>)";
 
+// Groups of buttons one after another: each group's text is the one before
+// the group, never an earlier button's own text.
+const char kGroupsPage[] = R"(<!DOCTYPE html><html><body><form><table>
+<tr><td>Licence</td><td><label><input type="radio" name="lic" value="free"> Free</label>
+ <label><input type="radio" name="lic" value="share"> Shareware</label></td></tr>
+<tr><td>Platforms</td><td><input type="checkbox" name="os" value="win"> Windows
+ <input type="checkbox" name="os" value="mac"> Mac</td></tr></table>
+<p>Extras</p>
+<label><input type="checkbox" name="a"> Alpha</label> <label><input type="checkbox" name="b"> Beta</label>
+<textarea name="notes"></textarea>
+<div><span>Status</span> <label><input type="radio" name="st" value="new"> New</label>
+ <label><input type="radio" name="st" value="upd"> Update</label></div>
+<label><input type="checkbox" name="c"> Gamma</label>
+</form></body></html>)";
+
 } // namespace
 
 class TestSmartPage : public QObject {
@@ -72,6 +87,7 @@ private Q_SLOTS:
     void autoFillUsesTheSmartRulesWhenAsked();
     void submitPressesTheFormsButtonElement();
     void snapshotSeesHiddenAndLockedControls();
+    void snapshotGivesEachGroupItsOwnText();
 
 private:
     bool load(QWebEnginePage *page);
@@ -256,6 +272,24 @@ void TestSmartPage::snapshotSeesHiddenAndLockedControls()
     }
     QCOMPARE(visible, QStringLiteral("plain shown inOff off ro "));
     QCOMPARE(editable, QStringLiteral("plain byRule shown faded inHidden offPage thin inMedia later none "));
+}
+
+void TestSmartPage::snapshotGivesEachGroupItsOwnText()
+{
+    QFile f(m_dir.filePath(QStringLiteral("groups.htm")));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(kGroupsPage);
+    f.close();
+    QWebEnginePage page(m_profile.get());
+    QVERIFY(testpages::load(&page, QUrl::fromLocalFile(f.fileName())));
+    int generation = 0;
+    const engine::Page p = web::readSmartPage(&page, &generation);
+    QStringList seen;
+    for (const engine::Control &c : p.controls)
+        seen << c.name + QLatin1Char('=') + c.context;
+    QCOMPARE(seen.join(QLatin1Char('|')),
+             QStringLiteral("lic=Licence|lic=|os=Platforms|os=|a=Extras|b=Extras|"
+                            "notes=Extras|st=Status|st=|c="));
 }
 
 #include "test_smartpage.moc"

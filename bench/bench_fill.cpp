@@ -3,7 +3,8 @@
 // offscreen; compared in the same run with the floor: one in-page script that
 // applies the same writes and fires the same events, started the same way.
 // Measured for the exact rules and for the smart fill (whose floor applies
-// the writes the smart fill made, taken from a first run).
+// the writes the smart fill made, taken from a first run; beside it, the
+// least any fill that reads each control before writing could take).
 //
 //   bench_fill [--runs N] [--data softdata.xml] [--rules classic|smart]
 #include "engine/memorydocument.h"
@@ -288,7 +289,28 @@ private:
 
 struct Result {
     double bridge = 0, floor = 0;
+    double bound = 0; // the smart fill's least possible time, see boundScript
 };
+
+// The least any fill that reads the page before it writes can take: one
+// in-page script that reads what no reading can do without (each control's
+// type, form, name, value, layout box and wrapping label) and then makes the
+// floor's writes. It leaves out the other signals, the planning outside the
+// page, the second call into the page and the marks.
+QString boundScript(const QString &floor)
+{
+    return QStringLiteral(R"JS((function () {
+  const read = [];
+  for (const e of document.querySelectorAll('input, textarea, select, button')) {
+    const r = e.getBoundingClientRect();
+    const w = e.closest('label');
+    read.push([e.type, e.form ? 1 : 0, e.name, e.value, r.width, r.height, r.left, r.top, w ? w.textContent : '']);
+  }
+  JSON.stringify(read);
+  return %1;
+})())JS")
+        .arg(floor);
+}
 
 // The writes a fill left on the page, as one in-page script that makes them
 // again the same way: the floor of the smart fill.
@@ -321,7 +343,7 @@ QString floorFromPage(QWebEnginePage *page)
 bool measure(Bench &bench, const QString &label, Form &form, const QUrl &url, QString script, int runs, Result &result,
              bool smart = false)
 {
-    QList<double> bridge, floor;
+    QList<double> bridge, floor, bound;
     const int warmUp = 2;
     for (int i = 0; i < warmUp + runs; ++i) {
         const double b = smart ? bench.smartRun(url) : bench.bridgeRun(url);
@@ -337,18 +359,31 @@ bool measure(Bench &bench, const QString &label, Form &form, const QUrl &url, QS
             out << label << ": the fill and the floor left the page differently\n";
             return false;
         }
+        const double least = smart ? bench.floorRun(url, boundScript(script)) : 0;
+        if (least < 0) {
+            out << label << ": a run did not finish\n";
+            return false;
+        }
         if (i >= warmUp) {
             bridge << b;
             floor << f;
+            bound << least;
         }
     }
-    result = {median(bridge), median(floor)};
+    result = {median(bridge), median(floor), median(bound)};
     out << QStringLiteral("%1 %2 %3 %4 %5\n")
                .arg(label, -8)
                .arg(form.controls, 8)
                .arg(result.bridge, 12, 'f', 2)
                .arg(result.floor, 12, 'f', 2)
                .arg(result.bridge / result.floor, 8, 'f', 2);
+    if (smart)
+        out << QStringLiteral("%1 %2 %3 %4 %5   least possible: read, then the floor's writes\n")
+                   .arg(QString(), -8)
+                   .arg(QString(), 8)
+                   .arg(result.bound, 12, 'f', 2)
+                   .arg(result.floor, 12, 'f', 2)
+                   .arg(result.bound / result.floor, 8, 'f', 2);
     out.flush();
     return true;
 }

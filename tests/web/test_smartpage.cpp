@@ -91,6 +91,7 @@ private Q_SLOTS:
 
 private:
     bool load(QWebEnginePage *page);
+    bool readPage(const QString &name, const char *html, engine::Page *out);
     QVariant main(QWebEnginePage *page, const QString &script);
 
     std::unique_ptr<QWebEngineProfile> m_profile;
@@ -112,6 +113,17 @@ void TestSmartPage::initTestCase()
 }
 
 bool TestSmartPage::load(QWebEnginePage *page) { return testpages::load(page, m_url); }
+
+// What the smart fill reads of html, served as the file name.
+bool TestSmartPage::readPage(const QString &name, const char *html, engine::Page *out)
+{
+    QWebEnginePage page(m_profile.get());
+    if (!testpages::load(&page, QUrl::fromLocalFile(testpages::write(m_dir, name, QString::fromUtf8(html)))))
+        return false;
+    int generation = 0;
+    *out = web::readSmartPage(&page, &generation);
+    return true;
+}
 
 // A script in the page's own world.
 QVariant TestSmartPage::main(QWebEnginePage *page, const QString &script)
@@ -253,16 +265,8 @@ int main(int argc, char *argv[])
 // block, a script, or lies off the page or has no width still reads hidden.
 void TestSmartPage::snapshotSeesHiddenAndLockedControls()
 {
-    QFile f(m_dir.filePath(QStringLiteral("hiding.htm")));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(kHidingPage);
-    f.close();
-    QWebEnginePage page(m_profile.get());
-    QSignalSpy done(&page, &QWebEnginePage::loadFinished);
-    page.load(QUrl::fromLocalFile(f.fileName()));
-    QVERIFY(done.wait(30000));
-    int generation = 0;
-    const engine::Page p = web::readSmartPage(&page, &generation);
+    engine::Page p;
+    QVERIFY(readPage(QStringLiteral("hiding.htm"), kHidingPage, &p));
     QString visible, editable;
     for (const engine::Control &c : p.controls) {
         if (c.visible)
@@ -276,14 +280,8 @@ void TestSmartPage::snapshotSeesHiddenAndLockedControls()
 
 void TestSmartPage::snapshotGivesEachGroupItsOwnText()
 {
-    QFile f(m_dir.filePath(QStringLiteral("groups.htm")));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(kGroupsPage);
-    f.close();
-    QWebEnginePage page(m_profile.get());
-    QVERIFY(testpages::load(&page, QUrl::fromLocalFile(f.fileName())));
-    int generation = 0;
-    const engine::Page p = web::readSmartPage(&page, &generation);
+    engine::Page p;
+    QVERIFY(readPage(QStringLiteral("groups.htm"), kGroupsPage, &p));
     QStringList seen;
     for (const engine::Control &c : p.controls)
         seen << c.name + QLatin1Char('=') + c.context;

@@ -135,8 +135,8 @@ const char kSnapshotScript[] = R"JS(
       return cut(clean(t));
     }
     // The walk back over a node's earlier siblings ends the same way from
-    // each node passed, at the same depth; the answer is kept per node, so
-    // the buttons of a long group do not walk the same siblings again.
+    // each node passed; the answer is kept per node, so the buttons of a
+    // long group do not walk the same siblings again.
     let walked = new Map();
     function context(e) {
       let node = e;
@@ -148,7 +148,7 @@ const char kSnapshotScript[] = R"JS(
           const t = p ? text(p) : '';
           if (t) return cut(t);
         }
-        const r = siblingsBefore(node, depth);
+        const r = siblingsBefore(node);
         if (r !== null) return r;
         node = node.parentElement;
         if (node.localName === 'fieldset') {
@@ -160,17 +160,17 @@ const char kSnapshotScript[] = R"JS(
     }
     // What the siblings before node say: a text, '' when a control comes
     // first, null when they say nothing.
-    function siblingsBefore(node, depth) {
+    function siblingsBefore(node) {
       const passed = [];
       let result = null;
       for (let s = node.previousSibling; s; s = s.previousSibling) {
         const known = walked.get(s);
-        if (known !== undefined && known[0] === depth) { result = known[1]; break; }
+        if (known !== undefined) { result = known; break; }
         passed.push(s);
         const r = step(s);
         if (r !== undefined) { result = r; break; }
       }
-      for (const p of passed) walked.set(p, [depth, result]);
+      for (const p of passed) walked.set(p, result);
       return result;
     }
     // One sibling: its text, '' for a control, undefined to go on.

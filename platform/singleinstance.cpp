@@ -11,10 +11,12 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QStandardPaths>
 #include <QThread>
 #include <QtEndian>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -131,25 +133,72 @@ bool readExactly(QLocalSocket &socket, qsizetype n, const QDeadlineTimer &deadli
     return true;
 }
 
-// A folder that only this user can enter: a directory (not a link), owned by
-// this user, with no access for group or others. With `create`, the folder is
-// made when missing and closed when it is ours but too open; a folder owned by
-// another user is never used.
-bool isPrivateFolder(const QString &path, bool create)
+// Why a folder cannot serve as a private folder of this user; empty when it
+// can: a directory (not a link), owned by this user, with no access for group
+// or others. With `create`, the folder is made when missing and closed when it
+// is ours but too open; a folder owned by another user is never used.
+QString whyNotPrivate(const QString &path, bool create)
 {
     const QByteArray name = QFile::encodeName(path);
     if (create && ::mkdir(name.constData(), 0700) != 0 && errno != EEXIST)
-        return false;
+        return QString::fromLocal8Bit(std::strerror(errno));
     struct stat st;
-    if (::lstat(name.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
-        return false;
+    if (::lstat(name.constData(), &st) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    if (!S_ISDIR(st.st_mode))
+        return QStringLiteral("not a folder");
+    if (st.st_uid != ::getuid())
+        return QStringLiteral("owned by user %1").arg(st.st_uid);
     if ((st.st_mode & 077) != 0 && (!create || ::chmod(name.constData(), 0700) != 0))
-        return false;
-    return true;
+        return QStringLiteral("mode %1").arg(st.st_mode & 07777, 4, 8, QLatin1Char('0'));
+    return QString();
+}
+
+bool isPrivateFolder(const QString &path, bool create) { return whyNotPrivate(path, create).isEmpty(); }
+
+// The fallback when the usual folder is refused: a folder in this user's own
+// cache folder, which must itself belong to the user and be closed to
+// writers other than the user.
+QString cacheFolder()
+{
+    const QString cache = QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation));
+    if (cache.isEmpty() || !QDir::isAbsolutePath(cache) || !QDir().mkpath(cache))
+        return QString();
+    struct stat st;
+    if (::stat(QFile::encodeName(cache).constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
+        (st.st_mode & 022) != 0)
+        return QString();
+    const QString dir = cache + QStringLiteral("/doduvodaz-instance");
+    return isPrivateFolder(dir, true) ? dir : QString();
+}
+
+// Said once per process: the usual folder was refused and why.
+void tellFallback(const QString &refused, const QString &why, const QString &used)
+{
+    static bool told = false;
+    if (told)
+        return;
+    told = true;
+    const QString text = used.isEmpty()
+        ? QCoreApplication::translate("platform::TOneInstance",
+                                      "doduvodaz: the folder %1 is not private to this user (%2) and no folder "
+                                      "in the cache folder can be had instead: later starts will not hand over "
+                                      "to this one.")
+              .arg(refused, why)
+        : QCoreApplication::translate("platform::TOneInstance",
+                                      "doduvodaz: the folder %1 is not private to this user (%2); the "
+                                      "single-instance endpoint is kept in %3 instead.")
+              .arg(refused, why, used);
+    std::fputs(text.toLocal8Bit().constData(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
 }
 
 // $XDG_RUNTIME_DIR when it is this user's own folder, else a folder named
 // after the user id in the temp folder (or /tmp), created for the purpose.
+// When that folder is refused (another user made it, it is a link, it is
+// open to others and not ours to close), a folder in the user's cache folder
+// serves instead, and stderr says so once.
 QString endpointDirectory()
 {
     const QString runtime = QFile::decodeName(qgetenv("XDG_RUNTIME_DIR"));
@@ -163,9 +212,13 @@ QString endpointDirectory()
     if (QFile::encodeName(temp + name).size() + 48 > 107)
         temp = QStringLiteral("/tmp"); // a socket address holds 107 bytes
     const QFileInfo info(temp);
-    if (!info.isDir() || !info.isWritable())
-        return QString();
-    return isPrivateFolder(temp + name, true) ? temp + name : QString();
+    const QString why = info.isDir() && info.isWritable() ? whyNotPrivate(temp + name, true)
+                                                          : QStringLiteral("the temp folder cannot be written");
+    if (why.isEmpty())
+        return temp + name;
+    const QString fallback = cacheFolder();
+    tellFallback(temp + name, why, fallback);
+    return fallback;
 }
 
 // The user id of the process at the other end of a connected local socket.

@@ -5,9 +5,12 @@
 // Transport: the receiving instance listens on a local socket named after the
 // executable's file name and the user id, in a folder only the user can enter:
 // $XDG_RUNTIME_DIR/doduvodaz, or doduvodaz-<uid> in the temp folder (created
-// 0700; a folder that is a link or belongs to another user is never used, and
-// then there is no hand-over). Both ends check the user id of the process at
-// the other end and drop a connection from or to another user. A handing-over start connects and waits for the receiver's
+// 0700). A folder that is a link, belongs to another user or is open to others
+// (and not ours to close) is never used: doduvodaz-instance in the user's cache
+// folder ($XDG_CACHE_HOME, ~/.cache; created 0700) serves instead, and stderr
+// says so once. Both ends check the user id of the process at the other end
+// and drop a connection from or to another user. A handing-over start connects
+// and waits for the receiver's
 // greeting, which it sends to one start at a time (so simultaneous starts are
 // served one after another); the start then sends one TInstanceBlock and waits
 // for the receiver's acknowledgement, sent after the items were handled. Each

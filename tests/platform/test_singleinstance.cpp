@@ -49,6 +49,7 @@ class TestSingleInstance : public QObject {
     QString m_bin;                                          // the folder holding this test's copies of the driver
     QList<QProcess *> m_processes;
     QHash<QProcess *, QByteArray> m_output;
+    QHash<QProcess *, QByteArray> m_errors;
 
     // A copy of the driver under its own file name, as a renamed program.
     QString driverCopy(const QString &name)
@@ -68,18 +69,29 @@ class TestSingleInstance : public QObject {
         auto *p = new QProcess(this);
         m_processes << p;
         connect(p, &QProcess::readyReadStandardOutput, this, [this, p] { m_output[p] += p->readAllStandardOutput(); });
-        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        connect(p, &QProcess::readyReadStandardError, this, [this, p] { m_errors[p] += p->readAllStandardError(); });
         const QStringList arguments = options + QStringList {QStringLiteral("--")} + items;
         if (asUser == uint(-1)) {
             p->start(exe, arguments);
         } else {
             const QString id = QString::number(asUser);
+            // The user's own cache folder, as a home folder would give it.
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("XDG_CACHE_HOME"), userCache(asUser));
+            p->setProcessEnvironment(env);
             p->start(QStringLiteral("setpriv"),
                      QStringList {QStringLiteral("--reuid=") + id, QStringLiteral("--regid=") + id,
                                   QStringLiteral("--clear-groups"), exe} +
                          arguments);
         }
         return p;
+    }
+
+    QString userCache(uint user) const { return m_tmp.filePath(QStringLiteral("c%1").arg(user)); }
+    // The lines the process wrote to stderr that name folder.
+    QStringList errorsNaming(QProcess *p, const QString &folder) const
+    {
+        return QString::fromLocal8Bit(m_errors.value(p)).split(QLatin1Char('\n')).filter(folder);
     }
 
     QStringList lines(QProcess *p) const
@@ -132,6 +144,7 @@ private slots:
         // Endpoints go to this test's own folder, for this process and its children.
         qputenv("TMPDIR", QFile::encodeName(m_tmp.path()));
         qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(userCache(::getuid())));
     }
 
     void init()
@@ -151,6 +164,7 @@ private slots:
         }
         m_processes.clear();
         m_output.clear();
+        m_errors.clear();
     }
 
     void blockLayout()
@@ -252,14 +266,30 @@ private slots:
             QCOMPARE(e.text(), QStringLiteral("Unable to create semaphore"));
         }
 
-        // No usable folder at all: no hand-over, the program simply runs.
+        // No usable folder at all, neither in the temp folder nor in the
+        // cache folder (a plain file stands there): no hand-over, the program
+        // simply runs.
         const QByteArray saved = qgetenv("TMPDIR");
+        const QByteArray savedCache = qgetenv("XDG_CACHE_HOME");
+        const QString plain = m_tmp.filePath(QStringLiteral("plain-file"));
+        QFile file(plain);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
         qputenv("TMPDIR", QFile::encodeName(m_tmp.filePath(QStringLiteral("no/such/folder"))));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(plain));
         platform::TOneInstance lonely(QStringLiteral("lonely"));
         const bool handed = lonely.handOver({});
-        qputenv("TMPDIR", saved);
+        qputenv("XDG_CACHE_HOME", savedCache);
         QVERIFY(!handed);
         QVERIFY(!lonely.isReceiving());
+
+        // Without a temp folder, the cache folder serves.
+        platform::TOneInstance cached(QStringLiteral("cached"));
+        QVERIFY(!cached.handOver({}));
+        const QString cachedPath = platform::TOneInstance::endpointPath(QStringLiteral("cached"));
+        qputenv("TMPDIR", saved);
+        QVERIFY(cached.isReceiving());
+        QCOMPARE(QFileInfo(cachedPath).path(), userCache(::getuid()) + QStringLiteral("/doduvodaz-instance"));
     }
 
     void endpointFolderIsPrivate()
@@ -290,7 +320,8 @@ private slots:
                  open + QStringLiteral("/doduvodaz/") + QFileInfo(path).fileName());
         qunsetenv("XDG_RUNTIME_DIR");
 
-        // A link in place of the folder is never followed: no hand-over at all.
+        // A link in place of the folder is never followed: the user's cache
+        // folder, made 0700, serves instead.
         const QString elsewhere = m_tmp.filePath(QStringLiteral("linked"));
         const QString linkTmp = m_tmp.filePath(QStringLiteral("linktmp"));
         QVERIFY(QDir().mkpath(elsewhere) && QDir().mkpath(linkTmp));
@@ -298,10 +329,14 @@ private slots:
         QVERIFY(QFile::link(elsewhere, linkFolder));
         const QByteArray saved = qgetenv("TMPDIR");
         qputenv("TMPDIR", QFile::encodeName(linkTmp));
-        QVERIFY(platform::TOneInstance::endpointPath(QStringLiteral("private")).isEmpty());
+        const QString cached = userCache(::getuid()) + QStringLiteral("/doduvodaz-instance");
+        QCOMPARE(platform::TOneInstance::endpointPath(QStringLiteral("private")),
+                 cached + QLatin1Char('/') + QFileInfo(path).fileName());
+        QCOMPARE(::lstat(QFile::encodeName(cached).constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 0777), 0700);
         platform::TOneInstance linked(QStringLiteral("private"));
         QVERIFY(!linked.handOver({QStringLiteral("x")}));
-        QVERIFY(!linked.isReceiving());
+        QVERIFY(linked.isReceiving());
         qputenv("TMPDIR", saved);
         QVERIFY(QDir(elsewhere).isEmpty());
     }
@@ -322,15 +357,52 @@ private slots:
         qputenv("TMPDIR", QFile::encodeName(shared));
         const auto restore = qScopeGuard([&] { qputenv("TMPDIR", saved); });
 
-        // A folder for the other user made beforehand by someone else is not used.
+        // A folder for the other user made beforehand by someone else (here
+        // root, open to all) is not used: the other user's starts meet in
+        // their own cache folder instead, say so once, and still hand over.
         const QString otherFolder = shared + QStringLiteral("/doduvodaz-") + QString::number(other);
-        QVERIFY(QDir().mkpath(otherFolder));
-        QCOMPARE(::chmod(QFile::encodeName(otherFolder).constData(), 0777), 0);
-        QProcess *planted = start(exe, {QStringLiteral("x")}, {}, other);
-        QVERIFY2(waitForLine(planted, QStringLiteral("ALONE")), qPrintable(lines(planted).join(QLatin1Char('\n'))));
-        QVERIFY(QDir(otherFolder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).isEmpty());
-        planted->closeWriteChannel();
-        QVERIFY(QDir(otherFolder).removeRecursively());
+        const QString otherCache = userCache(other);
+        QVERIFY(QDir().mkpath(otherCache));
+        QCOMPARE(::chown(QFile::encodeName(otherCache).constData(), other, other), 0);
+        for (const int mode : {0777, 0755}) {
+            QVERIFY(QDir().mkpath(otherFolder));
+            QCOMPARE(::chmod(QFile::encodeName(otherFolder).constData(), mode), 0);
+            QProcess *planted = start(exe, {QStringLiteral("x")}, {}, other);
+            QVERIFY2(waitForLine(planted, QStringLiteral("RECEIVER")),
+                     qPrintable(lines(planted).join(QLatin1Char('\n'))));
+            QCOMPARE(errorsNaming(planted, otherFolder).size(), 1);
+            QVERIFY(errorsNaming(planted, otherCache).size() == 1);
+            QProcess *next = start(exe, {QStringLiteral("next")}, {}, other);
+            QVERIFY(handsOver(next));
+            QVERIFY(m_errors.value(next).isEmpty() || errorsNaming(next, otherFolder).size() == 1);
+            QTRY_COMPARE(handed(planted), QList<QStringList>({{QStringLiteral("next")}}));
+            QVERIFY(QDir(otherFolder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).isEmpty());
+            struct stat st;
+            const QString fallback = otherCache + QStringLiteral("/doduvodaz-instance");
+            QCOMPARE(::lstat(QFile::encodeName(fallback).constData(), &st), 0);
+            QCOMPARE(st.st_uid, other);
+            QCOMPARE(int(st.st_mode & 0777), 0700);
+            QCOMPARE(QDir(fallback).entryList({QStringLiteral("*.sock")}, QDir::System).size(), 1);
+            planted->closeWriteChannel();
+            QVERIFY(planted->waitForFinished(10000));
+            QVERIFY(QDir(otherFolder).removeRecursively());
+        }
+
+        // The other way round: root's folder made by the other user.
+        const QString rootFolder = shared + QStringLiteral("/doduvodaz-") + QString::number(::getuid());
+        QVERIFY(QDir().mkpath(rootFolder));
+        QCOMPARE(::chown(QFile::encodeName(rootFolder).constData(), other, other), 0);
+        QCOMPARE(::chmod(QFile::encodeName(rootFolder).constData(), 0755), 0);
+        {
+            QProcess *rootFirst = receiver(exe);
+            QCOMPARE(errorsNaming(rootFirst, rootFolder).size(), 1);
+            QVERIFY(handsOver(start(exe, {QStringLiteral("root-item")})));
+            QTRY_COMPARE(handed(rootFirst), QList<QStringList>({{QStringLiteral("root-item")}}));
+            QVERIFY(QDir(rootFolder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).isEmpty());
+            rootFirst->closeWriteChannel();
+            QVERIFY(rootFirst->waitForFinished(10000));
+            QVERIFY(QDir(rootFolder).removeRecursively());
+        }
 
         // Each user gets a receiver of their own; nobody's items cross over.
         QProcess *rootReceiver = receiver(exe);

@@ -68,6 +68,8 @@ public:
         m_startupProblems = software::loadRecordWithProblems(m_record);
         m_padForm = new software::TPADForm(m_record);
         m_window = new TfrmBrwMain(m_record, m_profile);
+        // A settings write that fails is told once, over the window.
+        m_settings.reportFailuresIn(m_window);
         buildMainWindow();
         m_update = new sites::TUpdateForm(m_window);
         m_about = new TAboutForm(m_window);
@@ -107,8 +109,13 @@ public:
         return problems;
     }
 
-    // The end: the band layout goes to the settings file.
-    void saveLayout() { m_window->saveLayout(m_settings); }
+    // The end: the band layout goes to the settings file; the window is
+    // closed by now, so a failure goes to stderr.
+    void saveLayout()
+    {
+        m_settings.reportFailuresIn(nullptr);
+        m_window->saveLayout(m_settings);
+    }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override

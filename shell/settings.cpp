@@ -2,6 +2,13 @@
 
 #include "shell/inifile.h"
 
+#include "platform/messages.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
+
 namespace shell {
 
 namespace {
@@ -28,6 +35,26 @@ Settings::Settings(const QString &programDir)
         dir += QLatin1Char('/');
     m_path = dir + fileName();
 }
+
+bool Settings::written(bool ok) const
+{
+    if (ok || m_state->reported)
+        return ok;
+    m_state->reported = true;
+    const QString message = tr("The settings file %1 cannot be written: changes to the settings are kept only "
+                               "until the program ends.")
+                                .arg(m_path);
+    if (QWidget *window = m_state->window) {
+        QTimer::singleShot(0, window, [message] { platform::showError(message); });
+    } else {
+        std::fputs(message.toLocal8Bit().constData(), stderr);
+        std::fputc('\n', stderr);
+        std::fflush(stderr);
+    }
+    return ok;
+}
+
+void Settings::reportFailuresIn(QWidget *window) const { m_state->window = window; }
 
 QString Settings::enterDate() const { return IniFile(m_path).readString(program, QStringLiteral("EnterDate")); }
 
@@ -56,8 +83,7 @@ bool Settings::applyStartRule(const QDate &today) const
     if (option != 2)
         return false;
     const QString day = today.toString(QStringLiteral("yyyyMMdd"));
-    if (ini.writeString(program, QStringLiteral("EnterDate"), day))
-        ini.save();
+    written(ini.writeString(program, QStringLiteral("EnterDate"), day) && ini.save());
     return day != entered;
 }
 
@@ -95,9 +121,9 @@ bool Settings::saveBands(const std::array<BandSetting, 3> &bands) const
         if (!ini.writeInteger(bandSection(i), QStringLiteral("obj"), bands[i].obj) ||
             !ini.writeBool(bandSection(i), QStringLiteral("brk"), bands[i].brk) ||
             !ini.writeInteger(bandSection(i), QStringLiteral("Width"), bands[i].width))
-            return false;
+            return written(false);
     }
-    return ini.save();
+    return written(ini.save());
 }
 
 bool Settings::smartFill() const
@@ -108,7 +134,7 @@ bool Settings::smartFill() const
 bool Settings::setSmartFill(bool on) const
 {
     IniFile ini(m_path);
-    return ini.writeBool(QStringLiteral("Submission"), QStringLiteral("SmartFill"), on) && ini.save();
+    return written(ini.writeBool(QStringLiteral("Submission"), QStringLiteral("SmartFill"), on) && ini.save());
 }
 
 QStringList Settings::startPages() const

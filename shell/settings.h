@@ -4,15 +4,21 @@
 // so edits made to the file while the program runs take effect at the next
 // read. Missing keys, a missing file and values that are not numbers give the
 // defaults listed with each accessor. Writes that fail (read-only folder,
-// unreadable or oversized file) return false and change nothing; the caller
-// goes on without telling the user.
+// unreadable or oversized file) return false and change nothing; the first
+// failure of a session is reported, naming the file (see setFailureReport),
+// later ones are not, and the program goes on with the value in memory.
+#include <QCoreApplication>
 #include <QDate>
 #include <QList>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QStringList>
 
 #include <array>
+#include <memory>
+
+class QWidget;
 
 namespace shell {
 
@@ -59,9 +65,16 @@ struct HotEntry {
 };
 
 class Settings {
+    Q_DECLARE_TR_FUNCTIONS(Settings)
 public:
     // programDir: the executable's folder; a trailing separator is optional.
     explicit Settings(const QString &programDir);
+
+    // Where the first write that fails is reported: in an error box over
+    // window, shown from the event loop, while window is given; on stderr
+    // without one (the default, and at the end, once the window is gone).
+    // Copies of this object share the choice and the once-only mark.
+    void reportFailuresIn(QWidget *window) const;
 
     static QString fileName() { return QStringLiteral("quillet.ini"); }
     QString filePath() const { return m_path; }
@@ -109,7 +122,15 @@ public:
     QList<HotEntry> hotEntries() const;
 
 private:
+    // Reports the first failed write and passes ok through.
+    bool written(bool ok) const;
+
+    struct State {
+        QPointer<QWidget> window;
+        bool reported = false;
+    };
     QString m_path;
+    std::shared_ptr<State> m_state = std::make_shared<State>();
 };
 
 // The bars to put into the main tool bar, in order, from the saved bands.

@@ -1,9 +1,17 @@
 #include "shell/settings.h"
 
+#include "platform/messages.h"
+
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWidget>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace shell;
 
@@ -193,7 +201,62 @@ private slots:
         QVERIFY(!s.saveBands({}));
         QCOMPARE(s.favoriteWidth(), 200);
     }
+
+    // A write that fails is told once per session, naming the file: in an
+    // error box over the window, or on stderr without one.
+    void failedWriteReportedOnce()
+    {
+        // A plain file where the folder should be: nothing can be written,
+        // whoever runs the test.
+        QFile plain(m_dir + QStringLiteral("plain"));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        const QString path = plain.fileName() + QStringLiteral("/quillet.ini");
+
+        QStringList shown;
+        platform::setMessageSink([&shown](const QString &kind, const QString &text) {
+            shown << kind + QStringLiteral(": ") + text;
+            return true;
+        });
+        const auto restore = qScopeGuard([] { platform::setMessageSink(nullptr); });
+        QWidget window;
+        window.show();
+        const Settings s(plain.fileName());
+        s.reportFailuresIn(&window);
+        QVERIFY(!s.setSmartFill(true));
+        QTRY_COMPARE(shown.size(), 1);
+        QVERIFY2(shown.first().startsWith(QStringLiteral("error: ")) && shown.first().contains(path),
+                 qPrintable(shown.first()));
+        const Settings copy = s; // the program's accessors share the mark
+        QVERIFY(!copy.saveBands({}));
+        QVERIFY(!s.setSmartFill(false));
+        s.applyStartRule(QDate(2024, 3, 15));
+        QTest::qWait(50);
+        QCOMPARE(shown.size(), 1);
+
+        // Without a window (the program's end, modes without one): stderr.
+        const QString errFile = m_dir + QStringLiteral("stderr.txt");
+        std::fflush(stderr);
+        const int saved = ::dup(2);
+        const int fd = ::open(QFile::encodeName(errFile).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        QVERIFY(saved >= 0 && fd >= 0);
+        ::dup2(fd, 2);
+        ::close(fd);
+        const Settings alone(plain.fileName());
+        const bool first = alone.saveBands({});
+        const bool second = alone.setSmartFill(true);
+        std::fflush(stderr);
+        ::dup2(saved, 2);
+        ::close(saved);
+        QVERIFY(!first && !second);
+        QFile err(errFile);
+        QVERIFY(err.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromLocal8Bit(err.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().contains(path), qPrintable(lines.first()));
+        QCOMPARE(shown.size(), 1);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestSettings)
+QTEST_MAIN(TestSettings)
 #include "test_settings.moc"

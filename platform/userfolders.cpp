@@ -62,6 +62,35 @@ void copyMissingTree(const QString &from, const QString &to, QStringList &proble
     }
 }
 
+// The per-user settings file, made from the delivered default: its first
+// line, which says where the program looks for the file, is replaced by one
+// that names this copy.
+void copySettingsFile(const QString &from, const QString &to, QStringList &problems)
+{
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly)) {
+        problems << QStringLiteral("Cannot read file %1").arg(from);
+        return;
+    }
+    QByteArray text = source.readAll();
+    if (text.startsWith("; Settings of Doduvodaz")) {
+        const qsizetype end = text.indexOf('\n');
+        const QByteArray eol = end > 0 && text.at(end - 1) == '\r' ? "\r" : "";
+        const QByteArray line =
+            QStringLiteral("; Settings of Doduvodaz for this user, kept in %1 because the program's folder "
+                           "cannot be written.")
+                .arg(to)
+                .toUtf8();
+        text.replace(0, end < 0 ? text.size() : end - eol.size(), line);
+    }
+    QFile target(to);
+    if (!target.open(QIODevice::WriteOnly | QIODevice::NewOnly) || target.write(text) != text.size()) {
+        problems << QStringLiteral("Cannot create file %1").arg(to);
+        return;
+    }
+    target.setPermissions(kUserFile);
+}
+
 QString withSlash(QString dir)
 {
     if (!dir.endsWith(QLatin1Char('/')))
@@ -147,7 +176,7 @@ QString settingsFolder(QStringList *problems)
             found << QStringLiteral("The delivered file %1 is missing.")
                          .arg(delivered.isEmpty() ? QStringLiteral("quillet.ini") : source);
         else
-            copyMissingFile(source, file, found);
+            copySettingsFile(source, file, found);
     }
     if (problems)
         *problems << found;

@@ -21,12 +21,23 @@ for f in bin/doduvodaz share/doduvodaz/softdata.xml share/doduvodaz/padsites.dat
          share/doduvodaz/quillet.ini share/doduvodaz/demo/submit.htm \
          share/applications/org.doduvodaz.Doduvodaz.desktop \
          share/icons/hicolor/scalable/apps/org.doduvodaz.Doduvodaz.svg \
-         share/metainfo/org.doduvodaz.Doduvodaz.metainfo.xml share/man/man1/doduvodaz.1; do
+         share/metainfo/org.doduvodaz.Doduvodaz.metainfo.xml share/man/man1/doduvodaz.1.gz \
+         share/doc/doduvodaz/copyright share/doc/doduvodaz/changelog.Debian.gz; do
   check "installed $f" test -e "$prefix/$f"
 done
-check "desktop entry valid" desktop-file-validate "$prefix/share/applications/org.doduvodaz.Doduvodaz.desktop"
+desktop=$prefix/share/applications/org.doduvodaz.Doduvodaz.desktop
+check "desktop entry valid" desktop-file-validate "$desktop"
+check "desktop entry without hints" test -z "$(desktop-file-validate "$desktop" 2>&1)"
+check "desktop entry claims no http/https links" bash -c "! grep -q '^MimeType=.*x-scheme-handler' '$desktop'"
+check "desktop entry passes addresses on" grep -q '^Exec=doduvodaz %U$' "$desktop"
 check "AppStream metadata valid" appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/org.doduvodaz.Doduvodaz.metainfo.xml"
-check "man page formats" bash -c "man -l '$prefix/share/man/man1/doduvodaz.1' 2>&1 | grep -q -- --import-pad"
+check "man page formats" bash -c "man -l '$prefix/share/man/man1/doduvodaz.1.gz' 2>&1 | grep -q -- --import-pad"
+# Compressed as Debian wants: best compression, no name or time stamp.
+for gz in share/man/man1/doduvodaz.1.gz share/doc/doduvodaz/changelog.Debian.gz; do
+  check "$gz made by gzip -9n" bash -c "gzip -lv '$prefix/$gz' >/dev/null && [ \"\$(od -An -tx1 -j3 -N7 '$prefix/$gz' | tr -d ' ')\" = 00000000000203 ]"
+done
+check "copyright file machine-readable" grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+  "$prefix/share/doc/doduvodaz/copyright"
 
 # Runs the installed program as the user, from HOME, with the user's own
 # folders only. Output in $out, errors in $err, status in $rc.
@@ -85,6 +96,25 @@ if [ "$(id -u)" = 0 ]; then
   as_user "$ro" --report "$prefix/share/doduvodaz/demo/submit.htm"
   check "unwritable home named" grep -q "$ro/.local/share/doduvodaz" <<<"$err"
   check "unwritable home still browses" grep -q '"name":"company_name"' <<<"$out"
+fi
+
+# The window, started by the user: the program's folder cannot be written, so
+# the settings file is made in ~/.config/doduvodaz, and its own first line
+# says so. (As root the program's folder is writable; the check needs a user.)
+if [ "$(id -u)" = 0 ]; then
+  home3=$tmp/home3
+  new_home "$home3"
+  ( cd "$home3" && exec env -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u XDG_RUNTIME_DIR -u DODUVODAZ_SYSTEM_SETTINGS \
+      -u DISPLAY -u WAYLAND_DISPLAY HOME="$home3" QT_QPA_PLATFORM=offscreen \
+      setpriv --reuid=$user_uid --regid=$user_uid --clear-groups "$prefix/bin/doduvodaz" >/dev/null 2>&1 ) &
+  gui=$!
+  ini=$home3/.config/doduvodaz/quillet.ini
+  for _ in $(seq 1 300); do [ -s "$ini" ] && break; sleep 0.1; done
+  sleep 1
+  kill "$gui" 2>/dev/null; wait "$gui" 2>/dev/null
+  check "per-user quillet.ini made" test -s "$ini"
+  check "quillet.ini says where it is" bash -c "head -n1 '$ini' | grep -qF '$ini'"
+  check "quillet.ini keeps the delivered settings" grep -q '^\[MstURL\]' "$ini"
 fi
 
 # A delivered file missing: the program starts, the message names it.

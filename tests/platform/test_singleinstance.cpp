@@ -271,6 +271,10 @@ private slots:
         // simply runs.
         const QByteArray saved = qgetenv("TMPDIR");
         const QByteArray savedCache = qgetenv("XDG_CACHE_HOME");
+        const auto restore = qScopeGuard([saved, savedCache] {
+            qputenv("TMPDIR", saved);
+            qputenv("XDG_CACHE_HOME", savedCache);
+        });
         const QString plain = m_tmp.filePath(QStringLiteral("plain-file"));
         QFile file(plain);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -328,6 +332,7 @@ private slots:
         const QString linkFolder = linkTmp + QStringLiteral("/doduvodaz-") + QString::number(::getuid());
         QVERIFY(QFile::link(elsewhere, linkFolder));
         const QByteArray saved = qgetenv("TMPDIR");
+        const auto restore = qScopeGuard([saved] { qputenv("TMPDIR", saved); });
         qputenv("TMPDIR", QFile::encodeName(linkTmp));
         const QString cached = userCache(::getuid()) + QStringLiteral("/doduvodaz-instance");
         QCOMPARE(platform::TOneInstance::endpointPath(QStringLiteral("private")),

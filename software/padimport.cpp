@@ -79,11 +79,20 @@ QString readPadText(const QString &path)
         throw base::Error(QObject::tr("Cannot open file %1: %2").arg(shown, f.errorString()));
     if (f.size() > kMaxPadFileSize)
         throw base::Error(QObject::tr("File %1 is too large for a PAD file").arg(shown));
-    const QByteArray bytes = f.read(kMaxPadFileSize + 1);
-    if (f.error() != QFileDevice::NoError)
-        throw base::Error(QObject::tr("Cannot read file %1: %2").arg(shown, f.errorString()));
-    if (bytes.size() > kMaxPadFileSize)
-        throw base::Error(QObject::tr("File %1 is too large for a PAD file").arg(shown));
+    // Read in blocks: asking for the limit at once would reserve all of it.
+    QByteArray bytes;
+    bytes.reserve(f.size());
+    char block[64 * 1024];
+    for (;;) {
+        const qint64 got = f.read(block, sizeof block);
+        if (got < 0)
+            throw base::Error(QObject::tr("Cannot read file %1: %2").arg(shown, f.errorString()));
+        if (got == 0)
+            break;
+        if (bytes.size() + got > kMaxPadFileSize)
+            throw base::Error(QObject::tr("File %1 is too large for a PAD file").arg(shown));
+        bytes.append(block, got);
+    }
     QString refused;
     QString text = padTextFromBytes(bytes, &refused);
     if (!refused.isEmpty())

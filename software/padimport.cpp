@@ -106,11 +106,7 @@ PadFile readPadFile(const QString &path, const QStringList &fieldNames, const QS
     PadFile pad;
     pad.path = path;
     pad.text = readPadText(path);
-    bool any = false;
-    for (const QString &name : fieldNames)
-        if ((any = hasPadElement(pad.text, name)))
-            break;
-    if (!any)
+    if (!hasAnyPadElement(pad.text, fieldNames))
         throw base::Error(QObject::tr("%1 is not a PAD file").arg(QFileInfo(path).absoluteFilePath()));
     pad.languages = padLanguages(pad.text);
     if (!language.isEmpty()) {

@@ -192,6 +192,15 @@ QString getvaluefromxml(const QString &padText, const QString &tag)
 
 bool hasPadElement(const QString &padText, const QString &tag) { return Source(padText).element(tag).has_value(); }
 
+bool hasAnyPadElement(const QString &padText, const QStringList &tags)
+{
+    const Source source(padText);
+    for (const QString &tag : tags)
+        if (source.element(tag))
+            return true;
+    return false;
+}
+
 QStringList padLanguages(const QString &padText) { return languagesIn(Source(padText)); }
 
 bool isDescriptionField(const QString &name)

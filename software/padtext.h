@@ -38,6 +38,8 @@ QString getvaluefromxml(const QString &padText, const QString &tag);
 // Whether padText has an element tag (its opening and closing tags, in any
 // letter case), empty or not.
 bool hasPadElement(const QString &padText, const QString &tag);
+// Whether it has an element of any of the names.
+bool hasAnyPadElement(const QString &padText, const QStringList &tags);
 
 // The language blocks of <Program_Descriptions>, in file order but English
 // first; empty when there are none.

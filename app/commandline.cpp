@@ -13,7 +13,8 @@ namespace {
 const char kReportUsage[] =
     "usage: doduvodaz --report [--mode fill|login|submit] [--rules classic|smart] [--username TEXT]\n"
     "                          [--password TEXT] [--timeout SECONDS] ADDRESS";
-const char kRecordUsage[] = "usage: doduvodaz --import-pad FILE | doduvodaz --show-record";
+const char kRecordUsage[] =
+    "usage: doduvodaz --import-pad FILE [--language NAME] | doduvodaz --export-pad FILE | doduvodaz --show-record";
 const char kCampaignUsage[] = "usage: doduvodaz --campaign [--version V] [--format json|csv]";
 const char kWindowUsage[] = "usage: doduvodaz [ITEM...]   (doduvodaz --help lists every option)";
 
@@ -42,6 +43,10 @@ const QCommandLineOption kTimeout =
     valued("timeout", "With --report: seconds to wait for the page (default 30).", "SECONDS");
 const QCommandLineOption kImportPad =
     valued("import-pad", "Imports the PAD file FILE into the software record and saves it.", "FILE");
+const QCommandLineOption kLanguage =
+    valued("language", "With --import-pad: the language of the file's descriptions to take (default English).", "NAME");
+const QCommandLineOption kExportPad =
+    valued("export-pad", "Writes the software record as the PAD 3.11 file FILE.", "FILE");
 const QCommandLineOption kShowRecord =
     flag("show-record", "Prints the software record as one JSON object, fields in table order.");
 const QCommandLineOption kCampaign =
@@ -100,6 +105,8 @@ Mode modeOf(const QStringList &args)
         return Mode::Report;
     if (names.contains(QLatin1String("import-pad")))
         return Mode::ImportPad;
+    if (names.contains(QLatin1String("export-pad")))
+        return Mode::ExportPad;
     if (names.contains(QLatin1String("show-record")))
         return Mode::ShowRecord;
     if (names.contains(QLatin1String("campaign")))
@@ -190,14 +197,32 @@ std::optional<ReportOptions> parseReport(const QStringList &args, QString *error
     return o;
 }
 
-std::optional<QString> parseImportPad(const QStringList &args, QString *error)
+std::optional<ImportPadOptions> parseImportPad(const QStringList &args, QString *error)
 {
     QCommandLineParser parser;
-    if (!parse(parser, {kImportPad}, args, kRecordUsage, error))
+    if (!parse(parser, {kImportPad, kLanguage}, args, kRecordUsage, error))
         return std::nullopt;
     const QStringList files = parser.values(kImportPad);
     if (files.size() != 1 || files.first().isEmpty() || !parser.positionalArguments().isEmpty()) {
         *error = failure(QStringLiteral("--import-pad takes one file"), kRecordUsage);
+        return std::nullopt;
+    }
+    const QStringList languages = parser.values(kLanguage);
+    if (languages.size() > 1 || (languages.size() == 1 && languages.first().isEmpty())) {
+        *error = failure(QStringLiteral("--language takes one language"), kRecordUsage);
+        return std::nullopt;
+    }
+    return ImportPadOptions {files.first(), languages.value(0)};
+}
+
+std::optional<QString> parseExportPad(const QStringList &args, QString *error)
+{
+    QCommandLineParser parser;
+    if (!parse(parser, {kExportPad}, args, kRecordUsage, error))
+        return std::nullopt;
+    const QStringList files = parser.values(kExportPad);
+    if (files.size() != 1 || files.first().isEmpty() || !parser.positionalArguments().isEmpty()) {
+        *error = failure(QStringLiteral("--export-pad takes one file"), kRecordUsage);
         return std::nullopt;
     }
     return files.first();
@@ -245,8 +270,8 @@ QString helpText()
         "A web browser that fills download sites' submission forms from your software's PAD record.\n"
         "Without an option, opens each ITEM (an address, a file, an Internet shortcut) in a tab; a second\n"
         "start hands its items to the program already running. The options run one job without a window."));
-    parser.addOptions({kHelp, kVersion, kReport, kMode, kRules, kUsername, kPassword, kTimeout, kImportPad, kShowRecord,
-                       kCampaign, kFormat});
+    parser.addOptions({kHelp, kVersion, kReport, kMode, kRules, kUsername, kPassword, kTimeout, kImportPad, kLanguage,
+                       kExportPad, kShowRecord, kCampaign, kFormat});
     parser.addPositionalArgument(QStringLiteral("ITEM"),
                                  QStringLiteral("What to open in a tab; with --report, the address."),
                                  QStringLiteral("[ITEM...]"));

@@ -7,7 +7,8 @@
 //   doduvodaz [ITEM...]
 //   doduvodaz --report [--mode fill|login|submit] [--rules classic|smart]
 //             [--username TEXT] [--password TEXT] [--timeout SECONDS] ADDRESS
-//   doduvodaz --import-pad FILE
+//   doduvodaz --import-pad FILE [--language NAME]
+//   doduvodaz --export-pad FILE
 //   doduvodaz --show-record
 //   doduvodaz --campaign [--version V] [--format json|csv]
 //   doduvodaz --help | --version
@@ -24,7 +25,7 @@ namespace app {
 // Exit status for arguments that are wrong (as sysexits' EX_USAGE).
 constexpr int kUsageStatus = 64;
 
-enum class Mode { Window, Report, ImportPad, ShowRecord, Campaign, Help, Version };
+enum class Mode { Window, Report, ImportPad, ShowRecord, Campaign, Help, Version, ExportPad };
 
 // The mode the arguments (without the program's name) ask for, told by the
 // mode's own option alone; whether the rest is right is for its parser. With
@@ -40,6 +41,11 @@ struct ReportOptions {
     QString address;
 };
 
+struct ImportPadOptions {
+    QString file;
+    QString language; // of the descriptions; "" the default
+};
+
 struct CampaignOptions {
     std::optional<QString> version;
     bool csv = false;
@@ -50,7 +56,8 @@ struct CampaignOptions {
 // lines ending with the mode's usage line.
 std::optional<QStringList> parseWindowItems(const QStringList &args, QString *error);
 std::optional<ReportOptions> parseReport(const QStringList &args, QString *error);
-std::optional<QString> parseImportPad(const QStringList &args, QString *error);
+std::optional<ImportPadOptions> parseImportPad(const QStringList &args, QString *error);
+std::optional<QString> parseExportPad(const QStringList &args, QString *error);
 bool parseShowRecord(const QStringList &args, QString *error);
 std::optional<CampaignOptions> parseCampaign(const QStringList &args, QString *error);
 

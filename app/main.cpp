@@ -55,11 +55,17 @@ int runWithoutWindow(int argc, char **argv, app::Mode mode, const QStringList &a
     try {
         switch (mode) {
         case app::Mode::ImportPad:
-            if (const auto file = app::parseImportPad(args, &error)) {
+            if (const auto options = app::parseImportPad(args, &error)) {
                 // Remembered as a full path, so that a later start from
                 // another folder still finds it.
+                const QString path = QDir(startFolder).absoluteFilePath(options->file);
+                return inWorkingFolder([&] { return app::runImportPad(path, options->language); });
+            }
+            break;
+        case app::Mode::ExportPad:
+            if (const auto file = app::parseExportPad(args, &error)) {
                 const QString path = QDir(startFolder).absoluteFilePath(*file);
-                return inWorkingFolder([&] { return app::runImportPad(path); });
+                return inWorkingFolder([&] { return app::runExportPad(path); });
             }
             break;
         case app::Mode::ShowRecord:
@@ -95,6 +101,7 @@ int main(int argc, char *argv[])
     case app::Mode::Help: writeToStdout(app::helpText()); return 0;
     case app::Mode::Version: writeToStdout(app::versionText()); return 0;
     case app::Mode::ImportPad:
+    case app::Mode::ExportPad:
     case app::Mode::ShowRecord:
     case app::Mode::Campaign: return runWithoutWindow(argc, argv, mode, typed, startFolder);
     case app::Mode::Report:

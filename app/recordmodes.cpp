@@ -4,44 +4,63 @@
 
 #include "base/error.h"
 #include "base/json.h"
+#include "software/padexport.h"
 #include "software/padimport.h"
 #include "software/softwaretable.h"
 #include "software/startupload.h"
 
+#include <QObject>
 #include <QStringList>
 
 #include <cstdio>
 
 namespace app {
 
-int runImportPad(const QString &path)
+int runImportPad(const QString &path, const QString &language)
 {
     const QString &file = path;
     software::TSoftwareTable table;
-    QString loadError;
     try {
         table.LoadFromFile(software::TSoftwareTable::dataFile());
     } catch (const base::Error &e) {
-        loadError = e.text();
+        complain(QObject::tr("cannot import %1: the software table is closed: %2").arg(file, e.text()));
+        return 1;
     }
     QStringList cut;
     try {
-        cut = software::importPadFile(table, path);
-    } catch (const base::Error &e) {
-        if (!table.isOpen())
-            complain(QStringLiteral("cannot import %1: the software table is closed: %2").arg(file, loadError));
-        else
-            complain(QStringLiteral("cannot import %1: %2").arg(file, e.text()));
-        return 1;
-    }
-    try {
+        QStringList names;
+        for (int i = 0; i < table.fieldCount(); ++i)
+            names << table.fieldName(i);
+        const software::PadFile pad = software::readPadFile(path, names, language);
+        cut = software::fillFromPadFile(table, pad);
         table.SaveToFile(software::TSoftwareTable::dataFile());
+        software::setRememberedPadFile(path, pad.language);
     } catch (const base::Error &e) {
-        complain(QStringLiteral("cannot save the record: %1").arg(e.text()));
+        complain(QObject::tr("cannot import %1: %2").arg(file, e.text()));
         return 1;
     }
     for (const QString &line : software::cutFieldsMessage(cut, table).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
         complain(QStringLiteral("%1: %2").arg(file, line));
+    return 0;
+}
+
+int runExportPad(const QString &path)
+{
+    software::TSoftwareTable table;
+    QString loadError, refillError;
+    software::loadRecordAtStartup(table, &loadError, &refillError);
+    if (!table.isOpen()) {
+        complain(QObject::tr("cannot export %1: the software table is closed: %2").arg(path, loadError));
+        return 1;
+    }
+    if (!refillError.isEmpty())
+        complain(QObject::tr("The PAD file imported last could not refill the record: %1").arg(refillError));
+    try {
+        software::exportPadFile(table, path);
+    } catch (const base::Error &e) {
+        complain(QObject::tr("cannot export %1: %2").arg(path, e.text()));
+        return 1;
+    }
     return 0;
 }
 

@@ -1,10 +1,16 @@
 #pragma once
 // The software record from the command line, without a window:
 //
-//   doduvodaz --import-pad FILE   imports FILE as "Import XML file..." does
-//                                 after its dialog (FILE is remembered as the
-//                                 PAD file imported last before it is read),
-//                                 then saves softdata.xml as "Save All" does.
+//   doduvodaz --import-pad FILE [--language NAME]
+//                                 imports FILE as "Import XML file..." does
+//                                 after its dialog (descriptions in NAME, by
+//                                 default English), saves softdata.xml as
+//                                 "Save All" does, and only then remembers
+//                                 FILE (and NAME) as the PAD file imported
+//                                 last. A failure leaves softdata.xml and the
+//                                 remembered file as they were.
+//   doduvodaz --export-pad FILE   loads the record as a start does and writes
+//                                 it as the PAD file FILE.
 //   doduvodaz --show-record       loads the record as a start does (softdata.xml
 //                                 then the remembered PAD file) and prints it
 //                                 as one JSON object, fields in table order.
@@ -22,7 +28,8 @@ class TSoftwareTable;
 namespace app {
 
 // path: the PAD file, a full path (remembered and named in messages).
-int runImportPad(const QString &path);
+int runImportPad(const QString &path, const QString &language = QString());
+int runExportPad(const QString &path);
 int runShowRecord();
 
 // The current record as one JSON object, field names as keys in table order,

@@ -40,12 +40,15 @@ QString systemSettingsPath()
 
 QString systemValue(const QString &name) { return readAll().value(name).toString(); }
 
-void setSystemValue(const QString &name, const QString &value)
+void setSystemValue(const QString &name, const QString &value) { setSystemValues({{name, value}}); }
+
+void setSystemValues(const QList<QPair<QString, QString>> &values)
 {
     const QString path = systemSettingsPath();
     const QString shown = QFileInfo(path).absoluteFilePath();
     QJsonObject all = readAll();
-    all.insert(name, value);
+    for (const auto &[name, value] : values)
+        all.insert(name, value);
     const QByteArray bytes = QJsonDocument(all).toJson(QJsonDocument::Indented);
 
     QDir().mkpath(QFileInfo(path).absolutePath());

@@ -5,6 +5,8 @@
 // The file is $XDG_CONFIG_HOME/doduvodaz/system-settings.json (by default
 // ~/.config/doduvodaz), so that every user can write it; the environment
 // variable DODUVODAZ_SYSTEM_SETTINGS names another file instead.
+#include <QList>
+#include <QPair>
 #include <QString>
 
 namespace platform {
@@ -19,5 +21,7 @@ QString systemValue(const QString &name);
 // and its folder when missing. The file is replaced atomically. Throws
 // base::Error ("Cannot create file PATH") when it cannot be written.
 void setSystemValue(const QString &name, const QString &value);
+// Stores several values in one replacement of the file: all or none.
+void setSystemValues(const QList<QPair<QString, QString>> &values);
 
 } // namespace platform

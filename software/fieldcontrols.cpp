@@ -78,28 +78,49 @@ bool FieldLink::store(const QString &text)
 
 // ---- TypedFieldLink -------------------------------------------------------
 
-TypedFieldLink::Typing TypedFieldLink::typed(const QString &now)
+void TypedFieldLink::userTyped()
 {
-    if (refused(m_limit, m_accepted, now))
-        return Typing::Refused;
+    const QString now = toField(controlText());
+    if (refused(m_limit, m_accepted, now)) {
+        // Back to the text last accepted, the cursor where the typing began.
+        const int before = int(controlText().size());
+        const int cursor = controlCursor();
+        setControlText(toControl(m_accepted));
+        const int after = int(controlText().size());
+        setControlCursor(qBound(0, cursor - (before - after), after));
+        return;
+    }
     if (!m_modified && !beginEdit()) {
+        // The record cannot be changed: the field's text again.
         m_accepted = m_shown;
-        return Typing::Reverted;
+        setControlText(toControl(m_shown));
+        return;
     }
     m_accepted = now;
     m_modified = true;
-    return Typing::Accepted;
 }
 
-bool TypedFieldLink::takeField(bool force, QString &current)
+void TypedFieldLink::flush()
 {
-    current = fieldValue();
+    if (m_modified)
+        store(toField(controlText()));
+}
+
+void TypedFieldLink::refresh(bool force)
+{
+    control()->setEnabled(usable());
+    const QString current = fieldValue();
+    // Typed text stays while its own field is unchanged, unless forced.
     if (!force && m_modified && current == m_shown)
-        return false;
+        return;
     m_shown = current;
     m_modified = false;
     m_accepted = current;
-    return true;
+    if (controlText() != toControl(current)) {
+        setControlText(toControl(current));
+        if (!control()->hasFocus())
+            setControlCursor(0); // show the beginning of a long value
+    }
 }
 
 // ---- BoundLineEdit --------------------------------------------------------
@@ -108,41 +129,10 @@ BoundLineEdit::BoundLineEdit(TSoftwareTable &table, const QString &field, int li
     : QLineEdit(parent), TypedFieldLink(table, field, limit)
 {
     setObjectName(field);
-    connect(this, &QLineEdit::textEdited, this, &BoundLineEdit::userEdited);
+    connect(this, &QLineEdit::textEdited, this, [this] { userTyped(); });
 }
 
-void BoundLineEdit::userEdited(const QString &text)
-{
-    switch (typed(text)) {
-    case Typing::Refused: {
-        const int cursor = cursorPosition() - int(text.size() - m_accepted.size());
-        setText(m_accepted);
-        setCursorPosition(qMax(0, cursor));
-        break;
-    }
-    case Typing::Reverted: setText(m_shown); break;
-    case Typing::Accepted: break;
-    }
-}
-
-void BoundLineEdit::flush()
-{
-    if (m_modified)
-        store(text());
-}
-
-void BoundLineEdit::refresh(bool force)
-{
-    setEnabled(usable());
-    QString current;
-    if (!takeField(force, current))
-        return;
-    if (text() != current) {
-        setText(current);
-        if (!hasFocus())
-            setCursorPosition(0); // show the beginning of a long value
-    }
-}
+void BoundLineEdit::setControlText(const QString &text) { setText(text); }
 
 void BoundLineEdit::focusOutEvent(QFocusEvent *e)
 {
@@ -161,51 +151,28 @@ BoundMemo::BoundMemo(TSoftwareTable &table, const QString &field, int limit, boo
         setLineWrapMode(QPlainTextEdit::NoWrap);
         setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     }
-    connect(this, &QPlainTextEdit::textChanged, this, &BoundMemo::userChanged);
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        if (!m_loading)
+            userTyped();
+    });
 }
 
-QString BoundMemo::fieldFormText() const { return toFieldLines(toPlainText()); }
+QString BoundMemo::toControl(const QString &fieldText) const { return toControlLines(fieldText); }
 
-void BoundMemo::show(const QString &fieldText)
+QString BoundMemo::toField(const QString &controlText) const { return toFieldLines(controlText); }
+
+void BoundMemo::setControlText(const QString &text)
 {
     m_loading = true;
-    setPlainText(toControlLines(fieldText));
+    setPlainText(text);
     m_loading = false;
 }
 
-void BoundMemo::userChanged()
+void BoundMemo::setControlCursor(int position)
 {
-    if (m_loading)
-        return;
-    switch (typed(fieldFormText())) {
-    case Typing::Refused: {
-        const int grown = int(toPlainText().size() - toControlLines(m_accepted).size());
-        const int cursor = textCursor().position() - grown;
-        show(m_accepted);
-        QTextCursor c = textCursor();
-        c.setPosition(qBound(0, cursor, int(toPlainText().size())));
-        setTextCursor(c);
-        break;
-    }
-    case Typing::Reverted: show(m_shown); break;
-    case Typing::Accepted: break;
-    }
-}
-
-void BoundMemo::flush()
-{
-    if (m_modified)
-        store(fieldFormText());
-}
-
-void BoundMemo::refresh(bool force)
-{
-    setEnabled(usable());
-    QString current;
-    if (!takeField(force, current))
-        return;
-    if (toPlainText() != toControlLines(current))
-        show(current);
+    QTextCursor c = textCursor();
+    c.setPosition(qBound(0, position, int(toPlainText().size())));
+    setTextCursor(c);
 }
 
 void BoundMemo::focusOutEvent(QFocusEvent *e)
@@ -292,24 +259,32 @@ FieldCheckList::FieldCheckList(TSoftwareTable &table, const QString &field, cons
     connect(this, &QListWidget::itemChanged, this, &FieldCheckList::ticked);
 }
 
-void FieldCheckList::ticked(QListWidgetItem *)
+void FieldCheckList::ticked(QListWidgetItem *item)
 {
     if (m_syncing)
         return;
-    QVector<bool> on;
-    for (int i = 0; i < count(); ++i)
-        on << (item(i)->checkState() == Qt::Checked);
-    store(listText(m_entries, on));
+    const int at = row(item);
+    if (at < 0 || at >= m_entries.size())
+        return;
+    if (!store(withEntry(fieldValue(), m_entries, at, item->checkState() == Qt::Checked)))
+        resync();
 }
 
-void FieldCheckList::refresh(bool) { setEnabled(usable()); }
+void FieldCheckList::refresh(bool)
+{
+    setEnabled(usable());
+    resync();
+}
 
 void FieldCheckList::resync()
 {
     const QString text = fieldValue();
     m_syncing = true;
-    for (int i = 0; i < count(); ++i)
-        item(i)->setCheckState(listTextHolds(text, m_entries.at(i)) ? Qt::Checked : Qt::Unchecked);
+    for (int i = 0; i < count(); ++i) {
+        const Qt::CheckState state = listTextHolds(text, m_entries.at(i)) ? Qt::Checked : Qt::Unchecked;
+        if (item(i)->checkState() != state)
+            item(i)->setCheckState(state);
+    }
     m_syncing = false;
 }
 

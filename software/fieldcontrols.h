@@ -48,22 +48,32 @@ protected:
     bool m_modified = false;
 };
 
-// What the two text controls share: the character limit and the text last
-// accepted from typing.
+// What the two text controls share: the character limit, the text last
+// accepted from typing, and the steps of showing the field (refresh), putting
+// typed text into it (flush) and refusing or reverting typing. The control
+// supplies its text, cursor and line-end form through the hooks below.
 class TypedFieldLink : public FieldLink {
 public:
     TypedFieldLink(TSoftwareTable &table, const QString &field, int limit) : FieldLink(table, field), m_limit(limit) { }
 
-protected:
-    enum class Typing { Refused, Reverted, Accepted };
-    // Judges the control's new text (in the field's form): refused beyond the
-    // limit (show m_accepted again), reverted when the record cannot be opened
-    // for changes (show m_shown again), or accepted.
-    Typing typed(const QString &now);
-    // Takes the field's text for showing; false when the control keeps its
-    // typed text (not forced, and its own field unchanged).
-    bool takeField(bool force, QString &current);
+    void flush() override;
+    void refresh(bool force) override;
 
+protected:
+    // Called by the control after each change the user typed.
+    void userTyped();
+
+    virtual QWidget *control() = 0;
+    virtual QString controlText() const = 0;
+    // Shows text without taking it as typed.
+    virtual void setControlText(const QString &text) = 0;
+    virtual int controlCursor() const = 0;
+    virtual void setControlCursor(int position) = 0;
+    // The field's text as the control shows it, and back.
+    virtual QString toControl(const QString &fieldText) const { return fieldText; }
+    virtual QString toField(const QString &controlText) const { return controlText; }
+
+private:
     int m_limit;
     QString m_accepted;
 };
@@ -73,14 +83,14 @@ class BoundLineEdit : public QLineEdit, public TypedFieldLink {
 public:
     // limit 0: no limit of its own (the field's width still applies).
     BoundLineEdit(TSoftwareTable &table, const QString &field, int limit = 0, QWidget *parent = nullptr);
-    void flush() override;
-    void refresh(bool force) override;
 
 protected:
     void focusOutEvent(QFocusEvent *e) override;
-
-private:
-    void userEdited(const QString &text);
+    QWidget *control() override { return this; }
+    QString controlText() const override { return text(); }
+    void setControlText(const QString &text) override;
+    int controlCursor() const override { return cursorPosition(); }
+    void setControlCursor(int position) override { setCursorPosition(position); }
 };
 
 // Multi-line text; the field holds CR LF line ends, the control plain LF.
@@ -89,17 +99,20 @@ class BoundMemo : public QPlainTextEdit, public TypedFieldLink {
     Q_OBJECT
 public:
     BoundMemo(TSoftwareTable &table, const QString &field, int limit = 0, bool wrap = true, QWidget *parent = nullptr);
-    void flush() override;
-    void refresh(bool force) override;
     // The control's text as the field would hold it.
-    QString fieldFormText() const;
+    QString fieldFormText() const { return toField(toPlainText()); }
 
 protected:
     void focusOutEvent(QFocusEvent *e) override;
+    QWidget *control() override { return this; }
+    QString controlText() const override { return toPlainText(); }
+    void setControlText(const QString &text) override;
+    int controlCursor() const override { return textCursor().position(); }
+    void setControlCursor(int position) override;
+    QString toControl(const QString &fieldText) const override;
+    QString toField(const QString &controlText) const override;
 
 private:
-    void userChanged();
-    void show(const QString &fieldText);
     bool m_loading = false;
 };
 
@@ -132,15 +145,16 @@ private:
     QStringList m_values;
 };
 
-// A check list standing for a list-text field. It is not refreshed with the
-// other controls: it follows the field only after each commit (resync), and a
-// tick by the user rewrites the field from the ticked entries.
+// A check list standing for a list-text field. It shows the field's entries
+// whenever the field changes (and from the start); a tick by the user adds or
+// removes that one entry in the field's text, keeping every other entry,
+// known to the list or not, where it stands.
 class FieldCheckList : public QListWidget, public FieldLink {
     Q_OBJECT
 public:
     FieldCheckList(TSoftwareTable &table, const QString &field, const QStringList &entries, QWidget *parent = nullptr);
     void flush() override { }
-    void refresh(bool force) override; // only the enabled state
+    void refresh(bool force) override;
     // Ticks exactly the entries the field's text holds.
     void resync();
     QStringList tickedEntries() const;

@@ -1,6 +1,7 @@
 #include "padform.h"
 
 #include "fieldcontrols.h"
+#include "padexport.h"
 #include "padimport.h"
 #include "softwaretable.h"
 #include "startupload.h"
@@ -13,10 +14,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QScreen>
-#include <QStringDecoder>
 #include <QTabWidget>
 #include <QUrlQuery>
 #include <QVBoxLayout>
@@ -33,12 +34,12 @@ QString readTextFile(const QString &path)
     const QString shown = QFileInfo(path).absoluteFilePath();
     QFile f(path);
     if (QFileInfo(path).isDir() || !f.open(QIODevice::ReadOnly))
-        throw base::Error(QStringLiteral("Cannot open file %1").arg(shown));
+        throw base::Error(QObject::tr("Cannot open file %1").arg(shown));
     if (f.size() > kMaxTextFileSize)
-        throw base::Error(QStringLiteral("File %1 is too large").arg(shown));
+        throw base::Error(QObject::tr("File %1 is too large").arg(shown));
     const QByteArray bytes = f.read(kMaxTextFileSize + 1);
     if (f.error() != QFileDevice::NoError)
-        throw base::Error(QStringLiteral("Cannot read file %1").arg(shown));
+        throw base::Error(QObject::tr("Cannot read file %1").arg(shown));
     // Decoded by its byte-order mark or its bytes, line ends made CR LF, but
     // no line end is added after the last line.
     const QString decoded = decodePlainText(bytes);
@@ -60,7 +61,7 @@ TPADForm::TPADForm(TSoftwareTable *record, bool owned, QWidget *parent) : QDialo
     if (owned)
         record->setParent(this);
     setObjectName(QStringLiteral("PADForm"));
-    setWindowTitle(QStringLiteral("PADForm"));
+    setWindowTitle(tr("PADForm"));
     resize(619, 456);
 
     auto *layout = new QVBoxLayout(this);
@@ -71,12 +72,12 @@ TPADForm::TPADForm(TSoftwareTable *record, bool owned, QWidget *parent) : QDialo
 
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("PageControl1"));
-    m_pages->addTab(buildCompanyPage(), QStringLiteral("&Company Info"));
-    m_pages->addTab(buildProgramPage(), QStringLiteral("&Program Info"));
-    m_pages->addTab(buildDescriptionsPage(), QStringLiteral("&Descriptions"));
-    m_pages->addTab(buildWebPage(), QStringLiteral("&Web Info"));
-    m_pages->addTab(buildPermissionsPage(), QStringLiteral("&Permissions"));
-    m_pages->addTab(buildCompatibilityPage(), QStringLiteral("C&ompatibility"));
+    m_pages->addTab(buildCompanyPage(), tr("&Company Info"));
+    m_pages->addTab(buildProgramPage(), tr("&Program Info"));
+    m_pages->addTab(buildDescriptionsPage(), tr("&Descriptions"));
+    m_pages->addTab(buildWebPage(), tr("&Web Info"));
+    m_pages->addTab(buildPermissionsPage(), tr("&Permissions"));
+    m_pages->addTab(buildCompatibilityPage(), tr("C&ompatibility"));
     m_pages->setCurrentIndex(1);
     layout->addWidget(m_pages);
 
@@ -99,6 +100,10 @@ TPADForm::~TPADForm()
 
 void TPADForm::setFileChooser(FileChooser chooser) { m_chooser = std::move(chooser); }
 
+void TPADForm::setExportFileChooser(FileChooser chooser) { m_exportChooser = std::move(chooser); }
+
+void TPADForm::setLanguageChooser(LanguageChooser chooser) { m_languageChooser = std::move(chooser); }
+
 QUrl TPADForm::padSiteUrl(const QString &path)
 {
     QUrl url(QStringLiteral("http://www.asp-shareware.org/"));
@@ -113,31 +118,35 @@ QUrl TPADForm::padSiteUrl(const QString &path)
 
 void TPADForm::buildMenu(QMenuBar *bar)
 {
-    QMenu *file = bar->addMenu(QStringLiteral("&File"));
-    QAction *import = file->addAction(QStringLiteral("Import XML file..."));
+    QMenu *file = bar->addMenu(tr("&File"));
+    QAction *import = file->addAction(tr("Import XML file..."));
     import->setObjectName(QStringLiteral("ImportPADfile1"));
     connect(import, &QAction::triggered, this, &TPADForm::importPadFileChosen);
 
-    QAction *generate = file->addAction(QStringLiteral("Generate XML files..."));
+    QAction *exportPad = file->addAction(tr("Export PAD file..."));
+    exportPad->setObjectName(QStringLiteral("ExportPADfile1"));
+    connect(exportPad, &QAction::triggered, this, &TPADForm::exportPadFileChosen);
+
+    QAction *generate = file->addAction(tr("Generate XML files..."));
     generate->setObjectName(QStringLiteral("GenerateXMLfiles1"));
     generate->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
     generate->setEnabled(false);
 
-    QAction *save = file->addAction(QStringLiteral("Save All"));
+    QAction *save = file->addAction(tr("Save All"));
     save->setObjectName(QStringLiteral("SaveAllInfo"));
     save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     connect(save, &QAction::triggered, this, &TPADForm::saveAll);
 
     file->addSeparator();
-    QAction *exit = file->addAction(QStringLiteral("E&xit"));
+    QAction *exit = file->addAction(tr("E&xit"));
     exit->setObjectName(QStringLiteral("Exit1"));
     connect(exit, &QAction::triggered, this, &QDialog::close);
 
-    QMenu *help = bar->addMenu(QStringLiteral("&Help"));
-    QAction *info = help->addAction(QStringLiteral("PAD Info(Online)"));
+    QMenu *help = bar->addMenu(tr("&Help"));
+    QAction *info = help->addAction(tr("PAD Info(Online)"));
     info->setObjectName(QStringLiteral("PADInfoOnline1"));
     connect(info, &QAction::triggered, this, [] { platform::openExternally(padSiteUrl(QStringLiteral("/pad"))); });
-    QAction *ext = help->addAction(QStringLiteral("Find Available Extensions(Online)"));
+    QAction *ext = help->addAction(tr("Find Available Extensions(Online)"));
     ext->setObjectName(QStringLiteral("FindAvailableExtensionsOnline1"));
     connect(ext, &QAction::triggered, this,
             [] { platform::openExternally(padSiteUrl(QStringLiteral("/pad/padextensions.asp"))); });
@@ -150,21 +159,67 @@ QString TPADForm::chooseFile(const QString &filter)
     return QFileDialog::getOpenFileName(this, QString(), QString(), filter);
 }
 
+QString TPADForm::chooseLanguage(const QStringList &languages, const QString &current)
+{
+    if (m_languageChooser)
+        return m_languageChooser(languages, current);
+    bool ok = false;
+    const QString chosen =
+        QInputDialog::getItem(this, tr("Import XML file"),
+                              tr("The file describes the program in several languages.\n"
+                                 "Language of the descriptions:"),
+                              languages, int(qMax(qsizetype(0), languages.indexOf(current))), false, &ok);
+    return ok ? chosen : QString();
+}
+
 void TPADForm::importPadFileChosen()
 {
-    const QString path = chooseFile(QStringLiteral("XML Files (*.xml)"));
+    const QString path = chooseFile(tr("XML Files (*.xml)"));
     if (path.isEmpty())
         return;
     try {
-        const QStringList cut = importPadFile(*m_record, path);
+        QStringList names;
+        for (int i = 0; i < m_record->fieldCount(); ++i)
+            names << m_record->fieldName(i);
+        PadFile pad = readPadFile(path, names);
+        if (pad.languages.size() > 1) {
+            // The language chosen for this file before is offered first.
+            QString current = pad.languages.first();
+            if (rememberedPadFile() == path)
+                for (const QString &l : std::as_const(pad.languages))
+                    if (l.compare(rememberedPadLanguage(), Qt::CaseInsensitive) == 0)
+                        current = l;
+            pad.language = chooseLanguage(pad.languages, current);
+            if (pad.language.isEmpty())
+                return;
+        }
+        if (!m_record->isOpen())
+            m_record->Edit(); // the closed table's error, before anything is remembered
+        setRememberedPadFile(path, pad.language);
+        const QStringList cut = fillFromPadFile(*m_record, pad);
         if (!cut.isEmpty())
-            platform::showMessage(QStringLiteral("Some values of %1 are longer than the record holds:\n%2")
+            platform::showMessage(tr("Some values of %1 are longer than the record holds:\n%2")
                                       .arg(QFileInfo(path).fileName(), cutFieldsMessage(cut, *m_record)));
     } catch (const base::Error &e) {
-        // Whatever the import did before the failure stays.
+        // The record and the remembered file stay as they were.
         platform::showError(e.text());
     } catch (const std::exception &e) {
-        platform::showError(QStringLiteral("Cannot import %1: %2").arg(path, QString::fromLocal8Bit(e.what())));
+        platform::showError(tr("Cannot import %1: %2").arg(path, QString::fromLocal8Bit(e.what())));
+    }
+}
+
+void TPADForm::exportPadFileChosen()
+{
+    flushPendingEdits();
+    const QString filter = tr("XML Files (*.xml)");
+    QString path = m_exportChooser ? m_exportChooser(filter)
+                                   : QFileDialog::getSaveFileName(this, tr("Export PAD file"), QString(), filter);
+    if (path.isEmpty())
+        return;
+    try {
+        exportPadFile(*m_record, path);
+    } catch (const base::Error &e) {
+        platform::showError(e.text());
     }
 }
 
@@ -181,8 +236,8 @@ void TPADForm::saveAll()
         // A closed table has no fields to write; writing it would replace the
         // data file with an empty one.
         if (!m_record->isOpen())
-            throw base::Error(m_record->objectName() +
-                              QStringLiteral(": Cannot perform this operation on a closed dataset"));
+            throw base::Error(m_record->objectName() + QStringLiteral(": ") +
+                              tr("Cannot perform this operation on a closed dataset"));
         m_record->SaveToFile(TSoftwareTable::dataFile());
     } catch (const base::Error &e) {
         platform::showError(e.text());
@@ -195,7 +250,7 @@ void TPADForm::loadLicenceAgreement() { loadTextFileInto(QStringLiteral("EULA"))
 
 void TPADForm::loadTextFileInto(const QString &field)
 {
-    const QString path = chooseFile(QStringLiteral("Text Files (*.txt);;All Files (*)"));
+    const QString path = chooseFile(tr("Text Files (*.txt);;All Files (*)"));
     if (path.isEmpty())
         return;
     try {

@@ -38,6 +38,13 @@ public:
     // replace them; an empty answer means the user cancelled.
     using FileChooser = std::function<QString(const QString &filter)>;
     void setFileChooser(FileChooser chooser);
+    // The file dialog of "Export PAD file...".
+    void setExportFileChooser(FileChooser chooser);
+    // The choice of the descriptions' language when a PAD file holds several:
+    // the languages (English first) and the one offered first; an empty
+    // answer means the user cancelled.
+    using LanguageChooser = std::function<QString(const QStringList &languages, const QString &current)>;
+    void setLanguageChooser(LanguageChooser chooser);
 
     // Pages on the web site of the PAD standard's publisher: the root, "/pad"
     // and "/pad/padextensions.asp", the last two with the query key referrer.
@@ -50,6 +57,9 @@ public Q_SLOTS:
     // "Save All": commits and writes softdata.xml; failures go to the general
     // error handler.
     void saveAll();
+    // "Export PAD file...": writes the record as a PAD file chosen in a
+    // dialog; failures are shown.
+    void exportPadFileChosen();
     // Loading a text file into Distribution_Permissions and EULA.
     void loadDistributionAgreement();
     void loadLicenceAgreement();
@@ -66,6 +76,7 @@ private:
     void refreshControls(bool force);
     void loadTextFileInto(const QString &field);
     QString chooseFile(const QString &filter);
+    QString chooseLanguage(const QStringList &languages, const QString &current);
 
     void buildMenu(QMenuBar *bar);
     QWidget *buildCompanyPage();
@@ -89,6 +100,8 @@ private:
     FieldCheckList *m_osList = nullptr;
     FieldCheckList *m_languageList = nullptr;
     FileChooser m_chooser;
+    FileChooser m_exportChooser;
+    LanguageChooser m_languageChooser;
     bool m_placed = false;
 };
 

@@ -4,15 +4,10 @@
 
 #include "base/error.h"
 #include "platform/systemsettings.h"
-#include "platform/utf16text.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <QStringList>
-#include <QStringDecoder>
-
-#include <cstring>
 
 namespace software {
 
@@ -22,57 +17,8 @@ namespace {
 // say) from exhausting memory.
 const qint64 kMaxPadFileSize = 256LL * 1024 * 1024;
 
-// Windows-1252 differs from Latin-1 only in 0x80..0x9F; the five bytes that
-// code page leaves undefined map to the C1 controls of the same value.
-const char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-QString fromWindows1252(const QByteArray &bytes)
-{
-    QString out(bytes.size(), Qt::Uninitialized);
-    QChar *d = out.data();
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const uchar b = uchar(bytes.at(i));
-        d[i] = (b >= 0x80 && b < 0xA0) ? QChar(kCp1252High[b - 0x80]) : QChar(b);
-    }
-    return out;
-}
-
-// The encoding named by an XML declaration at the start of the bytes.
-QByteArray declaredEncoding(const QByteArray &bytes)
-{
-    qsizetype end = bytes.indexOf("?>");
-    if (end < 0 || end > 512)
-        return {};
-    const QString head = QString::fromLatin1(bytes.left(end));
-    static const QRegularExpression decl(
-        QStringLiteral("^(?:\\xEF\\xBB\\xBF)?\\s*<\\?xml\\s[^>]*\\bencoding\\s*=\\s*[\"']([A-Za-z0-9._:-]+)[\"']"));
-    const auto m = decl.match(head);
-    return m.hasMatch() ? m.captured(1).toLatin1() : QByteArray();
-}
-
-QString decode(const QByteArray &bytes)
-{
-    {
-        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
-        QString text = utf8(bytes);
-        if (!utf8.hasError())
-            return text;
-    }
-    const QByteArray name = declaredEncoding(bytes);
-    // A declaration of a Unicode encoding is not believed: the bytes have just
-    // shown they are not UTF-8, and a 16- or 32-bit text was cut at its first
-    // zero byte. Such files, and undeclared ones, are taken as Windows-1252,
-    // the code page PAD files written on Windows use.
-    if (!name.isEmpty() && !name.toUpper().startsWith("UTF") && !name.toUpper().startsWith("UCS")) {
-        QStringDecoder named(name.constData(), QStringConverter::Flag::ConvertInitialBom);
-        if (named.isValid())
-            return named(bytes);
-    }
-    return fromWindows1252(bytes);
-}
+const QString kFileKey = QStringLiteral("xmlfile");
+const QString kLanguageKey = QStringLiteral("xmllanguage");
 
 QString joinLinesWithCrLf(const QString &text)
 {
@@ -98,76 +44,26 @@ QString joinLinesWithCrLf(const QString &text)
     return out;
 }
 
-// Returns the fields whose values were longer than the field and were cut.
-QStringList fillFromPadText(TSoftwareTable &table, const QString &padText)
+void requireOpen(const TSoftwareTable &table)
 {
-    const int count = table.fieldCount();
-    for (int i = 0; i < count; ++i)
-        table.setFieldText(i, QString());
-    QStringList cut;
-    for (int i = 0; i < count; ++i) {
-        const QString value = getvaluefromxml(padText, table.fieldName(i));
-        table.setFieldText(i, value);
-        if (table.fieldText(i).size() < value.size())
-            cut << table.fieldName(i);
-    }
-    return cut;
+    if (!table.isOpen())
+        throw base::Error(table.objectName() + QStringLiteral(": ") +
+                          QObject::tr("Cannot perform this operation on a closed dataset"));
+}
+
+QStringList fieldNamesOf(const TSoftwareTable &table)
+{
+    QStringList names;
+    for (int i = 0; i < table.fieldCount(); ++i)
+        names << table.fieldName(i);
+    return names;
 }
 
 } // namespace
 
-QString getvaluefromxml(const QString &padText, const QString &tag)
+QString padTextFromBytes(const QByteArray &bytes, QString *refusedEncoding)
 {
-    const QString open = QLatin1Char('<') + tag + QLatin1Char('>');
-    const QString close = QLatin1String("</") + tag + QLatin1Char('>');
-    const qsizetype p = padText.indexOf(open);
-    if (p < 0)
-        return QString();
-    const qsizetype q = padText.indexOf(close);
-    const qsizetype start = p + open.size();
-    if (q < 0 || q <= start)
-        return QString();
-    const QStringView raw = QStringView(padText).mid(start, q - start);
-
-    static const QString amp = QStringLiteral("&amp;");
-    QString value;
-    value.reserve(raw.size());
-    qsizetype from = 0;
-    for (;;) {
-        const qsizetype at = raw.indexOf(amp, from, Qt::CaseInsensitive);
-        if (at < 0)
-            break;
-        value.append(raw.mid(from, at - from));
-        value.append(QLatin1Char('&'));
-        from = at + amp.size();
-    }
-    value.append(raw.mid(from));
-    return value;
-}
-
-QString padTextFromBytes(const QByteArray &bytes)
-{
-    const qsizetype zero = bytes.indexOf('\0');
-    return joinLinesWithCrLf(decode(zero < 0 ? bytes : bytes.left(zero)));
-}
-
-QString decodePlainText(const QByteArray &bytes)
-{
-    auto utf16 = [&bytes](QStringConverter::Encoding e) { return platform::decodeUtf16(bytes.mid(2), e); };
-    QString text;
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
-        text = QString::fromUtf8(bytes.mid(3));
-    } else if (bytes.startsWith("\xFF\xFE")) {
-        text = utf16(QStringConverter::Utf16LE);
-    } else if (bytes.startsWith("\xFE\xFF")) {
-        text = utf16(QStringConverter::Utf16BE);
-    } else {
-        QStringDecoder utf8(QStringConverter::Utf8);
-        text = utf8(bytes);
-        if (utf8.hasError())
-            text = fromWindows1252(bytes);
-    }
-    return text;
+    return joinLinesWithCrLf(decodeXmlBytes(bytes, refusedEncoding));
 }
 
 QString plainTextFromBytes(const QByteArray &bytes) { return joinLinesWithCrLf(decodePlainText(bytes)); }
@@ -177,54 +73,95 @@ QString readPadText(const QString &path)
     const QFileInfo info(path);
     const QString shown = info.absoluteFilePath();
     if (info.isDir())
-        throw base::Error(QStringLiteral("Cannot open file %1: it is a folder").arg(shown));
+        throw base::Error(QObject::tr("Cannot open file %1: it is a folder").arg(shown));
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        throw base::Error(QStringLiteral("Cannot open file %1: %2").arg(shown, f.errorString()));
+        throw base::Error(QObject::tr("Cannot open file %1: %2").arg(shown, f.errorString()));
     if (f.size() > kMaxPadFileSize)
-        throw base::Error(QStringLiteral("File %1 is too large for a PAD file").arg(shown));
-    // Read in blocks so that reading stops at the first zero byte without
-    // taking in the rest of a 16-bit or binary file.
+        throw base::Error(QObject::tr("File %1 is too large for a PAD file").arg(shown));
+    // Read in blocks: asking for the limit at once would reserve all of it.
     QByteArray bytes;
+    bytes.reserve(f.size());
     char block[64 * 1024];
     for (;;) {
         const qint64 got = f.read(block, sizeof block);
         if (got < 0)
-            throw base::Error(QStringLiteral("Cannot read file %1: %2").arg(shown, f.errorString()));
+            throw base::Error(QObject::tr("Cannot read file %1: %2").arg(shown, f.errorString()));
         if (got == 0)
             break;
-        const void *zero = memchr(block, 0, size_t(got));
-        if (zero) {
-            bytes.append(block, static_cast<const char *>(zero) - block);
-            break;
-        }
         if (bytes.size() + got > kMaxPadFileSize)
-            throw base::Error(QStringLiteral("File %1 is too large for a PAD file").arg(shown));
+            throw base::Error(QObject::tr("File %1 is too large for a PAD file").arg(shown));
         bytes.append(block, got);
     }
-    return padTextFromBytes(bytes);
+    QString refused;
+    QString text = padTextFromBytes(bytes, &refused);
+    if (!refused.isEmpty())
+        throw base::Error(
+            QObject::tr("Cannot read file %1: its encoding %2 is not one this program can read").arg(shown, refused));
+    return text;
 }
 
-QString rememberedPadFile() { return platform::systemValue(QStringLiteral("xmlfile")); }
-
-void setRememberedPadFile(const QString &path) { platform::setSystemValue(QStringLiteral("xmlfile"), path); }
-
-QStringList importPadFile(TSoftwareTable &table, const QString &path)
+PadFile readPadFile(const QString &path, const QStringList &fieldNames, const QString &language)
 {
-    setRememberedPadFile(path);
+    PadFile pad;
+    pad.path = path;
+    pad.text = readPadText(path);
+    if (!hasAnyPadElement(pad.text, fieldNames))
+        throw base::Error(QObject::tr("%1 is not a PAD file").arg(QFileInfo(path).absoluteFilePath()));
+    pad.languages = padLanguages(pad.text);
+    if (!language.isEmpty()) {
+        for (const QString &l : std::as_const(pad.languages))
+            if (l.compare(language, Qt::CaseInsensitive) == 0)
+                pad.language = l;
+        if (pad.language.isEmpty())
+            throw base::Error(
+                QObject::tr("%1 has no descriptions in %2 (it has: %3)")
+                    .arg(QFileInfo(path).absoluteFilePath(), language,
+                         pad.languages.isEmpty() ? QObject::tr("none") : pad.languages.join(QStringLiteral(", "))));
+    }
+    return pad;
+}
+
+QStringList fillFromPadFile(TSoftwareTable &table, const PadFile &pad)
+{
+    requireOpen(table);
+    const QStringList values = padValues(pad.text, fieldNamesOf(table), pad.language);
     table.Edit();
-    const QString padText = readPadText(path);
-    const QStringList cut = fillFromPadText(table, padText);
+    const int count = table.fieldCount();
+    for (int i = 0; i < count; ++i)
+        table.setFieldText(i, QString());
+    QStringList cut;
+    for (int i = 0; i < count; ++i) {
+        table.setFieldText(i, values.at(i));
+        if (table.fieldText(i).size() < values.at(i).size())
+            cut << table.fieldName(i);
+    }
     table.Post();
     return cut;
+}
+
+QStringList importPadFile(TSoftwareTable &table, const QString &path, const QString &language)
+{
+    requireOpen(table);
+    const PadFile pad = readPadFile(path, fieldNamesOf(table), language);
+    setRememberedPadFile(path, pad.language);
+    return fillFromPadFile(table, pad);
+}
+
+QString rememberedPadFile() { return platform::systemValue(kFileKey); }
+
+QString rememberedPadLanguage() { return platform::systemValue(kLanguageKey); }
+
+void setRememberedPadFile(const QString &path, const QString &language)
+{
+    platform::setSystemValues({{kFileKey, path}, {kLanguageKey, language}});
 }
 
 QString cutFieldsMessage(const QStringList &fields, const TSoftwareTable &table)
 {
     QStringList lines;
     for (const QString &f : fields)
-        lines << QStringLiteral("%1 was cut to %2 characters")
-                     .arg(f, QString::number(table.fieldWidth(table.indexOf(f))));
+        lines << QObject::tr("%1 was cut to %2 characters").arg(f, QString::number(table.fieldWidth(table.indexOf(f))));
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -233,10 +170,13 @@ void refillFromRememberedPad(TSoftwareTable &table)
     const QString path = rememberedPadFile();
     if (path.isEmpty())
         return;
-    const QString padText = readPadText(path);
-    table.Edit();
-    fillFromPadText(table, padText);
-    table.Post();
+    requireOpen(table);
+    PadFile pad = readPadFile(path, fieldNamesOf(table));
+    const QString language = rememberedPadLanguage();
+    for (const QString &l : std::as_const(pad.languages))
+        if (l.compare(language, Qt::CaseInsensitive) == 0)
+            pad.language = l;
+    fillFromPadFile(table, pad);
 }
 
 } // namespace software

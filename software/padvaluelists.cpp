@@ -213,6 +213,33 @@ QString listText(const QStringList &entries, const QVector<bool> &ticked)
     return on.join(QLatin1Char(','));
 }
 
+QString withEntry(const QString &text, const QStringList &entries, int index, bool on)
+{
+    QStringList items;
+    for (const QString &part : text.split(QLatin1Char(',')))
+        if (!part.trimmed().isEmpty())
+            items << part.trimmed();
+    const QString &entry = entries.at(index);
+    if (!on) {
+        items.removeAll(entry);
+    } else if (!items.contains(entry)) {
+        qsizetype at = -1, firstKnown = -1;
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            const qsizetype known = entries.indexOf(items.at(i));
+            if (known < 0)
+                continue;
+            if (firstKnown < 0)
+                firstKnown = i;
+            if (known < index)
+                at = i + 1;
+        }
+        if (at < 0)
+            at = firstKnown >= 0 ? firstKnown : items.size();
+        items.insert(at, entry);
+    }
+    return items.join(QLatin1Char(','));
+}
+
 bool listTextHolds(const QString &text, const QString &entry) { return text.contains(entry, Qt::CaseSensitive); }
 
 int matchingEntry(const QStringList &entries, const QString &text)

@@ -26,6 +26,14 @@ QString listText(const QStringList &entries, const QVector<bool> &ticked);
 // "OS/2 Warp 4" also holds "OS/2" and "OS/2 Warp".
 bool listTextHolds(const QString &text, const QString &entry);
 
+// The list text with entries[index] ticked (on) or unticked. The text is
+// taken as entries separated by ",", each trimmed; the entry is removed
+// wherever it stands, or put after the last entry of the list that comes
+// before it in list order (else before the first entry of the list, else at
+// the end). Every other entry, known to the list or not, stays in its place.
+// The result is joined by "," without spaces.
+QString withEntry(const QString &text, const QStringList &entries, int index, bool on);
+
 // Position of the entry equal to text without regard to case; -1 when none.
 int matchingEntry(const QStringList &entries, const QString &text);
 

@@ -94,10 +94,10 @@ QString dropResultMessage(quint32 code)
 {
     switch (code) {
     case DropDone: return QString();
-    case DropCancelled: return QStringLiteral("Drop cancel");
-    case DropOutOfMemory: return QStringLiteral("Drop out of memory");
-    case DropInvalidAccess: return QStringLiteral("Drop unexpected");
-    default: return QStringLiteral("Drop unknown:") + QStringLiteral("%1").arg(code, 8, 16, QLatin1Char('0')).toUpper();
+    case DropCancelled: return QObject::tr("Drop cancel");
+    case DropOutOfMemory: return QObject::tr("Drop out of memory");
+    case DropInvalidAccess: return QObject::tr("Drop unexpected");
+    default: return QObject::tr("Drop unknown:") + QStringLiteral("%1").arg(code, 8, 16, QLatin1Char('0')).toUpper();
     }
 }
 
@@ -124,7 +124,12 @@ SoftListBox::SoftListBox(TSoftwareTable &table, QWidget *parent) : QListWidget(p
     setObjectName(QStringLiteral("SoftListBox"));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSortingEnabled(false);
-    addItems(rows());
+    // Each row shows its caption in the user's language and keeps the
+    // caption the field is named by.
+    for (const QString &row : rows()) {
+        auto *item = new QListWidgetItem(tr(row.toUtf8().constData()), this);
+        item->setData(Qt::UserRole, row);
+    }
 }
 
 void SoftListBox::mousePressEvent(QMouseEvent *e)
@@ -163,7 +168,7 @@ void SoftListBox::SoftListBoxMouseMove(Qt::MouseButtons buttons)
     const QList<QListWidgetItem *> selected = selectedItems();
     if (selected.isEmpty())
         return;
-    const QString row = selected.first()->text();
+    const QString row = selected.first()->data(Qt::UserRole).toString();
 
     quint32 result;
     try {
@@ -213,7 +218,7 @@ quint32 SoftListBox::runDrag(QMimeData *data)
 TSoftListPage::TSoftListPage(TSoftwareTable &table, QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("tabHistory"));
-    setWindowTitle(QStringLiteral("Software"));
+    setWindowTitle(tr("Software"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -221,8 +226,8 @@ TSoftListPage::TSoftListPage(TSoftwareTable &table, QWidget *parent) : QWidget(p
     panel->setObjectName(QStringLiteral("Panel1"));
     auto *labels = new QVBoxLayout(panel);
     labels->setContentsMargins(4, 4, 4, 4);
-    auto *title = new QLabel(QStringLiteral("Software information:"), panel);
-    auto *hint = new QLabel(QStringLiteral("Drag information to submision form."), panel);
+    auto *title = new QLabel(tr("Software information:"), panel);
+    auto *hint = new QLabel(tr("Drag information to submision form."), panel);
     title->setTextFormat(Qt::PlainText);
     hint->setTextFormat(Qt::PlainText);
     labels->addWidget(title);

@@ -56,29 +56,16 @@ bool xmlCanCarry(const QString &s)
     return true;
 }
 
-QString escapeText(const QString &s)
+// The text of a value, each CR as a character reference so that CR LF line
+// ends survive the XML parser's line-end normalisation.
+void writeValueText(QXmlStreamWriter &xml, const QString &value)
 {
-    QString out;
-    out.reserve(s.size() + 16);
-    for (QChar c : s) {
-        switch (c.unicode()) {
-        case u'<': out += QLatin1String("&lt;"); break;
-        case u'>': out += QLatin1String("&gt;"); break;
-        case u'&': out += QLatin1String("&amp;"); break;
-        case u'\r': out += QLatin1String("&#13;"); break;
-        default: out += c;
-        }
+    const QStringList parts = value.split(QLatin1Char('\r'));
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            xml.writeEntityReference(QStringLiteral("#13"));
+        xml.writeCharacters(parts.at(i)); // also <value></value> for an empty one
     }
-    return out;
-}
-
-QString escapeAttr(const QString &s)
-{
-    QString out = escapeText(s);
-    out.replace(QLatin1Char('"'), QLatin1String("&quot;"));
-    out.replace(QLatin1Char('\n'), QLatin1String("&#10;"));
-    out.replace(QLatin1Char('\t'), QLatin1String("&#9;"));
-    return out;
 }
 
 // The text cut to at most width UTF-16 units, never between the two halves of
@@ -215,9 +202,9 @@ void TSoftwareTable::fail(const QString &message) const
 void TSoftwareTable::requireEditing() const
 {
     if (m_state == Closed)
-        fail(QStringLiteral("Cannot perform this operation on a closed dataset"));
+        fail(tr("Cannot perform this operation on a closed dataset"));
     if (m_state != Editing)
-        fail(QStringLiteral("Dataset not in edit or insert mode"));
+        fail(tr("Dataset not in edit or insert mode"));
 }
 
 void TSoftwareTable::open(const QVector<TFieldDef> &fields, const QVector<QStringList> &rows)
@@ -240,28 +227,27 @@ void TSoftwareTable::LoadFromFile(const QString &path)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        throw base::Error(QStringLiteral("Cannot open file %1").arg(QFileInfo(path).absoluteFilePath()));
+        throw base::Error(tr("Cannot open file %1").arg(QFileInfo(path).absoluteFilePath()));
     if (f.size() > kMaxDataFileSize)
-        throw base::Error(QStringLiteral("File %1 is too large").arg(QFileInfo(path).absoluteFilePath()));
+        throw base::Error(tr("File %1 is too large").arg(QFileInfo(path).absoluteFilePath()));
 
     QXmlStreamReader xml(&f);
     QVector<TFieldDef> fields;
     QVector<QStringList> rows;
     QHash<QString, int> index;
     auto bad = [&](const QString &why) {
-        throw base::Error(
-            QStringLiteral("%1 is not a software data file: %2").arg(QFileInfo(path).absoluteFilePath(), why));
+        throw base::Error(tr("%1 is not a software data file: %2").arg(QFileInfo(path).absoluteFilePath(), why));
     };
 
     if (!xml.readNextStartElement() || xml.name() != QLatin1String("softdata"))
-        bad(xml.hasError() ? xml.errorString() : QStringLiteral("no <softdata> element"));
+        bad(xml.hasError() ? xml.errorString() : tr("no <softdata> element"));
     bool sawFields = false;
     while (xml.readNextStartElement()) {
         if (xml.name() == QLatin1String("fields")) {
             sawFields = true;
             while (xml.readNextStartElement()) {
                 if (xml.name() != QLatin1String("field"))
-                    bad(QStringLiteral("unexpected <%1> in <fields>").arg(xml.name()));
+                    bad(tr("unexpected <%1> in <fields>").arg(xml.name()));
                 TFieldDef def;
                 def.name = xml.attributes().value(QLatin1String("name")).toString();
                 bool ok = true;
@@ -269,25 +255,25 @@ void TSoftwareTable::LoadFromFile(const QString &path)
                 if (!w.isEmpty())
                     def.width = w.toInt(&ok);
                 if (def.name.isEmpty() || !ok || def.width <= 0)
-                    bad(QStringLiteral("field without a name or with a bad width"));
+                    bad(tr("field without a name or with a bad width"));
                 if (index.contains(def.name.toUpper()))
-                    bad(QStringLiteral("field %1 defined twice").arg(def.name));
+                    bad(tr("field %1 defined twice").arg(def.name));
                 index.insert(def.name.toUpper(), int(fields.size()));
                 fields.push_back(def);
                 xml.skipCurrentElement();
             }
         } else if (xml.name() == QLatin1String("rows")) {
             if (!sawFields)
-                bad(QStringLiteral("<rows> before <fields>"));
+                bad(tr("<rows> before <fields>"));
             while (xml.readNextStartElement()) {
                 if (xml.name() != QLatin1String("row"))
-                    bad(QStringLiteral("unexpected <%1> in <rows>").arg(xml.name()));
+                    bad(tr("unexpected <%1> in <rows>").arg(xml.name()));
                 QStringList row;
                 for (int i = 0; i < fields.size(); ++i)
                     row.append(QString());
                 while (xml.readNextStartElement()) {
                     if (xml.name() != QLatin1String("value"))
-                        bad(QStringLiteral("unexpected <%1> in <row>").arg(xml.name()));
+                        bad(tr("unexpected <%1> in <row>").arg(xml.name()));
                     const QString name = xml.attributes().value(QLatin1String("name")).toString();
                     const bool base64 = xml.attributes().value(QLatin1String("encoding")) == QLatin1String("base64");
                     QString text = xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
@@ -311,7 +297,7 @@ void TSoftwareTable::LoadFromFile(const QString &path)
     if (xml.hasError())
         bad(xml.errorString());
     if (!sawFields)
-        bad(QStringLiteral("no <fields> element"));
+        bad(tr("no <fields> element"));
     open(fields, rows);
 }
 
@@ -319,30 +305,43 @@ void TSoftwareTable::SaveToFile(const QString &path)
 {
     if (m_state == Editing)
         Post();
-    QString out;
-    out += QLatin1String("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<softdata version=\"1\">\n <fields>\n");
-    for (const TFieldDef &f : m_fields)
-        // One arg() for both: a "%2" in a name must stay text.
-        out +=
-            QStringLiteral("  <field name=\"%1\" width=\"%2\"/>\n").arg(escapeAttr(f.name), QString::number(f.width));
-    out += QLatin1String(" </fields>\n <rows>\n");
+    QByteArray out;
+    QXmlStreamWriter xml(&out);
+    xml.setAutoFormatting(true);
+    xml.setAutoFormattingIndent(1);
+    xml.writeStartDocument();
+    xml.writeStartElement(QStringLiteral("softdata"));
+    xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1"));
+    xml.writeStartElement(QStringLiteral("fields"));
+    for (const TFieldDef &f : m_fields) {
+        xml.writeEmptyElement(QStringLiteral("field"));
+        xml.writeAttribute(QStringLiteral("name"), f.name);
+        xml.writeAttribute(QStringLiteral("width"), QString::number(f.width));
+    }
+    xml.writeEndElement();
+    xml.writeStartElement(QStringLiteral("rows"));
     for (const QStringList &row : m_rows) {
-        out += QLatin1String("  <row>\n");
+        xml.writeStartElement(QStringLiteral("row"));
         for (int i = 0; i < m_fields.size(); ++i) {
             const QString &v = row.at(i);
-            out += QStringLiteral("   <value name=\"%1\"").arg(escapeAttr(m_fields[i].name));
-            if (xmlCanCarry(v))
-                out += QLatin1Char('>') + escapeText(v);
-            else
-                out += QStringLiteral(" encoding=\"base64\">") + QString::fromLatin1(v.toUtf8().toBase64());
-            out += QLatin1String("</value>\n");
+            xml.writeStartElement(QStringLiteral("value"));
+            xml.writeAttribute(QStringLiteral("name"), m_fields[i].name);
+            if (xmlCanCarry(v)) {
+                writeValueText(xml, v);
+            } else {
+                xml.writeAttribute(QStringLiteral("encoding"), QStringLiteral("base64"));
+                xml.writeCharacters(QString::fromLatin1(v.toUtf8().toBase64()));
+            }
+            xml.writeEndElement();
         }
-        out += QLatin1String("  </row>\n");
+        xml.writeEndElement();
     }
-    out += QLatin1String(" </rows>\n</softdata>\n");
+    xml.writeEndElement();
+    xml.writeEndElement();
+    xml.writeEndDocument();
 
-    if (!platform::writeFileAtomically(path, out.toUtf8()))
-        throw base::Error(QStringLiteral("Cannot create file %1").arg(QFileInfo(path).absoluteFilePath()));
+    if (!platform::writeFileAtomically(path, out))
+        throw base::Error(tr("Cannot create file %1").arg(QFileInfo(path).absoluteFilePath()));
 }
 
 int TSoftwareTable::indexOf(const QString &name) const
@@ -357,7 +356,7 @@ int TSoftwareTable::FieldByName(const QString &name) const
 {
     const int i = indexOf(name);
     if (i < 0)
-        fail(QStringLiteral("Field '%1' not found").arg(name));
+        fail(tr("Field '%1' not found").arg(name));
     return i;
 }
 
@@ -380,7 +379,7 @@ void TSoftwareTable::setFieldText(int index, const QString &text)
 {
     requireEditing();
     if (index < 0 || index >= m_fields.size())
-        fail(QStringLiteral("Field index out of range"));
+        fail(tr("Field index out of range"));
     const QString cut = cutToWidth(text, m_fields[index].width);
     if (m_buffer[index] == cut)
         return;
@@ -391,7 +390,7 @@ void TSoftwareTable::setFieldText(int index, const QString &text)
 void TSoftwareTable::Edit()
 {
     if (m_state == Closed)
-        fail(QStringLiteral("Cannot perform this operation on a closed dataset"));
+        fail(tr("Cannot perform this operation on a closed dataset"));
     if (m_state == Editing)
         return;
     m_appending = m_rows.isEmpty();

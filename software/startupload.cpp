@@ -5,6 +5,8 @@
 
 #include "base/error.h"
 
+#include <QObject>
+
 namespace software {
 
 void loadRecordAtStartup(TSoftwareTable &table, QString *loadError, QString *refillError)
@@ -39,7 +41,7 @@ QStringList loadRecordWithProblems(TSoftwareTable &table)
     if (!loadError.isEmpty())
         problems << loadError;
     if (!refillError.isEmpty())
-        problems << QStringLiteral("The PAD file imported last could not refill the record: %1").arg(refillError);
+        problems << QObject::tr("The PAD file imported last could not refill the record: %1").arg(refillError);
     return problems;
 }
 

@@ -111,9 +111,9 @@ QHash<QString, QString> expectedRecord()
         {"Expire_Based_On", "Days"},
         {"Keywords", "clipboard, history"},
         {"Char_Desc_45", "Clipboard history & snippets"},
-        {"Char_Desc_2000", "Line one.\r\nLine two &amp; &lt;b&gt;more&lt;/b&gt;\r\n\r\n  Indented, trailing  "},
+        {"Char_Desc_2000", "Line one.\r\nLine two &amp; <b>more</b>\r\n\r\n  Indented, trailing"},
         {"Application_Info_URL", "https://korvane.example/?a=1&b=2"},
-        {"Primary_Download_URL", "<![CDATA[https://korvane.example/clip.zip]]>"},
+        {"Primary_Download_URL", "https://korvane.example/clip.zip"},
         {"EULA", "Shareware \"as is\"."},
     };
 }
@@ -195,6 +195,10 @@ private Q_SLOTS:
     void withoutDataFile();
     void unwritableDirectory();
     void wrongArguments();
+    void refusedFilesChangeNothing_data();
+    void refusedFilesChangeNothing();
+    void languageOption();
+    void exportThenImport();
 };
 
 void RecordCommandsTest::importThenShow()
@@ -315,8 +319,8 @@ void RecordCommandsTest::unreadablePadFile()
     QCOMPARE(r.out, QByteArray());
     QVERIFY2(r.err.contains("pad.xml"), r.err.constData());
     QCOMPARE(padtest::readBytes(box.path(QStringLiteral("softdata.xml"))), before);
-    // Stored before the reading failed, as the program does.
-    QVERIFY(padtest::readBytes(box.settingsPath()).contains(box.path(QStringLiteral("pad.xml")).toUtf8()));
+    // Remembered only after an import succeeded.
+    QVERIFY(!QFile::exists(box.settingsPath()));
 }
 
 void RecordCommandsTest::withoutDataFile()
@@ -378,6 +382,88 @@ void RecordCommandsTest::wrongArguments()
     }
     QCOMPARE(padtest::readBytes(box.path(QStringLiteral("softdata.xml"))), before);
     QVERIFY(!QFile::exists(box.settingsPath()));
+}
+
+// A missing file, a file that is no PAD file, one in an encoding that cannot
+// be read: exit 1 with a message, the record and the remembered file as they
+// were.
+void RecordCommandsTest::refusedFilesChangeNothing_data()
+{
+    QTest::addColumn<QByteArray>("content"); // empty: no file
+    QTest::addColumn<QByteArray>("complaint");
+    QTest::newRow("missing") << QByteArray() << QByteArray("Cannot open file");
+    QTest::newRow("not a PAD file") << QByteArray("<component><id>org.example.App</id></component>")
+                                    << QByteArray("is not a PAD file");
+    QTest::newRow("unreadable encoding")
+        << QByteArray("<?xml version=\"1.0\" encoding=\"x-unheard-of\"?><Program_Name>X</Program_Name>")
+        << QByteArray("x-unheard-of");
+}
+
+void RecordCommandsTest::refusedFilesChangeNothing()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QByteArray, complaint);
+    Sandbox box;
+    box.write(QStringLiteral("good.xml"), kPad);
+    QCOMPARE(run(box.dir(), box.settingsPath(), {QStringLiteral("--import-pad"), QStringLiteral("good.xml")}).code, 0);
+    const QByteArray data = padtest::readBytes(box.path(QStringLiteral("softdata.xml")));
+    const QByteArray settings = padtest::readBytes(box.settingsPath());
+    if (!content.isEmpty())
+        box.write(QStringLiteral("bad.xml"), content);
+    const Run r = run(box.dir(), box.settingsPath(), {QStringLiteral("--import-pad"), QStringLiteral("bad.xml")});
+    QCOMPARE(r.code, 1);
+    QCOMPARE(r.out, QByteArray());
+    QVERIFY2(r.err.contains(complaint) && r.err.contains(box.path(QStringLiteral("bad.xml")).toUtf8()),
+             r.err.constData());
+    QCOMPARE(padtest::readBytes(box.path(QStringLiteral("softdata.xml"))), data);
+    QCOMPARE(padtest::readBytes(box.settingsPath()), settings);
+    // The next start still refills from the good file.
+    const Run show = run(box.dir(), box.settingsPath(), {QStringLiteral("--show-record")});
+    QCOMPARE(show.err, QByteArray());
+    QCOMPARE(QJsonDocument::fromJson(show.out).object().value(QStringLiteral("Program_Name")).toString(),
+             QStringLiteral("ClipNest"));
+}
+
+void RecordCommandsTest::languageOption()
+{
+    Sandbox box;
+    box.write(QStringLiteral("pad.xml"), kPad);
+    const QStringList import = {QStringLiteral("--import-pad"), QStringLiteral("pad.xml")};
+    QCOMPARE(run(box.dir(), box.settingsPath(), import + QStringList {"--language", "German"}).code, 0);
+    const auto desc45 = [&] {
+        const Run show = run(box.dir(), box.settingsPath(), {QStringLiteral("--show-record")});
+        return QJsonDocument::fromJson(show.out).object().value(QStringLiteral("Char_Desc_45")).toString();
+    };
+    // Remembered with the file: every start gives German.
+    QCOMPARE(desc45(), QStringLiteral("Zwischenablage"));
+    QCOMPARE(run(box.dir(), box.settingsPath(), import).code, 0);
+    QCOMPARE(desc45(), QStringLiteral("Clipboard history & snippets"));
+    const Run missing = run(box.dir(), box.settingsPath(), import + QStringList {"--language=Welsh"});
+    QCOMPARE(missing.code, 1);
+    QVERIFY2(missing.err.contains("Welsh") && missing.err.contains("English, German"), missing.err.constData());
+    QCOMPARE(run(box.dir(), box.settingsPath(), {"--import-pad", "pad.xml", "--language", "a", "--language", "b"}).code,
+             64);
+}
+
+void RecordCommandsTest::exportThenImport()
+{
+    Sandbox box;
+    box.write(QStringLiteral("pad.xml"), kPad);
+    QCOMPARE(run(box.dir(), box.settingsPath(), {QStringLiteral("--import-pad"), QStringLiteral("pad.xml")}).code, 0);
+    const QByteArray before = run(box.dir(), box.settingsPath(), {QStringLiteral("--show-record")}).out;
+    const Run exported =
+        run(box.dir(), box.settingsPath(), {QStringLiteral("--export-pad"), QStringLiteral("out.xml")});
+    QCOMPARE(exported.code, 0);
+    QCOMPARE(exported.err, QByteArray());
+    QVERIFY(padtest::readBytes(box.path(QStringLiteral("out.xml"))).contains("<MASTER_PAD_VERSION>3.11<"));
+    QCOMPARE(run(box.dir(), box.settingsPath(), {QStringLiteral("--import-pad"), QStringLiteral("out.xml")}).code, 0);
+    QCOMPARE(run(box.dir(), box.settingsPath(), {QStringLiteral("--show-record")}).out, before);
+
+    const Run unwritable =
+        run(box.dir(), box.settingsPath(), {QStringLiteral("--export-pad"), QStringLiteral("no/such/out.xml")});
+    QCOMPARE(unwritable.code, 1);
+    QVERIFY2(unwritable.err.contains("Cannot create file"), unwritable.err.constData());
+    QCOMPARE(run(box.dir(), box.settingsPath(), {QStringLiteral("--export-pad")}).code, 64);
 }
 
 QTEST_GUILESS_MAIN(RecordCommandsTest)

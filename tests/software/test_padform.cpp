@@ -84,10 +84,12 @@ private Q_SLOTS:
     void typingOpensEditAndStoresOnLeaving();
     void characterLimits();
     void checkListClicks();
-    void checkListRefreshOnlyAfterCommit();
+    void checkListShowsTheRecordFromTheStart();
     void dropDownLists();
     void radioGroup();
     void importCommand();
+    void importOffersTheLanguages();
+    void exportCommand();
     void saveAll();
     void saveAllFailures();
     void permissionTexts();
@@ -125,7 +127,9 @@ void PadFormTest::window()
     QCOMPARE(menus, QStringList({"&File", "&Help"}));
     for (QAction *a : bar->actions().first()->menu()->actions())
         fileEntries << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    QCOMPARE(fileEntries, QStringList({"Import XML file...", "Generate XML files...", "Save All", "-", "E&xit"}));
+    QCOMPARE(
+        fileEntries,
+        QStringList({"Import XML file...", "Export PAD file...", "Generate XML files...", "Save All", "-", "E&xit"}));
     QVERIFY(!action(form, "GenerateXMLfiles1")->isEnabled());
     QCOMPARE(action(form, "GenerateXMLfiles1")->shortcut(), QKeySequence(QStringLiteral("Ctrl+G")));
     QCOMPARE(action(form, "SaveAllInfo")->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
@@ -318,6 +322,9 @@ void PadFormTest::checkListClicks()
     // Ticked in list order, not click order.
     QListWidget *lang = checkList(form, "Program_Language");
     QCOMPARE(lang->count(), 26);
+    for (int i = 0; i < lang->count(); ++i)
+        lang->item(i)->setCheckState(Qt::Unchecked);
+    QCOMPARE(t.fieldText(QStringLiteral("Program_Language")), QString());
     lang->findItems(QStringLiteral("German"), Qt::MatchExactly).first()->setCheckState(Qt::Checked);
     lang->findItems(QStringLiteral("English"), Qt::MatchExactly).first()->setCheckState(Qt::Checked);
     QCOMPARE(t.fieldText(QStringLiteral("Program_Language")), QStringLiteral("English,German"));
@@ -341,23 +348,53 @@ void PadFormTest::checkListClicks()
     QCOMPARE(t.fieldText(QStringLiteral("Program_OS_Support")), QStringLiteral("Win95,WinXP"));
 }
 
-void PadFormTest::checkListRefreshOnlyAfterCommit()
+void PadFormTest::checkListShowsTheRecordFromTheStart()
 {
     Sandbox box;
     padtest::writeDataFile(box.path(QStringLiteral("softdata.xml")),
-                           {{QStringLiteral("Program_OS_Support"), QStringLiteral("Linux,Unix")}});
+                           {{QStringLiteral("Program_OS_Support"), QStringLiteral("Linux,Unix")},
+                            {QStringLiteral("Program_Language"), QStringLiteral("English,French,German")}});
+    // Started without a remembered PAD file: the record's entries are
+    // ticked from the first paint.
     software::TPADForm form;
-    QListWidget *os = checkList(form, "Program_OS_Support");
-    // Loading the data file does not tick, nor does showing the window.
-    QCOMPARE(ticked(os), QStringList());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QCOMPARE(ticked(os), QStringList());
-    // A click before the first commit replaces the text by the list's state.
-    os->findItems(QStringLiteral("Win98"), Qt::MatchExactly).first()->setCheckState(Qt::Checked);
-    QCOMPARE(form.table().fieldText(QStringLiteral("Program_OS_Support")), QStringLiteral("Win98"));
+    QListWidget *os = checkList(form, "Program_OS_Support");
+    QListWidget *lang = checkList(form, "Program_Language");
+    QCOMPARE(ticked(os), QStringList({"Unix", "Linux"}));
+    QCOMPARE(ticked(lang), QStringList({"English", "French", "German"}));
 
-    // With a remembered PAD file, the start-up refill's commit ticks them.
+    // A click in the real window adds one entry and loses nothing.
+    const auto click = [](QListWidget *list, const char *caption) {
+        QListWidgetItem *item = list->findItems(QString::fromLatin1(caption), Qt::MatchExactly).first();
+        list->scrollToItem(item);
+        const QRect r = list->visualItemRect(item);
+        // The check box sits at the item's left edge.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(r.left() + r.height() / 2, r.center().y()));
+    };
+    click(lang, "Arabic");
+    QCOMPARE(ticked(lang), QStringList({"English", "Arabic", "French", "German"}));
+    action(form, "SaveAllInfo")->trigger();
+    software::TSoftwareTable saved;
+    saved.LoadFromFile(QStringLiteral("softdata.xml"));
+    QCOMPARE(saved.fieldText(QStringLiteral("Program_Language")), QStringLiteral("English,Arabic,French,German"));
+    click(lang, "French");
+    QCOMPARE(form.table().fieldText(QStringLiteral("Program_Language")), QStringLiteral("English,Arabic,German"));
+
+    // Entries the list does not know stay in the text, in their place.
+    setAndPost(form.table(), QStringLiteral("Program_OS_Support"), QStringLiteral("Linux, Haiku 1.0, Win98"));
+    QCOMPARE(ticked(os), QStringList({"Win98", "Linux"}));
+    os->findItems(QStringLiteral("Unix"), Qt::MatchExactly).first()->setCheckState(Qt::Checked);
+    // After the last ticked entry that comes before it in the list.
+    QCOMPARE(form.table().fieldText(QStringLiteral("Program_OS_Support")),
+             QStringLiteral("Linux,Haiku 1.0,Win98,Unix"));
+    os->findItems(QStringLiteral("Linux"), Qt::MatchExactly).first()->setCheckState(Qt::Unchecked);
+    QCOMPARE(form.table().fieldText(QStringLiteral("Program_OS_Support")), QStringLiteral("Haiku 1.0,Win98,Unix"));
+    os->findItems(QStringLiteral("Win 3.1x"), Qt::MatchExactly).first()->setCheckState(Qt::Checked);
+    QCOMPARE(form.table().fieldText(QStringLiteral("Program_OS_Support")),
+             QStringLiteral("Haiku 1.0,Win 3.1x,Win98,Unix"));
+
+    // With a remembered PAD file, the start-up refill's entries show.
     const QString pad = box.write(QStringLiteral("pad.xml"), "<Program_OS_Support>Linux</Program_OS_Support>");
     software::setRememberedPadFile(pad);
     software::TPADForm refilled;
@@ -460,28 +497,122 @@ void PadFormTest::importCommand()
     QCOMPARE(form.findChild<QComboBox *>(QStringLiteral("Program_Type"))->currentText(), QStringLiteral("Freeware"));
     QCOMPARE(software::rememberedPadFile(), answer);
 
-    // A file that cannot be read: the reason is shown, the path stored and
-    // the record left open.
+    // A file that cannot be read, and one that is no PAD file: the reason is
+    // shown; the record and the remembered file stay as they were.
     Messages shown;
+    const QString imported = answer;
     answer = box.path(QStringLiteral("gone.xml"));
     action(form, "ImportPADfile1")->trigger();
-    QCOMPARE(software::rememberedPadFile(), answer);
-    QCOMPARE(t.state(), software::TSoftwareTable::Editing);
+    QCOMPARE(software::rememberedPadFile(), imported);
+    QCOMPARE(t.state(), software::TSoftwareTable::Browse);
     QCOMPARE(t.fieldText(QStringLiteral("Program_Name")), QStringLiteral("Imported"));
     QCOMPARE(shown.errors.size(), 1);
     QVERIFY2(shown.errors.first().contains(answer), qPrintable(shown.errors.first()));
+    answer = box.write(QStringLiteral("app.metainfo.xml"), "<component><name>App</name></component>");
+    action(form, "ImportPADfile1")->trigger();
+    QCOMPARE(shown.errors.size(), 2);
+    QCOMPARE(shown.errors.last(), QStringLiteral("%1 is not a PAD file").arg(answer));
+    QCOMPARE(software::rememberedPadFile(), imported);
+    QCOMPARE(form.findChild<QLineEdit *>(QStringLiteral("Program_Name"))->text(), QStringLiteral("Imported"));
+    shown.errors.clear();
 
     // A value longer than its field is cut, and the box names the field.
     answer = box.write(QStringLiteral("long.xml"),
                        "<Program_Name>Long</Program_Name><Char_Desc_45>" + QByteArray(1200, 'x') + "</Char_Desc_45>");
     action(form, "ImportPADfile1")->trigger();
-    QCOMPARE(shown.errors.size(), 1);
+    QCOMPARE(shown.errors.size(), 0);
     QCOMPARE(shown.messages.size(), 1);
     QVERIFY2(shown.messages.first().contains(QStringLiteral("long.xml")) &&
                  shown.messages.first().contains(QStringLiteral("Char_Desc_45 was cut to 1000 characters")),
              qPrintable(shown.messages.first()));
     QCOMPARE(t.fieldText(QStringLiteral("Char_Desc_45")).size(), 1000);
     QCOMPARE(t.fieldText(QStringLiteral("Program_Name")), QStringLiteral("Long"));
+}
+
+void PadFormTest::importOffersTheLanguages()
+{
+    Sandbox box;
+    software::TPADForm form;
+    software::TSoftwareTable &t = form.table();
+    const QString pad = box.write(QStringLiteral("multi.xml"),
+                                  "<Program_Name>Multi</Program_Name><Program_Descriptions>"
+                                  "<German><Char_Desc_45>Deutsch</Char_Desc_45></German>"
+                                  "<English><Char_Desc_45>English</Char_Desc_45></English>"
+                                  "<French><Char_Desc_45>Fran\xC3\xA7"
+                                  "ais</Char_Desc_45></French>"
+                                  "</Program_Descriptions>");
+    form.setFileChooser([&](const QString &) { return pad; });
+    QStringList offered;
+    QString first, answer;
+    form.setLanguageChooser([&](const QStringList &languages, const QString &current) {
+        offered = languages;
+        first = current;
+        return answer;
+    });
+    // Cancelled: nothing changes, nothing is remembered.
+    action(form, "ImportPADfile1")->trigger();
+    QCOMPARE(offered, QStringList({"English", "German", "French"}));
+    QCOMPARE(first, QStringLiteral("English"));
+    QVERIFY(t.fieldText(QStringLiteral("Program_Name")) != QStringLiteral("Multi"));
+    QCOMPARE(software::rememberedPadFile(), QString());
+
+    answer = QStringLiteral("French");
+    action(form, "ImportPADfile1")->trigger();
+    QCOMPARE(form.findChild<QLineEdit *>(QStringLiteral("Char_Desc_45"))->text(), QStringLiteral("Fran\u00E7ais"));
+    QCOMPARE(software::rememberedPadFile(), pad);
+    QCOMPARE(software::rememberedPadLanguage(), QStringLiteral("French"));
+    // The next import of the same file offers the choice made before.
+    answer = QStringLiteral("German");
+    action(form, "ImportPADfile1")->trigger();
+    QCOMPARE(first, QStringLiteral("French"));
+    QCOMPARE(t.fieldText(QStringLiteral("Char_Desc_45")), QStringLiteral("Deutsch"));
+
+    // A file with one language asks nothing.
+    offered.clear();
+    const QString single = box.write(QStringLiteral("single.xml"),
+                                     "<Program_Descriptions><English><Char_Desc_45>One"
+                                     "</Char_Desc_45></English></Program_Descriptions>");
+    form.setFileChooser([&](const QString &) { return single; });
+    action(form, "ImportPADfile1")->trigger();
+    QCOMPARE(offered, QStringList());
+    QCOMPARE(t.fieldText(QStringLiteral("Char_Desc_45")), QStringLiteral("One"));
+    QCOMPARE(software::rememberedPadLanguage(), QString());
+}
+
+void PadFormTest::exportCommand()
+{
+    Sandbox box;
+    software::TPADForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    // Typed text not yet in the record goes into the file.
+    auto *name = form.findChild<QLineEdit *>(QStringLiteral("Program_Name"));
+    name->setFocus();
+    name->selectAll();
+    QTest::keyClicks(name, QStringLiteral("Typed & <kept>"));
+    QString answer, filter;
+    form.setExportFileChooser([&](const QString &f) {
+        filter = f;
+        return answer;
+    });
+    action(form, "ExportPADfile1")->trigger(); // cancelled
+    QCOMPARE(filter, QStringLiteral("XML Files (*.xml)"));
+    QCOMPARE(QDir(box.dir()).entryList({QStringLiteral("*.xml")}), QStringList({"softdata.xml"}));
+
+    answer = box.path(QStringLiteral("exported.xml"));
+    action(form, "ExportPADfile1")->trigger();
+    software::TSoftwareTable back;
+    back.LoadFromFile(QStringLiteral("softdata.xml"));
+    software::importPadFile(back, answer);
+    QCOMPARE(back.fieldText(QStringLiteral("Program_Name")), QStringLiteral("Typed & <kept>"));
+    for (int i = 0; i < back.fieldCount(); ++i)
+        QCOMPARE(back.fieldText(i), form.table().fieldText(i));
+
+    // A file that cannot be written: the reason is shown.
+    Messages shown;
+    answer = box.path(QStringLiteral("no/such/folder/x.xml"));
+    action(form, "ExportPADfile1")->trigger();
+    QCOMPARE(shown.errors, QStringList({QStringLiteral("Cannot create file %1").arg(answer)}));
 }
 
 void PadFormTest::saveAll()

@@ -56,15 +56,23 @@ void PadImportTest::extraction_data()
     row("amp", "<T>Tom &amp; Jerry</T>", "Tom & Jerry");
     row("amp any case", "<T>A&AMP;B&Amp;C&aMp;D</T>", "A&B&C&D");
     row("amp once", "<T>&amp;lt; &amp;amp;</T>", "&lt; &amp;");
-    row("other references stay", "<T>&lt;b&gt; &quot;x&quot; &#233; &apos;</T>",
-        "&lt;b&gt; &quot;x&quot; &#233; &apos;");
-    row("cdata and comments stay", "<T><![CDATA[x<y]]><!-- c --></T>", "<![CDATA[x<y]]><!-- c -->");
-    row("spaces stay", "<T>  both  </T>", "  both  ");
-    row("line breaks stay", "<T>one\r\ntwo\r\n</T>", "one\r\ntwo\r\n");
+    row("other references", "<T>&lt;b&gt; &quot;x&quot; &#233; &apos; &LT;&Quot;</T>", "<b> \"x\" \u00E9 ' <\"");
+    row("numeric references", "<T>Th&#252;ring &#38; &#x41;&#X42;&#x1F600;</T>", "Th\u00FCring & AB\U0001F600");
+    row("references to no character", "<T>a&#0;b&#xD800;c&#1114112;d</T>", "a\uFFFDb\uFFFDc\uFFFDd");
+    row("not references", "<T>&nbsp; &#; &#x; &#12a; & ;&amp</T>", "&nbsp; &#; &#x; &#12a; & ;&amp");
+    row("a reference's text is not decoded again", "<T>&amp;#38; &#38;amp;</T>", "&#38; &amp;");
+    row("cdata unwrapped, comments stay", "<T><![CDATA[x<y &amp;]]><!-- c --></T>", "x<y &amp;<!-- c -->");
+    row("unclosed cdata", "<T>a<![CDATA[b&amp;</T>", "ab&amp;");
+    row("spaces trimmed", "<T> \t both  ends\t </T>", "both  ends");
+    row("line breaks trimmed at the ends only", "<T>\r\n  one\r\ntwo\r\n  </T>", "one\r\ntwo");
+    row("white space by reference stays", "<T> &#32;x&#9;&#13;&#10; </T>", " x\t\r\n");
+    row("cdata white space trimmed", "<T><![CDATA[\r\n  text  \r\n]]></T>", "text");
     row("empty element", "<T></T>", "");
     row("attribute", "<T lang=\"en\">x</T>", "");
     row("space before >", "<T >x</T>", "");
-    row("other letter case", "<t>x</t>", "");
+    row("other letter case", "<t>x</t>", "x");
+    row("exact case first", "<t>lower</t><T>exact</T>", "exact");
+    row("exact opening, other closing", "<T>x</t>", "x");
     row("upper-case decoy first", "<TT>no</TT><T>yes</T>", "yes");
     row("self-closing", "<T/>", "");
     row("self-closing then pair", "<T/><T>x</T>", "x");
@@ -104,8 +112,11 @@ void PadImportTest::padText_data()
     QTest::newRow("LF CR is two ends") << QByteArray("a\n\rb") << QStringLiteral("a\r\n\r\nb\r\n");
     QTest::newRow("empty lines") << QByteArray("\n\n") << QStringLiteral("\r\n\r\n");
     QTest::newRow("zero byte ends it") << QByteArray("ab\0<T>x</T>", 11) << QStringLiteral("ab\r\n");
-    QTest::newRow("UTF-16 ends at once") << QByteArray("\xFF\xFE<\0T\0>\0", 8) << QStringLiteral("\u00FF\u00FE<\r\n");
-    QTest::newRow("BOM stays") << QByteArray("\xEF\xBB\xBF<T>x</T>") << QStringLiteral("\uFEFF<T>x</T>\r\n");
+    QTest::newRow("UTF-16 LE") << QByteArray("\xFF\xFE<\0T\0>\0\n\0", 10) << QStringLiteral("<T>\r\n");
+    QTest::newRow("UTF-16 BE") << QByteArray("\xFE\xFF\0<\0T\0>", 8) << QStringLiteral("<T>\r\n");
+    QTest::newRow("UTF-16 without a mark") << QByteArray("<\0?\0x\0", 6) << QStringLiteral("<?x\r\n");
+    QTest::newRow("UTF-8 mark dropped") << QByteArray("\xEF\xBB\xBF<T>x</T>") << QStringLiteral("<T>x</T>\r\n");
+    QTest::newRow("UTF-32 LE") << QByteArray("\xFF\xFE\0\0<\0\0\0", 8) << QStringLiteral("<\r\n");
 }
 
 void PadImportTest::padText()
@@ -137,11 +148,21 @@ void PadImportTest::decoding()
                  software::padTextFromBytes("<?xml version='1.0' encoding='ISO-8859-2'?>\r\n<T>\xB1\xE6</T>"),
                  QStringLiteral("T")),
              QStringLiteral("\u0105\u0107"));
-    // An unknown one falls back to Windows-1252.
+    // An unknown one is refused, by name.
+    QString refused;
+    QCOMPARE(software::padTextFromBytes("<?xml version=\"1.0\" encoding=\"x-no-such\"?><T>\xE9</T>", &refused),
+             QString());
+    QCOMPARE(refused, QStringLiteral("x-no-such"));
+    // Latin-1 declared: Windows-1252, as the programs that declare it write.
     QCOMPARE(software::getvaluefromxml(
-                 software::padTextFromBytes("<?xml version=\"1.0\" encoding=\"x-no-such\"?><T>\xE9</T>"),
+                 software::padTextFromBytes("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><T>\x93q\x94</T>"),
                  QStringLiteral("T")),
-             QStringLiteral("\u00E9"));
+             QStringLiteral("\u201Cq\u201D"));
+    // Invalid UTF-8 after a mark: U+FFFD.
+    QCOMPARE(software::padTextFromBytes("\xEF\xBB\xBF"
+                                        "a\xFF"
+                                        "b"),
+             QStringLiteral("a\uFFFDb\r\n"));
     // A licence file in UTF-16 holding half a surrogate pair: U+FFFD stands
     // for it, so that the text can be saved as it reads.
     QCOMPARE(software::decodePlainText(QByteArray("\xFF\xFE"
@@ -200,55 +221,53 @@ void PadImportTest::importReplacesWholeRecord()
 
 void PadImportTest::importOfBadFiles_data()
 {
-    QTest::addColumn<QByteArray>("content"); // empty name: no file at all
-    QTest::addColumn<bool>("readable");
-    QTest::addColumn<bool>("allEmpty");
-    QTest::newRow("missing file") << QByteArray() << false << false;
-    QTest::newRow("folder") << QByteArray("/") << false << false;
-    QTest::newRow("UTF-16 file") << QByteArray("\xFF\xFE<\0P\0r\0o\0g\0r\0a\0m\0_\0N\0a\0m\0e\0>\0X\0", 26) << true
-                                 << true;
-    QTest::newRow("not a PAD file") << QByteArray("<html><body>hello</body></html>") << true << true;
-    QTest::newRow("empty file") << QByteArray("") << true << true;
+    QTest::addColumn<QByteArray>("content"); // "/": a folder; empty name: no file at all
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<QString>("complaint");
+    QTest::newRow("missing file") << QByteArray() << false << QStringLiteral("Cannot open file");
+    QTest::newRow("folder") << QByteArray("/") << false << QStringLiteral("it is a folder");
+    QTest::newRow("UTF-16 without closing tag")
+        << QByteArray("\xFF\xFE<\0P\0r\0o\0g\0r\0a\0m\0_\0N\0a\0m\0e\0>\0X\0", 26) << true
+        << QStringLiteral("is not a PAD file");
+    QTest::newRow("not a PAD file") << QByteArray("<html><body>hello</body></html>") << true
+                                    << QStringLiteral("is not a PAD file");
+    QTest::newRow("empty file") << QByteArray("") << true << QStringLiteral("is not a PAD file");
+    QTest::newRow("unreadable encoding")
+        << QByteArray("<?xml version=\"1.0\" encoding=\"x-no-such\"?><Program_Name>X</Program_Name>") << true
+        << QStringLiteral("x-no-such");
 }
 
 void PadImportTest::importOfBadFiles()
 {
     QFETCH(QByteArray, content);
-    QFETCH(bool, readable);
-    QFETCH(bool, allEmpty);
+    QFETCH(bool, exists);
+    QFETCH(QString, complaint);
     Sandbox box;
     auto *table = loadedTable(this);
     const QString before = table->fieldText(QStringLiteral("Program_Name"));
     QVERIFY(!before.isEmpty());
+    const QString earlier = box.write(QStringLiteral("earlier.xml"), "<Program_Name>E</Program_Name>");
+    software::setRememberedPadFile(earlier, QStringLiteral("English"));
 
     QString pad = box.path(QStringLiteral("pad.xml"));
     if (content == "/")
         QDir().mkpath(pad);
-    else if (readable)
+    else if (exists)
         box.write(QStringLiteral("pad.xml"), content);
 
     QSignalSpy posts(table, &software::TSoftwareTable::AfterPost);
-    bool failed = false;
     try {
         software::importPadFile(*table, pad);
+        QFAIL("imported");
     } catch (const base::Error &e) {
-        failed = true;
-        QVERIFY2(e.text().contains(pad), qPrintable(e.text()));
+        QVERIFY2(e.text().contains(pad) && e.text().contains(complaint), qPrintable(e.text()));
     }
-    // The path is stored before the file is read, whatever follows.
-    QCOMPARE(software::rememberedPadFile(), pad);
-    QCOMPARE(failed, !readable);
-    if (failed) {
-        // Ended after Edit: open for changes, nothing written or committed.
-        QCOMPARE(posts.count(), 0);
-        QCOMPARE(table->state(), software::TSoftwareTable::Editing);
-        QCOMPARE(table->fieldText(QStringLiteral("Program_Name")), before);
-    } else {
-        QCOMPARE(posts.count(), 1);
-        for (int i = 0; i < table->fieldCount(); ++i)
-            QCOMPARE(table->fieldText(i), QString());
-        QVERIFY(allEmpty);
-    }
+    // Nothing changed: the record, its state, the remembered file.
+    QCOMPARE(posts.count(), 0);
+    QCOMPARE(table->state(), software::TSoftwareTable::Browse);
+    QCOMPARE(table->fieldText(QStringLiteral("Program_Name")), before);
+    QCOMPARE(software::rememberedPadFile(), earlier);
+    QCOMPARE(software::rememberedPadLanguage(), QStringLiteral("English"));
 }
 
 void PadImportTest::importWhenPathCannotBeStored()

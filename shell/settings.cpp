@@ -111,6 +111,17 @@ bool Settings::setSmartFill(bool on) const
     return ini.writeBool(QStringLiteral("Submission"), QStringLiteral("SmartFill"), on) && ini.save();
 }
 
+bool Settings::notDoneFilter() const
+{
+    return IniFile(m_path).readBool(QStringLiteral("Sites"), QStringLiteral("NotDoneOnly"), false);
+}
+
+bool Settings::setNotDoneFilter(bool on) const
+{
+    IniFile ini(m_path);
+    return ini.writeBool(QStringLiteral("Sites"), QStringLiteral("NotDoneOnly"), on) && ini.save();
+}
+
 QStringList Settings::startPages() const
 {
     const IniFile ini(m_path);

@@ -311,12 +311,6 @@ void TCampaignTracker::setState(const campaign::Site &site, campaign::State stat
         m_log->setState(m_sites->currentCampaign(), site, state, note);
 }
 
-void TCampaignTracker::setCurrentTabState(campaign::State state, const QString &note)
-{
-    if (const std::optional<campaign::Site> site = siteOf(m_window->CurrentPage()))
-        setState(*site, state, note);
-}
-
 TbxWebTabSheet *TCampaignTracker::menuTab() const { return m_menuTab ? m_menuTab.data() : m_window->CurrentPage(); }
 
 void TCampaignTracker::buildTabMenu(QMenu *menu)

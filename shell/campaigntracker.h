@@ -53,8 +53,6 @@ public:
     // The site a tab's page belongs to: the one it was opened for, else the
     // listed site one of whose addresses it shows; nullopt when none.
     std::optional<campaign::Site> siteOf(TbxWebTabSheet *sheet) const;
-    // Sets the state of the current tab's site.
-    void setCurrentTabState(campaign::State state, const QString &note = QString());
     // The tab the tab menu's "Site state" items act on: the one whose tab
     // was right-clicked, else the current one.
     TbxWebTabSheet *menuTab() const;

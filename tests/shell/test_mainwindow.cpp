@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 #include <QWebEngineView>
 
 using testpages::write;
@@ -300,6 +301,22 @@ private Q_SLOTS:
         // Back to the first: its title again.
         window().SetCurrentPage(window().pageAt(0));
         QVERIFY(window().windowTitle().startsWith(QLatin1String("Page A - ")));
+    }
+
+    void tabTooltipShowsThePageTitleAsItIs()
+    {
+        write(dir, QStringLiteral("bold.htm"),
+              QStringLiteral("<title>&lt;b&gt;Thanks&lt;/b&gt;</title><body>x</body>"));
+        window().OpenURL(dir.filePath(QStringLiteral("bold.htm")));
+        QTRY_COMPARE(window().pageCount(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(window().CurrentPage()->title(), QStringLiteral("<b>Thanks</b>"), 10000);
+        const QString tip = window().tabStrip()->tabToolTip(0);
+        QTextDocument shown;
+        if (Qt::mightBeRichText(tip))
+            shown.setHtml(tip);
+        else
+            shown.setPlainText(tip);
+        QCOMPARE(shown.toPlainText(), QStringLiteral("<b>Thanks</b>"));
     }
 
     void savedBandWidthsDoNotRaiseTheMinimumWidth()

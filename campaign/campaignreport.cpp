@@ -1,5 +1,7 @@
 #include "campaignreport.h"
 
+#include "csvcell.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -36,25 +38,7 @@ QJsonObject siteObject(const Site &s, const SiteStatus &st, bool listed)
     return o;
 }
 
-void appendCsvField(QByteArray &out, const QString &text)
-{
-    QByteArray bytes = text.toUtf8();
-    if (bytes.contains(',') || bytes.contains('"') || bytes.contains('\n') || bytes.contains('\r')) {
-        bytes.replace("\"", "\"\"");
-        bytes = '"' + bytes + '"';
-    }
-    out += bytes;
-}
-
-void appendCsvLine(QByteArray &out, const QStringList &fields)
-{
-    for (int i = 0; i < fields.size(); ++i) {
-        if (i)
-            out += ',';
-        appendCsvField(out, fields[i]);
-    }
-    out += "\r\n";
-}
+void appendCsvLine(QByteArray &out, const QStringList &fields) { out += csvLine(fields); }
 
 QStringList csvFields(const Site &s, const SiteStatus &st, bool listed)
 {

@@ -1,7 +1,8 @@
 #pragma once
 // The campaign's standing as text for scripts: every listed site with its
 // state and last event, then the sites the log knows that the directory no
-// longer lists. JSON (one object) or CSV (a header line, then a line a site).
+// longer lists. JSON (one object) or CSV (a header line, then a line a site;
+// cells that a spreadsheet would take for a formula are written as text).
 #include "submissionlog.h"
 
 #include <QByteArray>

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSqlError>
+#include <QSet>
 #include <QSqlQuery>
 #include <QVariant>
 #include <atomic>
@@ -16,6 +17,13 @@ namespace {
 // database that happens to carry the name is refused rather than changed.
 constexpr int kApplicationId = 0x446F6475;
 constexpr int kSchemaVersion = 1;
+// How long a write waits for another copy of the program writing the file.
+constexpr int kBusyTimeoutMs = 2000;
+
+// The columns each table of the log must have.
+const char *const kSitesColumns[] = {"id", "name", "new_url", "update_url"};
+const char *const kEventsColumns[] = {"id",      "time",   "program", "version", "site",  "kind", "is_state",
+                                      "address", "detail", "status",  "title",   "state", "note"};
 
 const char *const kSchema[] = {
     // Each site as the directory listed it when something happened to it.
@@ -60,6 +68,30 @@ QString reasonOf(const QSqlError &e)
     return text.trimmed().isEmpty() ? QStringLiteral("unknown error") : text.trimmed();
 }
 
+// Whether the database holds the log's two tables with their columns; why
+// not, when not.
+bool hasLogTables(const QSqlDatabase &db, QString *why)
+{
+    const auto check = [&](const QString &table, auto &&columns) {
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(table))) {
+            *why = reasonOf(q.lastError());
+            return false;
+        }
+        QSet<QString> present;
+        while (q.next())
+            present.insert(q.value(1).toString());
+        for (const char *column : columns)
+            if (!present.contains(QString::fromLatin1(column))) {
+                *why = QStringLiteral("it is not a submission log (table %1 lacks column %2)")
+                           .arg(table, QString::fromLatin1(column));
+                return false;
+            }
+        return true;
+    };
+    return check(QStringLiteral("sites"), kSitesColumns) && check(QStringLiteral("events"), kEventsColumns);
+}
+
 } // namespace
 
 QString stateWord(State s)
@@ -101,6 +133,7 @@ QString eventWord(EventKind k)
     case EventKind::Opened: return QStringLiteral("open");
     case EventKind::Filled: return QStringLiteral("fill");
     case EventKind::Login: return QStringLiteral("login");
+    case EventKind::Pressed: return QStringLiteral("press");
     case EventKind::Submit: return QStringLiteral("submit");
     case EventKind::Result: return QStringLiteral("result");
     case EventKind::Closed: return QStringLiteral("close");
@@ -180,10 +213,15 @@ bool SubmissionLog::openDatabase(const QString &path, bool readOnly)
     }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     db.setDatabaseName(m_path);
-    // A writer elsewhere holding the file is waited for briefly, then the
-    // file counts as locked.
-    db.setConnectOptions(readOnly ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=1000")
-                                  : QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000"));
+    // Another copy of the program may write the same file: its writes are
+    // waited for, then the file counts as locked. Until the file is known to
+    // be a submission log it is opened for reading only, so that nothing
+    // (not even the switch to WAL) touches another program's database.
+    // A file that does not exist (yet: another copy may be making it) holds
+    // nothing to protect and is opened for writing at once.
+    const bool checkFirst = readOnly || QFileInfo::exists(m_path);
+    const QString busy = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs);
+    db.setConnectOptions(checkFirst ? QStringLiteral("QSQLITE_OPEN_READONLY;") + busy : busy);
     if (!db.open())
         return fail(reasonOf(db.lastError()));
 
@@ -208,13 +246,23 @@ bool SubmissionLog::openDatabase(const QString &path, bool readOnly)
             m_deferred = true;
             return true;
         }
+    } else {
+        QString why;
+        if (!hasLogTables(db, &why))
+            return fail(why);
     }
     if (readOnly) {
-        if (!q.exec(QStringLiteral("SELECT 1 FROM events LIMIT 1")))
-            return fail(reasonOf(q.lastError()));
-        q.finish();
         m_on = true;
         return true;
+    }
+    if (checkFirst) {
+        // The file is a log (or an empty database): open it again for writing.
+        q = QSqlQuery();
+        db.close();
+        db.setConnectOptions(busy);
+        if (!db.open())
+            return fail(reasonOf(db.lastError()));
+        q = QSqlQuery(db);
     }
 
     // WAL: each commit is appended to the log file and survives the process.
@@ -250,20 +298,23 @@ bool SubmissionLog::openDatabase(const QString &path, bool readOnly)
 
 bool SubmissionLog::loadSites()
 {
-    if (m_sitesLoaded)
-        return true;
+    // Another copy of the program may have added sites since the last read:
+    // the rows after the highest id known are read each time.
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT id, name, new_url, update_url FROM sites")))
+    q.prepare(QStringLiteral("SELECT id, name, new_url, update_url FROM sites WHERE id > ? ORDER BY id"));
+    q.addBindValue(m_lastSiteId);
+    if (!q.exec())
         return fail(reasonOf(q.lastError()));
     while (q.next()) {
         const Site s {q.value(1).toString(), q.value(2).toString(), q.value(3).toString()};
-        m_siteIds.insert(siteKey(s), q.value(0).toLongLong());
-        m_sites.insert(q.value(0).toLongLong(), s);
+        const qint64 id = q.value(0).toLongLong();
+        m_siteIds.insert(siteKey(s), id);
+        m_sites.insert(id, s);
+        m_lastSiteId = qMax(m_lastSiteId, id);
     }
     if (q.lastError().isValid())
         return fail(reasonOf(q.lastError()));
-    m_sitesLoaded = true;
     return true;
 }
 
@@ -295,13 +346,24 @@ bool SubmissionLog::write(const Campaign &c, const Site &site, const QString &ki
         return fail(reasonOf(e));
     };
     if (siteId == 0) {
-        q.prepare(QStringLiteral("INSERT INTO sites (name, new_url, update_url) VALUES (?, ?, ?)"));
+        // Another copy of the program may have added the same site since the
+        // table was read: its row is taken then.
+        q.prepare(QStringLiteral("INSERT OR IGNORE INTO sites (name, new_url, update_url) VALUES (?, ?, ?)"));
         q.addBindValue(text(site.name));
         q.addBindValue(text(site.newReleaseUrl));
         q.addBindValue(text(site.updateUrl));
         if (!q.exec())
             return rollback(q.lastError());
-        siteId = q.lastInsertId().toLongLong();
+        q.prepare(QStringLiteral("SELECT id FROM sites WHERE name = ? AND new_url = ? AND update_url = ?"));
+        q.addBindValue(text(site.name));
+        q.addBindValue(text(site.newReleaseUrl));
+        q.addBindValue(text(site.updateUrl));
+        if (!q.exec())
+            return rollback(q.lastError());
+        if (!q.next())
+            return rollback(QSqlError(QString(), QStringLiteral("the site's row was not written")));
+        siteId = q.value(0).toLongLong();
+        q.finish();
     }
     q.prepare(QStringLiteral("INSERT INTO events (time, program, version, site, kind, is_state, address, detail,"
                              " status, title, state, note) VALUES (?,?,?,?,?,?,?,?,?,?,?,?)"));
@@ -323,7 +385,9 @@ bool SubmissionLog::write(const Campaign &c, const Site &site, const QString &ki
         return rollback(q.lastError());
     if (!m_siteIds.contains(key)) {
         m_siteIds.insert(key, siteId);
-        m_sites.insert(siteId, site);
+        m_sites.insert(
+            siteId,
+            Site {text(site.name).toString(), text(site.newReleaseUrl).toString(), text(site.updateUrl).toString()});
     }
     Q_EMIT changed();
     return true;
@@ -338,31 +402,39 @@ bool SubmissionLog::setState(const Campaign &c, const Site &site, State state, c
 {
     Event e;
     e.kind = EventKind::StateSet;
-    return write(c, site, eventWord(EventKind::StateSet), e, stateWord(state),
-                 state == State::Failed ? note : QString());
+    return write(c, site, eventWord(EventKind::StateSet), e, stateWord(state), state == State::Open ? QString() : note);
 }
 
 // Calls perRow(index, site, row, state, note, rows) for the rows of the
 // campaign, oldest first; index is the listed site the row belongs to, or -1.
-// With latestOnly, only the rows that decide a status are read.
+// With latestOnly, only the rows that decide a status are read; with nameAlone
+// a site whose addresses all changed is still found by its name.
 template <typename F>
-void SubmissionLog::scan(const Campaign &c, const QList<Site> &sites, bool latestOnly, F &&perRow)
+void SubmissionLog::scan(const Campaign &c, const QList<Site> &sites, bool latestOnly, bool nameAlone, F &&perRow)
 {
     if (!m_on || m_deferred)
         return;
-    QHash<QString, int> byName, byNew, byUpdate;
-    byName.reserve(sites.size());
-    byNew.reserve(sites.size());
-    byUpdate.reserve(sites.size());
-    // The first site listed with a name or address wins it.
+    // A logged site belongs to the listed site with the same name and
+    // addresses. Failing that (a directory update renamed or moved it), to
+    // the one listed with both its addresses, then with one of them, then
+    // with its name when only one site is listed with that name; the first
+    // site listed with an address wins it.
+    QHash<QString, int> byKey, byAddresses, byNew, byUpdate, byName;
+    QSet<QString> sharedNames;
     auto claim = [](QHash<QString, int> &h, const QString &key, int i) {
         if (!key.isEmpty() && !h.contains(key))
             h.insert(key, i);
     };
     for (int i = 0; i < sites.size(); ++i) {
-        claim(byName, sites[i].name, i);
-        claim(byNew, sites[i].newReleaseUrl, i);
-        claim(byUpdate, sites[i].updateUrl, i);
+        const Site &s = sites[i];
+        claim(byKey, siteKey(s), i);
+        if (!s.newReleaseUrl.isEmpty() && !s.updateUrl.isEmpty())
+            claim(byAddresses, s.newReleaseUrl + QChar(0) + s.updateUrl, i);
+        claim(byNew, s.newReleaseUrl, i);
+        claim(byUpdate, s.updateUrl, i);
+        if (byName.contains(s.name))
+            sharedNames.insert(s.name);
+        claim(byName, s.name, i);
     }
 
     if (!loadSites())
@@ -372,11 +444,15 @@ void SubmissionLog::scan(const Campaign &c, const QList<Site> &sites, bool lates
     listed.reserve(m_sites.size());
     for (auto it = m_sites.constBegin(); it != m_sites.constEnd(); ++it) {
         const Site &s = it.value();
-        int index = byName.value(s.name, -1);
+        int index = byKey.value(siteKey(s), -1);
+        if (index < 0 && !s.newReleaseUrl.isEmpty() && !s.updateUrl.isEmpty())
+            index = byAddresses.value(s.newReleaseUrl + QChar(0) + s.updateUrl, -1);
         if (index < 0 && !s.newReleaseUrl.isEmpty())
             index = byNew.value(s.newReleaseUrl, -1);
         if (index < 0 && !s.updateUrl.isEmpty())
             index = byUpdate.value(s.updateUrl, -1);
+        if (index < 0 && nameAlone && !sharedNames.contains(s.name))
+            index = byName.value(s.name, -1);
         listed.insert(it.key(), index);
     }
 
@@ -433,7 +509,7 @@ void apply(SiteStatus &st, const LoggedEvent &e, const QString &state, const QSt
 QList<SiteStatus> SubmissionLog::statuses(const Campaign &c, const QList<Site> &sites)
 {
     QList<SiteStatus> out(sites.size());
-    scan(c, sites, true,
+    scan(c, sites, true, true,
          [&](int index, const Site &, const LoggedEvent &e, const QString &state, const QString &note, int rows) {
              if (index >= 0)
                  apply(out[index], e, state, note, rows);
@@ -445,7 +521,7 @@ QList<std::pair<Site, SiteStatus>> SubmissionLog::unlisted(const Campaign &c, co
 {
     QList<std::pair<Site, SiteStatus>> out;
     QHash<QString, int> seen;
-    scan(c, sites, true,
+    scan(c, sites, true, true,
          [&](int index, const Site &s, const LoggedEvent &e, const QString &state, const QString &note, int rows) {
              if (index >= 0)
                  return;
@@ -464,10 +540,11 @@ QList<std::pair<Site, SiteStatus>> SubmissionLog::unlisted(const Campaign &c, co
 QList<LoggedEvent> SubmissionLog::history(const Campaign &c, const Site &site)
 {
     QList<LoggedEvent> out;
-    scan(c, {site}, false, [&](int index, const Site &, const LoggedEvent &e, const QString &, const QString &, int) {
-        if (index == 0)
-            out.append(e);
-    });
+    scan(c, {site}, false, false,
+         [&](int index, const Site &, const LoggedEvent &e, const QString &, const QString &, int) {
+             if (index == 0)
+                 out.append(e);
+         });
     return out;
 }
 

@@ -7,10 +7,15 @@
 // transaction in WAL mode, so a program that is killed loses nothing that was
 // committed. A site's state (done, skipped, failed, open) is the latest
 // "state" row for it. Each row names a site as the directory listed it (name
-// and both addresses, a row of the sites table), and belongs to a listed
-// site that shares its name or one of its addresses, so a site renamed or
-// moved by a directory update keeps its history, and the rows of a removed
-// site stay in the file.
+// and both addresses, a row of the sites table): it belongs to the listed
+// site with that name and those addresses, so two sites listed under one
+// name keep states of their own. A site renamed or moved by a directory
+// update keeps its history through its addresses (or its name, when no other
+// listed site has it), and the rows of a removed site stay in the file.
+//
+// Several copies of the program may write the file at once: each waits for
+// the others' writes, takes a site row another copy added, and reads the
+// rows others wrote.
 //
 // When the database cannot be used (not a database, locked, not writable)
 // the log says so once, naming the file, and is off until the next start; it
@@ -46,8 +51,11 @@ State stateFromWord(const QString &word); // unknown words are Open
 QString stateCaption(State s);            // "Open", "Done", "Skipped", "Failed"
 
 // What can happen to a site's page.
-enum class EventKind { Opened, Filled, Login, Submit, Result, Closed, StateSet };
-QString eventWord(EventKind k); // "open", "fill", "login", "submit", "result", "close", "state"
+// Pressed: a submit button was pressed; Submit: a new page followed the
+// press, so the form was sent.
+enum class EventKind { Opened, Filled, Login, Pressed, Submit, Result, Closed, StateSet };
+// "open", "fill", "login", "press", "submit", "result", "close", "state"
+QString eventWord(EventKind k);
 
 struct Event {
     EventKind kind = EventKind::Opened;
@@ -72,7 +80,7 @@ struct LoggedEvent {
 // A listed site's standing in one campaign.
 struct SiteStatus {
     State state = State::Open;
-    QString note;        // with Failed
+    QString note;        // with Done, Skipped or Failed
     QDateTime stateTime; // when the state was set; invalid when never set
     LoggedEvent last;    // the last event other than a state change
     int events = 0;      // rows of this campaign that belong to the site
@@ -111,7 +119,9 @@ public:
     // removed from the directory), one status per distinct site.
     QList<std::pair<Site, SiteStatus>> unlisted(const Campaign &c, const QList<Site> &sites);
 
-    // Every event of a site in a campaign, oldest first.
+    // Every event of a site in a campaign, oldest first: its own and those
+    // of the site under another name with the same addresses (never those
+    // of another site that only shares its name).
     QList<LoggedEvent> history(const Campaign &c, const Site &site);
 
 Q_SIGNALS:
@@ -127,7 +137,7 @@ private:
                const QString &note);
     bool loadSites();
     template <typename F>
-    void scan(const Campaign &c, const QList<Site> &sites, bool latestOnly, F &&perRow);
+    void scan(const Campaign &c, const QList<Site> &sites, bool latestOnly, bool nameAlone, F &&perRow);
 
     QString m_connection;
     QString m_path;
@@ -135,8 +145,9 @@ private:
     bool m_on = false;
     bool m_readOnly = false;
     bool m_deferred = false; // the file is made with the first write
-    // The sites table, read once and kept up to date by the writes.
-    bool m_sitesLoaded = false;
+    // The sites table as far as read: rows up to m_lastSiteId, and the
+    // rows this log wrote.
+    qint64 m_lastSiteId = 0;
     QHash<QString, qint64> m_siteIds;
     QHash<qint64, Site> m_sites;
 };

@@ -3,6 +3,8 @@
 #include "fittext.h"
 #include "webtabsheet.h"
 
+#include "sites/sitemarks.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 
@@ -69,7 +71,7 @@ TbxWebTabSheet *TBrowserTabs::addPage()
         const int i = indexOf(s);
         if (i >= 0) {
             setTabText(i, caption);
-            setTabToolTip(i, s->title());
+            setTabToolTip(i, sites::plainToolTip(s->title())); // the page's title, shown as it is
         }
     });
     connect(sheet, &TbxWebTabSheet::titleAccepted, this, [this](TbxWebTabSheet *s) {

@@ -2,6 +2,8 @@
 
 #include "web/embeddedwb.h"
 #include "mainwindow.h"
+#include "settings.h"
+#include "tabstrip.h"
 #include "webtabsheet.h"
 
 #include "web/autofill.h"
@@ -11,6 +13,7 @@
 
 #include <QEvent>
 #include <QMenu>
+#include <QTimer>
 #include <QToolButton>
 
 namespace shell {
@@ -22,6 +25,13 @@ campaign::Campaign campaignOf(const software::TSoftwareTable &table)
         return i >= 0 ? table.fieldText(i) : QString();
     };
     return {field("Program_Name"), field("Program_Version")};
+}
+
+void rememberSiteFilter(sites::TSitesPanel *sites, const Settings &settings)
+{
+    sites->setNotDoneFilter(settings.notDoneFilter());
+    QObject::connect(sites, &sites::TSitesPanel::notDoneFilterChosen, sites,
+                     [settings](bool on) { settings.setNotDoneFilter(on); });
 }
 
 namespace {
@@ -94,6 +104,7 @@ void TCampaignTracker::follow(web::TbxEmbeddedWb *browser, const campaign::Site 
     const bool known = m_followed.contains(browser);
     Followed &f = m_followed[browser];
     f.site = site;
+    f.pressed = false;
     f.awaitingResult = false;
     if (f.offer)
         f.offer->hide();
@@ -158,13 +169,25 @@ void TCampaignTracker::onCommand(TbxWebTabSheet *sheet, engine::FormMode mode, c
         e.detail = outcome.pressed.join(QLatin1String(", "));
     } else if (mode == engine::FormMode::Submit) {
         if (outcome.pressed.isEmpty())
-            return; // no submit button: nothing was sent
-        e.kind = campaign::EventKind::Submit;
+            return; // no submit button: nothing was pressed
+        // The press is logged as a press; the form counts as sent once a new
+        // page starts loading (the page may refuse the submit, for one a box
+        // of type url holding no address).
+        e.kind = campaign::EventKind::Pressed;
         e.detail = outcome.pressed.join(QLatin1String(", "));
         Followed &f = m_followed[browser];
-        f.awaitingResult = true;
+        f.pressed = true;
+        f.button = e.detail;
+        f.awaitingResult = false;
+        const int number = ++f.pressNumber;
         if (f.offer)
             f.offer->hide();
+        record(browser, e);
+        if (sheet->isBusy())
+            formSent(browser, browser->url()); // the new page started before the answer came
+        else
+            QTimer::singleShot(kSendWaitMs, this, [this, browser, number] { checkSent(browser, number); });
+        return;
     } else {
         if (outcome.written <= 0)
             return;
@@ -183,8 +206,13 @@ void TCampaignTracker::onLoading(web::TbxEmbeddedWb *browser, const web::LoadSta
     if (info.status == Status::Started) {
         if (it->offer)
             it->offer->hide();
+        if (it->pressed)
+            formSent(browser, info.url);
         return;
     }
+    if (it->pressed)
+        formSent(browser, info.url);
+    it = m_followed.find(browser);
     if (!it->awaitingResult)
         return;
     it->awaitingResult = false;
@@ -203,6 +231,32 @@ void TCampaignTracker::onLoading(web::TbxEmbeddedWb *browser, const web::LoadSta
         info.status == Status::Succeeded && (e.httpStatus == 0 || (e.httpStatus >= 200 && e.httpStatus < 400));
     if (success)
         offerDone(browser);
+}
+
+void TCampaignTracker::formSent(web::TbxEmbeddedWb *browser, const QUrl &address)
+{
+    auto it = m_followed.find(browser);
+    if (it == m_followed.end() || !it->pressed)
+        return;
+    it->pressed = false;
+    it->awaitingResult = true;
+    campaign::Event e;
+    e.kind = campaign::EventKind::Submit;
+    e.address = address.toString();
+    e.detail = it->button;
+    record(browser, e);
+}
+
+void TCampaignTracker::checkSent(web::TbxEmbeddedWb *browser, int pressNumber)
+{
+    auto it = m_followed.find(browser);
+    if (it == m_followed.end() || !it->pressed || it->pressNumber != pressNumber)
+        return;
+    it->pressed = false;
+    if (auto *sheet = static_cast<TbxWebTabSheet *>(browser->tabPage()))
+        sheet->WBStatusTextChange(
+            tr("The page did not send the form: no new page followed the press. A field may hold a value the page "
+               "does not accept."));
 }
 
 void TCampaignTracker::offerDone(web::TbxEmbeddedWb *browser)
@@ -257,21 +311,22 @@ void TCampaignTracker::setState(const campaign::Site &site, campaign::State stat
         m_log->setState(m_sites->currentCampaign(), site, state, note);
 }
 
-void TCampaignTracker::setCurrentTabState(campaign::State state, const QString &note)
-{
-    if (const std::optional<campaign::Site> site = siteOf(m_window->CurrentPage()))
-        setState(*site, state, note);
-}
+TbxWebTabSheet *TCampaignTracker::menuTab() const { return m_menuTab ? m_menuTab.data() : m_window->CurrentPage(); }
 
 void TCampaignTracker::buildTabMenu(QMenu *menu)
 {
     QMenu *states = menu->addMenu(QStringLiteral("Site state"));
     states->setObjectName(QStringLiteral("popTabSiteState"));
     sites::addSiteStateItems(states, QStringLiteral("actTabSite"), m_window,
-                             [this](campaign::State state, const QString &note) { setCurrentTabState(state, note); });
-    // The items work on the current tab's site and only with the log on.
+                             [this](campaign::State state, const QString &note) {
+                                 if (const std::optional<campaign::Site> site = siteOf(menuTab()))
+                                     setState(*site, state, note);
+                             });
+    // The items work on the site of the tab that was right-clicked (the
+    // current one when the menu was opened otherwise), only with the log on.
     connect(menu, &QMenu::aboutToShow, this, [this, states] {
-        const bool on = m_log && m_log->isOn() && siteOf(m_window->CurrentPage()).has_value();
+        m_menuTab = m_window->tabStrip()->menuPage();
+        const bool on = m_log && m_log->isOn() && siteOf(menuTab()).has_value();
         states->setEnabled(on);
     });
 }

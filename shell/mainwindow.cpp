@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "addressbar.h"
+#include "bandbar.h"
 #include "browsertabs.h"
 #include "findbar.h"
 #include "fittext.h"
@@ -38,11 +39,11 @@ TfrmBrwMain::TfrmBrwMain(software::TSoftwareTable &record, QWebEngineProfile *pr
     resize(900, 640);
 
     // The bands: menu bar, address bar, button bar, each a movable tool bar.
-    m_menuBand = new QToolBar(tr("Menu bar"), this);
+    m_menuBand = new BandBar(tr("Menu bar"), this);
     m_menuBand->setObjectName(QStringLiteral("scrMainMenu"));
-    m_addressBand = new QToolBar(tr("Address bar"), this);
+    m_addressBand = new BandBar(tr("Address bar"), this);
     m_addressBand->setObjectName(QStringLiteral("tbAddress"));
-    m_buttonBand = new QToolBar(tr("Button bar"), this);
+    m_buttonBand = new BandBar(tr("Button bar"), this);
     m_buttonBand->setObjectName(QStringLiteral("scrButtons"));
     m_menuBand->setProperty("obj", 0);
     m_addressBand->setProperty("obj", 1);
@@ -92,6 +93,8 @@ TfrmBrwMain::TfrmBrwMain(software::TSoftwareTable &record, QWebEngineProfile *pr
     connect(m_tabs, &TBrowserTabs::currentPageChanged, this, &TfrmBrwMain::showCurrentPage);
     connect(m_tabs, &TBrowserTabs::pagesChanged, this, &TfrmBrwMain::updateActions);
     connect(m_tabs, &TBrowserTabs::currentTitleAccepted, this, &TfrmBrwMain::FocusPage);
+    // The caption follows the current page's title as it arrives.
+    connect(m_tabs, &TBrowserTabs::currentTitleAccepted, this, &TfrmBrwMain::UpdateCaption);
     buildActions();
     m_menus = new TMainMenus(this, m_commandSet, m_menuBand, m_buttonBand);
     // The fill is attached where each browser control is made.
@@ -221,12 +224,10 @@ void TfrmBrwMain::SetCurrentPage(TbxWebTabSheet *page) { m_tabs->setCurrentPage(
 void TfrmBrwMain::showCurrentPage(TbxWebTabSheet *page)
 {
     updateActions();
-    if (!page) {
+    if (!page || !page->browser()) {
         UpdateCaption();
         return;
     }
-    if (!page->browser())
-        return;
     QString url = page->browser()->url().toString();
     if (!url.isEmpty() && url.size() < 100) {
         // An error page's address shows the address that failed.
@@ -236,8 +237,10 @@ void TfrmBrwMain::showCurrentPage(TbxWebTabSheet *page)
                 url = url.mid(http);
         }
         showAddressText(url.left(255));
-        UpdateCaption();
     }
+    // A page that has no address yet (a tab just opened for a typed address
+    // or one handed over) still gives the caption its own title.
+    UpdateCaption();
     if (page->browser()->isVisible())
         page->browser()->setFocus();
 }
@@ -249,7 +252,7 @@ void TfrmBrwMain::StepTab(bool forward) { m_tabs->step(forward); }
 void TfrmBrwMain::UpdateCaption()
 {
     QString text = QString::fromLatin1(ProductCaption);
-    if (CurrentPage())
+    if (CurrentPage() && !CurrentPage()->title().isEmpty())
         text = CurrentPage()->title() + QStringLiteral(" - ") + text;
     const int w = fontMetrics().horizontalAdvance(QLatin1Char('W'));
     const int limit = (w > 0 ? width() / w : 0) - 17;
@@ -387,7 +390,7 @@ void TfrmBrwMain::restoreLayout(const shell::Settings &settings)
         if (i > 0 && p.brk)
             addToolBarBreak(Qt::TopToolBarArea);
         addToolBar(Qt::TopToolBarArea, bars[p.bar]);
-        bars[p.bar]->setMinimumWidth(fitted[i]);
+        static_cast<BandBar *>(bars[p.bar])->setPreferredWidth(fitted[i]);
         bars[p.bar]->show();
     }
     updateActions();
@@ -407,7 +410,7 @@ void TfrmBrwMain::applyPlacement(const shell::Settings &settings)
     }
     const QList<int> fitted = shell::fitBandWidths(wanted, rows, bandRowLimit(settings));
     for (int i = 0; i < fitted.size(); ++i)
-        order[i]->setMinimumWidth(fitted[i]);
+        static_cast<BandBar *>(order[i])->setPreferredWidth(fitted[i]);
     const shell::WindowPlacement place = settings.windowPlacement();
     if (place.maximize()) {
         if (!isMaximized())

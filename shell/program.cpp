@@ -169,6 +169,7 @@ private:
         new TCampaignTracker(w, m_sites, &m_log);
         software::TSoftwareTable &table = m_record;
         m_sites->setSubmissionLog(&m_log, [&table] { return campaignOf(table); });
+        rememberSiteFilter(m_sites, m_settings);
         QObject::connect(&table, &software::TSoftwareTable::recordChanged, m_sites,
                          &sites::TSitesPanel::refreshCampaign);
         QObject::connect(m_sites, &sites::TSitesPanel::loginRequested, w, &TfrmBrwMain::login);

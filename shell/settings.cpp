@@ -137,6 +137,17 @@ bool Settings::setSmartFill(bool on) const
     return written(ini.writeBool(QStringLiteral("Submission"), QStringLiteral("SmartFill"), on) && ini.save());
 }
 
+bool Settings::notDoneFilter() const
+{
+    return IniFile(m_path).readBool(QStringLiteral("Sites"), QStringLiteral("NotDoneOnly"), false);
+}
+
+bool Settings::setNotDoneFilter(bool on) const
+{
+    IniFile ini(m_path);
+    return ini.writeBool(QStringLiteral("Sites"), QStringLiteral("NotDoneOnly"), on) && ini.save();
+}
+
 QStringList Settings::startPages() const
 {
     const IniFile ini(m_path);

@@ -110,6 +110,11 @@ public:
     bool smartFill() const;
     bool setSmartFill(bool on) const;
 
+    // Sites/NotDoneOnly, default false: the site list's filter "Not done for
+    // this version" rather than "All sites".
+    bool notDoneFilter() const;
+    bool setNotDoneFilter(bool on) const;
+
     // The values of section MstURL in key order, empty ones included; an
     // empty list when the section has no key.
     QStringList startPages() const;

@@ -15,8 +15,11 @@ TPage95Control::TPage95Control(QWidget *parent) : QTabWidget(parent)
     setUsesScrollButtons(true);
     tabBar()->installEventFilter(this);
     tabBar()->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(tabBar(), &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &p) { Q_EMIT contextMenuAt(tabBar()->mapToGlobal(p)); });
+    connect(tabBar(), &QWidget::customContextMenuRequested, this, [this](const QPoint &p) {
+        m_menuPage = page(tabBar()->tabAt(p));
+        Q_EMIT contextMenuAt(tabBar()->mapToGlobal(p));
+        m_menuPage = nullptr;
+    });
     // Inactive tabs in a colour of their own.
     setStyleSheet(QStringLiteral("QTabBar::tab:!selected { color: #505a64; background: #dde3e8; }"
                                  "QTabBar::tab { font-family: monospace; padding: 3px 6px; }"));

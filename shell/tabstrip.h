@@ -19,6 +19,9 @@ public:
     void movePage(int from, int to);
     // The page after (forward) or before a given one, wrapping around.
     TbxWebTabSheet *neighbour(TbxWebTabSheet *page, bool forward) const;
+    // While contextMenuAt is sent: the page whose tab was right-clicked
+    // (null for a click beside the tabs); null at any other time.
+    TbxWebTabSheet *menuPage() const { return m_menuPage; }
 
 Q_SIGNALS:
     void contextMenuAt(const QPoint &globalPos);
@@ -28,6 +31,7 @@ protected:
 
 private:
     int m_dragFrom = -1;
+    TbxWebTabSheet *m_menuPage = nullptr;
 };
 
 } // namespace shell

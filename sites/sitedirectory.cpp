@@ -73,7 +73,7 @@ QList<TSiteEntry> siteEntriesFromLines(const QStringList &lines)
     const qsizetype count = lines.size();
     if (count < 4)
         return entries;
-    const qsizetype sites = std::min<qsizetype>((count - 4) / 3 + 1, MaxSiteEntries);
+    const qsizetype sites = (count - 4) / 3 + 1;
     entries.reserve(sites);
     for (qsizetype k = 0; k < sites; ++k) {
         TSiteEntry e;

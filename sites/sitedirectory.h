@@ -16,9 +16,6 @@ struct TSiteEntry {
     QString UpdateURL;     // exactly as written
 };
 
-// The table of sites holds no more entries than this; further ones are ignored.
-constexpr int MaxSiteEntries = 600;
-
 // The bare name the program reads and the update replaces.
 QString directoryFileName();
 
@@ -35,7 +32,8 @@ QStringList decodeDirectoryLines(const QByteArray &bytes);
 // Reads a directory file into lines; nullopt when it is missing or unreadable.
 std::optional<QStringList> readDirectoryLines(const QString &path);
 
-// The entries that the lines describe, in file order, at most MaxSiteEntries.
+// The entries that the lines describe, in file order, as many as the lines
+// hold.
 QList<TSiteEntry> siteEntriesFromLines(const QStringList &lines);
 
 // The entries of a directory file; none when it is missing or unreadable.

@@ -4,16 +4,13 @@
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QInputDialog>
 #include <QMenu>
-#include <QPainter>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyledItemDelegate>
 #include <QToolTip>
 #include <QVBoxLayout>
 
@@ -45,7 +42,7 @@ protected:
             if (text.isEmpty())
                 QToolTip::hideText();
             else
-                QToolTip::showText(help->globalPos(), text, viewport(), visualItemRect(item));
+                QToolTip::showText(help->globalPos(), plainToolTip(text), viewport(), visualItemRect(item));
             return true;
         }
         return QListWidget::viewportEvent(event);
@@ -152,6 +149,7 @@ TSitesPanel::TSitesPanel(QWidget *parent) : QWidget(parent)
     m_campaignProgress = new QLabel(progress);
     m_campaignProgress->setObjectName(QStringLiteral("lblCampaignProgress"));
     m_campaignProgress->setWordWrap(true);
+    m_campaignProgress->setTextFormat(Qt::PlainText); // it holds the record's program name
     auto *progressLayout = new QVBoxLayout(progress);
     progressLayout->setContentsMargins(4, 2, 4, 2);
     progressLayout->setSpacing(2);
@@ -168,6 +166,8 @@ TSitesPanel::TSitesPanel(QWidget *parent) : QWidget(parent)
 
     connect(list, &SiteList::chosen, this, &TSitesPanel::openSelectedSite);
     connect(m_campaignFilter, &QComboBox::currentIndexChanged, this, &TSitesPanel::applyFilter);
+    connect(m_campaignFilter, &QComboBox::activated, this,
+            [this](int index) { Q_EMIT notDoneFilterChosen(index == 1); });
     m_siteList->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_siteList, &QWidget::customContextMenuRequested, this, [this](const QPoint &p) {
         if (QListWidgetItem *item = m_siteList->itemAt(p))
@@ -186,6 +186,7 @@ void TSitesPanel::loadDirectory(const QString &path)
         shown.append(sites::siteDisplayName(e.Name));
     m_siteList->clear();
     m_siteList->addItems(shown);
+    m_sitesLabel->setText(tr("Sites list (%1):").arg(m_entries.size()));
     refreshCampaign();
 }
 
@@ -219,109 +220,6 @@ QString TSitesPanel::chosenAddress(int row) const
 
 // ---- the release campaign ---------------------------------------------------
 
-namespace {
-
-QIcon stateMark(campaign::State state, bool touched)
-{
-    static QIcon marks[5];
-    const int k = touched && state == campaign::State::Open ? 4 : int(state);
-    if (!marks[k].isNull())
-        return marks[k];
-    QPixmap pm(12, 12);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    switch (k) {
-    case int(campaign::State::Done): // a green tick
-        p.setPen(QPen(QColor(0, 140, 60), 2.2));
-        p.drawPolyline(QPolygonF({QPointF(2, 6.5), QPointF(5, 9.5), QPointF(10.5, 2.5)}));
-        break;
-    case int(campaign::State::Skipped): // a grey dash
-        p.setPen(QPen(QColor(120, 120, 120), 2.2));
-        p.drawLine(QPointF(2, 6), QPointF(10, 6));
-        break;
-    case int(campaign::State::Failed): // a red cross
-        p.setPen(QPen(QColor(200, 30, 30), 2.2));
-        p.drawLine(QPointF(2.5, 2.5), QPointF(9.5, 9.5));
-        p.drawLine(QPointF(9.5, 2.5), QPointF(2.5, 9.5));
-        break;
-    case 4: // opened or filled, not decided yet: a blue dot
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(30, 100, 200));
-        p.drawEllipse(QPointF(6, 6), 3, 3);
-        break;
-    default: break; // open and untouched: an empty mark keeps the names aligned
-    }
-    p.end();
-    marks[k] = QIcon(pm);
-    return marks[k];
-}
-
-QString when(const QDateTime &t) { return t.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")); }
-
-QString eventText(const campaign::LoggedEvent &e)
-{
-    QString text;
-    if (e.kind == QLatin1String("open"))
-        text = QStringLiteral("page opened");
-    else if (e.kind == QLatin1String("fill"))
-        text = QStringLiteral("form filled (%1)").arg(e.detail);
-    else if (e.kind == QLatin1String("login"))
-        text = QStringLiteral("Login pressed");
-    else if (e.kind == QLatin1String("submit"))
-        text =
-            e.detail.isEmpty() ? QStringLiteral("Submit pressed") : QStringLiteral("Submit pressed (%1)").arg(e.detail);
-    else if (e.kind == QLatin1String("result")) {
-        text = QStringLiteral("result page");
-        if (!e.title.isEmpty())
-            text += QStringLiteral(" \"%1\"").arg(e.title);
-        if (e.httpStatus)
-            text += QStringLiteral(" (HTTP %1)").arg(e.httpStatus);
-    } else if (e.kind == QLatin1String("close"))
-        text = QStringLiteral("tab closed");
-    else
-        text = e.kind;
-    return text + QStringLiteral(", ") + when(e.time);
-}
-
-QString tooltipFor(const campaign::Campaign &c, const campaign::SiteStatus &st)
-{
-    QString text = QStringLiteral("%1 for %2").arg(campaign::stateCaption(st.state), c.label());
-    if (st.stateTime.isValid())
-        text += QStringLiteral(" (since %1)").arg(when(st.stateTime));
-    if (!st.note.isEmpty())
-        text += QStringLiteral("\nNote: ") + st.note;
-    text +=
-        st.last.isValid() ? QStringLiteral("\nLast: ") + eventText(st.last) : QStringLiteral("\nNothing logged yet");
-    return text;
-}
-
-// Paints each row's mark from the panel's statuses, so that a refresh
-// changes no item.
-class MarkDelegate : public QStyledItemDelegate {
-public:
-    MarkDelegate(std::function<QIcon(int)> markFor, QObject *parent)
-        : QStyledItemDelegate(parent), m_markFor(std::move(markFor))
-    { }
-
-protected:
-    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        const QIcon mark = m_markFor(index.row());
-        if (!mark.isNull()) {
-            option->icon = mark;
-            option->decorationSize = QSize(12, 12);
-            option->features |= QStyleOptionViewItem::HasDecoration;
-        }
-    }
-
-private:
-    std::function<QIcon(int)> m_markFor;
-};
-
-} // namespace
-
 QIcon TSitesPanel::siteMark(int row) const
 {
     if (!m_log || !m_log->isOn() || row < 0 || row >= m_statuses.size())
@@ -333,7 +231,7 @@ QString TSitesPanel::siteToolTip(int row) const
 {
     if (!m_log || !m_log->isOn() || row < 0 || row >= m_statuses.size())
         return QString();
-    return tooltipFor(currentCampaign(), m_statuses[row]);
+    return siteStatusText(currentCampaign(), m_statuses[row]);
 }
 
 void TSitesPanel::setSubmissionLog(campaign::SubmissionLog *log, std::function<campaign::Campaign()> current)
@@ -415,6 +313,8 @@ void TSitesPanel::applyFilter()
 
 void TSitesPanel::setNotDoneFilter(bool on) { m_campaignFilter->setCurrentIndex(on ? 1 : 0); }
 
+bool TSitesPanel::notDoneFilter() const { return m_campaignFilter->currentIndex() == 1; }
+
 void TSitesPanel::setSiteState(int row, campaign::State state, const QString &note)
 {
     if (!m_log || row < 0 || row >= m_entries.size())
@@ -426,33 +326,8 @@ void TSitesPanel::buildSiteMenu()
 {
     m_siteMenu = new QMenu(this);
     m_siteMenu->setObjectName(QStringLiteral("popSiteState"));
-    sites::addSiteStateItems(
-        m_siteMenu, QStringLiteral("actSite"), this,
-        [this](campaign::State state, const QString &note) { setSiteState(m_menuRow, state, note); });
-}
-
-void addSiteStateItems(QMenu *menu, const QString &prefix, QWidget *dialogParent,
-                       std::function<void(campaign::State state, const QString &note)> chosen)
-{
-    const auto add = [&](const char *name, const QString &caption, campaign::State state) {
-        QAction *a = menu->addAction(caption);
-        a->setObjectName(prefix + QLatin1String(name));
-        QObject::connect(a, &QAction::triggered, menu, [dialogParent, chosen, state] {
-            QString note;
-            if (state == campaign::State::Failed) {
-                bool ok = false;
-                note = QInputDialog::getText(dialogParent, QStringLiteral("Failed"), QStringLiteral("Note (optional):"),
-                                             QLineEdit::Normal, QString(), &ok);
-                if (!ok)
-                    return;
-            }
-            chosen(state, note);
-        });
-    };
-    add("Done", QStringLiteral("Done"), campaign::State::Done);
-    add("Skipped", QStringLiteral("Skipped"), campaign::State::Skipped);
-    add("Failed", QStringLiteral("Failed..."), campaign::State::Failed);
-    add("Open", QStringLiteral("Not done (open)"), campaign::State::Open);
+    addSiteStateItems(m_siteMenu, QStringLiteral("actSite"), this,
+                      [this](campaign::State state, const QString &note) { setSiteState(m_menuRow, state, note); });
 }
 
 void TSitesPanel::showSiteMenu(int row, const QPoint &globalPos)

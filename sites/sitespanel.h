@@ -3,6 +3,7 @@
 // the site directory, the choice between their new-release and update pages,
 // and the username and password boxes with the "Login" button.
 #include "sitedirectory.h"
+#include "sitemarks.h"
 
 #include "campaign/submissionlog.h"
 
@@ -19,13 +20,6 @@ class QPushButton;
 class QRadioButton;
 
 namespace sites {
-
-// Fills menu with the site-state items Done, Skipped, Failed... and Not done
-// (open), object names prefix + "Done", "Skipped", "Failed", "Open". "Failed..."
-// asks for an optional note first (a cancelled question sets nothing); then
-// chosen receives the state and the note.
-void addSiteStateItems(QMenu *menu, const QString &prefix, QWidget *dialogParent,
-                       std::function<void(campaign::State state, const QString &note)> chosen);
 
 class TSitesPanel : public QWidget {
     Q_OBJECT
@@ -72,8 +66,11 @@ public:
     void showSiteMenu(int row, const QPoint &globalPos);
     // "Not done for this version" hides the rows marked done.
     void setNotDoneFilter(bool on);
+    bool notDoneFilter() const;
     QComboBox *filterBox() const { return m_campaignFilter; }
     QLabel *progressLabel() const { return m_campaignProgress; }
+    // "Sites list (N):", N the number of sites the directory holds.
+    QLabel *sitesLabel() const { return m_sitesLabel; }
 
 Q_SIGNALS:
     // A site was chosen: open this address (never empty; an entry without the
@@ -83,6 +80,8 @@ Q_SIGNALS:
     void siteChosen(int row, const QString &address);
     // "Login" was pressed.
     void loginRequested();
+    // The user chose the filter: true for "Not done for this version".
+    void notDoneFilterChosen(bool on);
 
 private:
     void openSelectedSite();

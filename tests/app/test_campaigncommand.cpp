@@ -26,7 +26,9 @@ private:
     QTemporaryDir dir;
     QByteArray err;
 
-    QByteArray run(const QStringList &args, int *status)
+    QByteArray run(const QStringList &args, int *status) { return runIn(dir.path(), args, status); }
+
+    QByteArray runIn(const QString &folder, const QStringList &args, int *status)
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -34,7 +36,7 @@ private:
         env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
         p.setProcessEnvironment(env);
-        p.setWorkingDirectory(dir.path());
+        p.setWorkingDirectory(folder);
         p.start(QStringLiteral(DODU_BINARY), QStringList {QStringLiteral("--campaign")} + args);
         if (!p.waitForFinished(30000))
             return "(timed out)";
@@ -145,6 +147,46 @@ private Q_SLOTS:
         QVERIFY2(err.contains(path.toUtf8()), err.constData());
         QCOMPARE(QFileInfo(path).size(), 2016);
         QFile::remove(path);
+    }
+
+    void sitesOfOneNameAreToldApartByTheirAddresses()
+    {
+        // A folder of its own: two sites listed under one name.
+        const QString folder = dir.filePath(QStringLiteral("twins"));
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::copy(QStringLiteral(DODU_SOURCE_DIR "/data/softdata.xml"),
+                            QDir(folder).filePath(QStringLiteral("softdata.xml"))));
+        QFile dat(QDir(folder).filePath(QStringLiteral("padsites.dat")));
+        QVERIFY(dat.open(QIODevice::WriteOnly));
+        dat.write("1\r\n*Twin\r\nhttp://one.example/\r\n\r\n*Twin\r\nhttp://two.example/\r\n\r\n");
+        dat.close();
+        {
+            SubmissionLog log;
+            QVERIFY(log.open(QDir(folder).filePath(QStringLiteral("submissions.sqlite"))));
+            const Campaign now {QStringLiteral("ClipNest"), QStringLiteral("3.2.1")};
+            QVERIFY(log.setState(now, {QStringLiteral("Twin"), QStringLiteral("http://two.example/"), QString()},
+                                 State::Done, QStringLiteral("second one")));
+            Event result;
+            result.kind = EventKind::Result;
+            result.title = QStringLiteral("=HYPERLINK(\"http://x.example/\",\"Click me\")");
+            QVERIFY(
+                log.record(now, {QStringLiteral("Twin"), QStringLiteral("http://two.example/"), QString()}, result));
+        }
+        int status = -2;
+        const QJsonArray sites = QJsonDocument::fromJson(runIn(folder, {}, &status)).object().value("sites").toArray();
+        QCOMPARE(status, 0);
+        QCOMPARE(sites.size(), 2);
+        QCOMPARE(sites[0].toObject().value("state").toString(), QStringLiteral("open"));
+        QCOMPARE(sites[1].toObject().value("state").toString(), QStringLiteral("done"));
+        QCOMPARE(sites[1].toObject().value("note").toString(), QStringLiteral("second one"));
+        QCOMPARE(sites[1].toObject().value("lastEvent").toObject().value("title").toString(),
+                 QStringLiteral("=HYPERLINK(\"http://x.example/\",\"Click me\")"));
+        const QByteArray csv = runIn(folder, {QStringLiteral("--format"), QStringLiteral("csv")}, &status);
+        QCOMPARE(status, 0);
+        const QList<QByteArray> lines = csv.split('\n');
+        QVERIFY2(lines[1].startsWith("Twin,http://one.example/,,yes,open,"), csv.constData());
+        QVERIFY2(lines[2].startsWith("Twin,http://two.example/,,yes,done,second one,"), csv.constData());
+        QVERIFY2(lines[2].endsWith(",\"'=HYPERLINK(\"\"http://x.example/\"\",\"\"Click me\"\")\"\r"), csv.constData());
     }
 
     void wrongArgumentsAreRefused()

@@ -3,6 +3,7 @@
 // (corrupt, another program's, locked, a folder, read-only) refused and left
 // untouched, and a writer killed with SIGKILL losing nothing it committed.
 #include "campaign/campaignreport.h"
+#include "campaign/csvcell.h"
 #include "campaign/submissionlog.h"
 
 #include <QCryptographicHash>
@@ -63,6 +64,29 @@ int drive(const QString &path, int count)
     }
     for (;;)
         pause();
+}
+
+// One of two copies of the program writing the same log at once: events for
+// ten sites in turn, each site added by whichever copy comes first.
+int share(const QString &path, const QString &who, int count)
+{
+    SubmissionLog log;
+    if (!log.open(path)) {
+        std::fprintf(stderr, "%s\n", qPrintable(log.problem()));
+        return 1;
+    }
+    for (int i = 0; i < count; ++i) {
+        const Site site {QStringLiteral("Site %1").arg(i % 10), QStringLiteral("http://s%1.example/").arg(i % 10),
+                         QString()};
+        // Reading the states now and then, as the site list does.
+        if (i % 7 == 0)
+            log.statuses(kRelease, {site});
+        if (!log.record(kRelease, site, ev(EventKind::Filled, who + QString::number(i)))) {
+            std::fprintf(stderr, "%s\n", qPrintable(log.problem()));
+            return 1;
+        }
+    }
+    return 0;
 }
 
 } // namespace
@@ -301,6 +325,157 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(path));
     }
 
+    void twoWritersShareOneFile()
+    {
+        // Two connections: the second has read the sites table before the
+        // first adds a site, then logs that same site.
+        const QString path = fresh();
+        SubmissionLog a, b;
+        QVERIFY(a.open(path));
+        QVERIFY(a.record(kRelease, kAlpha, ev(EventKind::Opened)));
+        QVERIFY(b.open(path));
+        QCOMPARE(b.statuses(kRelease, {kAlpha, kBeta}).at(0).events, 1);
+        QVERIFY(a.record(kRelease, kBeta, ev(EventKind::Opened)));
+        QVERIFY2(b.record(kRelease, kBeta, ev(EventKind::Filled)), qPrintable(b.problem()));
+        QVERIFY2(b.setState(kRelease, kBeta, State::Done), qPrintable(b.problem()));
+        QVERIFY(a.isOn() && b.isOn());
+        for (SubmissionLog *log : {&a, &b}) {
+            const QList<SiteStatus> st = log->statuses(kRelease, {kAlpha, kBeta});
+            QCOMPARE(st[0].events, 1);
+            QCOMPARE(st[1].events, 3);
+            QCOMPARE(st[1].state, State::Done);
+            QCOMPARE(st[1].last.kind, QStringLiteral("fill"));
+        }
+
+        // Two processes writing at once, from a file that does not exist yet.
+        const QString shared = fresh();
+        QProcess one, two;
+        const QString self = QCoreApplication::applicationFilePath();
+        one.start(self, {QStringLiteral("--share"), shared, QStringLiteral("a"), QStringLiteral("150")});
+        two.start(self, {QStringLiteral("--share"), shared, QStringLiteral("b"), QStringLiteral("150")});
+        QVERIFY(one.waitForFinished(60000) && two.waitForFinished(60000));
+        QVERIFY2(one.exitCode() == 0, one.readAllStandardError().constData());
+        QVERIFY2(two.exitCode() == 0, two.readAllStandardError().constData());
+        SubmissionLog reader;
+        QVERIFY(reader.openForReading(shared));
+        QList<Site> sites;
+        for (int i = 0; i < 10; ++i)
+            sites.append({QStringLiteral("Site %1").arg(i), QStringLiteral("http://s%1.example/").arg(i), QString()});
+        const QList<SiteStatus> st = reader.statuses(kRelease, sites);
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(st[i].events, 30);
+        QStringList details;
+        for (const LoggedEvent &e : reader.history(kRelease, sites[3]))
+            details << e.detail;
+        for (const char *who : {"a", "b"})
+            for (int i = 3; i < 150; i += 10)
+                QVERIFY(details.contains(QLatin1String(who) + QString::number(i)));
+        QVERIFY(reader.unlisted(kRelease, sites).isEmpty());
+    }
+
+    void sitesOfOneNameKeepStatesOfTheirOwn()
+    {
+        const Site first {QStringLiteral("Soft Portal"), QStringLiteral("http://one.example/new"),
+                          QStringLiteral("http://one.example/upd")};
+        const Site second {QStringLiteral("Soft Portal"), QStringLiteral("http://two.example/new"),
+                           QStringLiteral("http://two.example/upd")};
+        const QString path = fresh();
+        SubmissionLog log;
+        QVERIFY(log.open(path));
+        QVERIFY(log.setState(kRelease, second, State::Done, QStringLiteral("listed at once")));
+        QVERIFY(log.setState(kRelease, first, State::Skipped, QStringLiteral("asks for money")));
+        QVERIFY(log.record(kRelease, second, ev(EventKind::Submit, QStringLiteral("Send"))));
+        const QList<SiteStatus> st = log.statuses(kRelease, {first, second});
+        QCOMPARE(st[0].state, State::Skipped);
+        QCOMPARE(st[0].note, QStringLiteral("asks for money")); // Done and Skipped keep their notes
+        QCOMPARE(st[0].events, 1);
+        QCOMPARE(st[1].state, State::Done);
+        QCOMPARE(st[1].note, QStringLiteral("listed at once"));
+        QCOMPARE(st[1].last.detail, QStringLiteral("Send"));
+        QCOMPARE(log.history(kRelease, second).size(), 2);
+        // The report puts each state on its own row.
+        SubmissionLog reader;
+        QVERIFY(reader.openForReading(path));
+        const QList<QByteArray> lines =
+            formatReport(kRelease, {first, second}, reader.statuses(kRelease, {first, second}), {}, ReportFormat::Csv)
+                .split('\n');
+        QVERIFY2(lines[1].startsWith("Soft Portal,http://one.example/new,http://one.example/upd,yes,skipped,"),
+                 lines[1].constData());
+        QVERIFY2(lines[2].startsWith("Soft Portal,http://two.example/new,http://two.example/upd,yes,done,"),
+                 lines[2].constData());
+        // Alone in the list, its own state still stands.
+        QCOMPARE(reader.statuses(kRelease, {first}).at(0).state, State::Skipped);
+    }
+
+    void csvCellsAreNeverFormulas()
+    {
+        SubmissionLog log;
+        QVERIFY(log.open(fresh()));
+        Event result = ev(EventKind::Result);
+        result.title = QStringLiteral("=HYPERLINK(\"http://evil.example/\",\"Click me\")");
+        result.detail = QStringLiteral("@SUM(A1)");
+        QVERIFY(log.record(kRelease, kAlpha, result));
+        QVERIFY(log.setState(kRelease, kAlpha, State::Failed, QStringLiteral("-2+3")));
+        const Site tabbed {QStringLiteral("\tTabbed"), QStringLiteral("+http://plus.example/"), QString()};
+        const QList<Site> sites {kAlpha, tabbed};
+        const QByteArray csv = formatReport(kRelease, sites, log.statuses(kRelease, sites), {}, ReportFormat::Csv);
+        QVERIFY2(csv.contains(",\"'=HYPERLINK(\"\"http://evil.example/\"\",\"\"Click me\"\")\"\r\n"), csv.constData());
+        QVERIFY(csv.contains(",'@SUM(A1),"));
+        QVERIFY(csv.contains(",failed,'-2+3,"));
+        QVERIFY(csv.contains("\r\n'\tTabbed,'+http://plus.example/,,yes,open,"));
+        QCOMPARE(csvSafeText(QStringLiteral("\rx")), QStringLiteral("'\rx"));
+        QCOMPARE(csvSafeText(QStringLiteral("Alpha =1")), QStringLiteral("Alpha =1"));
+        QCOMPARE(csvSafeText(QString()), QString());
+        // JSON keeps the text as it is.
+        const QByteArray json = formatReport(kRelease, sites, log.statuses(kRelease, sites), {}, ReportFormat::Json);
+        QVERIFY(json.contains("\"title\": \"=HYPERLINK("));
+        QVERIFY(json.contains("\"note\": \"-2+3\""));
+    }
+
+    void logWithForeignTablesIsCheckedBeforeAnyChange()
+    {
+        // The program's application id, but tables of something else.
+        const QString path = fresh();
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec(QStringLiteral("PRAGMA application_id=%1").arg(0x446F6475)));
+            QVERIFY(q.exec(QStringLiteral("CREATE TABLE recipes (name TEXT)")));
+            QVERIFY(q.exec(QStringLiteral("CREATE TABLE sites (id INTEGER PRIMARY KEY, name TEXT)")));
+            q.finish();
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+        const QByteArray before = digest(path);
+        SubmissionLog log;
+        QVERIFY(!log.open(path));
+        QVERIFY2(log.problem().contains(QLatin1String("not a submission log")), qPrintable(log.problem()));
+        QVERIFY(log.problem().contains(QLatin1String("left as it is")));
+        QCOMPARE(digest(path), before);
+        QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
+        QVERIFY(!QFile::exists(path + QStringLiteral("-shm")));
+        SubmissionLog reader;
+        QVERIFY(!reader.openForReading(path));
+        QCOMPARE(digest(path), before);
+        // Still in its own journal mode, without the log's tables.
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("look"));
+            db.setDatabaseName(path);
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next());
+            QCOMPARE(q.value(0).toString(), QStringLiteral("delete"));
+            QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'events'")) && q.next());
+            QCOMPARE(q.value(0).toInt(), 0);
+            q.finish();
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("look"));
+    }
+
     void killedWriterLosesNothingCommitted()
     {
         const QString path = fresh();
@@ -336,6 +511,8 @@ int main(int argc, char **argv)
     const QStringList args = QCoreApplication::arguments();
     if (args.size() == 4 && args[1] == QLatin1String("--drive"))
         return drive(args[2], args[3].toInt());
+    if (args.size() == 5 && args[1] == QLatin1String("--share"))
+        return share(args[2], args[3], args[4].toInt());
     TestSubmissionLog t;
     return QTest::qExec(&t, argc, argv);
 }

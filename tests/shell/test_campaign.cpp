@@ -11,6 +11,8 @@
 #include "shell/campaigntracker.h"
 #include "web/embeddedwb.h"
 #include "shell/keyrouter.h"
+#include "shell/settings.h"
+#include "shell/tabstrip.h"
 #include "shell/mainwindow.h"
 #include "shell/webtabsheet.h"
 #include "sites/sitespanel.h"
@@ -26,6 +28,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QTabBar>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
@@ -141,6 +144,11 @@ private Q_SLOTS:
             "<input name=user><input type=password name=pass><input type=submit value='Sign in'></form></body>");
         server.setPage(QStringLiteral("c/submit.htm"), form(QStringLiteral("/c/thanks.htm")).toUtf8());
         server.setPage(QStringLiteral("d/submit.htm"), form(QStringLiteral("/d/thanks.htm")).toUtf8());
+        // A form the browser refuses to send: its address box holds no address.
+        server.setPage(QStringLiteral("c/refuse.htm"),
+                       "<title>Refuses</title><body>Check<form action='/c/thanks.htm' method=get><input name=title>"
+                       "<input type=url name=zz value='not an address'><input type=submit value='Send it'></form>"
+                       "</body>");
         QByteArray dat = "7\r\n";
         for (const char *s : {"a", "b", "c", "d"}) {
             const QByteArray url =
@@ -184,12 +192,14 @@ private Q_SLOTS:
         QVERIFY(sites->siteToolTip(0).contains(QLatin1String("Last: form filled (3 controls)")));
 
         win->submitForm();
-        QTRY_COMPARE_WITH_TIMEOUT(kinds(history(0)).mid(2), QStringList({"submit", "result"}), 15000);
+        // The press, then the form sent as the next page starts, then that page.
+        QTRY_COMPARE_WITH_TIMEOUT(kinds(history(0)).mid(2), QStringList({"press", "submit", "result"}), 15000);
         const QList<campaign::LoggedEvent> rows = history(0);
         QCOMPARE(rows.at(2).detail, QStringLiteral("Send it"));
-        QVERIFY2(rows.at(3).address.startsWith(server.url(QStringLiteral("a/thanks.htm")).toString()),
-                 qPrintable(rows.at(3).address));
-        QCOMPARE(rows.at(3).title, QStringLiteral("Thanks A"));
+        QCOMPARE(rows.at(3).detail, QStringLiteral("Send it"));
+        QVERIFY2(rows.at(4).address.startsWith(server.url(QStringLiteral("a/thanks.htm")).toString()),
+                 qPrintable(rows.at(4).address));
+        QCOMPARE(rows.at(4).title, QStringLiteral("Thanks A"));
 
         // The next page loaded: one click marks the site done.
         QToolButton *offer = nullptr;
@@ -206,8 +216,8 @@ private Q_SLOTS:
         shell::TbxWebTabSheet *second = waitForTab(2);
         QTRY_COMPARE_WITH_TIMEOUT(kinds(history(1)), QStringList({"open", "fill"}), 15000);
         win->submitForm();
-        QTRY_COMPARE_WITH_TIMEOUT(kinds(history(1)).value(3), QStringLiteral("result"), 15000);
-        QCOMPARE(history(1).at(3).httpStatus, 404);
+        QTRY_COMPARE_WITH_TIMEOUT(kinds(history(1)).value(4), QStringLiteral("result"), 15000);
+        QCOMPARE(history(1).at(4).httpStatus, 404);
         QTest::qWait(300);
         QVERIFY(!tracker->offerOf(second));
 
@@ -330,6 +340,75 @@ private Q_SLOTS:
         record.setFieldText(QStringLiteral("Program_Version"), QStringLiteral("3.2.1"));
         record.Post();
         QCOMPARE(itemState(0), QStringLiteral("done"));
+    }
+
+    void tabMenuActsOnTheClickedTab()
+    {
+        clickSite(0);
+        shell::TbxWebTabSheet *a = waitForTab(1);
+        clickSite(1);
+        shell::TbxWebTabSheet *b = waitForTab(2);
+        QTRY_COMPARE_WITH_TIMEOUT(kinds(history(1)).value(0), QStringLiteral("open"), 15000);
+        QCOMPARE(win->CurrentPage(), b);
+        QVERIFY(a != b);
+        // Right-click A's tab, not the current one.
+        auto *bar = win->tabStrip()->findChild<QTabBar *>();
+        QVERIFY(bar);
+        const QPoint at = bar->tabRect(0).center();
+        QContextMenuEvent click(QContextMenuEvent::Mouse, at, bar->mapToGlobal(at));
+        QApplication::sendEvent(bar, &click);
+        QTRY_VERIFY(win->tabMenu()->isVisible());
+        QCOMPARE(tracker->menuTab(), a);
+        QMenu *tabStates = win->tabMenu()->findChild<QMenu *>(QStringLiteral("popTabSiteState"));
+        QVERIFY(tabStates->isEnabled());
+        answerNextDialog(QStringLiteral("form gone"));
+        tabStates->findChild<QAction *>(QStringLiteral("actTabSiteFailed"))->trigger();
+        win->tabMenu()->hide();
+        QCOMPARE(itemState(0), QStringLiteral("failed"));
+        QCOMPARE(itemState(1), QStringLiteral("open"));
+        QVERIFY(sites->siteToolTip(0).contains(QLatin1String("Note: form gone")));
+        QCOMPARE(win->CurrentPage(), b);
+    }
+
+    void refusedSubmitIsLoggedAsAPressOnly()
+    {
+        clickSite(2);
+        shell::TbxWebTabSheet *sheet = waitForTab(1);
+        QTRY_COMPARE_WITH_TIMEOUT(kinds(history(2)), QStringList({"open", "fill"}), 15000);
+        win->withCtrl(true, [&] { win->OpenURL(server.url(QStringLiteral("c/refuse.htm")).toString()); });
+        QTRY_COMPARE_WITH_TIMEOUT(sheet->title(), QStringLiteral("Refuses"), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!sheet->browser()->isBusy(), 15000);
+        const int before = int(history(2).size());
+        win->submitForm();
+        QTRY_COMPARE_WITH_TIMEOUT(history(2).last().kind, QStringLiteral("press"), 15000);
+        QCOMPARE(history(2).last().detail, QStringLiteral("Send it"));
+        QTRY_VERIFY_WITH_TIMEOUT(sheet->statusPanel()->text().contains(QLatin1String("did not send the form")),
+                                 shell::TCampaignTracker::kSendWaitMs + 5000);
+        // Nothing but the press: no form sent, no result.
+        QCOMPARE(kinds(history(2)).mid(before), QStringList({"press"}));
+        QVERIFY(sheet->browser()->url().toString().endsWith(QLatin1String("c/refuse.htm")));
+        QVERIFY(!tracker->offerOf(sheet));
+        QVERIFY(sites->siteToolTip(2).contains(QLatin1String("Last: Submit pressed (Send it)")));
+    }
+
+    void filterChoiceIsKeptInTheSettingsFile()
+    {
+        QTemporaryDir folder;
+        const shell::Settings settings(folder.path());
+        shell::rememberSiteFilter(sites, settings);
+        QVERIFY(!sites->notDoneFilter());
+        sites->filterBox()->setFocus();
+        QTest::keyClick(sites->filterBox(), Qt::Key_Down);
+        QVERIFY(sites->notDoneFilter());
+        QVERIFY(settings.notDoneFilter());
+        QFile ini(settings.filePath());
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        QVERIFY(ini.readAll().contains("NotDoneOnly=1"));
+        // The next start shows the list as it was left.
+        sites::TSitesPanel again;
+        shell::rememberSiteFilter(&again, settings);
+        QVERIFY(again.notDoneFilter());
+        QCOMPARE(again.filterBox()->currentText(), QStringLiteral("Not done for this version"));
     }
 
     void corruptDatabaseIsLeftAloneAndBrowsingGoesOn()

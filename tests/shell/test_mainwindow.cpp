@@ -5,6 +5,7 @@
 #include "web/embeddedwb.h"
 #include "shell/fittext.h"
 #include "shell/mainwindow.h"
+#include "shell/settings.h"
 #include "shell/tabstrip.h"
 #include "shell/webtabsheet.h"
 #include "software/softwaretable.h"
@@ -12,10 +13,12 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QToolBar>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 #include <QWebEngineView>
 
 using testpages::write;
@@ -280,6 +283,79 @@ private Q_SLOTS:
         sheet.WBStatusTextChange(QStringLiteral("link"));
         sheet.WBStatusTextChange(QString(255, QLatin1Char('s')));
         QCOMPARE(sheet.statusPanel()->text(), QStringLiteral("link"));
+    }
+
+    void captionFollowsATabOpenedByAddress()
+    {
+        window().OpenURL(dir.filePath(QStringLiteral("a.htm")));
+        QTRY_COMPARE(window().pageCount(), 1);
+        waitLoaded(window().CurrentPage());
+        QTRY_VERIFY(window().windowTitle().startsWith(QLatin1String("Page A - ")));
+        // A typed address (or one handed over) opens a new current tab.
+        window().OpenURL(dir.filePath(QStringLiteral("b.htm")));
+        QTRY_COMPARE(window().pageCount(), 2);
+        QCOMPARE(window().CurrentPage(), window().pageAt(1));
+        QVERIFY(!window().windowTitle().startsWith(QLatin1String("Page A")));
+        waitLoaded(window().pageAt(1));
+        QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle().left(9), QStringLiteral("Page B - "), 10000);
+        // Back to the first: its title again.
+        window().SetCurrentPage(window().pageAt(0));
+        QVERIFY(window().windowTitle().startsWith(QLatin1String("Page A - ")));
+    }
+
+    void tabTooltipShowsThePageTitleAsItIs()
+    {
+        write(dir, QStringLiteral("bold.htm"),
+              QStringLiteral("<title>&lt;b&gt;Thanks&lt;/b&gt;</title><body>x</body>"));
+        window().OpenURL(dir.filePath(QStringLiteral("bold.htm")));
+        QTRY_COMPARE(window().pageCount(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(window().CurrentPage()->title(), QStringLiteral("<b>Thanks</b>"), 10000);
+        const QString tip = window().tabStrip()->tabToolTip(0);
+        QTextDocument shown;
+        if (Qt::mightBeRichText(tip))
+            shown.setHtml(tip);
+        else
+            shown.setPlainText(tip);
+        QCOMPARE(shown.toPlainText(), QStringLiteral("<b>Thanks</b>"));
+    }
+
+    void savedBandWidthsDoNotRaiseTheMinimumWidth()
+    {
+        // Two windows whose bands share one row: one saved after a session at
+        // a wide size, one with bands saved 1 pixel wide.
+        const auto placed = [this](int menu, int address, int buttons) {
+            QTemporaryDir folder;
+            QFile ini(QDir(folder.path()).filePath(QStringLiteral("quillet.ini")));
+            [&] { QVERIFY(ini.open(QIODevice::WriteOnly)); }();
+            ini.write(QStringLiteral("[PROGRAM]\nMaximized=0\nLeft=0\nTop=0\nWidth=780\nHeight=560\n"
+                                     "[cb0]\nobj=0\nbrk=1\nWidth=%1\n[cb1]\nobj=1\nbrk=0\nWidth=%2\n"
+                                     "[cb2]\nobj=2\nbrk=0\nWidth=%3\n")
+                          .arg(menu)
+                          .arg(address)
+                          .arg(buttons)
+                          .toUtf8());
+            ini.close();
+            auto w = std::make_unique<shell::TfrmBrwMain>(record);
+            const shell::Settings settings(folder.path());
+            w->restoreLayout(settings);
+            w->show();
+            w->applyPlacement(settings);
+            QCoreApplication::processEvents();
+            return w;
+        };
+        auto wide = placed(200, 400, 150);
+        auto narrow = placed(1, 1, 1);
+        QCOMPARE(wide->minimumSizeHint().width(), narrow->minimumSizeHint().width());
+        QVERIFY(wide->minimumSize().width() <= narrow->minimumSizeHint().width());
+        // The saved width is still what the band takes while there is room.
+        QTRY_VERIFY2(wide->addressBand()->width() >= 350, qPrintable(QString::number(wide->addressBand()->width())));
+        // Narrower than the saved bands: the window follows and the address
+        // bar stays inside it.
+        const int small = narrow->minimumSizeHint().width() + 20;
+        QVERIFY(small < 200 + 400 + 150);
+        wide->resize(small, 500);
+        QTRY_COMPARE(wide->width(), small);
+        QVERIFY(wide->addressBand()->geometry().right() < small);
     }
 
     void fitTextAndCaptionCuts()

@@ -4,7 +4,7 @@
 // "checked":...,"clicked":...}, and {"frame":i,"refused":true} for a frame
 // whose document cannot be read. With withField each control line ends with
 // "field": the record field the last smart fill used for it, "" when it left
-// the control alone.
+// the control alone, and "text": a <button>'s own text ("" for the others).
 #include <QStringList>
 #include <QWebEnginePage>
 

@@ -356,7 +356,9 @@ Vocabulary::Vocabulary()
             Term term;
             term.weight = entry.mid(colon + 1).toInt();
             for (const QString &w : entry.left(colon).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-                if (w.size() > 1 || w.at(0).isDigit())
+                // "co" of "co author" is no piece of a run-together name
+                // ("cover").
+                if ((w.size() > 1 || w.at(0).isDigit()) && w != QLatin1String("co"))
                     m_dictionary.insert(w);
                 term.words << stem(w);
             }

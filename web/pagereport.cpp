@@ -63,7 +63,7 @@ QStringList controlReport(QWebEnginePage *page, bool withField)
             .add(QStringLiteral("checked"), a.at(5).toBool())
             .add(QStringLiteral("clicked"), a.at(6).toBool());
         if (withField)
-            line.add(QStringLiteral("field"), a.at(7).toString()).add(QStringLiteral("text"), a.at(8).toString());
+            line.add(QStringLiteral("text"), a.at(8).toString()).add(QStringLiteral("field"), a.at(7).toString());
         lines << QString::fromUtf8(line.toJson());
     }
     return lines;

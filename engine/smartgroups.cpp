@@ -152,15 +152,20 @@ const QStringList &downloadChain()
 // the name up to the number (the row's prefix). False when it has none.
 bool rowOf(const QString &name, QString *shape, int *number, QString *prefix)
 {
-    static const QRegularExpression digits(QStringLiteral("\\d+"));
-    QRegularExpressionMatch last;
-    for (auto it = digits.globalMatch(name); it.hasNext();)
-        last = it.next();
-    if (!last.hasMatch() || last.capturedLength() > 2)
+    // Found by hand: every control of a page is asked.
+    qsizetype end = name.size();
+    while (end > 0 && !name.at(end - 1).isDigit())
+        --end;
+    if (end == 0)
         return false;
-    *number = last.captured().toInt();
-    *shape = name.left(last.capturedStart()) + QLatin1Char('#') + name.mid(last.capturedEnd());
-    *prefix = name.left(last.capturedEnd());
+    qsizetype start = end;
+    while (start > 0 && name.at(start - 1).isDigit())
+        --start;
+    if (end - start > 2)
+        return false;
+    *number = name.mid(start, end - start).toInt();
+    *shape = name.left(start) + QLatin1Char('#') + name.mid(end);
+    *prefix = name.left(end);
     return true;
 }
 

@@ -1,6 +1,8 @@
 #include "smartparts.h"
 
+#include <QHash>
 #include <QRegularExpression>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -10,13 +12,26 @@ namespace {
 
 QString normal(const QString &text) { return splitWords(text, false).join(QLatin1Char(' ')); }
 
-bool isPlaceholderOption(const Option &o)
+// The family of a platform named by an option or an item ("Windows 7" and
+// "WinXP" are both Windows), "" when it names none.
+QString platformFamily(const QString &normalised)
 {
-    const QString t = normal(o.text);
-    if (o.value.trimmed().isEmpty() && (t.isEmpty() || !o.text.isEmpty()))
-        return true;
-    static const QRegularExpression prompt(QStringLiteral("^(select|choose|please|pick|none|any|all|n a)\\b"));
-    return t.isEmpty() || prompt.match(t).hasMatch() || o.text.trimmed().startsWith(QLatin1Char('-'));
+    const QString first = normalised.section(QLatin1Char(' '), 0, 0);
+    if (first.startsWith(QLatin1String("win")))
+        return QStringLiteral("windows");
+    if (first.startsWith(QLatin1String("mac")) || first == QLatin1String("osx") || first == QLatin1String("os"))
+        return QStringLiteral("mac");
+    if (first == QLatin1String("linux") || first == QLatin1String("unix") || first == QLatin1String("ubuntu"))
+        return QStringLiteral("linux");
+    return first;
+}
+
+// Words that say little about a category ("tools", "software").
+bool weakCategoryWord(const QString &w)
+{
+    static const QStringList weak {"tools", "tool", "software",     "programs",    "program", "other", "misc",
+                                   "and",   "apps", "applications", "application", "utility", "for"};
+    return w.size() < 4 || weak.contains(w);
 }
 
 bool subset(const QStringList &a, const QStringList &b)
@@ -42,7 +57,9 @@ int optionQuality(const Option &o, const Item &item, const QString &target, int 
         const QString &n = item.names.at(i);
         int here = 0;
         if (text == n || value == n || rawText == n)
-            here = i == 0 ? 3 : 2;
+            here = i == 0 ? 3 : (item.strong >= 0 && i >= item.strong ? 1 : 2);
+        else if (target == kFileType && (text.split(QLatin1Char(' ')).contains(n) || value == n))
+            here = 2; // "ZIP archive", "Installer (EXE)"
         else {
             bool okNumber = false, okOption = false;
             const int a = n.toInt(&okNumber);
@@ -64,6 +81,12 @@ int optionQuality(const Option &o, const Item &item, const QString &target, int 
             if ((broader || narrower) &&
                 std::any_of(ow.begin(), ow.end(), [](const QString &w) { return w.size() >= 3; }))
                 here = 1;
+            // A category option sharing a telling word ("Clipboard Managers"
+            // for "Clipboard Tools").
+            if (!here && category)
+                for (const QString &w : iw)
+                    if (!weakCategoryWord(w) && ow.contains(w))
+                        here = 1;
         }
         if (here > q) {
             q = here;
@@ -74,6 +97,18 @@ int optionQuality(const Option &o, const Item &item, const QString &target, int 
 }
 
 } // namespace
+
+bool isPlaceholderOption(const Option &o, const QString &target)
+{
+    const QString t = normal(o.text);
+    if (o.value.trimmed().isEmpty() && (t.isEmpty() || !o.text.isEmpty()))
+        return true;
+    // "Any" is an answer in a processor list.
+    static const QRegularExpression prompt(QStringLiteral("^(select|choose|please|pick|none|any|all|n a)\\b"));
+    static const QRegularExpression promptOnly(QStringLiteral("^(select|choose|please|pick|none|n a)\\b"));
+    const QRegularExpression &re = target == kProcessor ? promptOnly : prompt;
+    return t.isEmpty() || re.match(t).hasMatch() || o.text.trimmed().startsWith(QLatin1Char('-'));
+}
 
 QVector<Item> itemsFor(const QString &target, const Record &r)
 {
@@ -86,9 +121,40 @@ QVector<Item> itemsFor(const QString &target, const Record &r)
             if (!n.isEmpty())
                 it.names << n;
         }
+        const QStringList weaker = fallbackAliases(target, text);
+        if (!weaker.isEmpty() && !it.names.isEmpty()) {
+            it.strong = int(it.names.size());
+            for (const QString &a : weaker)
+                it.names << normal(a);
+        }
         if (!it.names.isEmpty())
             items << it;
     };
+    if (target == kFileType) {
+        // The type of the download's file, by its extension.
+        const QString path = QUrl(field(r, QStringLiteral("Primary_Download_URL"))).path();
+        const QString file = path.section(QLatin1Char('/'), -1);
+        const QString ext = file.contains(QLatin1Char('.')) ? file.section(QLatin1Char('.'), -1).toLower() : QString();
+        if (ext.isEmpty() || ext.size() > 5)
+            return items;
+        Item it {QStringLiteral("Primary_Download_URL"), {ext, ext + QStringLiteral(" file")}};
+        if (ext == QLatin1String("exe"))
+            it.names << QStringLiteral("executable") << QStringLiteral("installer") << QStringLiteral("setup");
+        else if (ext == QLatin1String("zip") || ext == QLatin1String("7z") || ext == QLatin1String("rar"))
+            it.names << QStringLiteral("archive") << ext + QStringLiteral(" archive");
+        else if (ext == QLatin1String("dmg"))
+            it.names << QStringLiteral("disk image");
+        items << it;
+        return items;
+    }
+    if (target == kProcessor) {
+        // The record names no processor: a list of them takes "Any".
+        if (!field(r, QStringLiteral("Program_OS_Support")).isEmpty())
+            items << Item {QStringLiteral("Program_OS_Support"),
+                           {"any", "all", "any processor", "all processors", "any cpu", "universal", "independent",
+                            "platform independent", "x86 x64"}};
+        return items;
+    }
     auto split = [](const QString &text) {
         static const QRegularExpression sep(QStringLiteral("::|[,;|]"));
         QStringList parts;
@@ -107,15 +173,23 @@ QVector<Item> itemsFor(const QString &target, const Record &r)
             add(QStringLiteral("Program_Specific_Category"), p);
         return items;
     }
+    if (target == kExternal) {
+        if (!field(r, QStringLiteral("Primary_Download_URL")).isEmpty())
+            items << Item {QStringLiteral("Primary_Download_URL"), {"yes", "y", "1", "true", "on"}};
+        return items;
+    }
     if (target == kCurrency || target == kUninstaller) {
         const Value v = valueFor(Control(), Signals(), target, r);
         if (!v.text.isEmpty()) {
             Item it {v.field, {}};
             for (const QString &a : aliases(target, v.text))
                 it.names << (a == QLatin1String("$") ? a : normal(a));
-            if (target == kUninstaller)
+            if (target == kUninstaller) {
                 it.names << (v.text == QLatin1String("yes") ? QStringList {"y", "1", "true", "on", "has uninstaller"}
                                                             : QStringList {"n", "0", "false", "off"});
+                // A list of the kinds of install support names the record's.
+                it.names << normal(field(r, QStringLiteral("Program_Install_Support")));
+            }
             items << it;
         }
         return items;
@@ -132,9 +206,16 @@ QVector<int> matchOptions(const QVector<Option> &options, const QString &target,
 {
     QVector<int> chosen;
     int bestKey = 0;
+    // A single choice of platform takes the family the record names most
+    // (Windows when it lists Windows versions), then the best spelling.
+    const bool platforms = !multiple && target == QLatin1String("Program_OS_Support");
+    QHash<QString, int> families;
+    if (platforms)
+        for (const Item &it : items)
+            ++families[platformFamily(it.names.first())];
     for (int i = 0; i < options.size(); ++i) {
         const Option &o = options.at(i);
-        if (isPlaceholderOption(o))
+        if (isPlaceholderOption(o, target))
             continue;
         int best = 0, bestRank = 0;
         QString f;
@@ -155,7 +236,7 @@ QVector<int> matchOptions(const QVector<Option> &options, const QString &target,
             *usedField = f;
             continue;
         }
-        const int key = best * 100 - bestRank;
+        const int key = (platforms ? families.value(platformFamily(normal(o.text))) * 1000 : 0) + best * 100 - bestRank;
         if (key > bestKey) {
             bestKey = key;
             chosen = {i};

@@ -1,6 +1,7 @@
 #include "smartparts.h"
 
 #include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
@@ -8,15 +9,6 @@
 namespace engine {
 
 namespace {
-
-// One unit the fill decides on: a control, or a radio group or check box
-// group (one name in one form).
-struct Unit {
-    QVector<int> controls;
-    Control signalsOf; // the control whose signals decide (for groups: the first, with the group's text)
-    Match match;
-    Signals sig;
-};
 
 bool writable(const Control &c) { return c.visible && c.editable; }
 
@@ -81,6 +73,7 @@ struct FormScore {
     int recognised = 0;
     double total = 0;
     int visible = 0;
+    int addresses = 0; // recognised address boxes
 };
 
 QHash<int, FormScore> scoreForms(const Page &page, const QVector<Unit> &units, const Record &r)
@@ -98,6 +91,9 @@ QHash<int, FormScore> scoreForms(const Page &page, const QVector<Unit> &units, c
             continue;
         ++f.recognised;
         f.total += u.match.score;
+        const Target *t = Vocabulary::instance().target(u.match.target);
+        if (t && t->kind == Kind::Url && !isChoice(c))
+            ++f.addresses;
     }
     return forms;
 }
@@ -118,6 +114,16 @@ int bestForm(const QHash<int, FormScore> &forms, bool fallback)
             bs = f;
         }
     }
+    // A form whose one field is an address box ("submit by PAD URL", a
+    // validator) when no form of more fields is on the page.
+    if (best < 0)
+        for (auto it = forms.cbegin(); it != forms.cend(); ++it) {
+            const FormScore &f = it.value();
+            if (f.recognised == 1 && f.addresses == 1 && (best < 0 || f.total > bs.total)) {
+                best = it.key();
+                bs = f;
+            }
+        }
     if (best >= 0 || !fallback)
         return best;
     for (auto it = forms.cbegin(); it != forms.cend(); ++it)
@@ -145,6 +151,41 @@ private:
     mutable QHash<QString, QString> m_cache;
 };
 
+bool looksLike(const QString &text, const QRegularExpression &shape) { return shape.match(text).hasMatch(); }
+
+// Whether what a control holds gives way to the record's value without a
+// confident match: a site's filler ("anonymous", "UNKNOWN", "http://"), a
+// short form of the record's value ("M. Holloway" for "Maren Holloway"), or
+// an old value of the same shape (an earlier version, address, date or
+// size) on an edit page.
+bool givesWay(const QString &held, const QString &text)
+{
+    static const QSet<QString> fillers {
+        "anonymous", "anon",    "unknown",  "n/a",  "na",          "none",         "-",        "--",
+        "---",       "http://", "https://", "www.", "http://www.", "https://www.", "untitled", "guest",
+        "tbd",       "todo",    "?",        "0",    "your name",   "name",         "email",    "e-mail"};
+    const QString h = held.trimmed();
+    if (fillers.contains(h.toLower()))
+        return true;
+    // An initial and a surname: "M. Holloway", "M Holloway".
+    static const QRegularExpression initial(QStringLiteral("^\\w\\.?\\s+(\\S.*)$"),
+                                            QRegularExpression::UseUnicodePropertiesOption);
+    const QRegularExpressionMatch m = initial.match(h);
+    if (m.hasMatch() && text.size() > h.size() && text.endsWith(m.captured(1), Qt::CaseInsensitive) &&
+        text.startsWith(h.at(0), Qt::CaseInsensitive))
+        return true;
+    static const QRegularExpression url(QStringLiteral("^(https?://|www\\.)\\S+$"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression version(QStringLiteral("^v?\\d+(\\.\\d+)+[\\w.-]*$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression date(QStringLiteral("^\\d{1,4}[-./]\\d{1,2}[-./]\\d{1,4}$"));
+    static const QRegularExpression number(QStringLiteral("^\\d+([.,]\\d+)?$"));
+    for (const QRegularExpression *shape : {&url, &version, &date, &number})
+        if (looksLike(h, *shape) && looksLike(text, *shape))
+            return true;
+    return false;
+}
+
 } // namespace
 
 int chooseForm(const Page &page, const Record &record)
@@ -158,10 +199,12 @@ Plan planFill(const Page &page, const Record &record)
     const CachedRecord r(record);
     Plan plan;
     plan.fields = QVector<QString>(page.controls.size());
-    const QVector<Unit> units = unitsOf(page);
+    QVector<Unit> units = unitsOf(page);
     plan.form = bestForm(scoreForms(page, units, r), false);
     if (plan.form < 0)
         return plan;
+    matchDateParts(page, units, plan.form);
+    matchRepeatedRows(page, units, plan.form);
     // The record's items per target, made once per fill.
     QHash<QString, QVector<Item>> items;
     auto itemsOf = [&](const QString &target) -> const QVector<Item> & {
@@ -187,8 +230,16 @@ Plan planFill(const Page &page, const Record &record)
                         bool same = true;
                         for (int o : opts)
                             same = same && first.options.at(o).selected;
-                        if (!same) {
-                            plan.writes << Write {u.controls.first(), Write::Select, QString(), opts};
+                        // A multiple list names the record's whole set: what
+                        // the site chose beyond it (five platforms,
+                        // "Freeware") is cleared.
+                        QVector<int> clear;
+                        if (first.multiple)
+                            for (int o = 0; o < first.options.size(); ++o)
+                                if (first.options.at(o).selected && !opts.contains(o))
+                                    clear << o;
+                        if (!same || !clear.isEmpty()) {
+                            plan.writes << Write {u.controls.first(), Write::Select, QString(), opts, clear};
                             ++plan.filled;
                         }
                     }
@@ -206,7 +257,7 @@ Plan planFill(const Page &page, const Record &record)
                     done = true;
                     plan.fields[ci] = used;
                     if (!c.checked) {
-                        plan.writes << Write {ci, Write::Check, QString(), {}};
+                        plan.writes << Write {ci, Write::Check, QString(), {}, {}};
                         ++plan.filled;
                     }
                 }
@@ -215,12 +266,12 @@ Plan planFill(const Page &page, const Record &record)
                 v.text = fitted(v.text, first.maxLength, v.field);
                 // An empty record field never empties a control; a control
                 // that holds something gives way only to a confident match.
-                const bool holds = !first.value.trimmed().isEmpty();
+                const bool holds = !first.value.trimmed().isEmpty() && !givesWay(first.value, v.text);
                 if (!v.text.isEmpty() && (!holds || u.match.score >= kConfidentScore || first.value == v.text)) {
                     done = true;
                     plan.fields[u.controls.first()] = v.field;
                     if (first.value != v.text) {
-                        plan.writes << Write {u.controls.first(), Write::Value, v.text, {}};
+                        plan.writes << Write {u.controls.first(), Write::Value, v.text, {}, {}};
                         ++plan.filled;
                     }
                 }
@@ -229,6 +280,7 @@ Plan planFill(const Page &page, const Record &record)
         if (!done)
             ++plan.left;
     }
+    tickRowSwitches(page, units, plan.form, plan);
     std::sort(plan.writes.begin(), plan.writes.end(),
               [](const Write &a, const Write &b) { return a.control < b.control; });
     return plan;
@@ -257,6 +309,9 @@ int chooseSubmitButton(const Page &page, int form)
         }
         if (refused)
             continue;
+        // The form's own submit input or button before an image input (a
+        // tool bar's), unless the image says it submits.
+        score = score * 2 + (b.image ? 0 : 1);
         if (score > bestScore) {
             best = i;
             bestScore = score;

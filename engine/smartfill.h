@@ -25,6 +25,7 @@ struct Control {
     QString label;   // its own label (label[for] or wrapping label)
     QString context; // the text before it: preceding cell, element or legend
     QString placeholder, aria, title, autocomplete, pattern;
+    QString after; // the text right after it: a unit, a help text, a counter
     int maxLength = -1;
     QString value;
     bool checked = false;
@@ -38,6 +39,7 @@ struct Button {
     int form = -1;
     QString text; // value, inner text, alt, title, name and id run together
     bool visible = true;
+    bool image = false; // an image input: a submit control, after the form's own
 };
 
 struct Page {
@@ -51,6 +53,7 @@ struct Write {
     What what = Value;
     QString value;        // Value
     QVector<int> options; // Select: the options to select
+    QVector<int> clear;   // Select: selected options of a multiple list the record contradicts
 };
 
 struct Plan {

@@ -128,7 +128,9 @@ Signals collect(const Control &c, const QString &groupLabel)
     s.hint = stemmedSet(hintWords);
     s.nameHead = lastWord(nameOnly.isEmpty() ? idWords : nameOnly);
     s.labelHead = lastWord(labelWords);
-    for (const QStringList *list : {&nameWords, &labelWords, &hintWords})
+    const QStringList afterWords = c.after.isEmpty() ? QStringList() : splitWords(c.after, false);
+    s.after = stemmedSet(afterWords);
+    for (const QStringList *list : {&nameWords, &labelWords, &hintWords, &afterWords})
         for (const QString &w : *list)
             if (w.at(0).isDigit())
                 s.numbers << w.toInt();
@@ -169,10 +171,27 @@ Match classifySignals(const Control &c, const Signals &s)
                     candidate[ref.target] = true;
                 }
             }
+    // A label that is a term and nothing else ("Name", "Page:") outweighs
+    // what the name says ("description", "dl_page").
+    QVarLengthArray<bool, 128> labelIsTerm(n, false);
+    if (!s.label.isEmpty() && s.label.words().size() <= 3)
+        for (const QString &w : s.label)
+            for (const Vocabulary::TermRef &ref : v.termsWithWord(w)) {
+                const Term &term = v.targets().at(ref.target).terms.at(ref.term);
+                if (term.words.size() != s.label.words().size())
+                    continue;
+                bool all = true;
+                for (const QString &tw : term.words)
+                    all = all && s.label.contains(tw);
+                if (all && term.weight == weights[ref.target * 4 + 1])
+                    labelIsTerm[ref.target] = true;
+            }
+    const bool anyLabelTerm = std::find(labelIsTerm.begin(), labelIsTerm.end(), true) != labelIsTerm.end();
     if (!byAutocomplete.isEmpty())
         for (int i = 0; i < n; ++i)
             candidate[i] = candidate[i] || v.targets().at(i).name == byAutocomplete;
     Match best;
+    double plain = 0;
     for (int ti = 0; ti < v.targets().size(); ++ti) {
         if (!candidate[ti])
             continue;
@@ -181,7 +200,8 @@ Match classifySignals(const Control &c, const Signals &s)
         if (fit <= 0)
             continue;
         const int *w = &weights[ti * 4];
-        const double scores[] = {double(w[0]), double(w[1]), double(w[2]), w[3] * 0.6};
+        const double scores[] = {anyLabelTerm && !labelIsTerm[ti] ? w[0] * 0.75 : double(w[0]),
+                                 labelIsTerm[ti] ? w[1] + 3.0 : double(w[1]), double(w[2]), w[3] * 0.6};
         // The strongest signal counts, the others agreeing add a little.
         double score = 0, sum = 0;
         for (double x : scores) {
@@ -201,10 +221,28 @@ Match classifySignals(const Control &c, const Signals &s)
             fit >= 1)
             score += 2;
         score *= fit;
-        if (score > best.score)
+        if (score > best.score) {
             best = {t.name, score};
+            // A label that is a term decides among targets but makes no
+            // match confident that was not.
+            if (labelIsTerm[ti])
+                plain = std::max(score - 3.0 * fit, std::min(score, kConfidentScore - 0.5));
+            else
+                plain = score;
+        }
     }
+    best.score = plain;
     return best;
+}
+
+bool says(const Signals &s, std::initializer_list<const char *> words)
+{
+    for (const char *w : words) {
+        const QString word = QString::fromLatin1(w);
+        if (s.all.contains(word) || s.after.contains(word))
+            return true;
+    }
+    return false;
 }
 
 Match classify(const Control &control) { return classifySignals(control, collect(control, control.context)); }

@@ -40,16 +40,11 @@ QString descriptionFor(const Control &c, const Signals &s, const Record &r)
         }
         return QString();
     }
-    auto any = [&](std::initializer_list<const char *> words) {
-        for (const char *w : words)
-            if (s.all.contains(QString::fromLatin1(w)))
-                return true;
-        return false;
-    };
+    auto any = [&](std::initializer_list<const char *> words) { return says(s, words); };
     const bool area = c.type == QLatin1String("textarea");
     int want = area ? 2000 : 250;
     if (any({"short", "brief", "summary", "tagline", "teaser", "slogan", "sdesc", "meta", "excerpt", "abstract",
-             "intro", "introtext", "blurb", "liner"}))
+             "intro", "introtext", "blurb", "liner", "oneliner", "line", "pitch"}))
         want = area ? 250 : 80;
     if (any({"long", "full", "detailed", "complete", "ldesc", "fulltext"}))
         want = 2000;
@@ -60,20 +55,54 @@ QString descriptionFor(const Control &c, const Signals &s, const Record &r)
     return QString();
 }
 
-QString sizeFor(const Control &c, const Signals &s, const Record &r)
+// The unit a set of words names, "" when none.
+QString unitIn(const WordSet &words)
 {
-    auto has = [&](std::initializer_list<const char *> words) {
-        for (const char *w : words)
-            if (s.all.contains(QString::fromLatin1(w)))
+    auto has = [&](std::initializer_list<const char *> list) {
+        for (const char *w : list)
+            if (words.contains(QString::fromLatin1(w)))
                 return true;
         return false;
     };
-    if (has({"byte", "b", "octet"}))
+    if (has({"byte", "b", "octet", "bytes"}))
         return QStringLiteral("File_Size_Bytes");
     if (has({"mb", "megabyte", "mib", "meg", "mbyte"}))
         return QStringLiteral("File_Size_MB");
     if (has({"kb", "kilobyte", "kib", "k", "kbyte"}))
         return QStringLiteral("File_Size_K");
+    return QString();
+}
+
+QString sizeFor(const Control &c, const Signals &s, const Record &r)
+{
+    // The control's own words first, then a unit, help text or unit list
+    // after it.
+    QString unit = unitIn(s.all);
+    if (unit.isEmpty())
+        unit = unitIn(s.after);
+    if (!unit.isEmpty())
+        return unit;
+    // A number already there tells the unit by its size (bytes on an edit
+    // page): the one nearest to it.
+    bool isNumber = false;
+    const double held = c.value.trimmed().toDouble(&isNumber);
+    if (isNumber && held > 0) {
+        QString nearest;
+        double bestRatio = 0;
+        for (const char *f : {"File_Size_Bytes", "File_Size_K", "File_Size_MB"}) {
+            bool ok = false;
+            const double v = field(r, QString::fromLatin1(f)).toDouble(&ok);
+            if (!ok || v <= 0)
+                continue;
+            const double ratio = v > held ? v / held : held / v;
+            if (nearest.isEmpty() || ratio < bestRatio) {
+                nearest = QString::fromLatin1(f);
+                bestRatio = ratio;
+            }
+        }
+        if (!nearest.isEmpty() && bestRatio < 10)
+            return nearest;
+    }
     if (c.maxLength > 0 && field(r, QStringLiteral("File_Size_K")).size() > c.maxLength)
         return QStringLiteral("File_Size_MB");
     return QStringLiteral("File_Size_K");
@@ -185,9 +214,15 @@ Value valueFor(const Control &c, const Signals &s, const QString &target, const 
                                                                                   : QStringLiteral("no"),
                 QStringLiteral("Program_Install_Support")};
     }
+    if (target.startsWith(QLatin1Char('#')))
+        return {}; // only lists take it (a file type, a processor, "hosted externally")
     QString text = field(r, target);
-    if (target == QLatin1String("Program_Release_Year") && c.maxLength == 2)
+    if ((target == QLatin1String("Program_Release_Year") || target == QLatin1String("Expire_Year")) && c.maxLength == 2)
         text = text.right(2);
+    // A day or month box of two places takes two digits.
+    if (c.maxLength == 2 && c.tag == QLatin1String("input") && text.size() == 1 && text.at(0).isDigit() &&
+        (target.endsWith(QLatin1String("_Day")) || target.endsWith(QLatin1String("_Month"))))
+        text.prepend(QLatin1Char('0'));
     return {text, target};
 }
 

@@ -51,7 +51,7 @@ const Row kRows[] = {
     {"Additional_Download_URL_1", Kind::Url, false, "mirror 2:13|download 3:12|download url 3:13"},
     {"Application_Screenshot_URL", Kind::Url, false,
      "screenshot:10|screen:8|screen shot:10|shot:7|screenshot url:12|image:7|image url:9|picture:7|"
-     "logo:9|logo url:11|thumbnail:6|snapshot:8|capture:6|preview image:9"},
+     "logo:9|logo url:11|snapshot:8|capture:6|preview image:9"},
     {"Application_Icon_URL", Kind::Url, false, "icon:10|icon url:12|app icon:11|favicon:9|program icon:11"},
     {"Application_Order_URL", Kind::Url, false,
      "buy:9|order:9|purchase:9|buy url:12|order url:12|purchase url:12|buy link:12|order link:12|"
@@ -61,16 +61,17 @@ const Row kRows[] = {
      "url:10|product page:10|product link:10|program url:10|program page:10|"
      "app url:10|app page:10|application url:10|software url:10|more info:8|details url:10|detail page:9|"
      "product homepage:11|program homepage:11|app homepage:11|landing page:9|product website:11|"
-     "program website:11|software homepage:11|software website:11|info link:10"},
+     "program website:11|software homepage:11|software website:11|info link:10|page:4"},
     {"Program_Name", Kind::Text, false,
      "name:5|title:6|program name:11|product name:11|app name:11|application name:11|software name:11|"
      "software title:11|program title:11|product title:11|app title:11|prog name:11|prog n:9|progn:9|"
      "product:6|program:5|software:5|application:5|app:5|subject:5|file title:9|item name:8|item title:8|"
      "download title:10|download name:10|package name:9|listing title:9|plugin name:10|module name:10|"
-     "extension name:10|game name:10|tool name:10|entry title:8"},
-    {"Program_Version", Kind::Text, false,
+     "extension name:10|game name:10|tool name:10|entry title:8|display name:11|display title:11"},
+    {"Program_Version", Kind::Text, true,
      "version:10|ver:8|release:6|program version:12|version number:12|build:5|current version:12|"
-     "latest version:12|app version:12|software version:12|product version:12|version no:12|vers:8"},
+     "latest version:12|app version:12|software version:12|product version:12|version no:12|vers:8|release name:12|"
+     "version name:12|last version:12"},
     {"Program_Cost_Dollars", Kind::Number, false,
      "price:10|cost:10|price usd:11|price dollar:12|usd:7|dollar:8|amount:6|fee:6|registration fee:9|"
      "program cost:11|pric:9|price in usd:12|retail price:11|full price:11"},
@@ -82,6 +83,9 @@ const Row kRows[] = {
      "license:9|licence:9|license type:11|licence type:11|program type:10|software type:9|pricing:7|"
      "price model:9|pricing model:10|pricing type:10|cost type:9|distribution type:9|license model:11|"
      "licensing:9|business model:9|shareware:6|freeware:6"},
+    {"Program_Install_Support", Kind::Text, false,
+     "install support:12|install and uninstall:12|installation support:12|install uninstall:12|"
+     "uninstall support:11|installer support:11|installation:6"},
     {"#Uninstaller", Kind::Choice, true,
      "uninstall:8|uninstaller:9|uninst:8|has uninstaller:11|install support:10|can uninstall:10|uninstallable:9"},
     {"Program_OS_Support", Kind::Text, true,
@@ -91,11 +95,12 @@ const Row kRows[] = {
      "language:9|lang:8|interface language:11|ui language:11|program language:11|supported language:11|"
      "locale:5|translation:6"},
     {"Program_System_Requirements", Kind::LongText, false,
-     "requirement:10|require:9|system requirement:12|req:7|min requirement:11|minimum:6|"
-     "minimum requirement:12|prerequisite:8|dependency:7|sys req:11|hardware:6|min:4|requirement text:11"},
+     "requirement:10|system requirement:12|req:7|min requirement:11|minimum:6|"
+     "minimum requirement:12|prerequisite:8|sys req:11|hardware:6|min:4|requirement text:11"},
     {"Program_Change_Info", Kind::LongText, false,
      "change:8|changelog:11|change log:11|what new:11|whats new:11|release note:11|change info:11|"
-     "history:7|version history:11|update note:10|changes:9|new feature:9|what changed:11|changed:8"},
+     "history:7|version history:11|update note:10|changes:9|new feature:9|what changed:11|changed:8|"
+     "version comment:12|release comment:12|update comment:12"},
     {"Program_Category_Class", Kind::Text, true,
      "category:9|cat:7|genre:6|section:5|categories:9|main category:10|program category:11|"
      "software category:11|classification:6|topic:5"},
@@ -155,6 +160,13 @@ const Row kRows[] = {
      "expire month:12|exp month:11|expiry month:12|expiration month:12|expires month:12"},
     {"Expire_Day", Kind::Number, true, "expire day:12|exp day:11|expiry day:12|expiration day:12|expires day:12"},
     {"Expire_Year", Kind::Number, true, "expire year:12|exp year:11|expiry year:12|expiration year:12|expires year:12"},
+    {"#FileType", Kind::Choice, true,
+     "file type:11|file format:11|package type:10|archive type:10|format:6|file kind:10|type of file:10|"
+     "package format:11|installer type:10"},
+    {"#Processor", Kind::Choice, true, "processor:10|cpu:10|architecture:9|arch:8|processor type:11|cpu type:11"},
+    {"#External", Kind::Choice, true,
+     "hosted externally:12|external file:12|externally:10|external:9|hosted elsewhere:12|remote file:11|"
+     "external download:12|link instead:10"},
     {"Filename_Long", Kind::Text, false, "filename:9|file name:9|setup file name:11|installer name:10"},
     // Purposes the record has no field for: they outweigh the generic words
     // ("url", "link") that would otherwise put some address there.
@@ -163,7 +175,10 @@ const Row kRows[] = {
      "repository:9|repo:8|source code:9|donate:9|donation:9|wiki:9|tutorial:9|manual:8|linkedin:9|"
      "instagram:9|discord:9|blog:8|news:6|rss:8|feed:7|support url:9|support link:9|support page:9|"
      "help page:9|faq:9|privacy:9|affiliate:9|referral:9|coupon:9|discount:8|promo:8|video url:10|"
-     "sku:9|isbn:9|ean:9|upc:9|alias:9|slug:9|hits:9|downloads count:9|rating:9|votes:9|ordering:8|sort:7"},
+     "sku:9|isbn:9|ean:9|upc:9|alias:9|slug:9|hits:9|downloads count:9|rating:9|votes:9|ordering:8|sort:7|"
+     "bug:9|bug tracker:11|issue:9|issue tracker:11|tracker:9|co author:10|coauthor:10|contributor:9|"
+     "thumbnail:9|thumb:8|paypal:9|stripe:9|product id:10|moderator:9|staff:9|comment:7|suggest:9|"
+     "suggestion:9|alternative to:11|require:10|dependency:9|depend:9|local name:10"},
 };
 
 // Control words that keep the fill away: search boxes, login and account
@@ -341,7 +356,9 @@ Vocabulary::Vocabulary()
             Term term;
             term.weight = entry.mid(colon + 1).toInt();
             for (const QString &w : entry.left(colon).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-                if (w.size() > 1 || w.at(0).isDigit())
+                // "co" of "co author" is no piece of a run-together name
+                // ("cover").
+                if ((w.size() > 1 || w.at(0).isDigit()) && w != QLatin1String("co"))
                     m_dictionary.insert(w);
                 term.words << stem(w);
             }
@@ -464,6 +481,19 @@ QStringList aliases(const QString &target, const QString &item)
         }
     }
     return out;
+}
+
+QStringList fallbackAliases(const QString &target, const QString &item)
+{
+    const QString low = item.trimmed().toLower();
+    if (target == QLatin1String("Program_Type")) {
+        if (low == QLatin1String("shareware") || low == QLatin1String("commercial") || low == QLatin1String("demo"))
+            return {QStringLiteral("proprietary"), QStringLiteral("commercial"), QStringLiteral("paid"),
+                    QStringLiteral("closed source"), QStringLiteral("non free")};
+        if (low == QLatin1String("freeware"))
+            return {QStringLiteral("free of charge"), QStringLiteral("no cost")};
+    }
+    return {};
 }
 
 } // namespace engine

@@ -20,6 +20,9 @@ inline const QString kReleaseDate = QStringLiteral("#ReleaseDate"); // one box, 
 inline const QString kPersonName = QStringLiteral("#PersonName");   // contact first and last name
 inline const QString kCurrency = QStringLiteral("#Currency");       // the currency of Program_Cost_Dollars
 inline const QString kUninstaller = QStringLiteral("#Uninstaller"); // yes/no from Program_Install_Support
+inline const QString kFileType = QStringLiteral("#FileType");       // the type of the download's file
+inline const QString kProcessor = QStringLiteral("#Processor");     // any processor the platforms run on
+inline const QString kExternal = QStringLiteral("#External");       // yes when a download address is given
 inline const QString kNone = QStringLiteral("#None");               // a purpose the record has no field for
 
 // A small set of stemmed words (what one signal of a control says), kept
@@ -95,5 +98,8 @@ QString stem(const QString &word);
 // Other spellings of a record value's item, for matching options
 // ("WinXP" -> "windows xp", "windows"; "United Kingdom" -> "uk", "gb").
 QStringList aliases(const QString &target, const QString &item);
+// Weaker spellings, taken only when no option says the item or one of its
+// aliases ("Proprietary" for a shareware licence).
+QStringList fallbackAliases(const QString &target, const QString &item);
 
 } // namespace engine

@@ -23,7 +23,7 @@ const char kReportScript[] = R"JS(
       const tag = e.localName;
       out.push([frame, tag, tag === 'textarea' ? '' : String(e.type || ''), String(e.name || ''),
                 String(e.value == null ? '' : e.value), tag === 'input' ? !!e.checked : false, pressed.has(e),
-                String(fields.get(e) || '')]);
+                String(fields.get(e) || ''), tag === 'button' ? e.textContent.replace(/\s+/g, ' ').trim() : '']);
     }
   }
   list(document, -1);
@@ -63,7 +63,7 @@ QStringList controlReport(QWebEnginePage *page, bool withField)
             .add(QStringLiteral("checked"), a.at(5).toBool())
             .add(QStringLiteral("clicked"), a.at(6).toBool());
         if (withField)
-            line.add(QStringLiteral("field"), a.at(7).toString());
+            line.add(QStringLiteral("text"), a.at(8).toString()).add(QStringLiteral("field"), a.at(7).toString());
         lines << QString::fromUtf8(line.toJson());
     }
     return lines;

@@ -3,8 +3,8 @@
 // JSON Lines: {"frame":-1,"tag":...,"type":...,"name":...,"value":...,
 // "checked":...,"clicked":...}, and {"frame":i,"refused":true} for a frame
 // whose document cannot be read. With withField each control line ends with
-// "field": the record field the last smart fill used for it, "" when it left
-// the control alone.
+// "text", a <button>'s own text ("" for the others), and "field": the record
+// field the last smart fill used for it, "" when it left the control alone.
 #include <QStringList>
 #include <QWebEnginePage>
 

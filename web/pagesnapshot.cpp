@@ -90,11 +90,13 @@ void loadSnapshotSignals(engine::Page &page, const QJsonObject &description)
             const QString text = o.at(0).toString();
             c.options << engine::Option {text, o.size() < 2 ? text : o.at(1).toString(), o.at(2).toInt() == 1};
         }
+        c.after = a.at(15).toString();
         page.controls << c;
     }
     for (const QJsonValue &v : sig.value(QLatin1String("b")).toArray()) {
         const QJsonArray a = v.toArray();
-        page.buttons << engine::Button {a.at(0).toInt(-1), a.at(1).toString(), a.at(2).toInt() == 1};
+        page.buttons << engine::Button {a.at(0).toInt(-1), a.at(1).toString(), a.at(2).toInt() == 1,
+                                        a.at(3).toInt() == 1};
     }
 }
 

@@ -14,8 +14,9 @@ namespace {
 
 // Applies a plan on the controls a snapshot with signals kept: ops
 // [[index, kind, value, field]], kind 0 a value, 1 a tick, 2 options to
-// select, 3 only the field to remember; then presses button `press` (or
-// none when -1).
+// select (-1 - i for an option i to clear), 3 only the field to remember;
+// then presses button `press` (or none when -1). A fill (no press) starts
+// the fields remembered afresh; a press keeps those of the fill before it.
 const char kApplyScript[] = R"JS(
 (function (gen, ops, press, record) {
   const keep = window.__dodu && window.__dodu[gen];
@@ -23,7 +24,7 @@ const char kApplyScript[] = R"JS(
   const els = keep.controls;
   // The record field used per control, for reports: kept as the plan and
   // looked up by element only when a report asks.
-  let fields = window.__doduFields;
+  let fields = press < 0 ? null : window.__doduFields;
   if (!fields || !fields.lists) {
     fields = window.__doduFields = {
       lists: [], map: null,
@@ -71,7 +72,10 @@ const char kApplyScript[] = R"JS(
       if (!e) continue;
       if (kind === 0) e.value = op[2];
       else if (kind === 1) e.checked = true;
-      else for (const i of op[2]) if (e.options[i]) e.options[i].selected = true;
+      else for (const i of op[2]) {
+        const o = e.options[i < 0 ? -1 - i : i];
+        if (o) o.selected = i >= 0;
+      }
       fire(e, 'input'); fire(e, 'change');
       e.setAttribute(markName, '');
       ++done;
@@ -191,6 +195,8 @@ SmartOutcome smartFillPage(QWebEnginePage *page, const engine::Record &record)
             ops += QLatin1String(",2,[");
             for (qsizetype k = 0; k < w->options.size(); ++k)
                 ops += (k ? QLatin1String(",") : QLatin1String("")) + QString::number(w->options.at(k));
+            for (int o : w->clear)
+                ops += QLatin1Char(',') + QString::number(-1 - o);
             ops += QLatin1String("],");
             ++filled;
         } else if (w->what == engine::Write::Check) {

@@ -149,12 +149,55 @@ const char kSnapshotScript[] = R"JS(
           if (t) return cut(t);
         }
         const r = siblingsBefore(node);
-        if (r !== null) return r;
+        if (r !== null) return withHeading(e, r);
         node = node.parentElement;
         if (node.localName === 'fieldset') {
           const lg = node.querySelector(':scope > legend');
           if (lg) return cut(text(lg));
         }
+      }
+      return '';
+    }
+    // A control in a table cell that holds other text or a list before it:
+    // the row's heading ("Download URL:") comes first.
+    function withHeading(e, r) {
+      let cell = e.parentElement;
+      for (let depth = 0; depth < 3 && cell && cell.localName !== 'td' && cell.localName !== 'dd'; depth++)
+        cell = cell.parentElement;
+      if (!cell || (cell.localName !== 'td' && cell.localName !== 'dd')) return r;
+      const p = cell.previousElementSibling;
+      const h = p ? text(p) : '';
+      return h ? cut(r ? h + ' ' + r : h) : r;
+    }
+    // The text right after a control: a unit ("bytes"), a help text, a
+    // character counter, or the unit a list beside it shows. Text that
+    // another control follows is that control's label, unless it is one
+    // short word ("bytes").
+    function after(e) {
+      let node = e;
+      for (let depth = 0; depth < 3 && node; depth++) {
+        let t = '';
+        for (let s = node.nextSibling; s && t.length < 200; s = s.nextSibling) {
+          if (s.nodeType === 3) { t += ' ' + s.data; continue; }
+          if (s.nodeType !== 1) continue;
+          const st = s.localName;
+          if (st === 'script' || st === 'style') continue;
+          if (st === 'br') { if (/\S/.test(t)) break; continue; }
+          if (st === 'select' && !/\S/.test(t))
+            return s.selectedIndex >= 0 ? clean(s.options[s.selectedIndex].text).slice(0, 40) : '';
+          if (s.matches(controls) || s.querySelector(controls)) {
+            const w = clean(t);
+            return /^[\w.()]{1,8}$/.test(w) ? w : '';
+          }
+          t += ' ' + text(s);
+        }
+        const w = clean(t);
+        if (w) return w.slice(0, 200);
+        // A control wrapped alone: the text after its wrapper.
+        const p = node.parentElement;
+        if (!p || p.childElementCount !== 1 || /\S/.test(p.textContent) || !/^(span|div)$/.test(p.localName))
+          return '';
+        node = p;
       }
       return '';
     }
@@ -264,10 +307,10 @@ const char kSnapshotScript[] = R"JS(
     let formCount = 0;
     // One document: [control, ...] and [button, ...], a control
     // [form, type, flags, name, id, label, context, value, maxLength,
-    //  placeholder, aria, title, autocomplete, pattern, options] without its
-    // trailing empty values, flags 1 checked, 2 multiple, 4 visible,
+    //  placeholder, aria, title, autocomplete, pattern, options, after]
+    // without its trailing empty values, flags 1 checked, 2 multiple, 4 visible,
     // 8 editable; an option [text, value, selected] ([text] when the value is
-    // the text and it is not selected); a button [form, text, visible].
+    // the text and it is not selected); a button [form, text, visible, image].
     function signals(doc) {
       const out = { c: [], b: [] };
       if (!doc || !doc.body) return out;
@@ -315,9 +358,11 @@ const char kSnapshotScript[] = R"JS(
         if (tag === 'button' || type === 'submit' || type === 'image') {
           if (type !== 'submit' && type !== 'image') continue;
           pressable.push(e);
+          // An image input is a submit control too (editor tool bars use
+          // them), told apart so that the form's own button comes first.
           const words = [e.value, tag === 'button' ? e.textContent : '', e.alt, e.title, e.name, e.id,
-                         e.getAttribute('aria-label'), tag === 'input' ? 'submit' : ''];
-          out.b.push([form, clean(words.join(' ')), visible(e, view) ? 1 : 0]);
+                         e.getAttribute('aria-label'), type === 'submit' && tag === 'input' ? 'submit' : ''];
+          out.b.push([form, clean(words.join(' ')), visible(e, view) ? 1 : 0, type === 'image' ? 1 : 0]);
           continue;
         }
         if (skip[type] && tag === 'input') continue;
@@ -358,12 +403,15 @@ const char kSnapshotScript[] = R"JS(
           }
           a.push(options);
         }
+        const next = choiceType ? '' : after(e);
+        if (next) {
+          if (a.length < 15) a[14] = [];
+          a.push(next);
+        }
         out.c.push(trim(a, 3));
       }
       return out;
     }
-    // The record field used per control, for reports; a fill starts afresh.
-    window.__doduFields = null;
     const top = { html: isHtml(document), body: !!document.body, key: 0, sig: signals(document), frames: [] };
     docs.push([]);
     for (let i = 0; i < window.frames.length; ++i) {

@@ -108,6 +108,10 @@ private Q_SLOTS:
     void valuesWithinTheSizeLimit();
     void onlyTheBestFormIsFilled();
     void submitControlOfThatForm();
+    void textAfterTheControlShapesTheValue();
+    void labelThatIsATermOutweighsTheName();
+    void fillersAndOldValuesGiveWay();
+    void aLoneAddressFormIsFilled();
 };
 
 void TestSmartFill::namesSplitIntoWords()
@@ -353,6 +357,89 @@ void TestSmartFill::submitControlOfThatForm()
               << Button {1, "Publish", true} << Button {1, "Save", false} << Button {2, "Subscribe", true};
     QCOMPARE(chooseSubmitButton(p, 1), 3);
     QCOMPARE(chooseSubmitButton(p, 0), -1);
+    // A tool bar's image inputs come after the form's own submit input,
+    // whatever it says; an image is pressed when the form has nothing else.
+    Page bar;
+    bar.buttons << Button {0, "Bold bold", true, true} << Button {0, "Remove selected", true}
+                << Button {0, "Enter submit", true} << Button {1, "Send", true, true};
+    QCOMPARE(chooseSubmitButton(bar, 0), 2);
+    QCOMPARE(chooseSubmitButton(bar, 1), 3);
+}
+
+// Units, help texts and counters after a box; the size already there.
+void TestSmartFill::textAfterTheControlShapesTheValue()
+{
+    const TestRecord r;
+    Control size = input("prog_size", "File size:");
+    size.after = QStringLiteral("bytes");
+    QCOMPARE(sizeField(size, r), QStringLiteral("File_Size_Bytes"));
+    size.after = QStringLiteral("MB"); // the unit a list beside it shows
+    QCOMPARE(sizeField(size, r), QStringLiteral("File_Size_MB"));
+    size.after.clear();
+    size.value = QStringLiteral("2281472"); // bytes, on an edit page
+    QCOMPARE(sizeField(size, r), QStringLiteral("File_Size_Bytes"));
+    Control teaser = input("teaser", "Teaser", "textarea");
+    teaser.after = QStringLiteral("0 / 100");
+    QCOMPARE(descriptionField(teaser, r), QStringLiteral("Char_Desc_80"));
+    Control summary = input("summary", "Summary");
+    summary.after = QStringLiteral("500 characters max.");
+    QCOMPARE(descriptionField(summary, r), QStringLiteral("Char_Desc_450"));
+    QCOMPARE(descriptionField(input("oneliner", "One-line description"), r), QStringLiteral("Char_Desc_80"));
+}
+
+void TestSmartFill::labelThatIsATermOutweighsTheName()
+{
+    QCOMPARE(fieldOf(input("description", "Name")), QStringLiteral("Program_Name"));
+    QCOMPARE(classify(input("dl_page", "Page:")).target, QStringLiteral("Application_Info_URL"));
+    QCOMPARE(fieldOf(input("file_name", "Display name")), QStringLiteral("Program_Name"));
+    QCOMPARE(fieldOf(input("release_title", "Release name")), QStringLiteral("Program_Version"));
+    QCOMPARE(classify(input("vcomment", "Version comment", "textarea")).target, QStringLiteral("Program_Change_Info"));
+    QCOMPARE(fieldOf(input("install", "Install support")), QStringLiteral("Program_Install_Support"));
+    // Purposes the record holds nothing for.
+    for (const char *label : {"Bug tracker", "Co-authors", "Thumbnail", "PayPal product ID", "Requires",
+                              "Note to the moderators", "Local name of the language pack"})
+        QCOMPARE(fieldOf(input("x", QString::fromLatin1(label))), QString());
+    // A label that is a term decides among targets, but makes no weak match
+    // confident: a text already there stays.
+    Control notes = input("notes", "Notes", "textarea");
+    notes.value = QStringLiteral("Thanks for checking.");
+    QCOMPARE(fieldOf(notes), QString());
+}
+
+void TestSmartFill::fillersAndOldValuesGiveWay()
+{
+    auto filled = [](Control c, const QString &held) {
+        c.value = held;
+        Page p;
+        p.controls << c << input("program_name") << input("version");
+        const Plan plan = planFill(p, TestRecord());
+        return plan.writes.isEmpty() || plan.writes.first().control != 0 ? QString() : plan.writes.first().value;
+    };
+    const Control author = input("p_author", "Author");
+    QCOMPARE(filled(author, "anonymous"), QStringLiteral("Tidewater Softworks"));
+    QCOMPARE(filled(author, "Someone Else"), QString());
+    QCOMPARE(filled(input("contact_name", "Contact"), "M. Holloway"), QStringLiteral("Maren Holloway"));
+    QCOMPARE(filled(input("img", "Image"), "https://old.example/shot.png"),
+             QStringLiteral("https://www.tidewater.example/shot.png"));
+    QCOMPARE(filled(input("x", "Date"), "2026-12-10"), QStringLiteral("2026-11-24"));
+    QCOMPARE(filled(input("x", "Date"), "see the notes"), QString());
+}
+
+void TestSmartFill::aLoneAddressFormIsFilled()
+{
+    Page p;
+    Control q = input("q");
+    Control pad = input("url", "PAD file URL");
+    pad.form = 1;
+    p.controls << q << pad;
+    const Plan plan = planFill(p, TestRecord());
+    QCOMPARE(plan.form, 1);
+    QCOMPARE(plan.fields.at(1), QStringLiteral("Application_XML_File_URL"));
+    // A lone e-mail box (a newsletter) is no submission form.
+    Page news;
+    Control email = input("email", "Your e-mail", "email");
+    news.controls << email;
+    QCOMPARE(planFill(news, TestRecord()).form, -1);
 }
 
 QTEST_GUILESS_MAIN(TestSmartFill)

@@ -75,6 +75,43 @@ const char kGroupsPage[] = R"(<!DOCTYPE html><html><body><form><table>
 <label><input type="checkbox" name="c"> Gamma</label>
 </form></body></html>)";
 
+// Date boxes named by their parts and sized 2, 2 and 4; repeated rows with
+// their switches; multiple lists the site pre-selected against the record.
+const char kGroupedPage[] = R"(<!DOCTYPE html><html><body><form>
+<p>Program name <input name="pname"></p>
+<table><tr><td>Release date</td><td><input name="r_d" maxlength="2"> / <input name="r_m" maxlength="2">
+ / <input name="r_a" maxlength="4"></td></tr></table>
+<p>Last update (dd.mm.yyyy) <input name="u[]" maxlength="2"><input name="u[]" maxlength="2"><input name="u[]" maxlength="4"></p>
+<table><tr><th>Image address</th><th>Show</th><th>Remove</th></tr>
+<tr><td><input name="previews[0][link]"></td><td><input type="checkbox" name="previews[0][enabled]"></td>
+ <td><input type="checkbox" name="previews[0][remove]"></td></tr>
+<tr><td><input name="previews[1][link]"></td><td><input type="checkbox" name="previews[1][enabled]"></td>
+ <td><input type="checkbox" name="previews[1][remove]"></td></tr></table>
+<p>Download URL <input name="download"></p>
+<p>Mirror 1 <input name="mirror_1"> Mirror 2 <input name="mirror_2"> Mirror 3 <input name="mirror_3"> Mirror 4 <input name="mirror_4"></p>
+<p>Platforms <select name="platforms[]" multiple><option>Windows XP</option><option selected>macOS</option>
+ <option>Linux</option><option selected>Android</option></select></p>
+<p>Licence <select name="licence[]" multiple><option selected>Freeware</option><option>Shareware</option></select></p>
+<p>Runs on <select name="os"><option value="">--</option><option>Linux</option><option>Mac</option><option>Windows</option></select></p>
+</form><script>window.changed = []; document.addEventListener('change', (e) => window.changed.push(e.target.name), true);</script>
+</body></html>)";
+
+// An editor's tool bar of image inputs, buttons never to press, and the
+// form's own submit input, which says nothing a submit button usually says.
+const char kButtonsPage[] = R"(<!DOCTYPE html><html><body><form>
+<p>Subject <input name="subject"> Version <input name="version"></p>
+<input type="image" name="bold" alt="Bold" src="b.gif" width="16" height="16">
+<input type="image" name="link" alt="Insert link" src="l.gif" width="16" height="16">
+<textarea name="message"></textarea>
+<button name="remove">Remove selected</button> <input type="submit" name="preview" value="Preview">
+<input type="submit" name="enter" value="Enter"> <button name="cancel">Cancel</button>
+</form></body></html>)";
+
+// A form whose only submit control is an image.
+const char kImageSubmitPage[] = R"(<!DOCTYPE html><html><body><form>
+<p>Program name <input name="program_name"> Version <input name="version"></p>
+<input type="image" name="go" alt="Send" src="s.gif" width="40" height="16"></form></body></html>)";
+
 } // namespace
 
 class TestSmartPage : public QObject {
@@ -88,6 +125,8 @@ private Q_SLOTS:
     void submitPressesTheFormsButtonElement();
     void snapshotSeesHiddenAndLockedControls();
     void snapshotGivesEachGroupItsOwnText();
+    void datePartsRowsAndListsOnALivePage();
+    void submitPressesTheFormsOwnButtonBeforeImages();
 
 private:
     bool load(QWebEnginePage *page);
@@ -249,6 +288,79 @@ void TestSmartPage::submitPressesTheFormsButtonElement()
     QVERIFY(QSignalSpy(&page, &QWebEnginePage::loadFinished).wait(30000));
     web::runFormCommandOnPage(&page, engine::FormMode::Submit, *m_record, host, true, web::FillRules::Smart);
     QCOMPARE(host.messages, QStringList {QStringLiteral("Submit button not found.")});
+}
+
+void TestSmartPage::datePartsRowsAndListsOnALivePage()
+{
+    QWebEnginePage page(m_profile.get());
+    QVERIFY(testpages::load(
+        &page,
+        QUrl::fromLocalFile(testpages::write(m_dir, QStringLiteral("grouped.htm"), QString::fromUtf8(kGroupedPage)))));
+    web::smartFillPage(&page, *m_record);
+    const QString values =
+        main(&page,
+             "Array.from(document.querySelectorAll('input:not([type]), select'), e => e.localName === "
+             "'select' ? Array.from(e.selectedOptions, o => o.text).join('+') : e.value).join('|')")
+            .toString();
+    const QString f = QStringLiteral("https://www.tidewater-softworks.example/");
+    QCOMPARE(values.split(QLatin1Char('|')),
+             QStringList({"ClipNest", "24", "11", "2026", "24", "11", "2026", f + "clipnest/screenshot.png", "",
+                          f + "download/ClipNest-3.2.1-setup.zip",
+                          "https://mirror.tidewater-softworks.example/ClipNest-3.2.1-setup.zip",
+                          "https://files.tidewater-softworks.example/clipns32.zip",
+                          "https://archive.tidewater-softworks.example/clipns32.zip", "", "Windows XP+Linux",
+                          "Shareware", "Windows"}));
+    // The filled row's switch is ticked, the empty row's not; no row is removed.
+    QCOMPARE(
+        main(&page, "Array.from(document.querySelectorAll('input[type=checkbox]'), e => e.checked ? 1 : 0).join('')")
+            .toString(),
+        QStringLiteral("1000"));
+    // The cleared lists told the page.
+    QVERIFY(main(&page, "window.changed.join(' ')").toString().contains(QStringLiteral("platforms[] licence[]")));
+    const QStringList report = web::controlReport(&page, true);
+    QVERIFY(report.filter(QStringLiteral(R"("name":"previews[0][enabled]")"))
+                .first()
+                .endsWith(QStringLiteral(R"("field":"Application_Screenshot_URL"})")));
+    QVERIFY(report.filter(QStringLiteral(R"("name":"r_a")"))
+                .first()
+                .endsWith(QStringLiteral(R"("field":"Program_Release_Year"})")));
+}
+
+void TestSmartPage::submitPressesTheFormsOwnButtonBeforeImages()
+{
+    QWebEnginePage page(m_profile.get());
+    QVERIFY(testpages::load(
+        &page,
+        QUrl::fromLocalFile(testpages::write(m_dir, QStringLiteral("buttons.htm"), QString::fromUtf8(kButtonsPage)))));
+    TestHost host;
+    web::runFormCommandOnPage(&page, engine::FormMode::Fill, *m_record, host, true, web::FillRules::Smart);
+    web::runFormCommandOnPage(&page, engine::FormMode::Submit, *m_record, host, true, web::FillRules::Smart);
+    QVERIFY(host.messages.isEmpty());
+    const QStringList report = web::controlReport(&page, true);
+    const QStringList clicked = report.filter(QStringLiteral(R"("clicked":true)"));
+    QCOMPARE(clicked.size(), 1);
+    QVERIFY(clicked.first().contains(QStringLiteral(R"("name":"enter")")));
+    // After the submit the report still names the fields of the fill, and
+    // tells the buttons apart by their own text.
+    QVERIFY(report.filter(QStringLiteral(R"("name":"version")"))
+                .first()
+                .endsWith(QStringLiteral(R"("field":"Program_Version"})")));
+    QVERIFY(report.filter(QStringLiteral(R"("name":"remove")"))
+                .first()
+                .endsWith(QStringLiteral(R"("text":"Remove selected","field":""})")));
+    // The classic report is as it was: no text, no field.
+    QVERIFY(!web::controlReport(&page).first().contains(QStringLiteral(R"("text":)")));
+
+    // An image input is a submit control when the form has no other.
+    QVERIFY(testpages::load(&page,
+                            QUrl::fromLocalFile(testpages::write(m_dir, QStringLiteral("image.htm"),
+                                                                 QString::fromUtf8(kImageSubmitPage)))));
+    web::runFormCommandOnPage(&page, engine::FormMode::Submit, *m_record, host, true, web::FillRules::Smart);
+    QVERIFY(host.messages.isEmpty());
+    QVERIFY(web::controlReport(&page)
+                .filter(QStringLiteral(R"("clicked":true)"))
+                .first()
+                .contains(QStringLiteral(R"("name":"go")")));
 }
 
 int main(int argc, char *argv[])

@@ -8,6 +8,7 @@
 #include "software/softwaretable.h"
 #include "software/startupload.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <cstdio>
@@ -29,15 +30,16 @@ int runImportPad(const QString &path)
         cut = software::importPadFile(table, path);
     } catch (const base::Error &e) {
         if (!table.isOpen())
-            complain(QStringLiteral("cannot import %1: the software table is closed: %2").arg(file, loadError));
+            complain(QCoreApplication::translate("app", "cannot import %1: the software table is closed: %2")
+                         .arg(file, loadError));
         else
-            complain(QStringLiteral("cannot import %1: %2").arg(file, e.text()));
+            complain(QCoreApplication::translate("app", "cannot import %1: %2").arg(file, e.text()));
         return 1;
     }
     try {
         table.SaveToFile(software::TSoftwareTable::dataFile());
     } catch (const base::Error &e) {
-        complain(QStringLiteral("cannot save the record: %1").arg(e.text()));
+        complain(QCoreApplication::translate("app", "cannot save the record: %1").arg(e.text()));
         return 1;
     }
     for (const QString &line : software::cutFieldsMessage(cut, table).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
@@ -54,7 +56,7 @@ int runShowRecord()
     std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
     std::fflush(stdout);
     if (!table.isOpen()) {
-        complain(QStringLiteral("the software table is closed: %1").arg(loadError));
+        complain(QCoreApplication::translate("app", "the software table is closed: %1").arg(loadError));
         return 1;
     }
     return 0;

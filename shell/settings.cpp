@@ -1,8 +1,10 @@
 #include "shell/settings.h"
 
-#include "shell/inifile.h"
+#include "platform/inifile.h"
 
 namespace shell {
+
+using platform::IniFile;
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "software/startupload.h"
 #include "shell/campaigntracker.h"
 
+#include <QCoreApplication>
 #include <cstdio>
 
 namespace app {
@@ -17,7 +18,7 @@ int runCampaignReport(const CampaignOptions &options)
     QString loadError;
     software::loadRecordAtStartup(table, &loadError);
     if (!table.isOpen()) {
-        complain(QStringLiteral("the software table is closed: %1").arg(loadError));
+        complain(QCoreApplication::translate("app", "the software table is closed: %1").arg(loadError));
         return 1;
     }
     campaign::Campaign c = shell::campaignOf(table);

@@ -36,10 +36,26 @@ QTextStream out(stdout);
 class QuietHost : public engine::Host {
 public:
     void showMessage(const QString &) override { }
-    void processPendingEvents() override { QCoreApplication::processEvents(); }
     QString loginUsername() const override { return QString(); }
     QString loginPassword() const override { return QString(); }
 };
+
+// Runs a script in the program's world and waits for its answer.
+QVariant evalScript(QWebEnginePage *page, const QString &script)
+{
+    QEventLoop loop;
+    QVariant result;
+    bool done = false;
+    web::callScript(page, script, &loop, [&](const QVariant &v) {
+        result = v;
+        done = true;
+        loop.quit();
+    });
+    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
+    if (!done)
+        loop.exec();
+    return result;
+}
 
 // A form as a download site would have it, written twice: as HTML, and as
 // the in-memory document of the same controls in the same order, from which
@@ -182,10 +198,9 @@ QString floorScript(Form &f, const engine::Record &record)
 // leave the page the same.
 QString pageState(QWebEnginePage *page)
 {
-    const QVariant v =
-        web::runScriptAndWait(page,
-                              QStringLiteral("Array.from(document.querySelectorAll('input, textarea, select'), "
-                                             "e => e.name + '=' + e.value + (e.checked ? '*' : '')).join('\\n')"));
+    const QVariant v = evalScript(page,
+                                  QStringLiteral("Array.from(document.querySelectorAll('input, textarea, select'), "
+                                                 "e => e.name + '=' + e.value + (e.checked ? '*' : '')).join('\\n')"));
     return QString::fromLatin1(QCryptographicHash::hash(v.toString().toUtf8(), QCryptographicHash::Sha1).toHex());
 }
 
@@ -210,8 +225,8 @@ public:
         QObject::connect(
             m_smartPage, &QWebEnginePage::loadFinished, m_smartPage, [this] { m_started = m_clock.nsecsElapsed(); },
             Qt::DirectConnection);
+        // A fill ends once the page has applied its writes.
         QObject::connect(smart, &web::AutoFill::filled, smart, [this] {
-            web::runScriptAndWait(m_smartPage, QStringLiteral("0"));
             m_ended = m_clock.nsecsElapsed();
             m_loop.quit();
         });
@@ -221,14 +236,13 @@ public:
             Qt::DirectConnection);
         // Connected after the fill, so it hears the end of each fill run.
         QObject::connect(m_fill, &web::AutoFill::filled, m_fill, [this] {
-            web::runScriptAndWait(m_bridgePage, QStringLiteral("0"));
             m_ended = m_clock.nsecsElapsed();
             m_loop.quit();
         });
         m_floorTimer.setSingleShot(true);
         m_floorTimer.setInterval(0);
         QObject::connect(&m_floorTimer, &QTimer::timeout, [this] {
-            web::runScriptAndWait(m_floorPage, m_floorScript);
+            evalScript(m_floorPage, m_floorScript);
             m_ended = m_clock.nsecsElapsed();
             m_loop.quit();
         });
@@ -316,7 +330,7 @@ QString boundScript(const QString &floor)
 // again the same way: the floor of the smart fill.
 QString floorFromPage(QWebEnginePage *page)
 {
-    const QVariant ops = web::runScriptAndWait(page, QStringLiteral(R"JS(JSON.stringify(Array.from(
+    const QVariant ops = evalScript(page, QStringLiteral(R"JS(JSON.stringify(Array.from(
   document.querySelectorAll('input, textarea, select'), (e, i) => {
     if (e.localName === 'select') {
       const sel = Array.from(e.options, (o, j) => (o.selected !== o.defaultSelected ? j : -1)).filter((j) => j >= 0);

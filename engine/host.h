@@ -10,8 +10,6 @@ public:
     virtual ~Host() = default;
     // A plain message box with an OK button; returns when the user closed it.
     virtual void showMessage(const QString &text) = 0;
-    // Lets pending window events run (used before each frame of the walk).
-    virtual void processPendingEvents() = 0;
     // The texts of the username and password boxes, read at the moment of use.
     virtual QString loginUsername() const = 0;
     virtual QString loginPassword() const = 0;

@@ -219,9 +219,13 @@ void RunFormCommand(Browser &browser, FormMode mode, const Record &record, Host 
         runRoutine(*doc, mode, record, host);
         return;
     }
+    // The frames are walked one after the other without letting window
+    // events run between them: the walk runs on a snapshot of the page taken
+    // in one call, and its writes reach the live page later, in order, by
+    // calls of their own, so there is nothing to wait for here and nothing
+    // else (another fill, a tab closing) can come in between.
     const int n = doc->frameCount();
     for (int i = 0; i < n; ++i) {
-        host.processPendingEvents();
         Document *frame = doc->frameDocument(i);
         if (!frame || !frame->isHtml())
             continue;

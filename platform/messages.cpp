@@ -1,57 +1,44 @@
 #include "messages.h"
 
-#include <QApplication>
-#include <QMessageBox>
+#include <QCoreApplication>
 
 namespace platform {
 
 namespace {
+
+MessageSink &boxes()
+{
+    static MessageSink b;
+    return b;
+}
+
 MessageSink &sink()
 {
     static MessageSink s;
     return s;
 }
 
-QWidget *parentWindow()
+// Every text goes through here: to the sink, else the boxes, else the log.
+bool tell(const QString &kind, const QString &text)
 {
-    QWidget *w = QApplication::activeModalWidget();
-    if (!w)
-        w = QApplication::activeWindow();
-    return w;
+    if (const MessageSink &to = sink() ? sink() : boxes())
+        return to(kind, text);
+    qWarning("%s: %s", qPrintable(kind), qPrintable(text));
+    return false;
 }
+
 } // namespace
 
-QString applicationTitle() { return QStringLiteral("Korvane Software Doduvodaz"); }
+QString applicationTitle() { return QCoreApplication::translate("platform", "Korvane Software Doduvodaz"); }
+
+void installMessageBoxes(MessageSink b) { boxes() = std::move(b); }
 
 void setMessageSink(MessageSink s) { sink() = std::move(s); }
 
-void showMessage(const QString &text)
-{
-    if (sink()) {
-        sink()(QStringLiteral("message"), text);
-        return;
-    }
-    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok, parentWindow());
-    box.exec();
-}
+void showMessage(const QString &text) { tell(QStringLiteral("message"), text); }
 
-void showError(const QString &text)
-{
-    if (sink()) {
-        sink()(QStringLiteral("error"), text);
-        return;
-    }
-    QMessageBox box(QMessageBox::Critical, applicationTitle(), text, QMessageBox::Ok, parentWindow());
-    box.exec();
-}
+void showError(const QString &text) { tell(QStringLiteral("error"), text); }
 
-bool askYesNo(const QString &text)
-{
-    if (sink())
-        return sink()(QStringLiteral("question"), text);
-    QMessageBox box(QMessageBox::Question, applicationTitle(), text, QMessageBox::Yes | QMessageBox::No,
-                    parentWindow());
-    return box.exec() == QMessageBox::Yes;
-}
+bool askYesNo(const QString &text) { return tell(QStringLiteral("question"), text); }
 
 } // namespace platform

@@ -1,7 +1,8 @@
 #pragma once
 // Plain message boxes with an OK button, titled with the application title,
-// and the application's general error handler. Tests install a sink that
-// records the texts instead of showing boxes.
+// and the application's general error handler, as every folder calls them.
+// The boxes themselves are the window's: the shell installs them at start;
+// tests install a sink that records the texts instead.
 #include <QString>
 #include <functional>
 
@@ -19,9 +20,15 @@ void showError(const QString &text);
 // Confirmation with Yes and No; true for Yes.
 bool askYesNo(const QString &text);
 
-// Replaces the boxes (tests). kind is "message", "error" or "question"; the
-// sink's answer is used for questions. Pass nullptr to restore the boxes.
+// Where the texts go. kind is "message", "error" or "question"; the answer
+// is used for questions.
 using MessageSink = std::function<bool(const QString &kind, const QString &text)>;
+
+// The boxes (the shell's, at start). Without them a text goes to the log
+// and a question is answered No.
+void installMessageBoxes(MessageSink boxes);
+
+// Replaces the boxes (tests). Pass nullptr to restore them.
 void setMessageSink(MessageSink sink);
 
 } // namespace platform

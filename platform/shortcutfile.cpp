@@ -2,6 +2,7 @@
 
 #include "base/error.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include "atomicfile.h"
 #include "utf16text.h"
@@ -134,7 +135,7 @@ void writeShortcutFile(const QString &fileName, const QString &url)
     const QString text = QStringLiteral("[InternetShortcut]\r\nURL=") + address + QStringLiteral("\r\n");
     if (writeFileAtomically(fileName, text.toUtf8()))
         return;
-    throw base::Error(QStringLiteral("Cannot create file ") + fileName);
+    throw base::Error(QCoreApplication::translate("platform", "Cannot create file %1").arg(fileName));
 }
 
 } // namespace platform

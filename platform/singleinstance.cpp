@@ -349,7 +349,7 @@ TOneInstance::Decision TOneInstance::becomeReceiver(bool force)
             return Decision::ReceiverFound;
     }
     if (!listenAt(m_path))
-        throw base::Error(QStringLiteral("Unable to create semaphore"));
+        throw base::Error(QCoreApplication::translate("platform", "Unable to create semaphore"));
     return Decision::Listening;
 }
 

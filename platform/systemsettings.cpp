@@ -5,6 +5,7 @@
 
 #include "base/error.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -53,7 +54,7 @@ void setSystemValues(const QList<QPair<QString, QString>> &values)
 
     QDir().mkpath(QFileInfo(path).absolutePath());
     if (!writeFileAtomically(path, bytes))
-        throw base::Error(QStringLiteral("Cannot create file %1").arg(shown));
+        throw base::Error(QCoreApplication::translate("platform", "Cannot create file %1").arg(shown));
 }
 
 } // namespace platform

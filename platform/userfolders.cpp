@@ -33,7 +33,7 @@ bool copyMissingFile(const QString &from, const QString &to, QStringList &proble
     if (QFileInfo::exists(to))
         return true;
     if (!QFile::copy(from, to)) {
-        problems << QStringLiteral("Cannot create file %1").arg(to);
+        problems << QCoreApplication::translate("platform", "Cannot create file %1").arg(to);
         return false;
     }
     QFile::setPermissions(to, kUserFile);
@@ -43,7 +43,7 @@ bool copyMissingFile(const QString &from, const QString &to, QStringList &proble
 void copyMissingTree(const QString &from, const QString &to, QStringList &problems)
 {
     if (!QDir().mkpath(to)) {
-        problems << QStringLiteral("Cannot create folder %1").arg(to);
+        problems << QCoreApplication::translate("platform", "Cannot create folder %1").arg(to);
         return;
     }
     QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
@@ -55,7 +55,7 @@ void copyMissingTree(const QString &from, const QString &to, QStringList &proble
             continue;
         if (info.isDir()) {
             if (!QDir().mkpath(dst))
-                problems << QStringLiteral("Cannot create folder %1").arg(dst);
+                problems << QCoreApplication::translate("platform", "Cannot create folder %1").arg(dst);
         } else if (!copyMissingFile(src, dst, problems)) {
             return; // one message for a folder that cannot be written
         }
@@ -129,7 +129,8 @@ QStringList prepareWorkingFolder(const QString &recordFile)
         return problems; // the author's own folder
     const QString dir = userDataDir();
     if (!QDir().mkpath(dir) || !QFileInfo(dir).isWritable()) {
-        problems << QStringLiteral("Cannot create folder %1: the software record and the site list cannot be kept.")
+        problems << QCoreApplication::translate(
+                        "platform", "Cannot create folder %1: the software record and the site list cannot be kept.")
                         .arg(dir);
         if (QFileInfo(dir).isDir())
             QDir::setCurrent(dir); // read what is there
@@ -145,7 +146,8 @@ QStringList prepareWorkingFolder(const QString &recordFile)
         const QFileInfo src(source);
         if (source.isEmpty() || !src.exists()) {
             if (!QFileInfo::exists(target))
-                problems << QStringLiteral("The delivered file %1 is missing.").arg(source.isEmpty() ? name : source);
+                problems << QCoreApplication::translate("platform", "The delivered file %1 is missing.")
+                                .arg(source.isEmpty() ? name : source);
             continue;
         }
         if (src.isDir())
@@ -168,12 +170,12 @@ QString settingsFolder(QStringList *problems)
         return withSlash(dir);
     QStringList found;
     if (!QDir().mkpath(dir)) {
-        found << QStringLiteral("Cannot create folder %1").arg(dir);
+        found << QCoreApplication::translate("platform", "Cannot create folder %1").arg(dir);
     } else {
         const QString delivered = deliveredDataDir();
         const QString source = delivered + QStringLiteral("/quillet.ini");
         if (delivered.isEmpty() || !QFileInfo::exists(source))
-            found << QStringLiteral("The delivered file %1 is missing.")
+            found << QCoreApplication::translate("platform", "The delivered file %1 is missing.")
                          .arg(delivered.isEmpty() ? QStringLiteral("quillet.ini") : source);
         else
             copySettingsFile(source, file, found);

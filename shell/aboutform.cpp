@@ -102,7 +102,7 @@ QIcon programIcon()
 TAboutForm::TAboutForm(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("TAboutForm"));
-    setWindowTitle(QStringLiteral("About"));
+    setWindowTitle(tr("About"));
     setFixedSize(ClientWidth, ClientHeight);
 
     auto *icon = new QLabel(this);
@@ -110,17 +110,16 @@ TAboutForm::TAboutForm(QWidget *parent) : QDialog(parent)
     icon->setPixmap(programPixmap(32));
     icon->setFixedSize(32, 32);
 
-    QLabel *title = textLine(QStringLiteral("lblTitle"), QStringLiteral("Korvane Software Doduvodaz 1.5"), this);
+    QLabel *title = textLine(QStringLiteral("lblTitle"), tr("Korvane Software Doduvodaz 1.5"), this);
     QFont bold = title->font();
     bold.setBold(true);
     bold.setPointSize(12);
     title->setFont(bold);
 
-    QLabel *based = textLine(QStringLiteral("lblBased"), QStringLiteral("Based on the Quillet tabbed browser."), this);
-    QLabel *notice = textLine(QStringLiteral("lblNotice"),
-                              QStringLiteral("\u00a9 2007 Korvane Software. All rights reserved."), this);
-    QLabel *visit =
-        textLine(QStringLiteral("lblVisit"), QStringLiteral("Please visit our web site for more information:"), this);
+    QLabel *based = textLine(QStringLiteral("lblBased"), tr("Based on the Quillet tabbed browser."), this);
+    QLabel *notice =
+        textLine(QStringLiteral("lblNotice"), tr("\u00a9 2007 Korvane Software. All rights reserved."), this);
+    QLabel *visit = textLine(QStringLiteral("lblVisit"), tr("Please visit our web site for more information:"), this);
 
     auto *site = new TLinkLabel(platform::makerSite().toString(), this);
     site->setObjectName(QStringLiteral("lblSite"));
@@ -134,7 +133,7 @@ TAboutForm::TAboutForm(QWidget *parent) : QDialog(parent)
     bevel->setFrameShape(QFrame::HLine);
     bevel->setFrameShadow(QFrame::Sunken);
 
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
+    auto *ok = new QPushButton(tr("OK"), this);
     ok->setObjectName(QStringLiteral("btnOK"));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -4,6 +4,7 @@
 #include "platform/favoritesfolder.h"
 #include "platform/shortcutfile.h"
 
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -45,7 +46,7 @@ void writeFavorite(const QString &fileName, const QString &url)
 {
     const QString folder = QFileInfo(fileName).absolutePath();
     if (!QDir().mkpath(folder))
-        throw base::Error(QStringLiteral("Cannot create folder ") + folder);
+        throw base::Error(QCoreApplication::translate("shell", "Cannot create folder %1").arg(folder));
     platform::writeShortcutFile(fileName, url);
 }
 
@@ -53,7 +54,7 @@ TAddFavoriteForm::TAddFavoriteForm(const QString &favoritesRoot, const QString &
     : QDialog(parent), m_root(favoritesRoot)
 {
     setObjectName(QStringLiteral("TAddFavoriteForm"));
-    setWindowTitle(QStringLiteral("Add Favorite"));
+    setWindowTitle(tr("Add Favorite"));
 
     m_name = new QLineEdit(name, this);
     m_name->setObjectName(QStringLiteral("edtName"));
@@ -64,7 +65,7 @@ TAddFavoriteForm::TAddFavoriteForm(const QString &favoritesRoot, const QString &
     m_folder->setObjectName(QStringLiteral("cmbFolder"));
     m_folder->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_folder->setMinimumContentsLength(30);
-    m_folder->addItem(QStringLiteral("Favorites"), QString());
+    m_folder->addItem(tr("Favorites"), QString());
     for (const QString &sub : platform::FavoriteSubfolders(m_root))
         m_folder->addItem(QStringLiteral("Favorites/") + sub, sub);
 
@@ -77,8 +78,8 @@ TAddFavoriteForm::TAddFavoriteForm(const QString &favoritesRoot, const QString &
     connect(m_name, &QLineEdit::textChanged, this, &TAddFavoriteForm::updateOk);
 
     auto *form = new QFormLayout;
-    form->addRow(QStringLiteral("Name:"), m_name);
-    form->addRow(QStringLiteral("Create in:"), m_folder);
+    form->addRow(tr("Name:"), m_name);
+    form->addRow(tr("Create in:"), m_folder);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);

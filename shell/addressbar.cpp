@@ -145,7 +145,7 @@ TAddressBar::TAddressBar(QWidget *parent) : QWidget(parent)
 
     m_panel = new QWidget(this);
     m_panel->setObjectName(QStringLiteral("pnlAddress"));
-    m_label = new QLabel(QStringLiteral("Address:"), m_panel);
+    m_label = new QLabel(tr("Address:"), m_panel);
     m_box = new TIEAddress(m_panel);
     m_label->setBuddy(m_box);
     auto *layout = new QHBoxLayout(m_panel);
@@ -153,7 +153,7 @@ TAddressBar::TAddressBar(QWidget *parent) : QWidget(parent)
     layout->addWidget(m_label);
     layout->addWidget(m_box, 1);
 
-    m_go = new QPushButton(QStringLiteral("Go"), this);
+    m_go = new QPushButton(tr("Go"), this);
     m_go->setObjectName(QStringLiteral("btnGo"));
     m_go->setAutoDefault(false);
 

@@ -131,10 +131,10 @@ void TBrowserTabs::closePage(TbxWebTabSheet *page)
 void TBrowserTabs::closeAll()
 {
     m_newPagesAllowed = false;
-    while (count() > 0) {
+    // Each page closes at once (its browser shut down, deleted later), so
+    // nothing of it runs between two closings.
+    while (count() > 0)
         closePage(m_current ? m_current.data() : activePage());
-        QCoreApplication::processEvents();
-    }
     // Windows the closed pages were still opening have no tab yet; they go
     // too, or they would get one as soon as new pages are allowed again.
     for (const QPointer<QWidget> &w : std::as_const(m_orphans)) {

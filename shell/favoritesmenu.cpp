@@ -68,15 +68,15 @@ QString favoriteMenuText(const QString &name)
     return text;
 }
 
-TFavoritesMenu::TFavoritesMenu(QWidget *parent) : QMenu(QStringLiteral("Favorities"), parent)
+TFavoritesMenu::TFavoritesMenu(QWidget *parent) : QMenu(tr("Favorities"), parent)
 {
     setObjectName(QStringLiteral("popFavorite"));
     setProperty(RelPathProperty, QStringList());
     m_root = platform::FavoritesPath();
 
-    m_add = addAction(QStringLiteral("Add to favorities..."));
+    m_add = addAction(tr("Add to favorities..."));
     m_add->setObjectName(QStringLiteral("menFavoriteAdd"));
-    m_organize = addAction(QStringLiteral("Organize favorities..."));
+    m_organize = addAction(tr("Organize favorities..."));
     m_organize->setObjectName(QStringLiteral("menFavoriteOrg"));
     addSeparator();
 
@@ -199,7 +199,7 @@ void TFavoritesMenu::FavoriteItemClick(QAction *item)
         return;
     const QString url = platform::ReadShortcutURL(path);
     if (url.isEmpty())
-        platform::showMessage(QStringLiteral("URL is null"));
+        platform::showMessage(tr("URL is null"));
     else
         emit openUrlRequested(url);
 }
@@ -216,8 +216,7 @@ void TFavoritesMenu::menFavoriteAddClick()
     if (form.exec() == QDialog::Accepted && !m_root.isEmpty()) {
         const QString file = form.targetFile();
         const bool replace = !QFileInfo::exists(file) ||
-            platform::askYesNo(QFileInfo(file).fileName() +
-                               QStringLiteral(" already exists. Do you want to replace it?"));
+            platform::askYesNo(tr("%1 already exists. Do you want to replace it?").arg(QFileInfo(file).fileName()));
         if (replace) {
             try {
                 writeFavorite(file, address);

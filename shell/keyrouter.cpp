@@ -1,16 +1,12 @@
 #include "keyrouter.h"
 
-#include "addressbar.h"
+#include "maincommands.h"
 #include "mainwindow.h"
 #include "webtabsheet.h"
 
+#include <QAction>
 #include <QApplication>
-#include <QComboBox>
-#include <QLineEdit>
 #include <QKeyEvent>
-#include <QToolButton>
-
-#include <optional>
 
 namespace shell {
 
@@ -40,51 +36,13 @@ bool TKeyRouter::focusInPage() const
     return page && page->browser() && focus && (focus == page->browser() || page->browser()->isAncestorOf(focus));
 }
 
-bool TKeyRouter::runAction(Command command)
-{
-    QAction *a = m_window->action(command);
-    if (a && a->isEnabled())
-        a->trigger();
-    return true;
-}
-
 bool TKeyRouter::runActionFor(QKeyEvent *e)
 {
-    const QKeySequence seq(e->keyCombination());
-    for (QAction *a : m_window->actions()) {
-        if (a->shortcut() == seq && a->isEnabled()) {
-            a->trigger();
-            return true;
-        }
-    }
-    return false;
-}
-
-void TKeyRouter::HandleAltKey(QChar c)
-{
-    auto drop = [this](const char *menu) {
-        if (QToolButton *b = m_window->menuButton(QString::fromLatin1(menu)))
-            b->showMenu();
-    };
-    switch (c.toUpper().unicode()) {
-    case 'A': drop("Favorities"); break;
-    case 'C': runAction(Command::DupPage); break;
-    case 'D':
-        if (TIEAddress *box = m_window->addressBox()) {
-            box->setFocus(Qt::ShortcutFocusReason);
-            if (box->lineEdit())
-                box->lineEdit()->selectAll();
-        }
-        break;
-    case 'E': drop("Software"); break;
-    case 'F': drop("File"); break;
-    case 'Q': runAction(Command::TabPrev); break;
-    case 'T': drop("Help"); break;
-    case 'V': drop("Submission"); break;
-    case 'W': runAction(Command::TabNext); break;
-    case 'X': runAction(Command::ClosePage); break;
-    default: break;
-    }
+    QAction *a = m_window->commands()->actionForKey(e->keyCombination());
+    if (!a || !a->isEnabled())
+        return false;
+    a->trigger();
+    return true;
 }
 
 TKeyRouter::Route TKeyRouter::decide(QKeyEvent *e, bool run)
@@ -92,60 +50,17 @@ TKeyRouter::Route TKeyRouter::decide(QKeyEvent *e, bool run)
     const int key = e->key();
     const Qt::KeyboardModifiers mods =
         e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    TbxWebTabSheet *page = m_window->CurrentPage();
-
-    // The letter keys act the same in upper and lower case, so Shift is
-    // ignored with them and with Esc.
-    const Qt::KeyboardModifiers unshifted = mods & ~Qt::ShiftModifier;
-    if (key == Qt::Key_Escape && unshifted == Qt::NoModifier) {
-        if (!page)
-            return Route::Normal;
-        if (run && page->browser())
-            page->browser()->stop();
-        return Route::Taken;
-    }
-    static const int hot[] = {Qt::Key_F2, Qt::Key_F3, Qt::Key_F6,  Qt::Key_F7,
-                              Qt::Key_F8, Qt::Key_F9, Qt::Key_F11, Qt::Key_F12};
-    for (int h : hot) {
-        if (key == h) {
-            if (run) {
-                // The page opens in the current tab when Ctrl is held.
-                const bool ctrl = mods & Qt::ControlModifier;
-                m_window->withCtrl(ctrl, [&] { m_window->OpenHotURL(key - Qt::Key_F1 + 1); });
-            }
-            return Route::Taken;
-        }
-    }
-    if (mods == Qt::ControlModifier) {
-        if (key == Qt::Key_O) {
+    const bool altLetter = (mods & ~Qt::ShiftModifier) == Qt::AltModifier && key >= Qt::Key_A && key <= Qt::Key_Z;
+    QAction *command = m_window->commands()->actionForKey(e->keyCombination());
+    const bool windowKey =
+        (mods & Qt::ControlModifier) || altLetter || (command && !m_window->commands()->pageFirst(command));
+    if (windowKey) {
+        if (command && command->isEnabled()) {
             if (run)
-                m_window->openFileDialog();
+                command->trigger();
             return Route::Taken;
         }
-        std::optional<Command> command;
-        switch (key) {
-        case Qt::Key_Tab: command = Command::TabNext; break;
-        case Qt::Key_K: command = Command::CloseAll; break;
-        case Qt::Key_S: command = Command::Save; break;
-        default: break;
-        }
-        if (command) {
-            if (run)
-                runAction(*command);
-            return Route::Taken;
-        }
-    }
-    // Other keys with Ctrl are the window's shortcuts first, wherever the
-    // focus is (Ctrl+Right steps to the next tab even in a text field).
-    if (mods & Qt::ControlModifier) {
-        if (run && runActionFor(e))
-            return Route::Taken;
-        return Route::Normal;
-    }
-    if (unshifted == Qt::AltModifier && key >= Qt::Key_A && key <= Qt::Key_Z) {
-        if (run)
-            HandleAltKey(QChar(key));
-        return Route::Taken;
+        return altLetter ? Route::Taken : Route::Normal;
     }
     if (focusInPage() && !m_window->addressBoxHasFocus())
         return Route::ToPage;

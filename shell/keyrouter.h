@@ -1,9 +1,13 @@
 #pragma once
 // The main window's look at every key before its controls see it, installed
-// while the main window is active. It takes the program's global keys (Esc,
-// the hot F-keys, Ctrl+Tab/K/O/S, the Alt letters), lets the page of the
-// current tab have every other key first when the page has the focus, and
-// gives the window's commands precedence over the focused control otherwise.
+// while the main window is active. The keys themselves are the commands'
+// (TMainCommands); this decides who has a key first. The window's keys
+// everywhere are those with Ctrl, Alt with a letter (one that runs nothing is
+// swallowed all the same) and the commands' keys that the page does not
+// have first (Esc, the hot F-keys). Every other key goes to the page of the
+// current tab first when the page has the focus, and comes back to the
+// window's commands when the page leaves it; elsewhere the window's commands
+// come before the focused control.
 #include <QObject>
 #include <QPointer>
 
@@ -12,8 +16,6 @@ class QKeyEvent;
 namespace shell {
 
 class TfrmBrwMain;
-
-enum class Command;
 
 class TKeyRouter : public QObject {
     Q_OBJECT
@@ -24,8 +26,6 @@ public:
     void remove();
     bool isInstalled() const { return m_installed; }
 
-    void HandleAltKey(QChar c);
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -34,7 +34,6 @@ private:
     Route decide(QKeyEvent *e, bool run);
     bool focusInPage() const;
     bool runActionFor(QKeyEvent *e);
-    bool runAction(Command command);
 
     TfrmBrwMain *m_window;
     bool m_installed = false;

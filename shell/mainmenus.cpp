@@ -1,7 +1,6 @@
 #include "mainmenus.h"
 
 #include "maincommands.h"
-#include "mainwindow.h"
 #include "smartfillswitch.h"
 
 #include <QAction>
@@ -22,7 +21,7 @@ QIcon themed(const char *name, QStyle::StandardPixmap fallback)
 
 } // namespace
 
-TMainMenus::TMainMenus(TfrmBrwMain *window, TMainCommands *commands, QToolBar *menuBand, QToolBar *buttonBand)
+TMainMenus::TMainMenus(QWidget *window, TMainCommands *commands, QToolBar *menuBand, QToolBar *buttonBand)
     : QObject(window), m_window(window), m_commands(commands), m_menuBand(menuBand), m_buttonBand(buttonBand)
 {
     m_tabMenu = new QMenu(window);
@@ -31,31 +30,28 @@ TMainMenus::TMainMenus(TfrmBrwMain *window, TMainCommands *commands, QToolBar *m
     buildButtonBar();
 }
 
-QMenu *TMainMenus::addMenu(const QString &caption, const QString &objectName)
+QMenu *TMainMenus::addMenu(const char *caption, const QString &objectName)
 {
-    auto *m = new QMenu(caption, m_window);
+    auto *m = new QMenu(tr(caption), m_window);
     m->setObjectName(objectName);
     auto *button = new QToolButton(m_menuBand);
-    button->setText(caption);
+    button->setText(m->title());
     button->setObjectName(QStringLiteral("btn") + objectName);
     button->setMenu(m);
     button->setPopupMode(QToolButton::InstantPopup);
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     button->setAutoRaise(true);
     m_menuBand->addWidget(button);
-    m_menus.insert(caption, m);
-    m_menuButtons.insert(caption, button);
+    m_menus.insert(QString::fromLatin1(caption), m);
+    m_menuButtons.insert(QString::fromLatin1(caption), button);
     return m;
 }
 
 void TMainMenus::buildMenus()
 {
-    TfrmBrwMain *w = m_window;
-    QMenu *file = addMenu(QStringLiteral("File"), QStringLiteral("menFile"));
-    QAction *open = file->addAction(QStringLiteral("&Open..."), w, &TfrmBrwMain::openFileDialog);
-    open->setObjectName(QStringLiteral("menOpen"));
-    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    w->addAction(open);
+    QWidget *w = m_window;
+    QMenu *file = addMenu(QT_TR_NOOP("File"), QStringLiteral("menFile"));
+    file->addAction(m_commands->action(Command::Open));
     // The File menu's page items run their command and follow its state.
     const auto item = [this, file](const QString &caption, Command c) {
         QAction *command = m_commands->action(c);
@@ -64,42 +60,37 @@ void TMainMenus::buildMenus()
         a->setEnabled(command->isEnabled());
         connect(command, &QAction::enabledChanged, a, &QAction::setEnabled);
     };
-    item(QStringLiteral("&Save As..."), Command::Save);
+    item(tr("&Save As..."), Command::Save);
     file->addSeparator();
-    item(QStringLiteral("Print Pre&view..."), Command::PageSetup);
-    item(QStringLiteral("&Print..."), Command::Print);
+    item(tr("Print Pre&view..."), Command::PageSetup);
+    item(tr("&Print..."), Command::Print);
     file->addSeparator();
-    item(QStringLiteral("Properties..."), Command::Properties);
+    item(tr("Properties..."), Command::Properties);
     file->addSeparator();
-    file->addAction(QStringLiteral("E&xit"), w, &QWidget::close);
+    file->addAction(m_commands->action(Command::Exit));
 
-    QMenu *software = addMenu(QStringLiteral("Software"), QStringLiteral("menSoftware"));
-    software->addAction(QStringLiteral("Edit software information..."), w, &TfrmBrwMain::softwareEditorRequested)
-        ->setObjectName(QStringLiteral("EditSoftwareinformations1"));
+    QMenu *software = addMenu(QT_TR_NOOP("Software"), QStringLiteral("menSoftware"));
+    software->addAction(m_commands->action(Command::EditSoftware));
 
-    QMenu *submission = addMenu(QStringLiteral("Submission"), QStringLiteral("menSubmission"));
-    submission->addAction(QStringLiteral("Fill form fields"), w, &TfrmBrwMain::fillForm)
-        ->setObjectName(QStringLiteral("menStop"));
-    submission->addAction(QStringLiteral("Submit form"), w, &TfrmBrwMain::submitForm)
-        ->setObjectName(QStringLiteral("menRefresh"));
+    QMenu *submission = addMenu(QT_TR_NOOP("Submission"), QStringLiteral("menSubmission"));
+    submission->addAction(m_commands->action(Command::FillForm));
+    submission->addAction(m_commands->action(Command::SubmitForm));
     m_smartFill = new SmartFillSwitch(w);
     submission->addAction(m_smartFill->action());
     submission->addSeparator();
     submission->addAction(m_commands->action(Command::NextSite));
 
-    addMenu(QStringLiteral("Favorities"), QStringLiteral("popFavorite")); // filled by the favourites
+    addMenu(QT_TR_NOOP("Favorities"), QStringLiteral("popFavorite")); // filled by the favourites
 
-    QMenu *help = addMenu(QStringLiteral("Help"), QStringLiteral("menHelp"));
-    help->addAction(QStringLiteral("Help"), w, &TfrmBrwMain::helpRequested);
-    help->addAction(QStringLiteral("HomePage"), w, &TfrmBrwMain::homePageRequested);
+    QMenu *help = addMenu(QT_TR_NOOP("Help"), QStringLiteral("menHelp"));
+    help->addAction(m_commands->action(Command::Help));
+    help->addAction(m_commands->action(Command::HomePage));
     help->addSeparator();
-    help->addAction(QStringLiteral("Update download sites"), w, &TfrmBrwMain::updateSitesRequested)
-        ->setObjectName(QStringLiteral("Updatedownloadsites1"));
+    help->addAction(m_commands->action(Command::UpdateSites));
     help->addSeparator();
-    help->addAction(QStringLiteral("About..."), w, &TfrmBrwMain::aboutRequested);
+    help->addAction(m_commands->action(Command::About));
 
-    m_tabMenu->addAction(QStringLiteral("Close current tab"), m_commands->action(Command::ClosePage),
-                         &QAction::trigger);
+    m_tabMenu->addAction(tr("Close current tab"), m_commands->action(Command::ClosePage), &QAction::trigger);
     m_tabMenu->addAction(m_commands->action(Command::CloseAll));
 }
 
@@ -141,9 +132,7 @@ void TMainMenus::buildButtonBar()
     bar->addSeparator();
     add(QStringLiteral("actShowFavorite"), true);
     bar->addSeparator();
-    auto *newPage = new QAction(themed("document-new", QStyle::SP_FileIcon), QStringLiteral("New"), m_window);
-    newPage->setObjectName(QStringLiteral("ToolButton6"));
-    connect(newPage, &QAction::triggered, m_window, [this] { m_window->OpenURL(QStringLiteral("about:blank")); });
+    QAction *newPage = m_commands->action(Command::NewPage);
     bar->addAction(newPage);
     style(newPage, Qt::ToolButtonTextUnderIcon);
     add(QStringLiteral("actClosePage"), true);
@@ -152,10 +141,11 @@ void TMainMenus::buildButtonBar()
     auto *fill = new QAction(themed("document-edit", QStyle::SP_FileDialogContentsView), tr("Fill Forms"), m_window);
     fill->setObjectName(QStringLiteral("ToolButton7"));
     fill->setToolTip(tr("Fill Forms"));
-    connect(fill, &QAction::triggered, m_window, &TfrmBrwMain::fillForm);
+    connect(fill, &QAction::triggered, m_commands->action(Command::FillForm), &QAction::trigger);
     bar->addAction(fill);
     style(fill, Qt::ToolButtonIconOnly);
-    hidden(QStringLiteral("ToolButton9"), tr("Submit Form"), [this] { m_window->submitForm(); });
+    hidden(QStringLiteral("ToolButton9"), tr("Submit Form"),
+           [this] { m_commands->action(Command::SubmitForm)->trigger(); });
     add(QStringLiteral("actNextSite"), true);
 }
 

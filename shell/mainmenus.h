@@ -1,7 +1,8 @@
 #pragma once
 // The main window's menus (File, Software, Submission, Favorities, Help, the
-// tab's context menu) and its button bar, built from the window's commands.
-// The menu bar is a tool bar of buttons that each open a menu.
+// tab's context menu) and its button bar, built from the window's commands:
+// they show the commands' actions and know nothing else of the window. The
+// menu bar is a tool bar of buttons that each open a menu.
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -9,17 +10,17 @@
 class QMenu;
 class QToolBar;
 class QToolButton;
+class QWidget;
 
 namespace shell {
 
 class SmartFillSwitch;
 class TMainCommands;
-class TfrmBrwMain;
 
 class TMainMenus : public QObject {
     Q_OBJECT
 public:
-    TMainMenus(TfrmBrwMain *window, TMainCommands *commands, QToolBar *menuBand, QToolBar *buttonBand);
+    TMainMenus(QWidget *window, TMainCommands *commands, QToolBar *menuBand, QToolBar *buttonBand);
 
     QMenu *menuNamed(const QString &caption) const { return m_menus.value(caption); }
     QToolButton *menuButton(const QString &caption) const { return m_menuButtons.value(caption); }
@@ -31,11 +32,13 @@ public:
     void setMenu(const QString &caption, QMenu *menu);
 
 private:
-    QMenu *addMenu(const QString &caption, const QString &objectName);
+    // caption: the menu's caption in the source language, by which it is
+    // also found.
+    QMenu *addMenu(const char *caption, const QString &objectName);
     void buildMenus();
     void buildButtonBar();
 
-    TfrmBrwMain *m_window;
+    QWidget *m_window;
     TMainCommands *m_commands;
     QToolBar *m_menuBand;
     QToolBar *m_buttonBand;

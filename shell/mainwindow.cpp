@@ -21,10 +21,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
 #include <QSplitter>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace shell {
@@ -155,14 +157,37 @@ void TfrmBrwMain::buildActions()
         {C::TabPrev, [this] { StepTab(false); }},
         {C::ShowFavorite, [this] { toggleSidePanel(); }},
         {C::NextSite, [this] { Q_EMIT nextSiteRequested(); }},
+        {C::Open, [this] { openFileDialog(); }},
+        {C::Exit, [this] { close(); }},
+        {C::EditSoftware, [this] { Q_EMIT softwareEditorRequested(); }},
+        {C::FillForm, [this] { fillForm(); }},
+        {C::SubmitForm, [this] { submitForm(); }},
+        {C::Help, [this] { Q_EMIT helpRequested(); }},
+        {C::HomePage, [this] { Q_EMIT homePageRequested(); }},
+        {C::UpdateSites, [this] { Q_EMIT updateSitesRequested(); }},
+        {C::About, [this] { Q_EMIT aboutRequested(); }},
+        {C::NewPage, [this] { OpenURL(QStringLiteral("about:blank")); }},
+        {C::FocusAddress,
+         [this] {
+             m_address->setFocus(Qt::ShortcutFocusReason);
+             if (m_address->lineEdit())
+                 m_address->lineEdit()->selectAll();
+         }},
+        {C::DropFileMenu, [this] { menuButton(QStringLiteral("File"))->showMenu(); }},
+        {C::DropSoftwareMenu, [this] { menuButton(QStringLiteral("Software"))->showMenu(); }},
+        {C::DropSubmissionMenu, [this] { menuButton(QStringLiteral("Submission"))->showMenu(); }},
+        {C::DropFavoritesMenu, [this] { menuButton(QStringLiteral("Favorities"))->showMenu(); }},
+        {C::DropHelpMenu, [this] { menuButton(QStringLiteral("Help"))->showMenu(); }},
     };
-    m_commandSet = new TMainCommands(this, run);
+    // A hot F-key opens its address in a new tab, or with Ctrl in this one.
+    const auto hot = [this](int n, bool here) { withCtrl(here, [&] { OpenHotURL(n); }); };
+    m_commandSet = new TMainCommands(this, run, hot);
 }
 
 void TfrmBrwMain::setSidePages(QWidget *sitesPage, QWidget *softwarePage)
 {
-    m_sidePanel->addTab(sitesPage, QStringLiteral("Sites list"));
-    m_sidePanel->addTab(softwarePage, QStringLiteral("Software"));
+    m_sidePanel->addTab(sitesPage, tr("Sites list"));
+    m_sidePanel->addTab(softwarePage, tr("Software"));
     m_sidePanel->setCurrentIndex(0);
 }
 
@@ -261,7 +286,7 @@ void TfrmBrwMain::UpdateCaption()
 
 bool TfrmBrwMain::closeAll()
 {
-    if (!platform::askYesNo(QStringLiteral("Do you really want to close all windows?")))
+    if (!platform::askYesNo(tr("Do you really want to close all windows?")))
         return false;
     m_tabs->closeAll();
     return true;
@@ -329,7 +354,7 @@ void TfrmBrwMain::openFileDialog()
 {
     QFileDialog dialog(this, tr("Open"));
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(QStringLiteral("All (*)"));
+    dialog.setNameFilter(tr("All (*)"));
     dialog.setSizeGripEnabled(true);
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
         OpenURL(dialog.selectedFiles().first());

@@ -71,6 +71,8 @@ public:
     // The action of a command by its object name.
     QAction *action(const QString &name) const { return m_commandSet->action(name); }
     QList<QAction *> actions() const { return m_commandSet->actions(); }
+    // The commands with their keys.
+    TMainCommands *commands() const { return m_commandSet; }
     QWebEngineProfile *profile() const { return m_profile; }
     TbxWebTabSheet *pageAt(int index) const;
     int pageCount() const;

@@ -81,8 +81,14 @@ void TPageCommands::properties()
     if (!page)
         return;
     web::TbxEmbeddedWb *browser = page->browser();
-    const QString type = browser->contentType(3000);
-    QDialog dialog(m_parent);
+    // The dialog opens when the page has told its type.
+    browser->requestContentType(
+        [parent = m_parent, browser](const QString &type) { showProperties(parent, browser, type); });
+}
+
+void TPageCommands::showProperties(QWidget *parent, web::TbxEmbeddedWb *browser, const QString &type)
+{
+    QDialog dialog(parent);
     dialog.setWindowTitle(QObject::tr("Properties"));
     auto *form = new QFormLayout(&dialog);
     auto field = [&](const QString &label, const QString &text) {

@@ -10,6 +10,10 @@
 class QPrinter;
 class QWidget;
 
+namespace web {
+class TbxEmbeddedWb;
+}
+
 namespace shell {
 
 class TFindBar;
@@ -35,6 +39,8 @@ public:
     void find();
 
 private:
+    static void showProperties(QWidget *parent, web::TbxEmbeddedWb *browser, const QString &type);
+
     QWidget *m_parent;
     CurrentPage m_page;
     TFindBar *m_findBar;

@@ -6,6 +6,7 @@
 #include "helpcommands.h"
 #include "keyrouter.h"
 #include "mainwindow.h"
+#include "messageboxes.h"
 #include "settings.h"
 #include "smartfillswitch.h"
 #include "submissioncommands.h"
@@ -239,6 +240,7 @@ private:
 
 int runProgram(const QStringList &items, QStringList problems)
 {
+    installMessageBoxes();
     platform::TOneInstance instance(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
     try {
         if (instance.handOver(items))

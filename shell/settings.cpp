@@ -1,6 +1,6 @@
 #include "shell/settings.h"
 
-#include "shell/inifile.h"
+#include "platform/inifile.h"
 
 #include "platform/messages.h"
 
@@ -10,6 +10,8 @@
 #include <cstdio>
 
 namespace shell {
+
+using platform::IniFile;
 
 namespace {
 

@@ -4,7 +4,7 @@ namespace shell {
 
 SmartFillSwitch::SmartFillSwitch(QObject *parent) : QObject(parent)
 {
-    m_action = new QAction(QStringLiteral("Smart fill"), this);
+    m_action = new QAction(tr("Smart fill"), this);
     m_action->setObjectName(QStringLiteral("menSmartFill"));
     m_action->setCheckable(true);
     m_action->setChecked(false);

@@ -3,14 +3,12 @@
 #include "smartfillswitch.h"
 #include "webtabsheet.h"
 
-#include "base/error.h"
 #include "platform/messages.h"
 #include "web/autofill.h"
 #include "web/embeddedwb.h"
-#include "web/smartpage.h"
+#include "web/formcommand.h"
 #include "software/softwaretable.h"
 
-#include <QCoreApplication>
 #include <QPointer>
 
 namespace shell {
@@ -36,27 +34,18 @@ void TSubmissionCommands::run(engine::FormMode mode)
     TbxWebTabSheet *current = m_currentPage();
     if (!current || !current->browser())
         return;
-    QPointer<TbxWebTabSheet> sheet = current;
-    web::FormCommandOutcome outcome;
-    QString error;
-    try {
-        web::TbxEmbeddedWb *browser = current->browser();
-        if (mode == engine::FormMode::Fill && m_smartFill->isOn()) {
-            const web::SmartOutcome smart = web::smartFillPage(browser->page(), m_record);
-            outcome.written = smart.filled;
-            if (sheet) // the tab may have been closed while the page was read
-                sheet->WBStatusTextChange(web::smartFillStatus(smart));
-        } else {
-            web::runFormCommandOnPage(browser->page(), mode, m_record, *this, false, m_smartFill->rules(), &outcome);
-        }
-    } catch (const base::Error &e) {
-        error = e.text();
-    }
-    // The command may have closed the tab (a page that closes its window).
-    if (sheet)
-        Q_EMIT commandRun(sheet, mode, outcome);
-    if (!error.isEmpty() && mode != engine::FormMode::Fill)
-        platform::showError(error);
+    // The command ends later; the tab may have been closed by then.
+    const QPointer<TbxWebTabSheet> sheet = current;
+    web::runFormCommand(current->browser()->page(), mode, m_record, *this, {m_smartFill->rules(), false},
+                        [this, sheet, mode](const web::FormCommandResult &result) {
+                            if (sheet) {
+                                if (result.smart && mode == engine::FormMode::Fill)
+                                    sheet->WBStatusTextChange(web::smartFillStatus(*result.smart));
+                                Q_EMIT commandRun(sheet, mode, result.outcome);
+                            }
+                            if (!result.error.isEmpty() && mode != engine::FormMode::Fill)
+                                platform::showError(result.error);
+                        });
 }
 
 void TSubmissionCommands::setLoginProvider(std::function<QString()> user, std::function<QString()> password)
@@ -66,7 +55,6 @@ void TSubmissionCommands::setLoginProvider(std::function<QString()> user, std::f
 }
 
 void TSubmissionCommands::showMessage(const QString &text) { platform::showMessage(text); }
-void TSubmissionCommands::processPendingEvents() { QCoreApplication::processEvents(); }
 QString TSubmissionCommands::loginUsername() const { return m_username ? m_username() : QString(); }
 QString TSubmissionCommands::loginPassword() const { return m_password ? m_password() : QString(); }
 

@@ -3,7 +3,7 @@
 // to every new browser control's page, and "Fill form fields", "Submit form"
 // and "Login" run on the current tab, by the exact name rules or, when
 // "Smart fill" is ticked, by the smart fill. Also what the fill needs of the
-// program (engine::Host): messages, the login texts, pending events.
+// program (engine::Host): messages and the login texts.
 #include "engine/host.h"
 #include "engine/routines.h"
 
@@ -33,8 +33,9 @@ public:
     // shown and the tab goes on working.
     void attach(web::TbxEmbeddedWb *browser);
 
-    // Runs a command on the current tab. The fill's errors are discarded;
-    // those of submit and login are shown.
+    // Starts a command on the current tab; it ends after the page has
+    // applied its writes. The fill's errors are discarded; those of submit
+    // and login reach the general error handler at the end.
     void run(engine::FormMode mode);
 
     // Where the login texts come from (the site panel's boxes); read each
@@ -43,12 +44,11 @@ public:
 
     // engine::Host
     void showMessage(const QString &text) override;
-    void processPendingEvents() override;
     QString loginUsername() const override;
     QString loginPassword() const override;
 
 Q_SIGNALS:
-    // A command ran on a tab.
+    // A command ran on a tab (not sent when the tab closed first).
     void commandRun(TbxWebTabSheet *sheet, engine::FormMode mode, const web::FormCommandOutcome &outcome);
 
 private:

@@ -7,6 +7,8 @@
 
 #include <QDeadlineTimer>
 #include <QEventLoop>
+#include <memory>
+#include <optional>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -26,16 +28,16 @@ TUpdateForm::TUpdateForm(QWidget *parent)
       m_path(sites::directoryFileName())
 {
     setObjectName(QStringLiteral("UpdateForm"));
-    setWindowTitle(QStringLiteral("Update download sites "));
+    setWindowTitle(tr("Update download sites "));
     setFixedSize(380, 118);
 
-    m_status = new QLabel(QStringLiteral("Prepare for update..."), this);
+    m_status = new QLabel(tr("Prepare for update..."), this);
     m_status->setObjectName(QStringLiteral("Label1"));
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("ProgressBar1"));
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
-    m_cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancelButton = new QPushButton(tr("Cancel"), this);
     m_cancelButton->setObjectName(QStringLiteral("Button1"));
     m_cancelButton->setAutoDefault(false);
 
@@ -165,11 +167,9 @@ void TUpdateForm::runUpdate()
     const Outcome outcome = runSteps();
     m_running = false;
     switch (outcome) {
-    case Outcome::Updated:
-        platform::showMessage(QStringLiteral("Update completed! Please restart the program."));
-        break;
-    case Outcome::Current: platform::showMessage(QStringLiteral("Current version is the lastest version.")); break;
-    case Outcome::Failed: platform::showMessage(QStringLiteral("Error in update!")); break;
+    case Outcome::Updated: platform::showMessage(tr("Update completed! Please restart the program.")); break;
+    case Outcome::Current: platform::showMessage(tr("Current version is the lastest version.")); break;
+    case Outcome::Failed: platform::showMessage(tr("Error in update!")); break;
     }
     m_closeTimer->start();
     if (outcome == Outcome::Updated)
@@ -180,7 +180,7 @@ TUpdateForm::Outcome TUpdateForm::runSteps()
 {
     m_cancel = false;
     m_progress->setValue(0);
-    m_status->setText(QStringLiteral("Prepare for update..."));
+    m_status->setText(tr("Prepare for update..."));
 
     // The local copy: a missing, unreadable or empty file fails before any
     // network access.
@@ -191,7 +191,7 @@ TUpdateForm::Outcome TUpdateForm::runSteps()
     const QString localVersion = local->first();
     stepBy(10);
 
-    m_status->setText(QStringLiteral("Conneting network..."));
+    m_status->setText(tr("Conneting network..."));
     stepBy(10);
 
     m_loadDone = false;
@@ -213,15 +213,21 @@ TUpdateForm::Outcome TUpdateForm::runSteps()
     if (!m_loadOk)
         return Outcome::Failed;
 
-    m_status->setText(QStringLiteral("Check the new version"));
+    m_status->setText(tr("Check the new version"));
     stepBy(20);
     m_lines->clear();
 
-    bool answered = false;
-    const QVariant body = m_download->bodyText(15000, &answered);
-    if (!answered || body.userType() != QMetaType::QString)
+    // The page answers later; the wait lets window events run meanwhile.
+    auto body = std::make_shared<std::optional<QVariant>>();
+    m_download->requestBodyText([this, body](const QVariant &text) {
+        *body = text;
+        if (m_waitLoop)
+            m_waitLoop->quit();
+    });
+    waitUntil([body] { return body->has_value(); }, QDeadlineTimer(15000, Qt::PreciseTimer));
+    if (!body->has_value() || (*body)->userType() != QMetaType::QString)
         return Outcome::Failed;
-    const QStringList published = sites::splitDirectoryLines(body.toString());
+    const QStringList published = sites::splitDirectoryLines((*body)->toString());
     if (published.isEmpty())
         return Outcome::Failed;
     setLines(published);
@@ -235,7 +241,7 @@ TUpdateForm::Outcome TUpdateForm::runSteps()
     if (*localNumber >= *serverNumber)
         return Outcome::Current;
 
-    m_status->setText(QStringLiteral("Dowloading the sites date..."));
+    m_status->setText(tr("Dowloading the sites date..."));
     stepBy(20);
     if (!sites::writeDirectoryFile(m_path, lines()))
         return Outcome::Failed;
@@ -245,10 +251,15 @@ TUpdateForm::Outcome TUpdateForm::runSteps()
 
 void TUpdateForm::waitForDownload(const QDeadlineTimer &deadline)
 {
+    waitUntil([this] { return m_loadDone; }, deadline);
+}
+
+void TUpdateForm::waitUntil(const std::function<bool()> &done, const QDeadlineTimer &deadline)
+{
     // Window events keep running while waiting, so that "Cancel", painting and
     // the browser's own events work; the loop sleeps until one of them ends
     // the wait or the time is up.
-    while (!m_loadDone && !m_cancel && !deadline.hasExpired()) {
+    while (!done() && !m_cancel && !deadline.hasExpired()) {
         QEventLoop loop;
         QTimer wake;
         wake.setSingleShot(true);

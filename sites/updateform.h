@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QUrl>
 #include <chrono>
+#include <functional>
 
 class QDeadlineTimer;
 class QEventLoop;
@@ -62,6 +63,9 @@ private:
     void runUpdate();
     Outcome runSteps();
     void waitForDownload(const QDeadlineTimer &deadline);
+    // Lets window events run until done() holds, the run is cancelled or the
+    // deadline has passed.
+    void waitUntil(const std::function<bool()> &done, const QDeadlineTimer &deadline);
     void cancelRun();
     void closeAfterRun();
     void onLoadFinished(bool ok);

@@ -1,6 +1,8 @@
 #include "web/embeddedwb.h"
 
 #include "web/address.h"
+#include "web/autofill.h"
+#include "web/formcommand.h"
 #include "web/scriptrunner.h"
 
 #include <QAction>
@@ -72,9 +74,10 @@ void TbxEmbeddedWb::findText(const QString &text, bool backward, std::function<v
                      });
 }
 
-QString TbxEmbeddedWb::contentType(int timeoutMs) const
+void TbxEmbeddedWb::requestContentType(std::function<void(const QString &type)> answer)
 {
-    return web::runScriptAndWait(page(), QStringLiteral("document.contentType"), timeoutMs).toString();
+    web::callScript(page(), QStringLiteral("document.contentType"), this,
+                    [answer = std::move(answer)](const QVariant &type) { answer(type.toString()); });
 }
 
 void TbxEmbeddedWb::savePage(const QString &path, web::SaveFormat format)
@@ -106,6 +109,10 @@ void TbxEmbeddedWb::selectAllText() { page()->triggerAction(QWebEnginePage::Sele
 void TbxEmbeddedWb::shutDown()
 {
     m_shutDown = true;
+    // Nothing more is filled or written on the page of a closing tab.
+    if (auto *fill = page()->findChild<web::AutoFill *>())
+        fill->stop();
+    web::cancelFormCommands(page());
     stop();
 }
 

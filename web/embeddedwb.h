@@ -92,9 +92,9 @@ public:
     void printPage(QPrinter *printer, std::function<void(bool ok)> done);
     void copySelection();
     void selectAllText();
-    // The page's document.contentType, waiting at most timeoutMs; empty when
-    // the page gives none in time.
-    QString contentType(int timeoutMs) const;
+    // Asks for the page's document.contentType; `answer` gets it later
+    // (empty when the page gives none), never once this control has gone.
+    void requestContentType(std::function<void(const QString &type)> answer);
 
     // Event handlers; public so that the host and tests can reach them.
     bool WBBeforeNavigate2();       // false: cancel the navigation

@@ -12,6 +12,8 @@ namespace {
 // could print the same text; that costs at most one extra fill.
 const QString kMarker = QStringLiteral("\x01"
                                        "doduvodaz:frame-document-complete");
+const QString kLeftMarker = QStringLiteral("\x01"
+                                           "doduvodaz:frame-document-left");
 
 } // namespace
 
@@ -25,12 +27,14 @@ FillablePage::FillablePage(QWebEngineProfile *profile, QObject *parent) : QWebEn
     script.setSourceCode(QStringLiteral(R"JS(
 (function () {
   if (window === window.top) return;
+  window.addEventListener('beforeunload', () => console.debug('%2'));
   const done = () => console.debug('%1');
   if (document.readyState === 'complete') done();
   else window.addEventListener('load', done, { once: true });
 })();
 )JS")
-                             .arg(QStringLiteral("\\u0001doduvodaz:frame-document-complete")));
+                             .arg(QStringLiteral("\\u0001doduvodaz:frame-document-complete"),
+                                  QStringLiteral("\\u0001doduvodaz:frame-document-left")));
     scripts().insert(script);
 }
 
@@ -39,6 +43,10 @@ void FillablePage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level,
 {
     if (message == kMarker) {
         Q_EMIT frameDocumentCompleted();
+        return;
+    }
+    if (message == kLeftMarker) {
+        Q_EMIT frameDocumentLeft();
         return;
     }
     QWebEnginePage::javaScriptConsoleMessage(level, message, lineNumber, sourceID);

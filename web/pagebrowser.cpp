@@ -1,10 +1,11 @@
 #include "pagebrowser.h"
 
 #include "pagesnapshot.h"
-#include "scriptrunner.h"
 #include "snapshotscript.h"
 
 #include "base/error.h"
+
+#include <QCoreApplication>
 
 namespace web {
 
@@ -57,12 +58,12 @@ public:
     engine::Document *frameDocument(int index) override
     {
         if (index < 0 || index >= frameCount())
-            throw base::Error(QStringLiteral("Frame index out of range."));
+            throw base::Error(QCoreApplication::translate("web", "Frame index out of range."));
         auto &f = m_frames[size_t(index)];
         if (auto *d = std::get_if<std::unique_ptr<SnapshotDocument>>(&f))
             return d->get();
         if (std::get<Kind>(f) == Refused)
-            throw base::Error(QStringLiteral("Access is denied."));
+            throw base::Error(QCoreApplication::translate("web", "Access is denied."));
         return nullptr;
     }
 
@@ -104,7 +105,7 @@ public:
         }
         script += m_owner->m_recordPresses ? QLatin1String("], true)") : QLatin1String("], false)");
         clearJournal();
-        runScript(m_owner->m_page, script);
+        m_owner->m_replays << script;
     }
 
 private:
@@ -114,30 +115,12 @@ private:
     std::vector<std::variant<std::unique_ptr<SnapshotDocument>, Kind>> m_frames;
 };
 
-PageBrowser::PageBrowser(QWebEnginePage *page, bool recordPresses)
-    : m_page(page), m_recordPresses(recordPresses), m_generation(newSnapshotGeneration())
-{ }
-
-PageBrowser::~PageBrowser()
+PageBrowser::PageBrowser(const QVariant &answer, int generation, bool recordPresses)
+    : m_recordPresses(recordPresses), m_generation(generation)
 {
-    if (m_doc)
-        releaseSnapshot(m_page, m_generation);
-}
-
-engine::Document *PageBrowser::document()
-{
-    if (!m_page)
-        return nullptr;
-    bool ok = false;
-    const QVariant result = takeSnapshot(m_page, m_generation, SnapshotDetail::Plain, &ok);
-    if (!ok) {
-        if (!m_page)
-            return nullptr; // the page went away meanwhile
-        throw base::Error(QStringLiteral("The page did not answer."));
-    }
-    if (result.userType() != QMetaType::QString)
-        return nullptr; // no document (for instance a page still without one)
-    const PageSnapshot snapshot = parsePageSnapshot(result.toString());
+    if (answer.userType() != QMetaType::QString)
+        return; // no document (for instance a page still without one)
+    const PageSnapshot snapshot = parsePageSnapshot(answer.toString());
     m_doc = std::make_unique<SnapshotDocument>(this, snapshotKey(snapshot.top));
     loadSnapshotDocument(*m_doc, snapshot.top);
     for (const PageSnapshot::Frame &f : snapshot.frames) {
@@ -152,13 +135,10 @@ engine::Document *PageBrowser::document()
         }
         }
     }
-    return m_doc.get();
 }
 
-void PageBrowser::waitUntilApplied()
-{
-    // Scripts run in order, so an empty one answers after every replay.
-    runScriptAndWait(m_page, QStringLiteral("0"));
-}
+PageBrowser::~PageBrowser() = default;
+
+engine::Document *PageBrowser::document() { return m_doc.get(); }
 
 } // namespace web

@@ -1,7 +1,5 @@
 #include "pagereport.h"
 
-#include "scriptrunner.h"
-
 #include "base/json.h"
 
 #include <QJsonArray>
@@ -39,10 +37,11 @@ const char kReportScript[] = R"JS(
 
 } // namespace
 
-QStringList controlReport(QWebEnginePage *page, bool withField)
+QString controlReportScript() { return QString::fromLatin1(kReportScript); }
+
+QStringList readControlReport(const QVariant &v, bool withField)
 {
     QStringList lines;
-    const QVariant v = runScriptAndWait(page, QString::fromLatin1(kReportScript));
     const QJsonArray rows = QJsonDocument::fromJson(v.toString().toUtf8()).array();
     for (const QJsonValue &r : rows) {
         const QJsonArray a = r.toArray();

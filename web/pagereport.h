@@ -6,10 +6,16 @@
 // "text", a <button>'s own text ("" for the others), and "field": the record
 // field the last smart fill used for it, "" when it left the control alone.
 #include <QStringList>
-#include <QWebEnginePage>
+#include <QString>
+#include <QVariant>
 
 namespace web {
 
-QStringList controlReport(QWebEnginePage *page, bool withField = false);
+// The script that lists the controls, to run in the program's world; its
+// answer is read by readControlReport.
+QString controlReportScript();
+
+// The report's lines from the script's answer.
+QStringList readControlReport(const QVariant &answer, bool withField = false);
 
 } // namespace web

@@ -1,16 +1,21 @@
 #pragma once
 // Script calls into a page, run in the program's own isolated world so that
-// the page's scripts neither see nor disturb them.
-#include <QPointer>
+// the page's scripts neither see nor disturb them. Nothing here waits: an
+// answer arrives later as a call on a receiver object.
+#include <QObject>
 #include <QVariant>
 #include <QWebEnginePage>
+#include <functional>
 
 namespace web {
 
-// Runs a script and waits for its result, letting other events run meanwhile.
-// Returns an invalid QVariant, with *ok false, when the page went away or did
-// not answer within timeoutMs.
-QVariant runScriptAndWait(QWebEnginePage *page, const QString &script, int timeoutMs = 15000, bool *ok = nullptr);
+// Runs a script; `answer` gets its result on a later turn of the event loop,
+// as an event of receiver, so that it never runs inside the engine's own
+// notification and is dropped with receiver. A page that is being deleted
+// answers every call still open with an invalid QVariant; receivers made
+// children of the page go with it before that answer is delivered.
+void callScript(QWebEnginePage *page, const QString &script, QObject *receiver,
+                std::function<void(const QVariant &result)> answer);
 
 // Runs a script without waiting for it. Scripts run in the order given.
 void runScript(QWebEnginePage *page, const QString &script);

@@ -1,11 +1,9 @@
 #include "smartpage.h"
 
 #include "pagesnapshot.h"
-#include "scriptrunner.h"
 #include "snapshotscript.h"
 
-#include "base/error.h"
-
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 namespace web {
@@ -104,8 +102,8 @@ const char kApplyScript[] = R"JS(
 })
 )JS";
 
-// Runs the apply script on ops given as script text.
-void apply(QWebEnginePage *page, int generation, const QString &ops, int press, bool recordPresses)
+// The apply script called on ops given as script text.
+QString applyScript(int generation, const QString &ops, int press, bool recordPresses)
 {
     QString script = QLatin1String(kApplyScript);
     script.reserve(script.size() + ops.size() + 64);
@@ -113,11 +111,7 @@ void apply(QWebEnginePage *page, int generation, const QString &ops, int press, 
     script += ops;
     script +=
         QStringLiteral(", %1, %2)").arg(press).arg(recordPresses ? QLatin1String("true") : QLatin1String("false"));
-    const QPointer<QWebEnginePage> guard(page);
-    bool ok = false;
-    runScriptAndWait(page, script, 15000, &ok);
-    if (!ok && guard) // a page closed meanwhile is no error
-        throw base::Error(QStringLiteral("The page did not answer."));
+    return script;
 }
 
 // Whether a number input takes the text; anything else would empty it, so it
@@ -131,24 +125,12 @@ bool takesNumber(const engine::Control &c, const QString &text)
 
 } // namespace
 
-engine::Page readSmartPage(QWebEnginePage *page, int *generation)
+engine::Page readSmartSnapshot(const QVariant &answer)
 {
     engine::Page result;
-    *generation = newSnapshotGeneration();
-    if (!page)
-        return result;
-    // The page may be closed (and deleted) while its answer is awaited.
-    const QPointer<QWebEnginePage> guard(page);
-    bool ok = false;
-    const QVariant v = takeSnapshot(page, *generation, SnapshotDetail::Signals, &ok);
-    if (!ok) {
-        if (!guard)
-            return result;
-        throw base::Error(QStringLiteral("The page did not answer."));
-    }
-    if (v.userType() != QMetaType::QString)
+    if (answer.userType() != QMetaType::QString)
         return result; // no document yet
-    const PageSnapshot snapshot = parsePageSnapshot(v.toString());
+    const PageSnapshot snapshot = parsePageSnapshot(answer.toString());
     loadSnapshotSignals(result, snapshot.top);
     for (const PageSnapshot::Frame &f : snapshot.frames)
         if (f.kind == PageSnapshot::FrameKind::Document)
@@ -156,27 +138,15 @@ engine::Page readSmartPage(QWebEnginePage *page, int *generation)
     return result;
 }
 
-SmartOutcome smartFillPage(QWebEnginePage *page, const engine::Record &record)
+QString smartFillScript(int generation, const engine::Page &p, const engine::Plan &plan, int *filled)
 {
-    const QPointer<QWebEnginePage> guard(page);
-    int generation = 0;
-    const engine::Page p = readSmartPage(page, &generation);
-    if (!guard)
-        return {}; // closed while it was read
-    engine::Plan plan;
-    try {
-        plan = engine::planFill(p, record);
-    } catch (...) {
-        releaseSnapshot(page, generation);
-        throw;
-    }
     // The plan as [[index, kind, value, field], ...], in control order;
     // controls that already held the right value keep it, their field is
     // remembered all the same (kind 3).
     QString ops;
     ops.reserve(64 + plan.writes.size() * 48);
     ops += QLatin1Char('[');
-    int filled = 0;
+    *filled = 0;
     qsizetype next = 0;
     for (int i = 0; i < plan.fields.size(); ++i) {
         const engine::Write *w = nullptr;
@@ -198,48 +168,36 @@ SmartOutcome smartFillPage(QWebEnginePage *page, const engine::Record &record)
             for (int o : w->clear)
                 ops += QLatin1Char(',') + QString::number(-1 - o);
             ops += QLatin1String("],");
-            ++filled;
+            ++*filled;
         } else if (w->what == engine::Write::Check) {
             ops += QLatin1String(",1,0,");
-            ++filled;
+            ++*filled;
         } else {
             ops += QLatin1String(",0,");
             appendScriptString(ops, w->value);
             ops += QLatin1Char(',');
-            ++filled;
+            ++*filled;
         }
         appendScriptString(ops, plan.fields.at(i));
         ops += QLatin1Char(']');
     }
     ops += QLatin1Char(']');
-    apply(page, generation, ops, -1, false);
-    return {plan.form >= 0, filled, plan.left};
+    return applyScript(generation, ops, -1, false);
 }
 
-bool smartSubmitPage(QWebEnginePage *page, const engine::Record &record, bool recordPresses)
+QString smartPressScript(int generation, int button, bool recordPresses)
 {
-    const QPointer<QWebEnginePage> guard(page);
-    int generation = 0;
-    const engine::Page p = readSmartPage(page, &generation);
-    if (!guard)
-        return false; // closed while it was read
-    const int form = engine::chooseForm(p, record);
-    const int button = form < 0 ? -1 : engine::chooseSubmitButton(p, form);
-    if (button < 0) {
-        releaseSnapshot(page, generation);
-        return false;
-    }
-    apply(page, generation, QStringLiteral("[]"), button, recordPresses);
-    return true;
+    return applyScript(generation, QStringLiteral("[]"), button, recordPresses);
 }
 
 QString smartFillStatus(const SmartOutcome &outcome)
 {
     if (!outcome.formFound)
-        return QStringLiteral("Smart fill: no submission form found on this page.");
-    return QStringLiteral("Smart fill: %1 %2 filled, %3 left for you.")
+        return QCoreApplication::translate("web", "Smart fill: no submission form found on this page.");
+    return QCoreApplication::translate("web", "Smart fill: %1 %2 filled, %3 left for you.")
         .arg(outcome.filled)
-        .arg(outcome.filled == 1 ? QStringLiteral("control") : QStringLiteral("controls"))
+        .arg(outcome.filled == 1 ? QCoreApplication::translate("web", "control")
+                                 : QCoreApplication::translate("web", "controls"))
         .arg(outcome.left);
 }
 

@@ -10,7 +10,8 @@
 #include "engine/record.h"
 #include "engine/smartfill.h"
 
-#include <QWebEnginePage>
+#include <QString>
+#include <QVariant>
 
 namespace web {
 
@@ -20,18 +21,18 @@ struct SmartOutcome {
     int left = 0;   // visible controls of the form left to the author
 };
 
-// Takes the picture of the page. Throws base::Error when the page does not
-// answer; an empty page when it has no document.
-engine::Page readSmartPage(QWebEnginePage *page, int *generation);
+// The picture of the page from the answer of the snapshot script taken with
+// signals; an empty page when the answer is no text (no document).
+engine::Page readSmartSnapshot(const QVariant &answer);
 
-// Fills the best-fitting form of the page. Throws base::Error when the page
-// does not answer.
-SmartOutcome smartFillPage(QWebEnginePage *page, const engine::Record &record);
+// The script that applies a plan made on page to the controls the snapshot
+// of the generation kept; *filled receives the number of controls it
+// writes. It answers how many it wrote and lets the snapshot go.
+QString smartFillScript(int generation, const engine::Page &page, const engine::Plan &plan, int *filled);
 
-// Presses the submit control of the page's best-fitting form. With
+// The script that presses button of the snapshot of the generation. With
 // recordPresses the press is remembered and its default action prevented.
-// False when that form has no submit control.
-bool smartSubmitPage(QWebEnginePage *page, const engine::Record &record, bool recordPresses);
+QString smartPressScript(int generation, int button, bool recordPresses);
 
 // The status line after a smart fill.
 QString smartFillStatus(const SmartOutcome &outcome);

@@ -1,7 +1,5 @@
 #include "snapshotscript.h"
 
-#include "scriptrunner.h"
-
 namespace web {
 
 namespace {
@@ -456,17 +454,16 @@ int newSnapshotGeneration()
     return ++g;
 }
 
-QVariant takeSnapshot(QWebEnginePage *page, int generation, SnapshotDetail detail, bool *ok)
+QString snapshotScript(int generation, SnapshotDetail detail)
 {
-    const QString script = QString::fromLatin1(kSnapshotScript)
-                               .arg(generation)
-                               .arg(detail == SnapshotDetail::Signals ? QLatin1String("true") : QLatin1String("false"));
-    return runScriptAndWait(page, script, 15000, ok);
+    return QString::fromLatin1(kSnapshotScript)
+        .arg(generation)
+        .arg(detail == SnapshotDetail::Signals ? QLatin1String("true") : QLatin1String("false"));
 }
 
-void releaseSnapshot(QWebEnginePage *page, int generation)
+QString releaseSnapshotScript(int generation)
 {
-    runScript(page, QStringLiteral("if (window.__dodu) delete window.__dodu[%1];").arg(generation));
+    return QStringLiteral("if (window.__dodu) delete window.__dodu[%1];").arg(generation);
 }
 
 void appendScriptString(QString &out, const QString &text)

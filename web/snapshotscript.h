@@ -4,8 +4,7 @@
 // returns the description parsePageSnapshot reads. The plain snapshot is
 // what the fill rules run on; the snapshot with signals describes every form
 // control by what it and the page say about it, for the smart fill.
-#include <QVariant>
-#include <QWebEnginePage>
+#include <QString>
 
 namespace web {
 
@@ -14,13 +13,12 @@ enum class SnapshotDetail { Plain, Signals };
 // A generation number for a new snapshot, unique in this process.
 int newSnapshotGeneration();
 
-// Takes the snapshot: the description as JSON text; an invalid QVariant, with
-// *ok false, when the page went away or did not answer; no text when the page
-// has no document.
-QVariant takeSnapshot(QWebEnginePage *page, int generation, SnapshotDetail detail, bool *ok);
+// The script that takes the snapshot. It answers the description as JSON
+// text, or no text when the page has no document.
+QString snapshotScript(int generation, SnapshotDetail detail);
 
-// Lets the page drop the elements a snapshot kept.
-void releaseSnapshot(QWebEnginePage *page, int generation);
+// The script that lets the page drop the elements a snapshot kept.
+QString releaseSnapshotScript(int generation);
 
 // Appends text as a string literal valid in JSON and in script alike, for
 // the scripts that apply writes on the kept elements. Lone surrogates are

@@ -23,10 +23,9 @@ void TextDownload::start(const QUrl &address)
 
 void TextDownload::stop() { page()->triggerAction(QWebEnginePage::Stop); }
 
-QVariant TextDownload::bodyText(int timeoutMs, bool *answered)
+void TextDownload::requestBodyText(std::function<void(const QVariant &text)> answer)
 {
-    return runScriptAndWait(page(), QStringLiteral("document.body ? document.body.innerText : null"), timeoutMs,
-                            answered);
+    callScript(page(), QStringLiteral("document.body ? document.body.innerText : null"), this, std::move(answer));
 }
 
 } // namespace web

@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <QVariant>
 #include <QWebEngineView>
+#include <functional>
 
 namespace web {
 
@@ -17,10 +18,10 @@ public:
     // Starts loading address; finished() follows.
     void start(const QUrl &address);
     void stop();
-    // The text of the loaded document's body: a string, or a null variant
-    // when the document has no body. *answered is false when the page gave
-    // no answer within timeoutMs.
-    QVariant bodyText(int timeoutMs, bool *answered);
+    // Asks for the text of the loaded document's body; `answer` gets a
+    // string, or a null variant when the document has no body, later (never
+    // once this object has gone).
+    void requestBodyText(std::function<void(const QVariant &text)> answer);
 
 Q_SIGNALS:
     void finished(bool ok);

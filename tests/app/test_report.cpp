@@ -51,6 +51,7 @@ private Q_SLOTS:
     void submitOnTheFramesetPage();
     void loginPage();
     void frameThatMovesOnIsInTheReport();
+    void frameMovedOnAfterSecondsIsInTheReport();
     void withoutDataFileEveryLookupFails();
     void addressThatDoesNotLoad_data();
     void addressThatDoesNotLoad();
@@ -251,6 +252,30 @@ void TestReport::frameThatMovesOnIsInTheReport()
                 "<frame src=\"wait.htm\"></frameset></html>");
     steps.close();
     const Run r = report(dir, {QStringLiteral("demo/steps.htm")});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.value(1, QStringLiteral("product")), field("Program_Name"));
+}
+
+// A frame sent on by the page's script a second after it loaded, and again a
+// second after that: the report waits for the page to stay quiet.
+void TestReport::frameMovedOnAfterSecondsIsInTheReport()
+{
+    const QString dir = workDir(true);
+    auto write = [&](const QString &name, const QByteArray &html) {
+        QFile f(dir + QStringLiteral("/demo/") + name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(html);
+    };
+    write(QStringLiteral("later1.htm"),
+          "<!DOCTYPE html><html><body><p>One moment...</p>"
+          "<script>setTimeout(() => { location.href = 'later2.htm'; }, 1000);</script></body></html>");
+    write(QStringLiteral("later2.htm"),
+          "<!DOCTYPE html><html><body><p>Nearly there...</p>"
+          "<script>setTimeout(() => { location.href = 'frame-program.htm'; }, 1000);</script></body></html>");
+    write(QStringLiteral("later.htm"),
+          "<!DOCTYPE html><html><frameset cols=\"50%,*\"><frame src=\"frame-company.htm\">"
+          "<frame src=\"later1.htm\"></frameset></html>");
+    const Run r = report(dir, {QStringLiteral("demo/later.htm")});
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(r.value(1, QStringLiteral("product")), field("Program_Name"));
 }

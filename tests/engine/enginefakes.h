@@ -79,14 +79,6 @@ public:
         if (log)
             log->append(QStringLiteral("message ") + text);
     }
-    void processPendingEvents() override
-    {
-        ++eventRuns;
-        if (log)
-            log->append(QStringLiteral("events"));
-        if (onEvents)
-            onEvents();
-    }
     QString loginUsername() const override
     {
         ++credentialReads;
@@ -100,10 +92,8 @@ public:
 
     QStringList messages;
     QStringList *log = nullptr;
-    int eventRuns = 0;
     mutable int credentialReads = 0;
     QString username, password;
-    std::function<void()> onEvents;
 };
 
 class FakeBrowser : public engine::Browser {

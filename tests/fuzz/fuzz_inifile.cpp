@@ -2,7 +2,7 @@
 // again.
 #include "fuzzsupport.h"
 
-#include "shell/inifile.h"
+#include "platform/inifile.h"
 
 #include <QList>
 #include <QPair>
@@ -25,7 +25,7 @@ QStringList sectionNamesIn(const QByteArray &bytes)
 
 using Values = QList<QPair<QString, QString>>;
 
-Values valuesOf(const shell::IniFile &ini, const QString &section)
+Values valuesOf(const platform::IniFile &ini, const QString &section)
 {
     Values values;
     for (const QString &key : ini.keyNames(section))
@@ -41,16 +41,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString path = fuzz::writeScratchFile(QStringLiteral("quillet.ini"), bytes);
     const QStringList sections = sectionNamesIn(bytes);
 
-    shell::IniFile ini(path);
+    platform::IniFile ini(path);
     QList<Values> before;
     for (const QString &section : sections) {
         const Values values = valuesOf(ini, section);
         FUZZ_CHECK(values.isEmpty() || ini.sectionExists(section));
         for (const auto &[key, value] : values) {
-            FUZZ_CHECK(value.size() <= shell::IniFile::MaxValueLength && fuzz::validUtf16(value));
+            FUZZ_CHECK(value.size() <= platform::IniFile::MaxValueLength && fuzz::validUtf16(value));
             const int n = ini.readInteger(section, key, 12345);
-            FUZZ_CHECK(n == shell::IniFile::parseInteger(value, 12345));
-            FUZZ_CHECK(ini.readBool(section, key, true) == (shell::IniFile::parseInteger(value, 1) != 0));
+            FUZZ_CHECK(n == platform::IniFile::parseInteger(value, 12345));
+            FUZZ_CHECK(ini.readBool(section, key, true) == (platform::IniFile::parseInteger(value, 1) != 0));
         }
         before << values;
     }
@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString changedKey = keys.isEmpty() ? QStringLiteral("Width") : keys.first();
     const bool changed = ini.writeString(section, changedKey, QStringLiteral("changed value"));
     const bool added = ini.writeInteger(section, QStringLiteral("FuzzAddedKey"), -42);
-    auto expect = [&](const shell::IniFile &f) {
+    auto expect = [&](const platform::IniFile &f) {
         if (changed)
             FUZZ_CHECK(f.readString(section, changedKey) == QLatin1String("changed value"));
         if (added)
@@ -79,6 +79,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     };
     expect(ini);
     FUZZ_CHECK(ini.save());
-    expect(shell::IniFile(path));
+    expect(platform::IniFile(path));
     return 0;
 }

@@ -17,7 +17,6 @@ namespace {
 class Host : public engine::Host {
 public:
     void showMessage(const QString &) override { }
-    void processPendingEvents() override { }
     QString loginUsername() const override { return QStringLiteral("user"); }
     QString loginPassword() const override { return QStringLiteral("secret"); }
 };

@@ -412,9 +412,10 @@ private Q_SLOTS:
                                "(window.pressed||0)+1; }); 'ok'"));
         messages.clear();
         window().submitForm();
-        QCOMPARE(messages,
-                 QStringList({QStringLiteral("message:Submit button not found."),
-                              QStringLiteral("message:Submit button not found.")}));
+        QTRY_COMPARE_WITH_TIMEOUT(messages,
+                                  QStringList({QStringLiteral("message:Submit button not found."),
+                                               QStringLiteral("message:Submit button not found.")}),
+                                  10000);
         QTRY_COMPARE_WITH_TIMEOUT(valueOf(sheet, QStringLiteral("String(window.pressed)")), QStringLiteral("1"), 10000);
     }
 

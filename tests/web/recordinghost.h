@@ -1,15 +1,13 @@
 #pragma once
-// The engine's host for page tests: keeps the messages, lets events run, and
-// answers the login boxes with empty texts.
+// The engine's host for page tests: keeps the messages and answers the login
+// boxes with empty texts.
 #include "engine/host.h"
 
-#include <QCoreApplication>
 #include <QStringList>
 
 class RecordingHost : public engine::Host {
 public:
     void showMessage(const QString &text) override { messages << text; }
-    void processPendingEvents() override { QCoreApplication::processEvents(); }
     QString loginUsername() const override { return QString(); }
     QString loginPassword() const override { return QString(); }
     QStringList messages;

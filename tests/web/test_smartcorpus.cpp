@@ -8,6 +8,7 @@
 // read-only or other-form control written, a value emptied, or "Submit form"
 // pressing anything but the form's own submit control.
 #include "recordinghost.h"
+#include "web/commandrun.h"
 #include "web/autofill.h"
 #include "web/scriptrunner.h"
 #include "web/smartpage.h"
@@ -124,7 +125,7 @@ bool TestSmartCorpus::load(const QString &file) { return testpages::load(m_page.
 QList<QJsonObject> TestSmartCorpus::state()
 {
     QList<QJsonObject> rows;
-    const QVariant v = web::runScriptAndWait(m_page.get(), QString::fromLatin1(kStateScript));
+    const QVariant v = testpages::eval(m_page.get(), QString::fromLatin1(kStateScript), web::programWorld(), 30000);
     for (const QJsonValue &r : QJsonDocument::fromJson(v.toString().toUtf8()).array())
         rows << r.toObject();
     return rows;
@@ -208,7 +209,10 @@ void TestSmartCorpus::corpusIsFilledAsExpected()
 
         // Smart fill.
         QVERIFY2(load(path), qPrintable(f));
-        const web::SmartOutcome outcome = web::smartFillPage(m_page.get(), *m_record);
+        const web::SmartOutcome outcome =
+            testcommands::run(m_page.get(), engine::FormMode::Fill, *m_record, host, {web::FillRules::Smart})
+                .value_or(web::FormCommandResult())
+                .smart.value_or(web::SmartOutcome());
         QVERIFY2(outcome.formFound, qPrintable(f));
         Tally one;
         evaluate(form, state(), true, one);
@@ -223,8 +227,7 @@ void TestSmartCorpus::corpusIsFilledAsExpected()
 
         // The exact rules on the same page.
         QVERIFY2(load(path), qPrintable(f));
-        web::runFormCommandOnPage(m_page.get(), engine::FormMode::Fill, *m_record, host);
-        web::runScriptAndWait(m_page.get(), QStringLiteral("0"));
+        testcommands::run(m_page.get(), engine::FormMode::Fill, *m_record, host);
         Tally c;
         evaluate(form, state(), false, c);
         classic.controls += c.controls;
@@ -232,7 +235,9 @@ void TestSmartCorpus::corpusIsFilledAsExpected()
 
         // "Submit form" with the smart rules presses the form's own button.
         QVERIFY2(load(path), qPrintable(f));
-        QVERIFY2(web::smartSubmitPage(m_page.get(), *m_record, true), qPrintable(f));
+        const auto submitted =
+            testcommands::run(m_page.get(), engine::FormMode::Submit, *m_record, host, {web::FillRules::Smart, true});
+        QVERIFY2(submitted && !submitted->outcome.pressed.isEmpty(), qPrintable(f));
         for (const QJsonObject &r : state()) {
             if (r.value("pressed").toBool() != r.value("submit").toBool())
                 submitFaults << form + QLatin1Char('/') + r.value("name").toString() +

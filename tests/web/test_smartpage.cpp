@@ -2,6 +2,7 @@
 // sees after it (highlight, counts), the automatic fill with the smart rules,
 // the page's own scripts hearing the writes, and "Submit form".
 #include "recordinghost.h"
+#include "web/commandrun.h"
 #include "web/autofill.h"
 #include "web/pagereport.h"
 #include "web/scriptrunner.h"
@@ -160,7 +161,7 @@ bool TestSmartPage::readPage(const QString &name, const char *html, engine::Page
     if (!testpages::load(&page, QUrl::fromLocalFile(testpages::write(m_dir, name, QString::fromUtf8(html)))))
         return false;
     int generation = 0;
-    *out = web::readSmartPage(&page, &generation);
+    *out = testcommands::readSmartPage(&page, &generation);
     return true;
 }
 
@@ -174,7 +175,11 @@ void TestSmartPage::fillShowsWhatItDidAndTouchesNothingElse()
 {
     QWebEnginePage page(m_profile.get());
     QVERIFY(load(&page));
-    const web::SmartOutcome o = web::smartFillPage(&page, *m_record);
+    TestHost host;
+    const web::SmartOutcome o =
+        testcommands::run(&page, engine::FormMode::Fill, *m_record, host, {web::FillRules::Smart})
+            .value_or(web::FormCommandResult())
+            .smart.value_or(web::SmartOutcome());
     QVERIFY(o.formFound);
     // Name, version and download written; notes (a weak match holding text),
     // Twitter, the licence list and the yes/no group left to the author.
@@ -209,7 +214,7 @@ void TestSmartPage::fillShowsWhatItDidAndTouchesNothingElse()
                               .toString();
     QCOMPARE(marks, QStringLiteral("1110000000"));
     // The report names the field per control.
-    const QStringList report = web::controlReport(&page, true);
+    const QStringList report = testcommands::controlReport(&page, true);
     QVERIFY(report.filter(QStringLiteral("\"name\":\"version\""))
                 .first()
                 .endsWith(QStringLiteral("\"field\":\"Program_Version\"}")));
@@ -220,7 +225,8 @@ void TestSmartPage::highlightGoesWithTheNextEdit()
 {
     QWebEnginePage page(m_profile.get());
     QVERIFY(load(&page));
-    web::smartFillPage(&page, *m_record);
+    TestHost host;
+    testcommands::run(&page, engine::FormMode::Fill, *m_record, host, {web::FillRules::Smart});
     const QString lit = QStringLiteral("rgb(255, 246, 194)");
     auto background = [&](const char *id) {
         return main(&page,
@@ -237,7 +243,10 @@ void TestSmartPage::highlightGoesWithTheNextEdit()
     QCOMPARE(background("ver"), lit);
     // A second fill writes the name again (a confident match) and nothing
     // else, since the other controls hold their values already.
-    const web::SmartOutcome again = web::smartFillPage(&page, *m_record);
+    const web::SmartOutcome again =
+        testcommands::run(&page, engine::FormMode::Fill, *m_record, host, {web::FillRules::Smart})
+            .value_or(web::FormCommandResult())
+            .smart.value_or(web::SmartOutcome());
     QCOMPARE(again.filled, 1);
     QCOMPARE(main(&page, "document.getElementById('pn').value").toString(), QStringLiteral("ClipNest"));
 }
@@ -255,7 +264,7 @@ void TestSmartPage::autoFillUsesTheSmartRulesWhenAsked()
     QVERIFY(filled.wait(30000));
     QCOMPARE(status.size(), 1);
     QCOMPARE(status.first().first().toString(), QStringLiteral("Smart fill: 3 controls filled, 4 left for you."));
-    web::runScriptAndWait(&page, QStringLiteral("0"));
+    testcommands::settle(&page);
     QCOMPARE(main(&page, "document.querySelector('input[name=yn][value=n]').checked").toBool(), true);
     QCOMPARE(main(&page, "document.getElementById('ro').value").toString(), QStringLiteral("Old name"));
 
@@ -264,7 +273,7 @@ void TestSmartPage::autoFillUsesTheSmartRulesWhenAsked()
     rules = web::FillRules::Classic;
     page.load(m_url);
     QVERIFY(filled.wait(30000));
-    web::runScriptAndWait(&page, QStringLiteral("0"));
+    testcommands::settle(&page);
     QCOMPARE(status.size(), 1);
     QCOMPARE(main(&page, "document.getElementById('ro').value").toString(),
              m_record->fieldText(QStringLiteral("Company_Name")));
@@ -275,9 +284,9 @@ void TestSmartPage::submitPressesTheFormsButtonElement()
     QWebEnginePage page(m_profile.get());
     QVERIFY(load(&page));
     TestHost host;
-    web::runFormCommandOnPage(&page, engine::FormMode::Submit, *m_record, host, true, web::FillRules::Smart);
+    testcommands::run(&page, engine::FormMode::Submit, *m_record, host, {web::FillRules::Smart, true});
     QVERIFY(host.messages.isEmpty());
-    const QStringList report = web::controlReport(&page);
+    const QStringList report = testcommands::controlReport(&page);
     QCOMPARE(report.filter(QStringLiteral("\"clicked\":true")).size(), 1);
     QVERIFY(report.filter(QStringLiteral("\"clicked\":true")).first().contains(QStringLiteral("\"tag\":\"button\"")));
     QVERIFY(
@@ -286,7 +295,7 @@ void TestSmartPage::submitPressesTheFormsButtonElement()
     // A page whose only form has no submit control says so.
     page.setHtml(QStringLiteral("<form><input name=program_name><input name=version></form>"), QUrl("file:///x/"));
     QVERIFY(QSignalSpy(&page, &QWebEnginePage::loadFinished).wait(30000));
-    web::runFormCommandOnPage(&page, engine::FormMode::Submit, *m_record, host, true, web::FillRules::Smart);
+    testcommands::run(&page, engine::FormMode::Submit, *m_record, host, {web::FillRules::Smart, true});
     QCOMPARE(host.messages, QStringList {QStringLiteral("Submit button not found.")});
 }
 

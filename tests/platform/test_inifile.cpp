@@ -1,4 +1,4 @@
-#include "shell/inifile.h"
+#include "platform/inifile.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using shell::IniFile;
+using platform::IniFile;
 
 class TestIniFile : public QObject {
     Q_OBJECT

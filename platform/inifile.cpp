@@ -1,4 +1,4 @@
-#include "shell/inifile.h"
+#include "platform/inifile.h"
 
 #include "platform/atomicfile.h"
 
@@ -9,7 +9,7 @@
 
 #include <limits>
 
-namespace shell {
+namespace platform {
 
 namespace {
 
@@ -331,4 +331,4 @@ bool IniFile::save()
     return true;
 }
 
-} // namespace shell
+} // namespace platform

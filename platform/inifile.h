@@ -31,7 +31,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace shell {
+namespace platform {
 
 class IniFile {
 public:
@@ -89,4 +89,4 @@ private:
     bool m_dirty = false;
 };
 
-} // namespace shell
+} // namespace platform

@@ -111,6 +111,16 @@ bool Settings::setSmartFill(bool on) const
     return ini.writeBool(QStringLiteral("Submission"), QStringLiteral("SmartFill"), on) && ini.save();
 }
 
+int Settings::siteCheckJobs() const
+{
+    return qMax(1, IniFile(m_path).readInteger(QStringLiteral("SiteCheck"), QStringLiteral("Jobs"), 8));
+}
+
+int Settings::siteCheckTimeout() const
+{
+    return qMax(1, IniFile(m_path).readInteger(QStringLiteral("SiteCheck"), QStringLiteral("Timeout"), 15));
+}
+
 QStringList Settings::startPages() const
 {
     const IniFile ini(m_path);

@@ -20,6 +20,8 @@ class QRadioButton;
 
 namespace sites {
 
+class SiteCheckView;
+
 // Fills menu with the site-state items Done, Skipped, Failed... and Not done
 // (open), object names prefix + "Done", "Skipped", "Failed", "Open". "Failed..."
 // asks for an optional note first (a cancelled question sets nothing); then
@@ -62,8 +64,10 @@ public:
     // The address the radio buttons choose for a row (may be empty).
     QString chosenAddress(int row) const;
     // The first row after the current one (wrapping around) that is neither
-    // done nor skipped and has a page for the chosen kind; -1 when none.
-    int nextSiteRow() const;
+    // done nor skipped and has a page for the chosen kind, passing by sites
+    // whose last check found them unreachable (counted in unreachable); -1
+    // when none.
+    int nextSiteRow(int *unreachable = nullptr) const;
     // Makes that row current and reports it as chosen; false when none.
     bool openNextSite();
     // The row whose context menu was opened last, and opening it.
@@ -74,6 +78,10 @@ public:
     void setNotDoneFilter(bool on);
     QComboBox *filterBox() const { return m_campaignFilter; }
     QLabel *progressLabel() const { return m_campaignProgress; }
+    // The results of "Check sites": marks, tooltips, the filter "Reachable,
+    // not done" and "Next site" passing unreachable sites by.
+    void setSiteChecks(SiteCheckView *checks);
+    bool isUnreachable(int row) const;
 
 Q_SIGNALS:
     // A site was chosen: open this address (never empty; an entry without the
@@ -83,6 +91,9 @@ Q_SIGNALS:
     void siteChosen(int row, const QString &address);
     // "Login" was pressed.
     void loginRequested();
+    // "Next site" passed by this many sites whose last check found them
+    // unreachable.
+    void unreachableSkipped(int count);
 
 private:
     void openSelectedSite();
@@ -106,6 +117,7 @@ private:
     campaign::SubmissionLog *m_log = nullptr;
     std::function<campaign::Campaign()> m_campaign;
     QList<campaign::SiteStatus> m_statuses;
+    SiteCheckView *m_checks = nullptr;
 };
 
 } // namespace sites

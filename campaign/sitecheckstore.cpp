@@ -47,6 +47,9 @@ QString reasonOf(const QSqlError &e)
     return text.isEmpty() ? QStringLiteral("unknown error") : text;
 }
 
+// Qt binds a null text as SQL NULL; the columns hold "" instead.
+QString notNull(const QString &text) { return text.isNull() ? QStringLiteral("") : text; }
+
 struct Word {
     CheckOutcome outcome;
     const char *word;
@@ -187,15 +190,15 @@ bool SiteCheckStore::record(const SiteCheck &check)
     q.prepare(QStringLiteral("INSERT INTO site_checks (time, name, new_url, update_url, address, status, final_url, "
                              "redirect_host, kind, detail) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     q.addBindValue(check.time.toMSecsSinceEpoch());
-    q.addBindValue(check.site.name);
-    q.addBindValue(check.site.newReleaseUrl);
-    q.addBindValue(check.site.updateUrl);
-    q.addBindValue(check.address);
+    q.addBindValue(notNull(check.site.name));
+    q.addBindValue(notNull(check.site.newReleaseUrl));
+    q.addBindValue(notNull(check.site.updateUrl));
+    q.addBindValue(notNull(check.address));
     q.addBindValue(check.httpStatus);
-    q.addBindValue(check.finalAddress);
-    q.addBindValue(check.redirectHost);
+    q.addBindValue(notNull(check.finalAddress));
+    q.addBindValue(notNull(check.redirectHost));
     q.addBindValue(outcomeWord(check.outcome));
-    q.addBindValue(check.detail);
+    q.addBindValue(notNull(check.detail));
     if (!q.exec())
         return fail(reasonOf(q.lastError()));
     return true;

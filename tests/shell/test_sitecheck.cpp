@@ -4,6 +4,7 @@
 // submission log's file across a restart, beside the log's own tables.
 #include "campaign/sitecheckstore.h"
 #include "campaign/submissionlog.h"
+#include "platform/messages.h"
 #include "shell/sitecheckcommand.h"
 #include "sites/sitechecker.h"
 #include "sites/sitecheckview.h"
@@ -58,6 +59,7 @@ private:
     CheckServer m_server;
     QString m_directory;
     QString m_database;
+    QStringList m_messages; // boxes the program would have shown
 
     void writeDirectory(const QStringList &paths)
     {
@@ -79,6 +81,10 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
+        platform::setMessageSink([this](const QString &, const QString &text) {
+            m_messages << text;
+            return true;
+        });
         m_directory = m_dir.filePath(QStringLiteral("padsites.dat"));
         m_database = m_dir.filePath(QStringLiteral("submissions.sqlite"));
         QVERIFY(m_server.listenLocal());
@@ -96,6 +102,9 @@ private Q_SLOTS:
             return a;
         };
     }
+
+    // Every result was kept: no box was shown.
+    void cleanup() { QCOMPARE(m_messages, QStringList()); }
 
     void checkShowsInTheListAndSurvivesARestart()
     {
@@ -211,6 +220,23 @@ private Q_SLOTS:
         campaign::SiteCheckStore store;
         QVERIFY(!store.open(other));
         QVERIFY(store.problem().contains(QStringLiteral("other.sqlite")));
+
+        // The window says so once and checks all the same, without keeping.
+        writeDirectory({"live", "dead1"});
+        {
+            Window w(m_directory, other);
+            QSignalSpy finished(w.command, &shell::TSiteCheckCommand::finished);
+            w.command->checkAll();
+            QVERIFY(finished.wait(20000));
+            QVERIFY(w.panel->isUnreachable(1));
+            QTRY_COMPARE(m_messages.size(), 1);
+            QVERIFY(m_messages.first().contains(QStringLiteral("other.sqlite")));
+            w.command->checkAll();
+            QVERIFY(finished.wait(20000));
+            QTest::qWait(50);
+            QCOMPARE(m_messages.size(), 1);
+            m_messages.clear();
+        }
         QFile f(other);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray("not a database at all, just text that happens to have the name"));

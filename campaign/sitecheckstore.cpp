@@ -182,25 +182,42 @@ bool SiteCheckStore::openDatabase(const QString &path, bool readOnly)
     return true;
 }
 
-bool SiteCheckStore::record(const SiteCheck &check)
+bool SiteCheckStore::record(const SiteCheck &check) { return record(QList<SiteCheck> {check}); }
+
+bool SiteCheckStore::record(const QList<SiteCheck> &checks)
 {
     if (!m_open || m_empty)
         return false;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    if (checks.isEmpty())
+        return true;
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (!db.transaction())
+        return fail(reasonOf(db.lastError()));
+    QSqlQuery q(db);
     q.prepare(QStringLiteral("INSERT INTO site_checks (time, name, new_url, update_url, address, status, final_url, "
                              "redirect_host, kind, detail) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    q.addBindValue(check.time.toMSecsSinceEpoch());
-    q.addBindValue(notNull(check.site.name));
-    q.addBindValue(notNull(check.site.newReleaseUrl));
-    q.addBindValue(notNull(check.site.updateUrl));
-    q.addBindValue(notNull(check.address));
-    q.addBindValue(check.httpStatus);
-    q.addBindValue(notNull(check.finalAddress));
-    q.addBindValue(notNull(check.redirectHost));
-    q.addBindValue(outcomeWord(check.outcome));
-    q.addBindValue(notNull(check.detail));
-    if (!q.exec())
-        return fail(reasonOf(q.lastError()));
+    for (const SiteCheck &check : checks) {
+        q.addBindValue(check.time.toMSecsSinceEpoch());
+        q.addBindValue(notNull(check.site.name));
+        q.addBindValue(notNull(check.site.newReleaseUrl));
+        q.addBindValue(notNull(check.site.updateUrl));
+        q.addBindValue(notNull(check.address));
+        q.addBindValue(check.httpStatus);
+        q.addBindValue(notNull(check.finalAddress));
+        q.addBindValue(notNull(check.redirectHost));
+        q.addBindValue(outcomeWord(check.outcome));
+        q.addBindValue(notNull(check.detail));
+        if (!q.exec()) {
+            const QString reason = reasonOf(q.lastError());
+            db.rollback();
+            return fail(reason);
+        }
+    }
+    if (!db.commit()) {
+        const QString reason = reasonOf(db.lastError());
+        db.rollback();
+        return fail(reason);
+    }
     return true;
 }
 

@@ -59,8 +59,10 @@ public:
     bool isOpen() const { return m_open; }
     QString problem() const { return m_problem; }
 
-    // Appends one check; false (and problem() set) when it cannot be written.
+    // Appends one check, or several in one transaction; false (and
+    // problem() set) when they cannot be written.
     bool record(const SiteCheck &check);
+    bool record(const QList<SiteCheck> &checks);
     // The last check of every address that has one, by siteCheckKey.
     QHash<QString, SiteCheck> latest();
 

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <utility>
 #include <QStatusBar>
 
 namespace shell {
@@ -61,6 +62,9 @@ TSiteCheckCommand::TSiteCheckCommand(QMainWindow *window, sites::TSitesPanel *pa
     panel->siteMenu()->addAction(m_checkSite);
     connect(m_checkSite, &QAction::triggered, this, [this] { checkRow(m_panel->menuRow()); });
 
+    m_flush.setSingleShot(true);
+    m_flush.setInterval(300);
+    connect(&m_flush, &QTimer::timeout, this, &TSiteCheckCommand::flush);
     connect(m_cancel, &QPushButton::clicked, this, &TSiteCheckCommand::cancel);
     connect(m_checker, &sites::SiteChecker::checked, this, &TSiteCheckCommand::onChecked);
     connect(m_checker, &sites::SiteChecker::finished, this, &TSiteCheckCommand::onFinished);
@@ -71,7 +75,13 @@ TSiteCheckCommand::TSiteCheckCommand(QMainWindow *window, sites::TSitesPanel *pa
     });
 }
 
-TSiteCheckCommand::~TSiteCheckCommand() = default;
+TSiteCheckCommand::~TSiteCheckCommand()
+{
+    // A check still running ends without reporting to what is going away.
+    m_checker->disconnect(this);
+    m_checker->cancel();
+    flush();
+}
 
 void TSiteCheckCommand::setLimits(int jobs, int timeoutSeconds)
 {
@@ -119,10 +129,11 @@ void TSiteCheckCommand::checkSites(const QList<campaign::Site> &sites)
 
 void TSiteCheckCommand::onChecked(const campaign::SiteCheck &check)
 {
-    if (m_store && m_store->isOpen() && !m_store->record(check) && m_problem.isEmpty()) {
-        m_problem = m_store->problem();
-        tellProblem();
-    }
+    // Written a few times a second, each time in one transaction, so that
+    // the window never waits on the disk for each result.
+    m_pending.append(check);
+    if (!m_flush.isActive())
+        m_flush.start();
     m_view->note(check);
     const QString key = siteKey(check.site);
     if (sites::isUnreachable(check))
@@ -133,8 +144,19 @@ void TSiteCheckCommand::onChecked(const campaign::SiteCheck &check)
     showProgress();
 }
 
+void TSiteCheckCommand::flush()
+{
+    m_flush.stop();
+    const QList<campaign::SiteCheck> pending = std::exchange(m_pending, {});
+    if (m_store && m_store->isOpen() && !m_store->record(pending) && m_problem.isEmpty()) {
+        m_problem = m_store->problem();
+        tellProblem();
+    }
+}
+
 void TSiteCheckCommand::onFinished(bool cancelled)
 {
+    flush();
     m_box->hide();
     m_checkSite->setEnabled(true);
     m_window->statusBar()->showMessage(cancelled ? tr("Check cancelled: %1").arg(progressText()) : progressText(),

@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QObject>
 #include <QSet>
+#include <QTimer>
 #include <memory>
 
 class QAction;
@@ -63,6 +64,7 @@ private:
     void onFinished(bool cancelled);
     void showProgress();
     void tellProblem();
+    void flush();
 
     QMainWindow *m_window;
     sites::TSitesPanel *m_panel;
@@ -76,6 +78,8 @@ private:
     QPushButton *m_cancel;
     QAction *m_checkSite;
     QString m_problem;
+    QList<campaign::SiteCheck> m_pending; // results not written yet
+    QTimer m_flush;
     // Per site of the running check: addresses left, and the sites found
     // unreachable at one of them.
     QHash<QString, int> m_left;

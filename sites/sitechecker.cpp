@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QSslError>
 #include <QTimer>
+#include <utility>
 
 namespace sites {
 

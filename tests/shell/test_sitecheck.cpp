@@ -5,6 +5,7 @@
 #include "campaign/sitecheckstore.h"
 #include "campaign/submissionlog.h"
 #include "platform/messages.h"
+#include "shell/settings.h"
 #include "shell/sitecheckcommand.h"
 #include "sites/sitechecker.h"
 #include "sites/sitecheckview.h"
@@ -207,6 +208,20 @@ private Q_SLOTS:
         Window w(m_directory, m_database);
         QVERIFY(w.panel->isUnreachable(1));
         QVERIFY(!w.command->view()->checkOf(w.panel->site(7), w.panel->chosenAddress(7)).isValid());
+    }
+
+    void limitsFromTheSettingsFile()
+    {
+        QTemporaryDir folder;
+        const shell::Settings settings(folder.path());
+        QCOMPARE(settings.siteCheckJobs(), 8);
+        QCOMPARE(settings.siteCheckTimeout(), 15);
+        QFile ini(folder.filePath(QStringLiteral("quillet.ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[SiteCheck]\r\nJobs=3\r\nTimeout=0\r\n");
+        ini.close();
+        QCOMPARE(settings.siteCheckJobs(), 3);
+        QCOMPARE(settings.siteCheckTimeout(), 1); // at least a second
     }
 
     void aFileOfAnotherProgramIsLeftAlone()

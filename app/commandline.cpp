@@ -40,7 +40,10 @@ const QCommandLineOption kRules =
 const QCommandLineOption kUsername = valued("username", "With --report: the text of the login's Username box.", "TEXT");
 const QCommandLineOption kPassword = valued("password", "With --report: the text of the login's Password box.", "TEXT");
 const QCommandLineOption kTimeout =
-    valued("timeout", "With --report: seconds to wait for the page (default 30).", "SECONDS");
+    valued("timeout",
+           "With --report: seconds to wait for the page (default 30); with --check-sites: for each address "
+           "(default 15).",
+           "SECONDS");
 const QCommandLineOption kImportPad =
     valued("import-pad", "Imports the PAD file FILE into the software record and saves it.", "FILE");
 const QCommandLineOption kLanguage =
@@ -53,7 +56,12 @@ const QCommandLineOption kCampaign =
     flag("campaign", "Prints every listed site's submission state for the record's release.");
 const QCommandLineOption kCampaignVersion =
     valued("version", "With --campaign: the release to report on instead of the record's version.", "V");
-const QCommandLineOption kFormat = valued("format", "With --campaign: json (default) or csv.", "json|csv");
+const QCommandLineOption kFormat =
+    valued("format", "With --campaign and --check-sites: json (default) or csv.", "json|csv");
+const QCommandLineOption kCheckSites = flag("check-sites",
+                                            "Checks whether every listed site's pages still answer and prints "
+                                            "one line per site.");
+const QCommandLineOption kJobs = valued("jobs", "With --check-sites: addresses checked at once (default 8).", "N");
 const QCommandLineOption kHelp =
     QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Shows this help."));
 const QCommandLineOption kVersion = flag("version",
@@ -111,6 +119,8 @@ Mode modeOf(const QStringList &args)
         return Mode::ShowRecord;
     if (names.contains(QLatin1String("campaign")))
         return Mode::Campaign;
+    if (names.contains(QLatin1String("check-sites")))
+        return Mode::CheckSites;
     if (names.contains(QLatin1String("version")))
         return Mode::Version;
     return Mode::Window;
@@ -271,7 +281,7 @@ QString helpText()
         "Without an option, opens each ITEM (an address, a file, an Internet shortcut) in a tab; a second\n"
         "start hands its items to the program already running. The options run one job without a window."));
     parser.addOptions({kHelp, kVersion, kReport, kMode, kRules, kUsername, kPassword, kTimeout, kImportPad, kLanguage,
-                       kExportPad, kShowRecord, kCampaign, kFormat});
+                       kExportPad, kShowRecord, kCampaign, kFormat, kCheckSites, kJobs});
     parser.addPositionalArgument(QStringLiteral("ITEM"),
                                  QStringLiteral("What to open in a tab; with --report, the address."),
                                  QStringLiteral("[ITEM...]"));

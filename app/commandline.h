@@ -11,6 +11,7 @@
 //   doduvodaz --export-pad FILE
 //   doduvodaz --show-record
 //   doduvodaz --campaign [--version V] [--format json|csv]
+//   doduvodaz --check-sites [--jobs N] [--timeout S] [--format json|csv]
 //   doduvodaz --help | --version
 #include "engine/routines.h"
 #include "web/autofill.h"
@@ -25,7 +26,7 @@ namespace app {
 // Exit status for arguments that are wrong (as sysexits' EX_USAGE).
 constexpr int kUsageStatus = 64;
 
-enum class Mode { Window, Report, ImportPad, ShowRecord, Campaign, Help, Version, ExportPad };
+enum class Mode { Window, Report, ImportPad, ShowRecord, Campaign, CheckSites, Help, Version, ExportPad };
 
 // The mode the arguments (without the program's name) ask for, told by the
 // mode's own option alone; whether the rest is right is for its parser. With

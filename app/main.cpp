@@ -1,4 +1,5 @@
 #include "campaignmode.h"
+#include "checksitesmode.h"
 #include "commandline.h"
 #include "recordmodes.h"
 #include "reportmode.h"
@@ -76,6 +77,10 @@ int runWithoutWindow(int argc, char **argv, app::Mode mode, const QStringList &a
             if (const auto options = app::parseCampaign(args, &error))
                 return inWorkingFolder([&] { return app::runCampaignReport(*options); });
             break;
+        case app::Mode::CheckSites:
+            if (const auto options = app::parseCheckSites(args, &error))
+                return inWorkingFolder([&] { return app::runCheckSites(*options); });
+            break;
         default: return 1;
         }
     } catch (const std::exception &e) {
@@ -103,7 +108,8 @@ int main(int argc, char *argv[])
     case app::Mode::ImportPad:
     case app::Mode::ExportPad:
     case app::Mode::ShowRecord:
-    case app::Mode::Campaign: return runWithoutWindow(argc, argv, mode, typed, startFolder);
+    case app::Mode::Campaign:
+    case app::Mode::CheckSites: return runWithoutWindow(argc, argv, mode, typed, startFolder);
     case app::Mode::Report:
     case app::Mode::Window: break;
     }

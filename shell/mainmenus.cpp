@@ -79,6 +79,8 @@ void TMainMenus::buildMenus()
     submission->addAction(m_smartFill->action());
     submission->addSeparator();
     submission->addAction(m_commands->action(Command::NextSite));
+    submission->addAction(tr("Check sites"), w, &TfrmBrwMain::checkSitesRequested)
+        ->setObjectName(QStringLiteral("actCheckSites"));
 
     addMenu(QT_TR_NOOP("Favorities"), QStringLiteral("popFavorite")); // filled by the favourites
 

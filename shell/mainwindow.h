@@ -134,6 +134,7 @@ Q_SIGNALS:
     void helpRequested();
     void homePageRequested();
     void nextSiteRequested();
+    void checkSitesRequested();
     // A submission command ran on a tab (mode "" fill, "login", "submit").
     void commandRun(TbxWebTabSheet *sheet, engine::FormMode mode, const web::FormCommandOutcome &outcome);
 

@@ -8,6 +8,7 @@
 #include "mainwindow.h"
 #include "messageboxes.h"
 #include "settings.h"
+#include "sitecheckcommand.h"
 #include "smartfillswitch.h"
 #include "submissioncommands.h"
 
@@ -174,6 +175,9 @@ private:
         QObject::connect(&table, &software::TSoftwareTable::recordChanged, m_sites,
                          &sites::TSitesPanel::refreshCampaign);
         QObject::connect(m_sites, &sites::TSitesPanel::loginRequested, w, &TfrmBrwMain::login);
+        auto *checks = new TSiteCheckCommand(w, m_sites);
+        checks->setLimits(m_settings.siteCheckJobs(), m_settings.siteCheckTimeout());
+        QObject::connect(w, &TfrmBrwMain::checkSitesRequested, checks, &TSiteCheckCommand::checkAll);
         w->submission()->setLoginProvider([this] { return m_sites->username(); },
                                           [this] { return m_sites->password(); });
         w->setSidePages(m_sites, new software::TSoftListPage(m_record));

@@ -150,6 +150,16 @@ bool Settings::setNotDoneFilter(bool on) const
     return ini.writeBool(QStringLiteral("Sites"), QStringLiteral("NotDoneOnly"), on) && ini.save();
 }
 
+int Settings::siteCheckJobs() const
+{
+    return qMax(1, IniFile(m_path).readInteger(QStringLiteral("SiteCheck"), QStringLiteral("Jobs"), 8));
+}
+
+int Settings::siteCheckTimeout() const
+{
+    return qMax(1, IniFile(m_path).readInteger(QStringLiteral("SiteCheck"), QStringLiteral("Timeout"), 15));
+}
+
 QStringList Settings::startPages() const
 {
     const IniFile ini(m_path);

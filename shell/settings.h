@@ -114,6 +114,10 @@ public:
     // this version" rather than "All sites".
     bool notDoneFilter() const;
     bool setNotDoneFilter(bool on) const;
+    // SiteCheck/Jobs (default 8, at least 1) and SiteCheck/Timeout in seconds
+    // (default 15, at least 1): how "Check sites" asks the sites.
+    int siteCheckJobs() const;
+    int siteCheckTimeout() const;
 
     // The values of section MstURL in key order, empty ones included; an
     // empty list when the section has no key.

@@ -99,7 +99,7 @@ void MarkDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelInd
     const QIcon mark = m_markFor(index.row());
     if (!mark.isNull()) {
         option->icon = mark;
-        option->decorationSize = QSize(12, 12);
+        option->decorationSize = mark.actualSize(QSize(26, 12));
         option->features |= QStyleOptionViewItem::HasDecoration;
     }
 }

@@ -1,6 +1,7 @@
 #include "sitespanel.h"
 
 #include "campaign/campaignreport.h"
+#include "sitecheckview.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -145,7 +146,8 @@ TSitesPanel::TSitesPanel(QWidget *parent) : QWidget(parent)
     progress->setObjectName(QStringLiteral("pnlCampaign"));
     m_campaignFilter = new QComboBox(progress);
     m_campaignFilter->setObjectName(QStringLiteral("cbCampaignFilter"));
-    m_campaignFilter->addItems({QStringLiteral("All sites"), QStringLiteral("Not done for this version")});
+    m_campaignFilter->addItems(
+        {QStringLiteral("All sites"), QStringLiteral("Not done for this version"), tr("Reachable, not done")});
     m_campaignProgress = new QLabel(progress);
     m_campaignProgress->setObjectName(QStringLiteral("lblCampaignProgress"));
     m_campaignProgress->setWordWrap(true);
@@ -222,16 +224,41 @@ QString TSitesPanel::chosenAddress(int row) const
 
 QIcon TSitesPanel::siteMark(int row) const
 {
-    if (!m_log || !m_log->isOn() || row < 0 || row >= m_statuses.size())
-        return QIcon();
-    return stateMark(m_statuses[row].state, m_statuses[row].events > 0);
+    QIcon state;
+    if (m_log && m_log->isOn() && row >= 0 && row < m_statuses.size())
+        state = stateMark(m_statuses[row].state, m_statuses[row].events > 0);
+    return m_checks ? m_checks->decoration(state, site(row), chosenAddress(row)) : state;
 }
 
 QString TSitesPanel::siteToolTip(int row) const
 {
-    if (!m_log || !m_log->isOn() || row < 0 || row >= m_statuses.size())
-        return QString();
-    return siteStatusText(currentCampaign(), m_statuses[row]);
+    QStringList parts;
+    if (m_log && m_log->isOn() && row >= 0 && row < m_statuses.size())
+        parts << siteStatusText(currentCampaign(), m_statuses[row]);
+    if (m_checks && row >= 0 && row < m_entries.size())
+        parts << m_checks->toolTip(site(row));
+    parts.removeAll(QString());
+    return parts.join(QLatin1Char('\n'));
+}
+
+void TSitesPanel::setSiteChecks(SiteCheckView *checks)
+{
+    m_checks = checks;
+    if (!dynamic_cast<MarkDelegate *>(m_siteList->itemDelegate()))
+        m_siteList->setItemDelegate(new MarkDelegate([this](int row) { return siteMark(row); }, m_siteList));
+    static_cast<SiteList *>(m_siteList)->tipFor = [this](int row) { return siteToolTip(row); };
+    // The marks follow the page the radio buttons choose.
+    const auto refresh = [this] {
+        m_siteList->viewport()->update();
+        applyFilter();
+    };
+    connect(checks, &SiteCheckView::changed, this, refresh);
+    connect(m_newReleaseRadio, &QRadioButton::toggled, this, refresh);
+}
+
+bool TSitesPanel::isUnreachable(int row) const
+{
+    return m_checks && row >= 0 && row < m_entries.size() && m_checks->isUnreachable(site(row), chosenAddress(row));
 }
 
 void TSitesPanel::setSubmissionLog(campaign::SubmissionLog *log, std::function<campaign::Campaign()> current)
@@ -303,9 +330,10 @@ void TSitesPanel::refreshCampaign()
 
 void TSitesPanel::applyFilter()
 {
-    const bool notDone = m_campaignFilter->currentIndex() == 1 && m_log && m_log->isOn();
+    const bool notDone = m_campaignFilter->currentIndex() >= 1 && m_log && m_log->isOn();
+    const bool reachable = m_campaignFilter->currentIndex() == 2;
     for (int i = 0; i < m_siteList->count(); ++i) {
-        const bool hide = notDone && stateOf(i) == campaign::State::Done;
+        const bool hide = (notDone && stateOf(i) == campaign::State::Done) || (reachable && isUnreachable(i));
         if (m_siteList->isRowHidden(i) != hide)
             m_siteList->setRowHidden(i, hide);
     }
@@ -337,22 +365,35 @@ void TSitesPanel::showSiteMenu(int row, const QPoint &globalPos)
         m_siteMenu->popup(globalPos);
 }
 
-int TSitesPanel::nextSiteRow() const
+int TSitesPanel::nextSiteRow(int *unreachable) const
 {
     const int n = int(m_entries.size());
     const int start = m_siteList->currentRow();
+    int passed = 0;
     for (int i = 1; i <= n; ++i) {
         const int r = ((start < 0 ? -1 : start) + i + n) % n;
         const campaign::State st = stateOf(r);
-        if (st != campaign::State::Done && st != campaign::State::Skipped && !chosenAddress(r).isEmpty())
-            return r;
+        if (st == campaign::State::Done || st == campaign::State::Skipped || chosenAddress(r).isEmpty())
+            continue;
+        if (isUnreachable(r)) {
+            ++passed;
+            continue;
+        }
+        if (unreachable)
+            *unreachable = passed;
+        return r;
     }
+    if (unreachable)
+        *unreachable = passed;
     return -1;
 }
 
 bool TSitesPanel::openNextSite()
 {
-    const int r = nextSiteRow();
+    int passed = 0;
+    const int r = nextSiteRow(&passed);
+    if (passed > 0)
+        Q_EMIT unreachableSkipped(passed);
     if (r < 0)
         return false;
     m_siteList->setCurrentRow(r);

@@ -21,6 +21,8 @@ class QRadioButton;
 
 namespace sites {
 
+class SiteCheckView;
+
 class TSitesPanel : public QWidget {
     Q_OBJECT
 public:
@@ -56,8 +58,10 @@ public:
     // The address the radio buttons choose for a row (may be empty).
     QString chosenAddress(int row) const;
     // The first row after the current one (wrapping around) that is neither
-    // done nor skipped and has a page for the chosen kind; -1 when none.
-    int nextSiteRow() const;
+    // done nor skipped and has a page for the chosen kind, passing by sites
+    // whose last check found them unreachable (counted in unreachable); -1
+    // when none.
+    int nextSiteRow(int *unreachable = nullptr) const;
     // Makes that row current and reports it as chosen; false when none.
     bool openNextSite();
     // The row whose context menu was opened last, and opening it.
@@ -71,6 +75,10 @@ public:
     QLabel *progressLabel() const { return m_campaignProgress; }
     // "Sites list (N):", N the number of sites the directory holds.
     QLabel *sitesLabel() const { return m_sitesLabel; }
+    // The results of "Check sites": marks, tooltips, the filter "Reachable,
+    // not done" and "Next site" passing unreachable sites by.
+    void setSiteChecks(SiteCheckView *checks);
+    bool isUnreachable(int row) const;
 
 Q_SIGNALS:
     // A site was chosen: open this address (never empty; an entry without the
@@ -82,6 +90,9 @@ Q_SIGNALS:
     void loginRequested();
     // The user chose the filter: true for "Not done for this version".
     void notDoneFilterChosen(bool on);
+    // "Next site" passed by this many sites whose last check found them
+    // unreachable.
+    void unreachableSkipped(int count);
 
 private:
     void openSelectedSite();
@@ -105,6 +116,7 @@ private:
     campaign::SubmissionLog *m_log = nullptr;
     std::function<campaign::Campaign()> m_campaign;
     QList<campaign::SiteStatus> m_statuses;
+    SiteCheckView *m_checks = nullptr;
 };
 
 } // namespace sites

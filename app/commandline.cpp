@@ -12,7 +12,7 @@ namespace {
 
 const char kReportUsage[] =
     "usage: doduvodaz --report [--mode fill|login|submit] [--rules classic|smart] [--username TEXT]\n"
-    "                          [--password TEXT] [--timeout SECONDS] ADDRESS";
+    "                          [--password TEXT] [--timeout SECONDS] [--accept-certificate-errors] ADDRESS";
 const char kRecordUsage[] = "usage: doduvodaz --import-pad FILE | doduvodaz --show-record";
 const char kCampaignUsage[] = "usage: doduvodaz --campaign [--version V] [--format json|csv]";
 const char kWindowUsage[] = "usage: doduvodaz [ITEM...]   (doduvodaz --help lists every option)";
@@ -40,6 +40,8 @@ const QCommandLineOption kUsername = valued("username", "With --report: the text
 const QCommandLineOption kPassword = valued("password", "With --report: the text of the login's Password box.", "TEXT");
 const QCommandLineOption kTimeout =
     valued("timeout", "With --report: seconds to wait for the page (default 30).", "SECONDS");
+const QCommandLineOption kAcceptCertificateErrors =
+    flag("accept-certificate-errors", "With --report: goes on to pages whose certificate is not trusted.");
 const QCommandLineOption kImportPad =
     valued("import-pad", "Imports the PAD file FILE into the software record and saves it.", "FILE");
 const QCommandLineOption kShowRecord =
@@ -151,9 +153,11 @@ std::optional<QStringList> parseWindowItems(const QStringList &args, QString *er
 std::optional<ReportOptions> parseReport(const QStringList &args, QString *error)
 {
     QCommandLineParser parser;
-    if (!parse(parser, {kReport, kMode, kRules, kUsername, kPassword, kTimeout}, args, kReportUsage, error))
+    if (!parse(parser, {kReport, kMode, kRules, kUsername, kPassword, kTimeout, kAcceptCertificateErrors}, args,
+               kReportUsage, error))
         return std::nullopt;
     ReportOptions o;
+    o.acceptCertificateErrors = parser.isSet(kAcceptCertificateErrors);
     if (parser.isSet(kMode)) {
         const QString m = parser.value(kMode);
         if (m != QLatin1String("fill") && m != QLatin1String("login") && m != QLatin1String("submit")) {
@@ -247,6 +251,7 @@ QString helpText()
         "start hands its items to the program already running. The options run one job without a window."));
     parser.addOptions({kHelp, kVersion, kReport, kMode, kRules, kUsername, kPassword, kTimeout, kImportPad, kShowRecord,
                        kCampaign, kFormat});
+    parser.addOption(kAcceptCertificateErrors);
     parser.addPositionalArgument(QStringLiteral("ITEM"),
                                  QStringLiteral("What to open in a tab; with --report, the address."),
                                  QStringLiteral("[ITEM...]"));

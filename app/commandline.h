@@ -38,6 +38,7 @@ struct ReportOptions {
     QString password;
     int timeoutSeconds = 30;
     QString address;
+    bool acceptCertificateErrors = false;
 };
 
 struct CampaignOptions {

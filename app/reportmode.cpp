@@ -6,6 +6,7 @@
 #include "engine/host.h"
 #include "web/address.h"
 #include "web/autofill.h"
+#include "web/certificateexceptions.h"
 #include "web/fillablepage.h"
 #include "web/pagereport.h"
 #include "web/scriptrunner.h"
@@ -57,6 +58,9 @@ int runReport(const ReportOptions &opt)
     web::AutoFill fill(
         &page, table, host, [&](const QString &text) { errors << text; }, true);
     fill.setRulesProvider([&opt] { return opt.rules; });
+    QString certificateRefused;
+    web::answerCertificateErrors(&page, opt.acceptCertificateErrors,
+                                 [&certificateRefused](const QString &why) { certificateRefused = why; });
 
     // The report waits until the page has settled: the first fill done and
     // no document of the page completed for half a second (a frame that
@@ -82,8 +86,12 @@ int runReport(const ReportOptions &opt)
     loop.exec();
     if (!finished || !loaded) {
         err << "doduvodaz: " << opt.address
-            << (finished ? " could not be loaded" : QStringLiteral(" did not load within %1 s").arg(opt.timeoutSeconds))
-            << "\n";
+            << (finished ? " could not be loaded"
+                         : QStringLiteral(" did not load within %1 s").arg(opt.timeoutSeconds));
+        if (!certificateRefused.isEmpty())
+            err << ": the certificate was refused (" << certificateRefused
+                << "); --accept-certificate-errors goes on anyway";
+        err << "\n";
         return 2;
     }
 

@@ -1,8 +1,14 @@
 #include "mainmenus.h"
 
+#include "downloadslist.h"
 #include "maincommands.h"
+#include "receipts.h"
 #include "mainwindow.h"
 #include "smartfillswitch.h"
+#include "webtabsheet.h"
+
+#include "web/embeddedwb.h"
+#include "web/pagezoom.h"
 
 #include <QAction>
 #include <QApplication>
@@ -70,6 +76,34 @@ void TMainMenus::buildMenus()
     item(QStringLiteral("&Print..."), Command::Print);
     file->addSeparator();
     item(QStringLiteral("Properties..."), Command::Properties);
+    file->addSeparator();
+    file->addAction(tr("Save page as P&DF..."), w,
+                    [w] {
+                        if (w->CurrentPage() && w->CurrentPage()->browser())
+                            savePageAsPdf(w, w->CurrentPage()->browser());
+                    })
+        ->setObjectName(QStringLiteral("menSavePdf"));
+    file->addAction(tr("&Downloads..."), w, [w] { w->downloads()->showList(); })
+        ->setObjectName(QStringLiteral("menDownloads"));
+    // Zoom of the current page, remembered per host; the keys work from the
+    // whole window.
+    QMenu *zoom = file->addMenu(tr("&Zoom"));
+    const auto zoomItem = [w, zoom](const QString &caption, const QString &name, QList<QKeySequence> keys,
+                                    void (*apply)(QWebEngineView *)) {
+        QAction *a = zoom->addAction(caption, w, [w, apply] {
+            if (w->CurrentPage() && w->CurrentPage()->browser())
+                apply(w->CurrentPage()->browser());
+        });
+        a->setObjectName(name);
+        a->setShortcuts(keys);
+        w->addAction(a);
+    };
+    zoomItem(tr("Zoom &in"), QStringLiteral("menZoomIn"),
+             {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)}, &web::PageZoom::zoomIn);
+    zoomItem(tr("Zoom &out"), QStringLiteral("menZoomOut"), {QKeySequence(Qt::CTRL | Qt::Key_Minus)},
+             &web::PageZoom::zoomOut);
+    zoomItem(tr("&Actual size"), QStringLiteral("menZoomReset"), {QKeySequence(Qt::CTRL | Qt::Key_0)},
+             &web::PageZoom::reset);
     file->addSeparator();
     file->addAction(QStringLiteral("E&xit"), w, &QWidget::close);
 

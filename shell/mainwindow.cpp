@@ -2,6 +2,7 @@
 
 #include "addressbar.h"
 #include "browsertabs.h"
+#include "downloadslist.h"
 #include "findbar.h"
 #include "fittext.h"
 #include "maincommands.h"
@@ -92,6 +93,8 @@ TfrmBrwMain::TfrmBrwMain(software::TSoftwareTable &record, QWebEngineProfile *pr
     connect(m_tabs, &TBrowserTabs::currentPageChanged, this, &TfrmBrwMain::showCurrentPage);
     connect(m_tabs, &TBrowserTabs::pagesChanged, this, &TfrmBrwMain::updateActions);
     connect(m_tabs, &TBrowserTabs::currentTitleAccepted, this, &TfrmBrwMain::FocusPage);
+    m_downloads = new TDownloadsList(
+        m_profile, [this] { return CurrentPage() ? CurrentPage()->statusPanel() : nullptr; }, this);
     buildActions();
     m_menus = new TMainMenus(this, m_commandSet, m_menuBand, m_buttonBand);
     // The fill is attached where each browser control is made.
@@ -111,6 +114,13 @@ TfrmBrwMain::~TfrmBrwMain()
     disconnect(m_tabs, nullptr, this, nullptr);
     delete m_tabs;
     m_tabs = nullptr;
+}
+
+void TfrmBrwMain::showTopBar(QWidget *bar)
+{
+    auto *layout = static_cast<QVBoxLayout *>(m_tabs->parentWidget()->layout());
+    layout->insertWidget(0, bar);
+    bar->show();
 }
 
 void TfrmBrwMain::buildActions()

@@ -6,6 +6,8 @@
 #include "helpcommands.h"
 #include "keyrouter.h"
 #include "mainwindow.h"
+#include "restoretabsbar.h"
+#include "sessionkeeper.h"
 #include "settings.h"
 #include "smartfillswitch.h"
 #include "submissioncommands.h"
@@ -94,6 +96,8 @@ public:
 
     ~TProgram() override
     {
+        if (m_session)
+            m_session->endNormally();
         delete m_window;
         delete m_padForm;
     }
@@ -159,7 +163,7 @@ private:
         m_sites = new sites::TSitesPanel;
         m_sites->loadDirectory();
         // A chosen site opens through the tracker, which logs its page.
-        new TCampaignTracker(w, m_sites, &m_log);
+        auto *tracker = new TCampaignTracker(w, m_sites, &m_log);
         software::TSoftwareTable &table = m_record;
         m_sites->setSubmissionLog(&m_log, [&table] { return campaignOf(table); });
         QObject::connect(&table, &software::TSoftwareTable::recordChanged, m_sites,
@@ -168,6 +172,19 @@ private:
         w->submission()->setLoginProvider([this] { return m_sites->username(); },
                                           [this] { return m_sites->password(); });
         w->setSidePages(m_sites, new software::TSoftListPage(m_record));
+
+        // The open tabs are kept in a file; after a crash the next start
+        // offers them again in a bar.
+        m_session = new TSessionKeeper(w, platform::userConfigDir() + QStringLiteral("/session.json"),
+                                       [tracker](TbxWebTabSheet *sheet) {
+                                           const auto site = tracker->siteOf(sheet);
+                                           return site ? site->name : QString();
+                                       });
+        if (!m_session->interrupted().isEmpty()) {
+            auto *bar = new TRestoreTabsBar(m_session->interrupted(), [w](const QString &a) { w->OpenURL(a); });
+            QObject::connect(bar, &QObject::destroyed, m_session, &TSessionKeeper::interruptedHandled);
+            w->showTopBar(bar);
+        }
 
         w->setStartPagesProvider([this] { return m_settings.startPages(); });
         w->setHotUrlProvider([this](int n) { return m_settings.hotUrl(n); });
@@ -224,6 +241,7 @@ private:
     sites::TSitesPanel *m_sites = nullptr;
     TFavoritesMenu *m_favorites = nullptr;
     TKeyRouter *m_keys = nullptr;
+    TSessionKeeper *m_session = nullptr;
     bool m_itemsOpened = false;
 };
 

@@ -55,7 +55,7 @@ PageGuard::~PageGuard()
         m_pending->rejectCertificate();
 }
 
-ProblemPage *PageGuard::problemPage() const { return m_problem->isVisible() ? m_problem : nullptr; }
+ProblemPage *PageGuard::problemPage() const { return m_problem->isHidden() ? nullptr : m_problem; }
 
 void PageGuard::onCertificateError(const QWebEngineCertificateError &error)
 {

@@ -87,7 +87,7 @@ bool ProblemPage::eventFilter(QObject *watched, QEvent *event)
     if (watched == parentWidget()) {
         if (event->type() == QEvent::Resize)
             setGeometry(parentWidget()->rect());
-        else if (event->type() == QEvent::ChildAdded && isVisible())
+        else if (event->type() == QEvent::ChildAdded && !isHidden())
             raise(); // the engine may put a new surface of its own on top
     }
     return QWidget::eventFilter(watched, event);

@@ -145,7 +145,7 @@ private Q_SLOTS:
         answerFileDialog(this, QStringLiteral("SaveDownloadDialog"), [&](QFileDialog *d) {
             offered = d->directory().absolutePath() + QLatin1Char('|') + d->selectedFiles().value(0);
             d->selectFile(target);
-            d->accept();
+            static_cast<QDialog *>(d)->accept();
         });
         sheet->browser()->page()->download(server.url(QStringLiteral("pad.xml")));
         QTRY_COMPARE_WITH_TIMEOUT(list()->topLevelItemCount(), 1, 15000);
@@ -172,7 +172,7 @@ private Q_SLOTS:
         // Cancelled from the list while it runs.
         answerFileDialog(this, QStringLiteral("SaveDownloadDialog"), [&](QFileDialog *d) {
             d->selectFile(dir.filePath(QStringLiteral("saved/slow.zip")));
-            d->accept();
+            static_cast<QDialog *>(d)->accept();
         });
         sheet->browser()->page()->download(server.url(QStringLiteral("slow.zip")));
         QTRY_COMPARE_WITH_TIMEOUT(list()->topLevelItemCount(), 2, 15000);
@@ -188,7 +188,7 @@ private Q_SLOTS:
         // The server closes halfway: the list says why.
         answerFileDialog(this, QStringLiteral("SaveDownloadDialog"), [&](QFileDialog *d) {
             d->selectFile(dir.filePath(QStringLiteral("saved/broken.zip")));
-            d->accept();
+            static_cast<QDialog *>(d)->accept();
         });
         sheet->browser()->page()->download(server.url(QStringLiteral("broken.zip")));
         QTRY_COMPARE_WITH_TIMEOUT(list()->topLevelItemCount(), 3, 15000);
@@ -215,7 +215,7 @@ private Q_SLOTS:
             filters = d->nameFilters();
             d->setDirectory(folder);
             d->selectFile(QStringLiteral("\"one.png\" \"two.png\""));
-            d->accept();
+            static_cast<QDialog *>(d)->accept();
         });
         QTest::mouseClick(sheet->browser()->focusProxy(), Qt::LeftButton, {}, QPoint(40, 40));
         QTRY_COMPARE_WITH_TIMEOUT(

@@ -112,9 +112,10 @@ private Q_SLOTS:
                                  "WWW-Authenticate: Basic realm=\"Authors\"\r\n");
             }
             if (path == QLatin1String("/confirm.htm"))
-                return htmlReply("<title>Confirm</title><body>Submit your program here<form action='/thanks.htm' method=get "
-                                 "onsubmit=\"return confirm('Send it now?')\"><input name=title>"
-                                 "<input type=submit value='Send it'></form></body>");
+                return htmlReply(
+                    "<title>Confirm</title><body>Submit your program here<form action='/thanks.htm' method=get "
+                    "onsubmit=\"return confirm('Send it now?')\"><input name=title>"
+                    "<input type=submit value='Send it'></form></body>");
             if (path == QLatin1String("/alert.htm"))
                 return htmlReply("<title>Alert</title><body>Submit your program here<form><input name=title "
                                  "onchange=\"alert('Title is ' + this.value)\"><input name=version></form></body>");

@@ -12,7 +12,7 @@ namespace {
 
 const char kReportUsage[] =
     "usage: doduvodaz --report [--mode fill|login|submit] [--rules classic|smart] [--username TEXT]\n"
-    "                          [--password TEXT] [--timeout SECONDS] ADDRESS";
+    "                          [--password TEXT] [--timeout SECONDS] [--accept-certificate-errors] ADDRESS";
 const char kRecordUsage[] =
     "usage: doduvodaz --import-pad FILE [--language NAME] | doduvodaz --export-pad FILE | doduvodaz --show-record";
 const char kCampaignUsage[] = "usage: doduvodaz --campaign [--version V] [--format json|csv]";
@@ -44,6 +44,8 @@ const QCommandLineOption kTimeout =
            "With --report: seconds to wait for the page (default 30); with --check-sites: for each address "
            "(default 15).",
            "SECONDS");
+const QCommandLineOption kAcceptCertificateErrors =
+    flag("accept-certificate-errors", "With --report: goes on to pages whose certificate is not trusted.");
 const QCommandLineOption kImportPad =
     valued("import-pad", "Imports the PAD file FILE into the software record and saves it.", "FILE");
 const QCommandLineOption kLanguage =
@@ -168,9 +170,11 @@ std::optional<QStringList> parseWindowItems(const QStringList &args, QString *er
 std::optional<ReportOptions> parseReport(const QStringList &args, QString *error)
 {
     QCommandLineParser parser;
-    if (!parse(parser, {kReport, kMode, kRules, kUsername, kPassword, kTimeout}, args, kReportUsage, error))
+    if (!parse(parser, {kReport, kMode, kRules, kUsername, kPassword, kTimeout, kAcceptCertificateErrors}, args,
+               kReportUsage, error))
         return std::nullopt;
     ReportOptions o;
+    o.acceptCertificateErrors = parser.isSet(kAcceptCertificateErrors);
     if (parser.isSet(kMode)) {
         const QString m = parser.value(kMode);
         if (m != QLatin1String("fill") && m != QLatin1String("login") && m != QLatin1String("submit")) {
@@ -282,6 +286,7 @@ QString helpText()
         "start hands its items to the program already running. The options run one job without a window."));
     parser.addOptions({kHelp, kVersion, kReport, kMode, kRules, kUsername, kPassword, kTimeout, kImportPad, kLanguage,
                        kExportPad, kShowRecord, kCampaign, kFormat, kCheckSites, kJobs});
+    parser.addOption(kAcceptCertificateErrors);
     parser.addPositionalArgument(QStringLiteral("ITEM"),
                                  QStringLiteral("What to open in a tab; with --report, the address."),
                                  QStringLiteral("[ITEM...]"));

@@ -40,6 +40,7 @@ struct ReportOptions {
     QString password;
     int timeoutSeconds = 30;
     QString address;
+    bool acceptCertificateErrors = false;
 };
 
 struct ImportPadOptions {

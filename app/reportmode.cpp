@@ -5,6 +5,7 @@
 #include "engine/host.h"
 #include "web/address.h"
 #include "web/autofill.h"
+#include "web/certificateexceptions.h"
 #include "web/fillablepage.h"
 #include "web/formcommand.h"
 #include "web/pagereport.h"
@@ -59,6 +60,9 @@ int runReport(const ReportOptions &opt)
     web::AutoFill fill(
         &page, table, host, [&](const QString &text) { errors << text; }, true);
     fill.setRulesProvider([&opt] { return opt.rules; });
+    QString certificateRefused;
+    web::answerCertificateErrors(&page, opt.acceptCertificateErrors,
+                                 [&certificateRefused](const QString &why) { certificateRefused = why; });
 
     // The report waits until the page has settled: the first fill done, no
     // document of the page (top or frame) loading, and none having started or
@@ -95,8 +99,13 @@ int runReport(const ReportOptions &opt)
         if (!finished || !loaded) {
             err << "doduvodaz: " << opt.address
                 << (finished ? QCoreApplication::translate("app", " could not be loaded")
-                             : QCoreApplication::translate("app", " did not load within %1 s").arg(opt.timeoutSeconds))
-                << "\n";
+                             : QCoreApplication::translate("app", " did not load within %1 s").arg(opt.timeoutSeconds));
+            if (!certificateRefused.isEmpty())
+                err << QCoreApplication::translate("app",
+                                                   ": the certificate was refused (%1); --accept-certificate-errors "
+                                                   "goes on anyway")
+                           .arg(certificateRefused);
+            err << "\n";
             err.flush();
             QCoreApplication::exit(2);
             return;

@@ -1,5 +1,6 @@
 #include "browsertabs.h"
 
+#include "authdialog.h"
 #include "fittext.h"
 #include "webtabsheet.h"
 
@@ -172,6 +173,11 @@ bool TBrowserTabs::event(QEvent *e)
         return true;
     }
     return TPage95Control::event(e);
+}
+
+bool TBrowserTabs::askCredentials(QWidget *parent, web::CredentialsRequest &request)
+{
+    return AuthDialog::ask(parent, request);
 }
 
 } // namespace shell

@@ -45,6 +45,7 @@ public:
     void postCloseRequest(QWidget *tabPage) override;
     void prepareBrowser(web::TbxEmbeddedWb *browser) override { Q_EMIT browserCreated(browser); }
     void adoptFreeStanding(web::TbxEmbeddedWb *browser) override { adopt(browser); }
+    bool askCredentials(QWidget *parent, web::CredentialsRequest &request) override;
 
 Q_SIGNALS:
     // Every control, as it is made: the place to attach what each page needs.

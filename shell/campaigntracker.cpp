@@ -4,6 +4,7 @@
 #include "mainwindow.h"
 #include "settings.h"
 #include "tabstrip.h"
+#include "receipts.h"
 #include "webtabsheet.h"
 
 #include "web/autofill.h"
@@ -226,11 +227,24 @@ void TCampaignTracker::onLoading(web::TbxEmbeddedWb *browser, const web::LoadSta
         e.detail = info.errorText;
     else if (info.status == Status::Stopped)
         e.detail = QStringLiteral("stopped");
-    record(browser, e);
     const bool success =
         info.status == Status::Succeeded && (e.httpStatus == 0 || (e.httpStatus >= 200 && e.httpStatus < 400));
-    if (success)
-        offerDone(browser);
+    if (!success) {
+        record(browser, e);
+        return;
+    }
+    // The page the submit led to is kept as the receipt; the result event
+    // names its file.
+    QPointer<web::TbxEmbeddedWb> guard(browser);
+    saveReceipt(browser, it->site.name, m_sites->currentCampaign().version, [this, guard, e](const QString &path) {
+        campaign::Event result = e;
+        if (!path.isEmpty())
+            result.detail = QStringLiteral("receipt %1").arg(path);
+        if (!guard)
+            return;
+        record(guard, result);
+        offerDone(guard);
+    });
 }
 
 void TCampaignTracker::formSent(web::TbxEmbeddedWb *browser, const QUrl &address)

@@ -3,6 +3,7 @@
 #include "maincommands.h"
 #include "smartfillswitch.h"
 
+
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -67,6 +68,25 @@ void TMainMenus::buildMenus()
     file->addSeparator();
     item(tr("Properties..."), Command::Properties);
     file->addSeparator();
+    file->addAction(tr("Save page as P&DF..."), this, &TMainMenus::savePageAsPdfRequested)
+        ->setObjectName(QStringLiteral("menSavePdf"));
+    file->addAction(tr("&Downloads..."), this, &TMainMenus::downloadsRequested)
+        ->setObjectName(QStringLiteral("menDownloads"));
+    // Zoom of the current page, remembered per host; the keys work from the
+    // whole window.
+    QMenu *zoom = file->addMenu(tr("&Zoom"));
+    const auto zoomItem = [this, zoom](const QString &caption, const QString &name, QList<QKeySequence> keys,
+                                       int step) {
+        QAction *a = zoom->addAction(caption, this, [this, step] { Q_EMIT zoomRequested(step); });
+        a->setObjectName(name);
+        a->setShortcuts(keys);
+        m_window->addAction(a);
+    };
+    zoomItem(tr("Zoom &in"), QStringLiteral("menZoomIn"),
+             {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)}, 1);
+    zoomItem(tr("Zoom &out"), QStringLiteral("menZoomOut"), {QKeySequence(Qt::CTRL | Qt::Key_Minus)}, -1);
+    zoomItem(tr("&Actual size"), QStringLiteral("menZoomReset"), {QKeySequence(Qt::CTRL | Qt::Key_0)}, 0);
+    file->addSeparator();
     file->addAction(m_commands->action(Command::Exit));
 
     QMenu *software = addMenu(QT_TR_NOOP("Software"), QStringLiteral("menSoftware"));
@@ -79,7 +99,7 @@ void TMainMenus::buildMenus()
     submission->addAction(m_smartFill->action());
     submission->addSeparator();
     submission->addAction(m_commands->action(Command::NextSite));
-    submission->addAction(tr("Check sites"), w, &TfrmBrwMain::checkSitesRequested)
+    submission->addAction(tr("Check sites"), this, &TMainMenus::checkSitesRequested)
         ->setObjectName(QStringLiteral("actCheckSites"));
 
     addMenu(QT_TR_NOOP("Favorities"), QStringLiteral("popFavorite")); // filled by the favourites

@@ -31,6 +31,14 @@ public:
     // Puts a menu behind one of the menu bar's buttons ("Favorities").
     void setMenu(const QString &caption, QMenu *menu);
 
+Q_SIGNALS:
+    // Commands the window carries out on its current page or its lists.
+    void checkSitesRequested();
+    void savePageAsPdfRequested();
+    void downloadsRequested();
+    // +1 zooms in, -1 out, 0 back to the actual size.
+    void zoomRequested(int step);
+
 private:
     // caption: the menu's caption in the source language, by which it is
     // also found.

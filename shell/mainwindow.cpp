@@ -3,11 +3,13 @@
 #include "addressbar.h"
 #include "bandbar.h"
 #include "browsertabs.h"
+#include "downloadslist.h"
 #include "findbar.h"
 #include "fittext.h"
 #include "maincommands.h"
 #include "mainmenus.h"
 #include "pagecommands.h"
+#include "receipts.h"
 #include "settings.h"
 #include "smartfillswitch.h"
 #include "submissioncommands.h"
@@ -16,6 +18,8 @@
 
 #include "platform/desktop.h"
 #include "platform/messages.h"
+#include "web/embeddedwb.h"
+#include "web/pagezoom.h"
 #include "web/webengineenv.h"
 
 #include <QApplication>
@@ -97,8 +101,27 @@ TfrmBrwMain::TfrmBrwMain(software::TSoftwareTable &record, QWebEngineProfile *pr
     connect(m_tabs, &TBrowserTabs::currentTitleAccepted, this, &TfrmBrwMain::FocusPage);
     // The caption follows the current page's title as it arrives.
     connect(m_tabs, &TBrowserTabs::currentTitleAccepted, this, &TfrmBrwMain::UpdateCaption);
+    m_downloads = new TDownloadsList(
+        m_profile, [this] { return CurrentPage() ? CurrentPage()->statusPanel() : nullptr; }, this);
     buildActions();
     m_menus = new TMainMenus(this, m_commandSet, m_menuBand, m_buttonBand);
+    connect(m_menus, &TMainMenus::checkSitesRequested, this, &TfrmBrwMain::checkSitesRequested);
+    connect(m_menus, &TMainMenus::downloadsRequested, this, [this] { m_downloads->showList(); });
+    connect(m_menus, &TMainMenus::savePageAsPdfRequested, this, [this] {
+        if (CurrentPage() && CurrentPage()->browser())
+            savePageAsPdf(this, CurrentPage()->browser());
+    });
+    connect(m_menus, &TMainMenus::zoomRequested, this, [this](int step) {
+        if (!CurrentPage() || !CurrentPage()->browser())
+            return;
+        QWebEngineView *view = CurrentPage()->browser();
+        if (step > 0)
+            web::PageZoom::zoomIn(view);
+        else if (step < 0)
+            web::PageZoom::zoomOut(view);
+        else
+            web::PageZoom::reset(view);
+    });
     // The fill is attached where each browser control is made.
     const auto currentPage = [this] { return CurrentPage(); };
     m_submission = new TSubmissionCommands(record, smartFill(), currentPage, this);
@@ -116,6 +139,13 @@ TfrmBrwMain::~TfrmBrwMain()
     disconnect(m_tabs, nullptr, this, nullptr);
     delete m_tabs;
     m_tabs = nullptr;
+}
+
+void TfrmBrwMain::showTopBar(QWidget *bar)
+{
+    auto *layout = static_cast<QVBoxLayout *>(m_tabs->parentWidget()->layout());
+    layout->insertWidget(0, bar);
+    bar->show();
 }
 
 void TfrmBrwMain::buildActions()

@@ -32,6 +32,7 @@ class Settings;
 class SmartFillSwitch;
 class TAddressBar;
 class TBrowserTabs;
+class TDownloadsList;
 class TFindBar;
 class TIEAddress;
 class TMainMenus;
@@ -111,6 +112,10 @@ public:
     void setSidePages(QWidget *sitesPage, QWidget *softwarePage);
     // The menus and the menu bar's buttons, by caption.
     TMainMenus *menus() const { return m_menus; }
+    TDownloadsList *downloads() const { return m_downloads; }
+    TBrowserTabs *browserTabs() const { return m_tabs; }
+    // Shows a bar across the top of the browsing area (above the tabs).
+    void showTopBar(QWidget *bar);
     QMenu *menuNamed(const QString &caption) const { return m_menus->menuNamed(caption); }
     QToolButton *menuButton(const QString &caption) const { return m_menus->menuButton(caption); }
     QMenu *tabMenu() const { return m_menus->tabMenu(); }
@@ -163,6 +168,7 @@ private:
     QTabWidget *m_sidePanel = nullptr;
     TBrowserTabs *m_tabs = nullptr;
     TFindBar *m_findBar = nullptr;
+    TDownloadsList *m_downloads = nullptr;
     TAddressBar *m_addressBar = nullptr;
     TIEAddress *m_address = nullptr;
     TMainCommands *m_commandSet = nullptr;

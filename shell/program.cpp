@@ -7,6 +7,8 @@
 #include "keyrouter.h"
 #include "mainwindow.h"
 #include "messageboxes.h"
+#include "restoretabsbar.h"
+#include "sessionkeeper.h"
 #include "settings.h"
 #include "sitecheckcommand.h"
 #include "smartfillswitch.h"
@@ -98,6 +100,8 @@ public:
 
     ~TProgram() override
     {
+        if (m_session)
+            m_session->endNormally();
         delete m_window;
         delete m_padForm;
     }
@@ -168,7 +172,7 @@ private:
         m_sites = new sites::TSitesPanel;
         m_sites->loadDirectory();
         // A chosen site opens through the tracker, which logs its page.
-        new TCampaignTracker(w, m_sites, &m_log);
+        auto *tracker = new TCampaignTracker(w, m_sites, &m_log);
         software::TSoftwareTable &table = m_record;
         m_sites->setSubmissionLog(&m_log, [&table] { return campaignOf(table); });
         rememberSiteFilter(m_sites, m_settings);
@@ -181,6 +185,19 @@ private:
         w->submission()->setLoginProvider([this] { return m_sites->username(); },
                                           [this] { return m_sites->password(); });
         w->setSidePages(m_sites, new software::TSoftListPage(m_record));
+
+        // The open tabs are kept in a file; after a crash the next start
+        // offers them again in a bar.
+        m_session = new TSessionKeeper(w, platform::userConfigDir() + QStringLiteral("/session.json"),
+                                       [tracker](TbxWebTabSheet *sheet) {
+                                           const auto site = tracker->siteOf(sheet);
+                                           return site ? site->name : QString();
+                                       });
+        if (!m_session->interrupted().isEmpty()) {
+            auto *bar = new TRestoreTabsBar(m_session->interrupted(), [w](const QString &a) { w->OpenURL(a); });
+            QObject::connect(bar, &QObject::destroyed, m_session, &TSessionKeeper::interruptedHandled);
+            w->showTopBar(bar);
+        }
 
         w->setStartPagesProvider([this] { return m_settings.startPages(); });
         w->setHotUrlProvider([this](int n) { return m_settings.hotUrl(n); });
@@ -237,6 +254,7 @@ private:
     sites::TSitesPanel *m_sites = nullptr;
     TFavoritesMenu *m_favorites = nullptr;
     TKeyRouter *m_keys = nullptr;
+    TSessionKeeper *m_session = nullptr;
     bool m_itemsOpened = false;
 };
 

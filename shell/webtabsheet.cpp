@@ -57,6 +57,7 @@ void TbxWebTabSheet::AttachBrowser(web::TbxEmbeddedWb *browser)
     });
     connect(browser, &web::TbxEmbeddedWb::titleChanged, this, &TbxWebTabSheet::WBTitleChange);
     connect(browser, &web::TbxEmbeddedWb::linkHovered, this, &TbxWebTabSheet::WBStatusTextChange);
+    connect(browser, &web::TbxEmbeddedWb::statusNote, this, &TbxWebTabSheet::WBStatusTextChange);
     connect(browser, &web::TbxEmbeddedWb::historyStateChanged, this, [this, browser] {
         WBCommandStateChange(2, browser->canGoBack());
         WBCommandStateChange(1, browser->canGoForward());

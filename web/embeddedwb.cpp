@@ -3,6 +3,10 @@
 #include "web/address.h"
 #include "web/autofill.h"
 #include "web/formcommand.h"
+#include "web/jsdialogs.h"
+#include "web/pageguard.h"
+#include "web/pagezoom.h"
+#include "web/uploadchooser.h"
 #include "web/scriptrunner.h"
 
 #include <QAction>
@@ -26,6 +30,30 @@ bool TbxWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, b
 }
 
 QWebEnginePage *TbxWebPage::createWindow(WebWindowType) { return m_owner->WBNewWindow2(); }
+
+void TbxWebPage::javaScriptAlert(const QUrl &securityOrigin, const QString &msg)
+{
+    web::showPageAlert(m_owner, securityOrigin, msg);
+}
+
+bool TbxWebPage::javaScriptConfirm(const QUrl &securityOrigin, const QString &msg)
+{
+    return web::askPageConfirm(m_owner, securityOrigin, msg);
+}
+
+bool TbxWebPage::javaScriptPrompt(const QUrl &securityOrigin, const QString &msg, const QString &defaultValue,
+                                  QString *result)
+{
+    return web::askPagePrompt(m_owner, securityOrigin, msg, defaultValue, result);
+}
+
+QStringList TbxWebPage::chooseFiles(FileSelectionMode mode, const QStringList &, const QStringList &acceptedMimeTypes)
+{
+    const web::UploadMode m = mode == FileSelectOpenMultiple ? web::UploadMode::ManyFiles
+        : mode == FileSelectUploadFolder                     ? web::UploadMode::Folder
+                                                             : web::UploadMode::OneFile;
+    return web::chooseUploadFiles(m_owner, m, acceptedMimeTypes);
+}
 
 TbxEmbeddedWb::TbxEmbeddedWb(TabHost *host, QWebEngineProfile *profile) : QWebEngineView(), m_host(host)
 {
@@ -56,6 +84,9 @@ TbxEmbeddedWb::TbxEmbeddedWb(TabHost *host, QWebEngineProfile *profile) : QWebEn
     });
     for (QWebEnginePage::WebAction a : {QWebEnginePage::Back, QWebEnginePage::Forward})
         connect(page()->action(a), &QAction::changed, this, &TbxEmbeddedWb::historyStateChanged);
+    web::PageZoom::follow(this);
+    m_guard = new web::PageGuard(this);
+    connect(m_guard, &web::PageGuard::statusNote, this, &TbxEmbeddedWb::statusNote);
     m_host->prepareBrowser(this);
 }
 
@@ -100,6 +131,20 @@ void TbxEmbeddedWb::printPage(QPrinter *printer, std::function<void(bool ok)> do
         });
     }
     print(printer);
+}
+
+void TbxEmbeddedWb::savePdf(const QString &path, std::function<void(bool ok)> done)
+{
+    auto once = std::make_shared<QMetaObject::Connection>();
+    *once =
+        connect(page(), &QWebEnginePage::pdfPrintingFinished, this, [once, path, done](const QString &file, bool ok) {
+            if (file != path)
+                return;
+            disconnect(*once);
+            if (done)
+                done(ok);
+        });
+    page()->printToPdf(path);
 }
 
 void TbxEmbeddedWb::copySelection() { page()->triggerAction(QWebEnginePage::Copy); }

@@ -8,6 +8,7 @@
 // The page commands the window offers (find, save, print, copy, select all,
 // history state) are here too, so that nothing outside this folder talks to
 // the browser engine.
+#include "web/credentials.h"
 #include "web/fillablepage.h"
 #include "web/webengineenv.h"
 
@@ -21,6 +22,7 @@ class QWebEngineProfile;
 
 namespace web {
 
+class PageGuard;
 class TbxEmbeddedWb;
 
 // What a browser control needs of the window that shows it.
@@ -38,6 +40,14 @@ public:
     virtual void prepareBrowser(TbxEmbeddedWb *browser) = 0;
     // A control that has no tab page yet; the host deletes it at the end.
     virtual void adoptFreeStanding(TbxEmbeddedWb *browser) = 0;
+    // A site or proxy asks for a name and password: true with the answer
+    // filled in, false when the user declined (the default).
+    virtual bool askCredentials(QWidget *parent, web::CredentialsRequest &request)
+    {
+        Q_UNUSED(parent);
+        Q_UNUSED(request);
+        return false;
+    }
 };
 
 // How "Save As" stores a page.
@@ -60,6 +70,12 @@ public:
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
     QWebEnginePage *createWindow(WebWindowType type) override;
+    void javaScriptAlert(const QUrl &securityOrigin, const QString &msg) override;
+    bool javaScriptConfirm(const QUrl &securityOrigin, const QString &msg) override;
+    bool javaScriptPrompt(const QUrl &securityOrigin, const QString &msg, const QString &defaultValue,
+                          QString *result) override;
+    QStringList chooseFiles(FileSelectionMode mode, const QStringList &oldFiles,
+                            const QStringList &acceptedMimeTypes) override;
 
 private:
     TbxEmbeddedWb *m_owner;
@@ -80,6 +96,9 @@ public:
     // page are still on their way before it is deleted.
     void shutDown();
     bool isBusy() const { return m_busy; }
+    // What looks after certificate errors, passwords, permissions and a
+    // stopped renderer for this control.
+    PageGuard *guard() const { return m_guard; }
     bool canGoBack() const;
     bool canGoForward() const;
 
@@ -90,6 +109,8 @@ public:
     void savePage(const QString &path, web::SaveFormat format);
     // Prints the page; `done` gets whether it was printed.
     void printPage(QPrinter *printer, std::function<void(bool ok)> done);
+    // Writes the page as a PDF file; `done` gets whether it was written.
+    void savePdf(const QString &path, std::function<void(bool ok)> done);
     void copySelection();
     void selectAllText();
     // Asks for the page's document.contentType; `answer` gets it later
@@ -108,6 +129,9 @@ Q_SIGNALS:
     void linkHovered(const QString &address);
     // The top document started, finished, failed or stopped loading.
     void loadStateChanged(const web::LoadState &state);
+    // A line for the tab's status bar: a permission refused, a certificate
+    // refused, a page that stopped.
+    void statusNote(const QString &text);
 
 protected:
     // Tab at the end of a page stays in the page: the window's own controls
@@ -119,6 +143,7 @@ private:
     QPointer<QWidget> m_tabPage;
     bool m_busy = false;
     bool m_shutDown = false;
+    PageGuard *m_guard = nullptr;
 };
 
 } // namespace web

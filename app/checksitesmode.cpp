@@ -3,6 +3,7 @@
 #include "commandline.h"
 
 #include "base/json.h"
+#include "campaign/csvcell.h"
 #include "campaign/sitecheckstore.h"
 #include "sites/sitechecker.h"
 #include "sites/sitedirectory.h"
@@ -62,17 +63,6 @@ QStringList csvChecks(const campaign::SiteCheck &c)
             timeText(c.time)};
 }
 
-QByteArray csvLine(const QStringList &cells)
-{
-    QByteArray out;
-    for (qsizetype i = 0; i < cells.size(); ++i) {
-        if (i)
-            out += ',';
-        out += csvCell(cells[i]);
-    }
-    return out + "\r\n";
-}
-
 void writeOut(const QByteArray &bytes)
 {
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
@@ -80,18 +70,6 @@ void writeOut(const QByteArray &bytes)
 }
 
 } // namespace
-
-QByteArray csvCell(const QString &text)
-{
-    QByteArray bytes = text.toUtf8();
-    if (!bytes.isEmpty() && QByteArrayView("=+-@\t\r").contains(bytes.at(0)))
-        bytes.prepend('\'');
-    if (bytes.contains(',') || bytes.contains('"') || bytes.contains('\n') || bytes.contains('\r')) {
-        bytes.replace("\"", "\"\"");
-        bytes = '"' + bytes + '"';
-    }
-    return bytes;
-}
 
 std::optional<CheckSitesOptions> parseCheckSites(const QStringList &args, QString *error)
 {
@@ -148,13 +126,13 @@ int runCheckSites(const CheckSitesOptions &options)
     }
 
     if (options.csv)
-        writeOut(csvLine({QStringLiteral("site"), QStringLiteral("new_release_url"), QStringLiteral("update_url"),
-                          QStringLiteral("new_release_result"), QStringLiteral("new_release_status"),
-                          QStringLiteral("new_release_final_url"), QStringLiteral("new_release_redirect_host"),
-                          QStringLiteral("new_release_detail"), QStringLiteral("new_release_time"),
-                          QStringLiteral("update_result"), QStringLiteral("update_status"),
-                          QStringLiteral("update_final_url"), QStringLiteral("update_redirect_host"),
-                          QStringLiteral("update_detail"), QStringLiteral("update_time")}));
+        writeOut(campaign::csvLine(
+            {QStringLiteral("site"), QStringLiteral("new_release_url"), QStringLiteral("update_url"),
+             QStringLiteral("new_release_result"), QStringLiteral("new_release_status"),
+             QStringLiteral("new_release_final_url"), QStringLiteral("new_release_redirect_host"),
+             QStringLiteral("new_release_detail"), QStringLiteral("new_release_time"), QStringLiteral("update_result"),
+             QStringLiteral("update_status"), QStringLiteral("update_final_url"),
+             QStringLiteral("update_redirect_host"), QStringLiteral("update_detail"), QStringLiteral("update_time")}));
 
     // Each site's line is printed once its addresses are checked and every
     // site before it is printed.
@@ -177,7 +155,8 @@ int runCheckSites(const CheckSitesOptions &options)
             const campaign::SiteCheck u = resultOf(s, s.updateUrl);
             unreachableSites += sites::isUnreachable(n) || sites::isUnreachable(u);
             if (options.csv)
-                writeOut(csvLine(QStringList {s.name, s.newReleaseUrl, s.updateUrl} + csvChecks(n) + csvChecks(u)));
+                writeOut(campaign::csvLine(QStringList {s.name, s.newReleaseUrl, s.updateUrl} + csvChecks(n) +
+                                           csvChecks(u)));
             else
                 writeOut(jsonLine(s, n, u));
             if (terminal) {

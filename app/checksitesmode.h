@@ -25,9 +25,4 @@ std::optional<CheckSitesOptions> parseCheckSites(const QStringList &args, QStrin
 // written.
 int runCheckSites(const CheckSitesOptions &options);
 
-// A CSV cell: quoted when it holds a comma, quote or line end; a cell that
-// starts with =, +, -, @, a tab or a CR gets a leading ' so that a
-// spreadsheet takes it as text, not as a formula.
-QByteArray csvCell(const QString &text);
-
 } // namespace app

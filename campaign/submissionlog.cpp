@@ -70,8 +70,12 @@ QString reasonOf(const QSqlError &e)
 
 // Whether the database holds the log's two tables with their columns; why
 // not, when not.
-bool hasLogTables(const QSqlDatabase &db, QString *why)
+// Whether the file holds the log's tables with all their columns. A file of
+// ours that holds neither table yet (made by the site check first) is a log
+// still to be set up: *none is set and the answer is true.
+bool hasLogTables(const QSqlDatabase &db, QString *why, bool *none)
 {
+    int absent = 0;
     const auto check = [&](const QString &table, auto &&columns) {
         QSqlQuery q(db);
         if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(table))) {
@@ -81,6 +85,10 @@ bool hasLogTables(const QSqlDatabase &db, QString *why)
         QSet<QString> present;
         while (q.next())
             present.insert(q.value(1).toString());
+        if (present.isEmpty()) {
+            ++absent;
+            return true;
+        }
         for (const char *column : columns)
             if (!present.contains(QString::fromLatin1(column))) {
                 *why = QStringLiteral("it is not a submission log (table %1 lacks column %2)")
@@ -89,7 +97,14 @@ bool hasLogTables(const QSqlDatabase &db, QString *why)
             }
         return true;
     };
-    return check(QStringLiteral("sites"), kSitesColumns) && check(QStringLiteral("events"), kEventsColumns);
+    if (!check(QStringLiteral("sites"), kSitesColumns) || !check(QStringLiteral("events"), kEventsColumns))
+        return false;
+    *none = absent == 2;
+    if (absent == 1) {
+        *why = QStringLiteral("it is not a submission log (a table is missing)");
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -248,8 +263,14 @@ bool SubmissionLog::openDatabase(const QString &path, bool readOnly)
         }
     } else {
         QString why;
-        if (!hasLogTables(db, &why))
+        bool none = false;
+        if (!hasLogTables(db, &why, &none))
             return fail(why);
+        if (none && readOnly) {
+            m_on = true; // only site checks so far: nothing logged
+            m_deferred = true;
+            return true;
+        }
     }
     if (readOnly) {
         m_on = true;

@@ -3,7 +3,6 @@
 #include "maincommands.h"
 #include "smartfillswitch.h"
 
-
 #include <QAction>
 #include <QApplication>
 #include <QMenu>

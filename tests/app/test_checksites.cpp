@@ -2,6 +2,7 @@
 // a server on 127.0.0.1: one JSON or CSV line per site in list order, the
 // results kept in submissions.sqlite, CSV cells that a spreadsheet would take
 // for formulas made text, and the exit statuses.
+#include "campaign/csvcell.h"
 #include "app/checksitesmode.h"
 #include "campaign/sitecheckstore.h"
 #include "support/checkserver.h"
@@ -108,11 +109,11 @@ private Q_SLOTS:
         QVERIFY(lines[2].contains(",timeout,"));
         QVERIFY(lines[3].startsWith("No pages,,,"));
         for (const char *cell : {"=1+2", "+1", "-1", "@SUM(A1)", "\tx", "\rx"})
-            QVERIFY2(app::csvCell(QString::fromLatin1(cell)).startsWith("'") ||
-                         app::csvCell(QString::fromLatin1(cell)).startsWith("\"'"),
+            QVERIFY2(campaign::csvCell(QString::fromLatin1(cell)).startsWith("'") ||
+                         campaign::csvCell(QString::fromLatin1(cell)).startsWith("\"'"),
                      cell);
-        QCOMPARE(app::csvCell(QStringLiteral("a\"b")), QByteArray("\"a\"\"b\""));
-        QCOMPARE(app::csvCell(QStringLiteral("plain")), QByteArray("plain"));
+        QCOMPARE(campaign::csvCell(QStringLiteral("a\"b")), QByteArray("\"a\"\"b\""));
+        QCOMPARE(campaign::csvCell(QStringLiteral("plain")), QByteArray("plain"));
     }
 
     void wrongArgumentsAndAnUnwritableLog()

@@ -305,7 +305,8 @@ void TestSmartPage::datePartsRowsAndListsOnALivePage()
     QVERIFY(testpages::load(
         &page,
         QUrl::fromLocalFile(testpages::write(m_dir, QStringLiteral("grouped.htm"), QString::fromUtf8(kGroupedPage)))));
-    web::smartFillPage(&page, *m_record);
+    TestHost fillHost;
+    testcommands::run(&page, engine::FormMode::Fill, *m_record, fillHost, {web::FillRules::Smart});
     const QString values =
         main(&page,
              "Array.from(document.querySelectorAll('input:not([type]), select'), e => e.localName === "
@@ -326,7 +327,7 @@ void TestSmartPage::datePartsRowsAndListsOnALivePage()
         QStringLiteral("1000"));
     // The cleared lists told the page.
     QVERIFY(main(&page, "window.changed.join(' ')").toString().contains(QStringLiteral("platforms[] licence[]")));
-    const QStringList report = web::controlReport(&page, true);
+    const QStringList report = testcommands::controlReport(&page, true);
     QVERIFY(report.filter(QStringLiteral(R"("name":"previews[0][enabled]")"))
                 .first()
                 .endsWith(QStringLiteral(R"("field":"Application_Screenshot_URL"})")));
@@ -342,10 +343,10 @@ void TestSmartPage::submitPressesTheFormsOwnButtonBeforeImages()
         &page,
         QUrl::fromLocalFile(testpages::write(m_dir, QStringLiteral("buttons.htm"), QString::fromUtf8(kButtonsPage)))));
     TestHost host;
-    web::runFormCommandOnPage(&page, engine::FormMode::Fill, *m_record, host, true, web::FillRules::Smart);
-    web::runFormCommandOnPage(&page, engine::FormMode::Submit, *m_record, host, true, web::FillRules::Smart);
+    testcommands::run(&page, engine::FormMode::Fill, *m_record, host, {web::FillRules::Smart, true});
+    testcommands::run(&page, engine::FormMode::Submit, *m_record, host, {web::FillRules::Smart, true});
     QVERIFY(host.messages.isEmpty());
-    const QStringList report = web::controlReport(&page, true);
+    const QStringList report = testcommands::controlReport(&page, true);
     const QStringList clicked = report.filter(QStringLiteral(R"("clicked":true)"));
     QCOMPARE(clicked.size(), 1);
     QVERIFY(clicked.first().contains(QStringLiteral(R"("name":"enter")")));
@@ -358,15 +359,15 @@ void TestSmartPage::submitPressesTheFormsOwnButtonBeforeImages()
                 .first()
                 .endsWith(QStringLiteral(R"("text":"Remove selected","field":""})")));
     // The classic report is as it was: no text, no field.
-    QVERIFY(!web::controlReport(&page).first().contains(QStringLiteral(R"("text":)")));
+    QVERIFY(!testcommands::controlReport(&page).first().contains(QStringLiteral(R"("text":)")));
 
     // An image input is a submit control when the form has no other.
     QVERIFY(testpages::load(&page,
                             QUrl::fromLocalFile(testpages::write(m_dir, QStringLiteral("image.htm"),
                                                                  QString::fromUtf8(kImageSubmitPage)))));
-    web::runFormCommandOnPage(&page, engine::FormMode::Submit, *m_record, host, true, web::FillRules::Smart);
+    testcommands::run(&page, engine::FormMode::Submit, *m_record, host, {web::FillRules::Smart, true});
     QVERIFY(host.messages.isEmpty());
-    QVERIFY(web::controlReport(&page)
+    QVERIFY(testcommands::controlReport(&page)
                 .filter(QStringLiteral(R"("clicked":true)"))
                 .first()
                 .contains(QStringLiteral(R"("name":"go")")));

@@ -4,6 +4,7 @@
 // untouched, and a writer killed with SIGKILL losing nothing it committed.
 #include "campaign/campaignreport.h"
 #include "campaign/csvcell.h"
+#include "campaign/sitecheckstore.h"
 #include "campaign/submissionlog.h"
 
 #include <QCryptographicHash>
@@ -430,6 +431,31 @@ private Q_SLOTS:
         const QByteArray json = formatReport(kRelease, sites, log.statuses(kRelease, sites), {}, ReportFormat::Json);
         QVERIFY(json.contains("\"title\": \"=HYPERLINK("));
         QVERIFY(json.contains("\"note\": \"-2+3\""));
+    }
+
+    void fileMadeByTheSiteCheckBecomesALog()
+    {
+        // "Check sites" may make the file before anything is logged: it then
+        // holds only the checks' table, and is still this program's log.
+        const QString path = fresh();
+        {
+            SiteCheckStore checks;
+            QVERIFY(checks.open(path));
+            SiteCheck c;
+            c.time = QDateTime::currentDateTimeUtc();
+            c.site = kAlpha;
+            c.address = kAlpha.newReleaseUrl;
+            QVERIFY(checks.record(c));
+        }
+        SubmissionLog reader;
+        QVERIFY2(reader.openForReading(path), qPrintable(reader.problem()));
+        QCOMPARE(reader.statuses(kRelease, {kAlpha}).at(0).events, 0);
+        SubmissionLog log;
+        QVERIFY2(log.open(path), qPrintable(log.problem()));
+        QVERIFY2(log.record(kRelease, kAlpha, ev(EventKind::Opened)), qPrintable(log.problem()));
+        QCOMPARE(log.statuses(kRelease, {kAlpha}).at(0).events, 1);
+        SiteCheckStore again;
+        QVERIFY(again.openForReading(path));
     }
 
     void logWithForeignTablesIsCheckedBeforeAnyChange()

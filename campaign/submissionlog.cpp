@@ -243,17 +243,18 @@ bool SubmissionLog::openDatabase(const QString &path, bool readOnly)
     QSqlQuery q(db);
     // SQLite reads the file's header first: a file that is not a database is
     // refused here, before anything is written to it.
-    if (!q.exec(QStringLiteral("PRAGMA application_id")) || !q.next())
+    // The file's id and whether it holds anything, read in one statement and
+    // so in one read transaction: another copy may be making the log now.
+    if (!q.exec(QStringLiteral("SELECT (SELECT application_id FROM pragma_application_id()), "
+                               "(SELECT count(*) FROM sqlite_master)")) ||
+        !q.next())
         return fail(reasonOf(q.lastError()));
     const int appId = q.value(0).toInt();
+    const bool empty = q.value(1).toInt() == 0;
     q.finish();
     if (appId != 0 && appId != kApplicationId)
         return fail(QStringLiteral("it is not a submission log"));
     if (appId == 0) {
-        if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !q.next())
-            return fail(reasonOf(q.lastError()));
-        const bool empty = q.value(0).toInt() == 0;
-        q.finish();
         if (!empty)
             return fail(QStringLiteral("it is not a submission log"));
         if (readOnly) {

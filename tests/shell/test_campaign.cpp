@@ -378,6 +378,8 @@ private Q_SLOTS:
         win->withCtrl(true, [&] { win->OpenURL(server.url(QStringLiteral("c/refuse.htm")).toString()); });
         QTRY_COMPARE_WITH_TIMEOUT(sheet->title(), QStringLiteral("Refuses"), 15000);
         QTRY_VERIFY_WITH_TIMEOUT(!sheet->browser()->isBusy(), 15000);
+        // The automatic fill of the new page ends after its load.
+        QTRY_COMPARE_WITH_TIMEOUT(kinds(history(2)).count(QStringLiteral("fill")), 2, 15000);
         const int before = int(history(2).size());
         win->submitForm();
         QTRY_COMPARE_WITH_TIMEOUT(history(2).last().kind, QStringLiteral("press"), 15000);

@@ -1,5 +1,7 @@
 #include "sitecheckstore.h"
 
+#include "logfileidentity.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -14,8 +16,8 @@ namespace {
 
 // The submission log's mark and schema version: a new file is made as a log,
 // so that the log accepts it afterwards.
-constexpr int kApplicationId = 0x446F6475;
-constexpr int kSchemaVersion = 1;
+constexpr int kApplicationId = kLogApplicationId;
+constexpr int kSchemaVersion = kLogSchemaVersion;
 
 const char *const kSchema[] = {
     // time: milliseconds since 1970 UTC; status 0 when no answer came; kind:
@@ -139,21 +141,13 @@ bool SiteCheckStore::openDatabase(const QString &path, bool readOnly)
     if (!db.open())
         return fail(reasonOf(db.lastError()));
     QSqlQuery q(db);
-    // The file's id and whether it holds anything, read in one statement and
-    // so in one read transaction: another copy may be making the log now.
-    if (!q.exec(QStringLiteral("SELECT (SELECT application_id FROM pragma_application_id()), "
-                               "(SELECT count(*) FROM sqlite_master)")) ||
-        !q.next())
-        return fail(reasonOf(q.lastError()));
-    const int appId = q.value(0).toInt();
-    const bool empty = q.value(1).toInt() == 0;
-    q.finish();
-    if (appId != 0 && appId != kApplicationId)
+    QSqlError readError;
+    const LogFileIdentity identity = readLogIdentity(db, &readError);
+    if (identity == LogFileIdentity::Unreadable)
+        return fail(reasonOf(readError));
+    if (identity == LogFileIdentity::Foreign)
         return fail(QStringLiteral("it is not a submission log"));
-    if (appId == 0) {
-        if (!empty)
-            return fail(QStringLiteral("it is not a submission log"));
-    }
+    const int appId = identity == LogFileIdentity::Ours ? kApplicationId : 0;
     if (readOnly) {
         if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name='site_checks'")))
             return fail(reasonOf(q.lastError()));

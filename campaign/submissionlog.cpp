@@ -1,5 +1,7 @@
 #include "submissionlog.h"
 
+#include "logfileidentity.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -15,8 +17,8 @@ namespace {
 
 // "Dodu": marks the file as this program's log, so that another program's
 // database that happens to carry the name is refused rather than changed.
-constexpr int kApplicationId = 0x446F6475;
-constexpr int kSchemaVersion = 1;
+constexpr int kApplicationId = kLogApplicationId;
+constexpr int kSchemaVersion = kLogSchemaVersion;
 // How long a write waits for another copy of the program writing the file.
 constexpr int kBusyTimeoutMs = 2000;
 
@@ -243,20 +245,14 @@ bool SubmissionLog::openDatabase(const QString &path, bool readOnly)
     QSqlQuery q(db);
     // SQLite reads the file's header first: a file that is not a database is
     // refused here, before anything is written to it.
-    // The file's id and whether it holds anything, read in one statement and
-    // so in one read transaction: another copy may be making the log now.
-    if (!q.exec(QStringLiteral("SELECT (SELECT application_id FROM pragma_application_id()), "
-                               "(SELECT count(*) FROM sqlite_master)")) ||
-        !q.next())
-        return fail(reasonOf(q.lastError()));
-    const int appId = q.value(0).toInt();
-    const bool empty = q.value(1).toInt() == 0;
-    q.finish();
-    if (appId != 0 && appId != kApplicationId)
+    QSqlError readError;
+    const LogFileIdentity identity = readLogIdentity(db, &readError);
+    if (identity == LogFileIdentity::Unreadable)
+        return fail(reasonOf(readError));
+    if (identity == LogFileIdentity::Foreign)
         return fail(QStringLiteral("it is not a submission log"));
+    const int appId = identity == LogFileIdentity::Ours ? kApplicationId : 0;
     if (appId == 0) {
-        if (!empty)
-            return fail(QStringLiteral("it is not a submission log"));
         if (readOnly) {
             m_on = true; // an empty database: nothing logged
             m_deferred = true;

@@ -66,7 +66,7 @@ private:
     using Step = void (FormCommandJob::*)(const QVariant &);
 
     // Calls the script; its answer goes on with the next step.
-    void call(const QString &script, Step next)
+    void call(const PageCall &script, Step next)
     {
         const int call = ++m_calls;
         m_timeout.start();
@@ -97,7 +97,7 @@ private:
         }
         for (const QString &replay : browser.takeReplays())
             runScript(m_page, replay);
-        call(releaseSnapshotScript(m_generation), &FormCommandJob::applied);
+        call({QString(), releaseSnapshotScript(m_generation)}, &FormCommandJob::applied);
     }
 
     // The smart fill plans on the snapshot with signals; "submit" presses
@@ -105,7 +105,7 @@ private:
     void planSmart(const QVariant &snapshot)
     {
         const engine::Page page = readSmartSnapshot(snapshot);
-        QString script;
+        PageCall script;
         try {
             if (m_mode == engine::FormMode::Submit) {
                 const int form = engine::chooseForm(page, m_record);
@@ -126,7 +126,7 @@ private:
         } catch (const base::Error &e) {
             m_result.error = e.text();
         }
-        if (script.isEmpty()) {
+        if (script.body.isEmpty()) {
             runScript(m_page, releaseSnapshotScript(m_generation));
             finish();
             return;

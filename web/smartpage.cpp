@@ -102,16 +102,20 @@ const char kApplyScript[] = R"JS(
 })
 )JS";
 
-// The apply script called on ops given as script text.
-QString applyScript(int generation, const QString &ops, int press, bool recordPresses)
+// The apply script called on ops given as script text. Its body is the same
+// text every time, so that the engine compiles it once; the ops go with the
+// arguments.
+PageCall applyScript(int generation, const QString &ops, int press, bool recordPresses)
 {
-    QString script = QLatin1String(kApplyScript);
-    script.reserve(script.size() + ops.size() + 64);
-    script += QStringLiteral("(%1, ").arg(generation);
-    script += ops;
-    script +=
-        QStringLiteral(", %1, %2)").arg(press).arg(recordPresses ? QLatin1String("true") : QLatin1String("false"));
-    return script;
+    static const QString body =
+        QStringLiteral("(function (a) { return a ? (%1)(a[0], a[1], a[2], a[3]) : 0; })(%2)")
+            .arg(QLatin1String(kApplyScript), takeArgumentsScript());
+    QString values;
+    values.reserve(ops.size() + 64);
+    values += QLatin1Char('[') + QString::number(generation) + QLatin1String(", ");
+    values += ops;
+    values += QStringLiteral(", %1, %2]").arg(press).arg(recordPresses ? QLatin1String("true") : QLatin1String("false"));
+    return {argumentsScript(values), body};
 }
 
 // Whether a number input takes the text; anything else would empty it, so it
@@ -138,7 +142,7 @@ engine::Page readSmartSnapshot(const QVariant &answer)
     return result;
 }
 
-QString smartFillScript(int generation, const engine::Page &p, const engine::Plan &plan, int *filled)
+PageCall smartFillScript(int generation, const engine::Page &p, const engine::Plan &plan, int *filled)
 {
     // The plan as [[index, kind, value, field], ...], in control order;
     // controls that already held the right value keep it, their field is
@@ -185,7 +189,7 @@ QString smartFillScript(int generation, const engine::Page &p, const engine::Pla
     return applyScript(generation, ops, -1, false);
 }
 
-QString smartPressScript(int generation, int button, bool recordPresses)
+PageCall smartPressScript(int generation, int button, bool recordPresses)
 {
     return applyScript(generation, QStringLiteral("[]"), button, recordPresses);
 }

@@ -9,6 +9,7 @@
 // edits them, and the record field used remembered per control for reports.
 #include "engine/record.h"
 #include "engine/smartfill.h"
+#include "scriptrunner.h"
 
 #include <QString>
 #include <QVariant>
@@ -28,11 +29,11 @@ engine::Page readSmartSnapshot(const QVariant &answer);
 // The script that applies a plan made on page to the controls the snapshot
 // of the generation kept; *filled receives the number of controls it
 // writes. It answers how many it wrote and lets the snapshot go.
-QString smartFillScript(int generation, const engine::Page &page, const engine::Plan &plan, int *filled);
+PageCall smartFillScript(int generation, const engine::Page &page, const engine::Plan &plan, int *filled);
 
 // The script that presses button of the snapshot of the generation. With
 // recordPresses the press is remembered and its default action prevented.
-QString smartPressScript(int generation, int button, bool recordPresses);
+PageCall smartPressScript(int generation, int button, bool recordPresses);
 
 // The status line after a smart fill.
 QString smartFillStatus(const SmartOutcome &outcome);

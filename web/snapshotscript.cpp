@@ -1,5 +1,7 @@
 #include "snapshotscript.h"
 
+#include "scriptrunner.h"
+
 namespace web {
 
 namespace {
@@ -443,7 +445,7 @@ const char kSnapshotScript[] = R"JS(
   }
   top.frames = frames;
   return JSON.stringify(top);
-})(%1, %2)
+})
 )JS";
 
 } // namespace
@@ -454,11 +456,14 @@ int newSnapshotGeneration()
     return ++g;
 }
 
-QString snapshotScript(int generation, SnapshotDetail detail)
+PageCall snapshotScript(int generation, SnapshotDetail detail)
 {
-    return QString::fromLatin1(kSnapshotScript)
-        .arg(generation)
-        .arg(detail == SnapshotDetail::Signals ? QLatin1String("true") : QLatin1String("false"));
+    // The same body every time, so that the engine compiles it once.
+    static const QString body = QStringLiteral("(function (a) { return a ? (%1)(a[0], a[1]) : undefined; })(%2)")
+                                    .arg(QLatin1String(kSnapshotScript), takeArgumentsScript());
+    return {argumentsScript(QStringLiteral("[%1, %2]").arg(generation).arg(
+                detail == SnapshotDetail::Signals ? QLatin1String("true") : QLatin1String("false"))),
+            body};
 }
 
 QString releaseSnapshotScript(int generation)

@@ -4,6 +4,8 @@
 // returns the description parsePageSnapshot reads. The plain snapshot is
 // what the fill rules run on; the snapshot with signals describes every form
 // control by what it and the page say about it, for the smart fill.
+#include "scriptrunner.h"
+
 #include <QString>
 
 namespace web {
@@ -13,9 +15,9 @@ enum class SnapshotDetail { Plain, Signals };
 // A generation number for a new snapshot, unique in this process.
 int newSnapshotGeneration();
 
-// The script that takes the snapshot. It answers the description as JSON
+// The call that takes the snapshot. It answers the description as JSON
 // text, or no text when the page has no document.
-QString snapshotScript(int generation, SnapshotDetail detail);
+PageCall snapshotScript(int generation, SnapshotDetail detail);
 
 // The script that lets the page drop the elements a snapshot kept.
 QString releaseSnapshotScript(int generation);

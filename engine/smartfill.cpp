@@ -2,7 +2,10 @@
 
 #include <QHash>
 #include <QRegularExpression>
+#include <QSemaphore>
 #include <QSet>
+#include <QThread>
+#include <QThreadPool>
 
 #include <algorithm>
 
@@ -11,6 +14,61 @@ namespace engine {
 namespace {
 
 bool writable(const Control &c) { return c.visible && c.editable; }
+
+// What one unit's controls say, and the target that fits them best.
+void readUnit(const Page &page, Unit &u)
+{
+    const Control &first = page.controls.at(u.controls.first());
+    u.signalsOf = first;
+    if (first.type == QLatin1String("radio") || first.type == QLatin1String("checkbox")) {
+        // The group's own words: the text before it; its options: each
+        // button's label and value.
+        u.signalsOf.options.clear();
+        for (int i : u.controls) {
+            const Control &c = page.controls.at(i);
+            u.signalsOf.options << Option {c.label.isEmpty() ? c.value : c.label, c.value, c.checked};
+        }
+        QString groupText = first.context;
+        // A lone check box is named by its own label too ("Runs on Windows").
+        if (u.controls.size() == 1 && first.type == QLatin1String("checkbox"))
+            groupText += QLatin1Char(' ') + first.label;
+        u.sig = collect(u.signalsOf, groupText);
+        QStringList ow;
+        for (const Option &o : u.signalsOf.options)
+            ow << splitWords(o.text, false);
+        u.sig.options = stemmedSet(ow);
+    } else {
+        u.sig = collect(first);
+    }
+    u.match = classifySignals(u.signalsOf, u.sig);
+}
+
+// Reads the units; a long page is read in parts on the pool's threads, the
+// calling thread taking the first part (and any part no thread was free
+// for), since each unit is read on its own.
+void readUnits(const Page &page, QVector<Unit> &units)
+{
+    const qsizetype n = units.size();
+    const int parts = n < 512 ? 1 : std::clamp(QThread::idealThreadCount(), 1, 4);
+    Unit *const data = units.data(); // detached here, once, not on the threads
+    auto read = [&page, data, n, parts](int part) {
+        for (qsizetype k = n * part / parts; k < n * (part + 1) / parts; ++k)
+            readUnit(page, data[k]);
+    };
+    QSemaphore done;
+    int started = 0;
+    for (int part = 1; part < parts; ++part) {
+        if (QThreadPool::globalInstance()->tryStart([&read, &done, part] {
+                read(part);
+                done.release();
+            }))
+            ++started;
+        else
+            read(part);
+    }
+    read(0);
+    done.acquire(started);
+}
 
 QVector<Unit> unitsOf(const Page &page)
 {
@@ -33,31 +91,7 @@ QVector<Unit> unitsOf(const Page &page)
         units.emplace_back();
         units.back().controls << i;
     }
-    for (Unit &u : units) {
-        const Control &first = page.controls.at(u.controls.first());
-        u.signalsOf = first;
-        if (first.type == QLatin1String("radio") || first.type == QLatin1String("checkbox")) {
-            // The group's own words: the text before it; its options: each
-            // button's label and value.
-            u.signalsOf.options.clear();
-            for (int i : u.controls) {
-                const Control &c = page.controls.at(i);
-                u.signalsOf.options << Option {c.label.isEmpty() ? c.value : c.label, c.value, c.checked};
-            }
-            QString groupText = first.context;
-            // A lone check box is named by its own label too ("Runs on Windows").
-            if (u.controls.size() == 1 && first.type == QLatin1String("checkbox"))
-                groupText += QLatin1Char(' ') + first.label;
-            u.sig = collect(u.signalsOf, groupText);
-            QStringList ow;
-            for (const Option &o : u.signalsOf.options)
-                ow << splitWords(o.text, false);
-            u.sig.options = stemmedSet(ow);
-        } else {
-            u.sig = collect(first);
-        }
-        u.match = classifySignals(u.signalsOf, u.sig);
-    }
+    readUnits(page, units);
     return units;
 }
 

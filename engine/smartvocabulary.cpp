@@ -286,36 +286,39 @@ WordSet WordSet::operator+(const WordSet &other) const
 
 QStringList splitWords(const QString &text, bool segmentRuns)
 {
+    // A word is a run of the text; it is copied once, when it ends.
     QStringList out;
-    QString cur;
-    auto flush = [&] {
-        if (cur.isEmpty())
+    qsizetype start = -1;
+    auto flush = [&](qsizetype end) {
+        if (start < 0)
             return;
-        const QString lower = cur.toLower();
+        const QString lower = text.mid(start, end - start).toLower();
         if (segmentRuns)
             out << segmented(lower);
         else
             out << lower;
-        cur.clear();
+        start = -1;
     };
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text.at(i);
         if (!c.isLetterOrNumber()) {
-            flush();
+            flush(i);
             continue;
         }
-        if (!cur.isEmpty()) {
-            const QChar p = cur.back();
+        if (start >= 0) {
+            const QChar p = text.at(i - 1);
             const bool hump = p.isLower() && c.isUpper();
             // "URLField": a capital followed by a small letter starts a word.
-            const bool acronymEnd = p.isUpper() && c.isUpper() && i + 1 < text.size() && text.at(i + 1).isLower();
+            const bool acronymEnd = p.isUpper() && c.isUpper() && i + 1 < n && text.at(i + 1).isLower();
             const bool digitEdge = p.isDigit() != c.isDigit();
             if (hump || acronymEnd || digitEdge)
-                flush();
+                flush(i);
         }
-        cur += c;
+        if (start < 0)
+            start = i;
     }
-    flush();
+    flush(n);
     return out;
 }
 

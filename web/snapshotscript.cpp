@@ -119,20 +119,25 @@ const char kSnapshotScript[] = R"JS(
              l = l.parentElement && l.parentElement.closest('label'))
           noisyLabels.add(l);
     }
+    // Its pieces are clean texts, joined by one space.
     function ownLabel(e, type, id) {
       let t = '';
       const wrap = e.closest('label');
-      if (wrap && !wrap.htmlFor) t += ' ' + (noisyLabels.has(wrap) ? text(wrap) : clean(wrap.textContent));
-      if (id && labelsFor.has(id)) for (const l of labelsFor.get(id)) t += ' ' + text(l);
+      if (wrap && !wrap.htmlFor) t = noisyLabels.has(wrap) ? text(wrap) : clean(wrap.textContent);
+      if (id && labelsFor.has(id))
+        for (const l of labelsFor.get(id)) {
+          const x = text(l);
+          if (x) t = t ? t + ' ' + x : x;
+        }
       // "<input type=checkbox> Windows": the text right after a button names it.
-      if (!/\S/.test(t) && (type === 'radio' || type === 'checkbox')) {
+      if (!t && (type === 'radio' || type === 'checkbox')) {
         for (let s = e.nextSibling; s; s = s.nextSibling) {
           if (s.nodeType === 1 && (s.matches(controls) || s.querySelector(controls) || s.localName === 'br')) break;
-          t += ' ' + text(s);
-          if (/\S/.test(t)) break;
+          t = text(s);
+          if (t) break;
         }
       }
-      return cut(clean(t));
+      return cut(t);
     }
     // The walk back over a node's earlier siblings ends the same way from
     // each node passed; the answer is kept per node, so the buttons of a
@@ -195,7 +200,7 @@ const char kSnapshotScript[] = R"JS(
         if (w) return w.slice(0, 200);
         // A control wrapped alone: the text after its wrapper.
         const p = node.parentElement;
-        if (!p || p.childElementCount !== 1 || /\S/.test(p.textContent) || !/^(span|div)$/.test(p.localName))
+        if (!p || !/^(span|div)$/.test(p.localName) || p.childElementCount !== 1 || /\S/.test(p.textContent))
           return '';
         node = p;
       }
@@ -294,6 +299,11 @@ const char kSnapshotScript[] = R"JS(
       const st = view.getComputedStyle(e);
       return st.visibility === 'visible' && st.opacity !== '0';
     }
+    // A control's entry without its attributes gets their empty values, so
+    // that options and the text after come at their places, 14 and 15.
+    function pad(a) {
+      if (a.length === 8) a.push(-1, '', '', '', '', '');
+    }
     // Trailing values that say nothing ('', -1) are left off.
     function trim(a, keep) {
       let n = a.length;
@@ -301,7 +311,6 @@ const char kSnapshotScript[] = R"JS(
       a.length = n;
       return a;
     }
-    const plain = [];
     const kept = (docs.controls = []);
     const pressable = (docs.buttons = []);
     let formCount = 0;
@@ -370,9 +379,8 @@ const char kSnapshotScript[] = R"JS(
         const choiceType = type === 'radio' || type === 'checkbox';
         // Most controls carry only a name and a type; the others' attributes
         // are read when present.
-        const attrs = rich.has(e) ? e.getAttributeNames() : plain;
-        const has = (n) => attrs.includes(n);
-        const name = e.name, id = has('id') ? e.id : '';
+        const attrs = rich.has(e) ? e.getAttributeNames() : null;
+        const name = e.name, id = attrs && attrs.includes('id') ? e.id : '';
         const label = ownLabel(e, type, id);
         // The text before a control matters when it has no label of its own,
         // and for a group of buttons (their own labels name their options),
@@ -387,24 +395,33 @@ const char kSnapshotScript[] = R"JS(
         } else if (!label || choiceType) {
           ctx = context(e);
         }
-        const flags = (choiceType && e.checked ? 1 : 0) | (has('multiple') && e.multiple ? 2 : 0) |
-                      (visible(e, view) ? 4 : 0) |
-                      ((has('readonly') && e.readOnly) || ((fieldsetOff || has('disabled')) && e.matches(':disabled')) ? 0 : 8);
-        const a = [form, type, flags, name, id, label, ctx, tag === 'select' ? '' : String(e.value),
-                   has('maxlength') && e.maxLength > 0 ? e.maxLength : -1,
-                   has('placeholder') ? e.placeholder || '' : '', has('aria-label') ? e.getAttribute('aria-label') : '',
-                   has('title') ? e.title : '', has('autocomplete') ? e.getAttribute('autocomplete') : '',
-                   has('pattern') ? e.getAttribute('pattern') : ''];
+        const value = tag === 'select' ? '' : String(e.value);
+        let flags = (choiceType && e.checked ? 1 : 0) | (visible(e, view) ? 4 : 0);
+        let a;
+        if (attrs) {
+          const has = (n) => attrs.includes(n);
+          flags |= (has('multiple') && e.multiple ? 2 : 0) |
+                   ((has('readonly') && e.readOnly) || ((fieldsetOff || has('disabled')) && e.matches(':disabled')) ? 0 : 8);
+          a = [form, type, flags, name, id, label, ctx, value, has('maxlength') && e.maxLength > 0 ? e.maxLength : -1,
+               has('placeholder') ? e.placeholder || '' : '', has('aria-label') ? e.getAttribute('aria-label') : '',
+               has('title') ? e.title : '', has('autocomplete') ? e.getAttribute('autocomplete') : '',
+               has('pattern') ? e.getAttribute('pattern') : ''];
+        } else {
+          flags |= fieldsetOff && e.matches(':disabled') ? 0 : 8;
+          a = [form, type, flags, name, id, label, ctx, value];
+        }
         if (tag === 'select' && e.options.length) {
           const options = [];
           for (const o of e.options) {
             const t = clean(o.text), v = String(o.value);
             options.push(o.selected ? [t, v, 1] : v === t ? [t] : [t, v]);
           }
+          pad(a);
           a.push(options);
         }
         const next = choiceType ? '' : after(e);
         if (next) {
+          pad(a);
           if (a.length < 15) a[14] = [];
           a.push(next);
         }

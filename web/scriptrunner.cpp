@@ -47,8 +47,8 @@ QString argumentsScript(const QString &values) { return QLatin1String("window.__
 
 QString takeArgumentsScript()
 {
-    return QStringLiteral(
-        "(function () { const a = window.__doduArgs; delete window.__doduArgs; return Array.isArray(a) ? a : null; })()");
+    return QStringLiteral("(function () { const a = window.__doduArgs; delete window.__doduArgs; return "
+                          "Array.isArray(a) ? a : null; })()");
 }
 
 } // namespace web

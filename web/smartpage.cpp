@@ -107,14 +107,14 @@ const char kApplyScript[] = R"JS(
 // arguments.
 PageCall applyScript(int generation, const QString &ops, int press, bool recordPresses)
 {
-    static const QString body =
-        QStringLiteral("(function (a) { return a ? (%1)(a[0], a[1], a[2], a[3]) : 0; })(%2)")
-            .arg(QLatin1String(kApplyScript), takeArgumentsScript());
+    static const QString body = QStringLiteral("(function (a) { return a ? (%1)(a[0], a[1], a[2], a[3]) : 0; })(%2)")
+                                    .arg(QLatin1String(kApplyScript), takeArgumentsScript());
     QString values;
     values.reserve(ops.size() + 64);
     values += QLatin1Char('[') + QString::number(generation) + QLatin1String(", ");
     values += ops;
-    values += QStringLiteral(", %1, %2]").arg(press).arg(recordPresses ? QLatin1String("true") : QLatin1String("false"));
+    values +=
+        QStringLiteral(", %1, %2]").arg(press).arg(recordPresses ? QLatin1String("true") : QLatin1String("false"));
     return {argumentsScript(values), body};
 }
 

@@ -478,9 +478,11 @@ PageCall snapshotScript(int generation, SnapshotDetail detail)
     // The same body every time, so that the engine compiles it once.
     static const QString body = QStringLiteral("(function (a) { return a ? (%1)(a[0], a[1]) : undefined; })(%2)")
                                     .arg(QLatin1String(kSnapshotScript), takeArgumentsScript());
-    return {argumentsScript(QStringLiteral("[%1, %2]").arg(generation).arg(
-                detail == SnapshotDetail::Signals ? QLatin1String("true") : QLatin1String("false"))),
-            body};
+    return {
+        argumentsScript(QStringLiteral("[%1, %2]")
+                            .arg(generation)
+                            .arg(detail == SnapshotDetail::Signals ? QLatin1String("true") : QLatin1String("false"))),
+        body};
 }
 
 QString releaseSnapshotScript(int generation)

@@ -112,6 +112,7 @@ private Q_SLOTS:
     void labelThatIsATermOutweighsTheName();
     void fillersAndOldValuesGiveWay();
     void aLoneAddressFormIsFilled();
+    void aLongPageIsReadAsAShortOne();
 };
 
 void TestSmartFill::namesSplitIntoWords()
@@ -440,6 +441,41 @@ void TestSmartFill::aLoneAddressFormIsFilled()
     Control email = input("email", "Your e-mail", "email");
     news.controls << email;
     QCOMPARE(planFill(news, TestRecord()).form, -1);
+}
+
+// A long page is read in parts on several threads; the form at its end
+// must be planned exactly as the same form alone, read on one.
+void TestSmartFill::aLongPageIsReadAsAShortOne()
+{
+    QList<Control> form;
+    form << input("company", "Company name") << input("email", "Your e-mail", "email")
+         << input("prog_title", "Program title") << input("ver", "Version") << input("filesize", "Size", "number")
+         << input("short", "Short description (max. 80 characters)") << input("long", "Description", "textarea")
+         << select("os", {"- choose -", "Windows", "Mac", "Linux"}, "Platform") << radio("lic", "free", "Freeware")
+         << radio("lic", "share", "Shareware") << input("dl", "Download URL", "url")
+         << input("shot", "Screenshot URL", "url");
+    Page alone;
+    alone.controls = form;
+    const Plan short_ = planFill(alone, TestRecord());
+    QCOMPARE(short_.form, 0);
+
+    Page longPage;
+    for (int i = 0; i < 3000; ++i)
+        longPage.controls << input(QStringLiteral("zzq%1").arg(i));
+    for (Control c : form) {
+        c.form = 1;
+        longPage.controls << c;
+    }
+    const Plan long_ = planFill(longPage, TestRecord());
+    QCOMPARE(long_.form, 1);
+    QCOMPARE(long_.fields.mid(3000), short_.fields);
+    QCOMPARE(long_.writes.size(), short_.writes.size());
+    for (qsizetype i = 0; i < short_.writes.size(); ++i) {
+        QCOMPARE(long_.writes.at(i).control, short_.writes.at(i).control + 3000);
+        QCOMPARE(long_.writes.at(i).value, short_.writes.at(i).value);
+        QCOMPARE(long_.writes.at(i).options, short_.writes.at(i).options);
+    }
+    QVERIFY(short_.fields.count(QString()) < 4);
 }
 
 QTEST_GUILESS_MAIN(TestSmartFill)

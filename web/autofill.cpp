@@ -15,6 +15,7 @@ AutoFill::AutoFill(QWebEnginePage *page, const engine::Record &record, engine::H
       m_onError(std::move(onError)),
       m_recordPresses(recordPresses)
 {
+    prepareFormCommands(page);
     // The fill starts on the next turn of the event loop, outside the
     // engine's own notification.
     m_deferred.setSingleShot(true);

@@ -65,17 +65,21 @@ public:
 private:
     using Step = void (FormCommandJob::*)(const QVariant &);
 
-    // Calls the script; its answer goes on with the next step.
-    void call(const PageCall &script, Step next)
+    // Calls the page function or script; its answer goes on with the next
+    // step.
+    void call(const PageCall &function, Step next) { callPageFunction(m_page, function, this, answerTo(next)); }
+    void call(const QString &script, Step next) { callScript(m_page, script, this, answerTo(next)); }
+
+    std::function<void(const QVariant &)> answerTo(Step next)
     {
         const int call = ++m_calls;
         m_timeout.start();
-        callScript(m_page, script, this, [this, call, next](const QVariant &answer) {
+        return [this, call, next](const QVariant &answer) {
             if (call != m_calls || m_finished)
                 return; // answered after the time allowed
             m_timeout.stop();
             (this->*next)(answer);
-        });
+        };
     }
 
     // The exact rules, run on the snapshot. The writes of each document go
@@ -97,7 +101,7 @@ private:
         }
         for (const QString &replay : browser.takeReplays())
             runScript(m_page, replay);
-        call({QString(), releaseSnapshotScript(m_generation)}, &FormCommandJob::applied);
+        call(releaseSnapshotScript(m_generation), &FormCommandJob::applied);
     }
 
     // The smart fill plans on the snapshot with signals; "submit" presses
@@ -126,7 +130,7 @@ private:
         } catch (const base::Error &e) {
             m_result.error = e.text();
         }
-        if (script.body.isEmpty()) {
+        if (script.isNull()) {
             runScript(m_page, releaseSnapshotScript(m_generation));
             finish();
             return;
@@ -174,6 +178,8 @@ private:
 };
 
 } // namespace
+
+void prepareFormCommands(QWebEnginePage *page) { installPageFunctions(page, {&snapshotFunction(), &applyFunction()}); }
 
 void runFormCommand(QWebEnginePage *page, engine::FormMode mode, const engine::Record &record, engine::Host &host,
                     FormCommandOptions options, FormCommandDone done)

@@ -58,6 +58,12 @@ using FormCommandDone = std::function<void(const FormCommandResult &result)>;
 void runFormCommand(QWebEnginePage *page, engine::FormMode mode, const engine::Record &record, engine::Host &host,
                     FormCommandOptions options, FormCommandDone done = {});
 
+// Makes the page ready for form commands: the functions they call on the
+// page side are defined in each document as it is made, so that a command
+// sends only their arguments. Commands work on pages not made ready too,
+// sending a function the first time a document needs it.
+void prepareFormCommands(QWebEnginePage *page);
+
 // Ends every command still running on the page where it is: nothing more is
 // written to the page and no one is called back (the page's tab is closing).
 void cancelFormCommands(QWebEnginePage *page);

@@ -26,29 +26,4 @@ void runScript(QWebEnginePage *page, const QString &script)
         page->runJavaScript(script, programWorld());
 }
 
-void callScript(QWebEnginePage *page, const PageCall &call, QObject *receiver,
-                std::function<void(const QVariant &result)> answer)
-{
-    // Scripts sent to one page run in the order sent, so the body finds
-    // the arguments sent just before it.
-    if (!call.arguments.isEmpty())
-        runScript(page, call.arguments);
-    callScript(page, call.body, receiver, std::move(answer));
-}
-
-void runScript(QWebEnginePage *page, const PageCall &call)
-{
-    if (!call.arguments.isEmpty())
-        runScript(page, call.arguments);
-    runScript(page, call.body);
-}
-
-QString argumentsScript(const QString &values) { return QLatin1String("window.__doduArgs = ") + values; }
-
-QString takeArgumentsScript()
-{
-    return QStringLiteral("(function () { const a = window.__doduArgs; delete window.__doduArgs; return "
-                          "Array.isArray(a) ? a : null; })()");
-}
-
 } // namespace web

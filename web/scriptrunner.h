@@ -20,30 +20,6 @@ void callScript(QWebEnginePage *page, const QString &script, QObject *receiver,
 // Runs a script without waiting for it. Scripts run in the order given.
 void runScript(QWebEnginePage *page, const QString &script);
 
-// A call into the page sent as two scripts: `arguments`, short and new on
-// every call, leaves its values in window.__doduArgs; `body`, the same text
-// on every call, takes them (takeArgumentsScript). The engine keeps the code
-// of a script text it has compiled, so a long script whose text never
-// changes is compiled once per renderer, not on every call.
-struct PageCall {
-    QString arguments;
-    QString body;
-    // Both as one script, for callers that send it through other means.
-    QString joined() const { return arguments + QLatin1String(";\n") + body; }
-};
-void callScript(QWebEnginePage *page, const PageCall &call, QObject *receiver,
-                std::function<void(const QVariant &result)> answer);
-void runScript(QWebEnginePage *page, const PageCall &call);
-
-// The script that sets the arguments a body takes; `values` is the text of
-// a script array ("[1, true]").
-QString argumentsScript(const QString &values);
-
-// The expression, for the end of a body, that takes the arguments its
-// arguments script left, or null when none are there (the document changed
-// between the two).
-QString takeArgumentsScript();
-
 // The world the program's scripts run in.
 quint32 programWorld();
 

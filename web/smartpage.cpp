@@ -102,20 +102,15 @@ const char kApplyScript[] = R"JS(
 })
 )JS";
 
-// The apply script called on ops given as script text. Its body is the same
-// text every time, so that the engine compiles it once; the ops go with the
-// arguments.
+// The apply function called on ops given as script text.
 PageCall applyScript(int generation, const QString &ops, int press, bool recordPresses)
 {
-    static const QString body = QStringLiteral("(function (a) { return a ? (%1)(a[0], a[1], a[2], a[3]) : 0; })(%2)")
-                                    .arg(QLatin1String(kApplyScript), takeArgumentsScript());
     QString values;
     values.reserve(ops.size() + 64);
-    values += QLatin1Char('[') + QString::number(generation) + QLatin1String(", ");
+    values += QString::number(generation) + QLatin1String(", ");
     values += ops;
-    values +=
-        QStringLiteral(", %1, %2]").arg(press).arg(recordPresses ? QLatin1String("true") : QLatin1String("false"));
-    return {argumentsScript(values), body};
+    values += QStringLiteral(", %1, %2").arg(press).arg(recordPresses ? QLatin1String("true") : QLatin1String("false"));
+    return {&applyFunction(), values};
 }
 
 // Whether a number input takes the text; anything else would empty it, so it
@@ -128,6 +123,12 @@ bool takesNumber(const engine::Control &c, const QString &text)
 }
 
 } // namespace
+
+const PageFunction &applyFunction()
+{
+    static const PageFunction f {QStringLiteral("apply"), QString::fromLatin1(kApplyScript).trimmed()};
+    return f;
+}
 
 engine::Page readSmartSnapshot(const QVariant &answer)
 {

@@ -9,7 +9,7 @@
 // edits them, and the record field used remembered per control for reports.
 #include "engine/record.h"
 #include "engine/smartfill.h"
-#include "scriptrunner.h"
+#include "pagefunctions.h"
 
 #include <QString>
 #include <QVariant>
@@ -25,6 +25,9 @@ struct SmartOutcome {
 // The picture of the page from the answer of the snapshot script taken with
 // signals; an empty page when the answer is no text (no document).
 engine::Page readSmartSnapshot(const QVariant &answer);
+
+// The page function that applies plans and presses buttons.
+const PageFunction &applyFunction();
 
 // The script that applies a plan made on page to the controls the snapshot
 // of the generation kept; *filled receives the number of controls it

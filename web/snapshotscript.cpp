@@ -1,7 +1,5 @@
 #include "snapshotscript.h"
 
-#include "scriptrunner.h"
-
 namespace web {
 
 namespace {
@@ -473,16 +471,18 @@ int newSnapshotGeneration()
     return ++g;
 }
 
+const PageFunction &snapshotFunction()
+{
+    static const PageFunction f {QStringLiteral("snapshot"), QString::fromLatin1(kSnapshotScript).trimmed()};
+    return f;
+}
+
 PageCall snapshotScript(int generation, SnapshotDetail detail)
 {
-    // The same body every time, so that the engine compiles it once.
-    static const QString body = QStringLiteral("(function (a) { return a ? (%1)(a[0], a[1]) : undefined; })(%2)")
-                                    .arg(QLatin1String(kSnapshotScript), takeArgumentsScript());
-    return {
-        argumentsScript(QStringLiteral("[%1, %2]")
-                            .arg(generation)
-                            .arg(detail == SnapshotDetail::Signals ? QLatin1String("true") : QLatin1String("false"))),
-        body};
+    return {&snapshotFunction(),
+            QStringLiteral("%1, %2")
+                .arg(generation)
+                .arg(detail == SnapshotDetail::Signals ? QLatin1String("true") : QLatin1String("false"))};
 }
 
 QString releaseSnapshotScript(int generation)

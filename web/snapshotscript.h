@@ -4,7 +4,7 @@
 // returns the description parsePageSnapshot reads. The plain snapshot is
 // what the fill rules run on; the snapshot with signals describes every form
 // control by what it and the page say about it, for the smart fill.
-#include "scriptrunner.h"
+#include "pagefunctions.h"
 
 #include <QString>
 
@@ -14,6 +14,9 @@ enum class SnapshotDetail { Plain, Signals };
 
 // A generation number for a new snapshot, unique in this process.
 int newSnapshotGeneration();
+
+// The page function that takes snapshots.
+const PageFunction &snapshotFunction();
 
 // The call that takes the snapshot. It answers the description as JSON
 // text, or no text when the page has no document.

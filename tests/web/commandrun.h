@@ -48,8 +48,8 @@ inline QStringList controlReport(QWebEnginePage *page, bool withField = false)
 inline engine::Page readSmartPage(QWebEnginePage *page, int *generation)
 {
     *generation = web::newSnapshotGeneration();
-    return web::readSmartSnapshot(testpages::eval(page, web::snapshotScript(*generation, web::SnapshotDetail::Signals).joined(),
-                                                  web::programWorld(), 30000));
+    return web::readSmartSnapshot(testpages::eval(
+        page, web::snapshotScript(*generation, web::SnapshotDetail::Signals).standalone(), web::programWorld(), 30000));
 }
 
 } // namespace testcommands

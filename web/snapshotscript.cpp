@@ -499,23 +499,29 @@ void appendScriptString(QString &out, const QString &text)
             out += QLatin1Char(hex[(c >> shift) & 0xf]);
     };
     out += QLatin1Char('"');
+    // Runs of characters that need no escape are copied whole.
+    const QChar *const data = text.constData();
     const qsizetype n = text.size();
+    qsizetype run = 0;
     for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = text.at(i).unicode();
+        const char16_t c = data[i].unicode();
+        const bool plain = c >= 0x20 && c != u'"' && c != u'\\' && c != 0x2028 && c != 0x2029 && !QChar::isSurrogate(c);
+        if (plain)
+            continue;
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(data[i + 1].unicode())) {
+            ++i; // a whole pair stays in the run
+            continue;
+        }
+        out.append(data + run, i - run);
         if (c == u'"' || c == u'\\') {
             out += QLatin1Char('\\');
             out += QChar(c);
-        } else if (c < 0x20 || c == 0x2028 || c == 0x2029) {
-            escaped(c);
-        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(text.at(i + 1).unicode())) {
-            out += QChar(c);
-            out += text.at(++i);
-        } else if (QChar::isSurrogate(c)) {
-            escaped(c);
         } else {
-            out += QChar(c);
+            escaped(c);
         }
+        run = i + 1;
     }
+    out.append(data + run, n - run);
     out += QLatin1Char('"');
 }
 

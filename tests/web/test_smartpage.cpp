@@ -128,6 +128,7 @@ private Q_SLOTS:
     void snapshotGivesEachGroupItsOwnText();
     void datePartsRowsAndListsOnALivePage();
     void submitPressesTheFormsOwnButtonBeforeImages();
+    void textsReachThePageUnchanged();
 
 private:
     bool load(QWebEnginePage *page);
@@ -410,6 +411,35 @@ void TestSmartPage::snapshotGivesEachGroupItsOwnText()
     QCOMPARE(seen.join(QLatin1Char('|')),
              QStringLiteral("lic=Licence|lic=|os=Platforms|os=|a=Extras|b=Extras|"
                             "notes=Extras|st=Status|st=|c="));
+}
+
+// The values a fill writes travel as script string literals: every UTF-16
+// unit must arrive as it was, quotes, escapes, line separators and lone
+// surrogates included.
+void TestSmartPage::textsReachThePageUnchanged()
+{
+    QWebEnginePage page(m_profile.get());
+    QVERIFY(load(&page));
+    QString text = QStringLiteral("plain \"quoted\" back\\slash \t tab\r\n line\u2028sep\u2029 \u00e9 \u4e2d ");
+    text += QChar(0xD83D);
+    text += QChar(0xDE00); // a pair: an emoji
+    text += QChar(0xD800); // a lone high surrogate
+    text += QStringLiteral(" x ");
+    text += QChar(0xDC00); // a lone low surrogate
+    text += QChar(0x0001);
+    text += QString(3000, QLatin1Char('y'));
+    QString literal;
+    web::appendScriptString(literal, text);
+    const QVariant units = testpages::eval(
+        &page,
+        QStringLiteral("(function (s) { const u = []; for (let i = 0; i < s.length; ++i) u.push(s.charCodeAt(i)); "
+                       "return u.join(','); })(%1)")
+            .arg(literal),
+        web::programWorld());
+    QStringList expected;
+    for (QChar c : text)
+        expected << QString::number(c.unicode());
+    QCOMPARE(units.toString(), expected.join(QLatin1Char(',')));
 }
 
 #include "test_smartpage.moc"

@@ -1,8 +1,7 @@
 // Files and pages a user keeps, in the real engine offscreen against a
 // loopback server: downloads (saved where chosen, refused, cancelled, cut off
 // by the server), a page's upload box, the receipt PDF after a submit with its
-// log row, links opened in new tabs and zoom per host, and the tabs offered
-// again after a start that followed a crash.
+// log row, and the tabs offered again after a start that followed a crash.
 #include "campaign/submissionlog.h"
 #include "shell/campaigntracker.h"
 #include "shell/downloadslist.h"
@@ -14,7 +13,6 @@
 #include "software/softwaretable.h"
 #include "support/pages.h"
 #include "web/embeddedwb.h"
-#include "web/pagezoom.h"
 #include "web/uploadchooser.h"
 #include "web/webengineenv.h"
 #include "shell/siteserver.h"
@@ -328,47 +326,6 @@ private Q_SLOTS:
         QVERIFY(pdf.read(5) == "%PDF-");
         QVERIFY(pdf.size() > 1000);
         QCOMPARE(result().title, QStringLiteral("Thanks"));
-    }
-
-    void linksAndZoomPerHost()
-    {
-        web::PageZoom::clear();
-        shell::TbxWebTabSheet *sheet = open(server.url(QStringLiteral("links.htm")));
-        QTRY_COMPARE_WITH_TIMEOUT(sheet->title(), QStringLiteral("Links"), 15000);
-        QTRY_VERIFY_WITH_TIMEOUT(sheet->browser()->focusProxy(), 15000);
-        // A Ctrl click on a link opens it in a new tab; this one stays.
-        for (int i = 0; i < 10 && win->pageCount() < 2; ++i) {
-            QTest::mouseClick(sheet->browser()->focusProxy(), Qt::LeftButton, Qt::ControlModifier, QPoint(40, 40));
-            QTest::qWait(1000);
-        }
-        QTRY_COMPARE_WITH_TIMEOUT(win->pageCount(), 2, 15000);
-        QTRY_COMPARE_WITH_TIMEOUT(win->pageAt(1)->title(), QStringLiteral("Thanks"), 15000);
-        QCOMPARE(sheet->title(), QStringLiteral("Links"));
-        // And so does a middle click.
-        QTest::mouseClick(sheet->browser()->focusProxy(), Qt::MiddleButton, {}, QPoint(40, 40));
-        QTRY_COMPARE_WITH_TIMEOUT(win->pageCount(), 3, 15000);
-
-        win->SetCurrentPage(sheet);
-        QAction *in = win->findChild<QAction *>(QStringLiteral("menZoomIn"));
-        QVERIFY(in);
-        QVERIFY(in->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Plus)));
-        in->trigger();
-        in->trigger();
-        QCOMPARE(sheet->browser()->zoomFactor(), 1.25);
-        // Another page of the host opens at its zoom; another host does not.
-        shell::TbxWebTabSheet *same = open(server.url(QStringLiteral("thanks.htm")));
-        QTRY_COMPARE_WITH_TIMEOUT(same->title(), QStringLiteral("Thanks"), 15000);
-        QTRY_COMPARE_WITH_TIMEOUT(same->browser()->zoomFactor(), 1.25, 15000);
-        QUrl other = server.url(QStringLiteral("thanks.htm"));
-        other.setHost(QStringLiteral("localhost"));
-        shell::TbxWebTabSheet *elsewhere = open(other);
-        QTRY_COMPARE_WITH_TIMEOUT(elsewhere->title(), QStringLiteral("Thanks"), 15000);
-        QCOMPARE(elsewhere->browser()->zoomFactor(), 1.0);
-        win->SetCurrentPage(sheet);
-        win->findChild<QAction *>(QStringLiteral("menZoomOut"))->trigger();
-        QCOMPARE(sheet->browser()->zoomFactor(), 1.1);
-        win->findChild<QAction *>(QStringLiteral("menZoomReset"))->trigger();
-        QCOMPARE(sheet->browser()->zoomFactor(), 1.0);
     }
 
     void tabsOfAnInterruptedRunAreOffered()

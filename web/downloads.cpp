@@ -1,6 +1,7 @@
 #include "web/downloads.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QStandardPaths>
@@ -10,14 +11,53 @@
 namespace web {
 
 Download::Download(QWebEngineDownloadRequest *request, QObject *parent)
-    : QObject(parent), m_request(request), m_url(request->url())
+    : QObject(parent), m_id(request->id()), m_url(request->url())
 {
     m_path = QDir(request->downloadDirectory()).filePath(request->downloadFileName());
+    follow(request);
+}
+
+void Download::restart(QWebEngineDownloadRequest *request)
+{
+    const QFileInfo info(m_path);
+    request->setDownloadDirectory(info.absolutePath());
+    request->setDownloadFileName(info.fileName());
+    request->accept();
+    follow(request);
+}
+
+void Download::follow(QWebEngineDownloadRequest *request)
+{
+    // The start before this one hears no more from the engine.
+    if (m_request)
+        m_request->disconnect(this);
+    m_request = request;
     connect(request, &QWebEngineDownloadRequest::receivedBytesChanged, this, &Download::update);
     connect(request, &QWebEngineDownloadRequest::totalBytesChanged, this, &Download::update);
     connect(request, &QWebEngineDownloadRequest::stateChanged, this, &Download::update);
     update();
 }
+
+namespace {
+
+// Reasons the engine gives by number that its list of reasons leaves out;
+// its text for them says the user cancelled, which is wrong.
+constexpr int kServerNoRange = 31;
+constexpr int kServerContentLengthMismatch = 38;
+constexpr int kServerCrossOriginRedirect = 39;
+
+// Why a download stopped.
+QString problemText(const QWebEngineDownloadRequest *request)
+{
+    switch (int(request->interruptReason())) {
+    case kServerNoRange: return Download::tr("The server cannot go on from where the download stopped");
+    case kServerContentLengthMismatch: return Download::tr("The connection closed before the whole file arrived");
+    case kServerCrossOriginRedirect: return Download::tr("The server sent the download on to another site");
+    default: return request->interruptReasonString();
+    }
+}
+
+} // namespace
 
 QString Download::fileName() const { return QFileInfo(m_path).fileName(); }
 
@@ -43,6 +83,15 @@ void Download::cancel()
         m_request->cancel();
 }
 
+void Download::dropPartialFile()
+{
+    // The engine writes to the chosen name with ".download" added and
+    // renames the file when all of it has come. After a failure it keeps
+    // that file to go on with later where the server allows it; nothing here
+    // goes on with a failed download.
+    QFile::remove(m_path + QStringLiteral(".download"));
+}
+
 void Download::update()
 {
     if (!m_request)
@@ -53,8 +102,10 @@ void Download::update()
     case QWebEngineDownloadRequest::DownloadCompleted: m_state = State::Completed; break;
     case QWebEngineDownloadRequest::DownloadCancelled: m_state = State::Cancelled; break;
     case QWebEngineDownloadRequest::DownloadInterrupted:
+        if (m_state != State::Interrupted)
+            dropPartialFile();
         m_state = State::Interrupted;
-        m_problem = m_request->interruptReasonString();
+        m_problem = problemText(m_request);
         break;
     default: m_state = State::InProgress; break;
     }
@@ -80,6 +131,10 @@ void Downloads::onRequested(QWebEngineDownloadRequest *request)
     // "Save As" of a page chose its file already.
     if (request->isSavePageDownload())
         return;
+    if (Download *download = restartOf(request)) {
+        download->restart(request);
+        return;
+    }
     const QString suggested = QDir(folder()).filePath(request->suggestedFileName());
     const QString chosen = m_chooser ? m_chooser(suggested) : QString();
     if (chosen.isEmpty()) {
@@ -95,6 +150,14 @@ void Downloads::onRequested(QWebEngineDownloadRequest *request)
     m_downloads << download;
     connect(download, &Download::changed, this, &Downloads::changed);
     Q_EMIT added(download);
+}
+
+Download *Downloads::restartOf(const QWebEngineDownloadRequest *request) const
+{
+    for (Download *download : m_downloads)
+        if (download->id() == request->id() && download->state() == Download::State::InProgress)
+            return download;
+    return nullptr;
 }
 
 } // namespace web

@@ -13,6 +13,7 @@
 #include "web/pageguard.h"
 #include "web/problempage.h"
 #include "web/webengineenv.h"
+#include "shell/dialoganswerer.h"
 #include "shell/siteserver.h"
 
 #include <QApplication>
@@ -27,6 +28,7 @@
 #include <QTimer>
 #include <csignal>
 
+using testsupport::DialogAnswerer;
 using testsupport::htmlReply;
 using testsupport::SiteReply;
 using testsupport::SiteRequest;
@@ -35,32 +37,6 @@ namespace {
 
 const QByteArray kForm = "<title>Submit</title><body>Submit your program<form action='/thanks.htm' method=get>"
                          "<input name=title><input name=version><input type=submit value='Send it'></form></body>";
-
-// Answers the dialogs of a kind as they come, one answer each, while the
-// test waits.
-class DialogAnswerer : public QObject {
-public:
-    std::function<bool(QDialog *)> answer; // true: handled
-    QStringList seen;                      // window titles
-    explicit DialogAnswerer(QObject *parent) : QObject(parent)
-    {
-        m_timer.setInterval(50);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-            if (!d || !d->isVisible() || d == m_last)
-                return;
-            if (answer && answer(d)) {
-                m_last = d;
-                seen << d->windowTitle();
-            }
-        });
-        m_timer.start();
-    }
-
-private:
-    QTimer m_timer;
-    QPointer<QDialog> m_last;
-};
 
 } // namespace
 

@@ -10,7 +10,18 @@ namespace engine {
 
 namespace {
 
-QString normal(const QString &text) { return splitWords(text, false).join(QLatin1Char(' ')); }
+// Each option is matched against every item of the record, and the same
+// option texts come again in every list, so their words are kept.
+QString normal(const QString &text)
+{
+    thread_local QHash<QString, QString> cache;
+    const auto it = cache.constFind(text);
+    if (it != cache.cend())
+        return *it;
+    if (cache.size() > 20000)
+        cache.clear(); // a page of endless made-up options
+    return *cache.insert(text, splitWords(text, false).join(QLatin1Char(' ')));
+}
 
 // The family of a platform named by an option or an item ("Windows 7" and
 // "WinXP" are both Windows), "" when it names none.

@@ -72,6 +72,17 @@ QVector<Part> spelledOrder(const Page &page, const QVector<Unit> &units, int fro
 
 void setPart(Unit &u, Part p, bool expiry) { u.match = {partField(p, expiry), 12.0}; }
 
+// Whether a name's last word names a date part; the last word is split from
+// the name's tail after its last separator, as the whole name would split.
+bool endsInDatePart(const QString &name)
+{
+    qsizetype from = name.size();
+    while (from > 0 && name.at(from - 1).isLetterOrNumber())
+        --from;
+    const QStringList tail = splitWords(name.mid(from), false);
+    return !tail.isEmpty() && partOfWord(tail.last()) != Part::None;
+}
+
 } // namespace
 
 void matchDateParts(const Page &page, QVector<Unit> &units, int form)
@@ -82,7 +93,7 @@ void matchDateParts(const Page &page, QVector<Unit> &units, int form)
             continue;
         // Boxes and lists named by a shared stem and the part ("r_d",
         // "r_m", "r_a"); two parts at least, three when the stem is empty.
-        const QStringList words = splitWords(c.name, false);
+        const QStringList words = endsInDatePart(c.name) ? splitWords(c.name, false) : QStringList();
         if (!words.isEmpty() && partOfWord(words.last()) != Part::None) {
             const QString stemWords = words.mid(0, words.size() - 1).join(QLatin1Char(' '));
             QVector<Part> parts;

@@ -1,11 +1,10 @@
 #include "smartparts.h"
 
+#include "base/parts.h"
+
 #include <QHash>
 #include <QRegularExpression>
-#include <QSemaphore>
 #include <QSet>
-#include <QThread>
-#include <QThreadPool>
 
 #include <algorithm>
 
@@ -43,31 +42,14 @@ void readUnit(const Page &page, Unit &u)
     u.match = classifySignals(u.signalsOf, u.sig);
 }
 
-// Reads the units; a long page is read in parts on the pool's threads, the
-// calling thread taking the first part (and any part no thread was free
-// for), since each unit is read on its own.
+// Reads the units, each on its own: a long page in parts on several threads.
 void readUnits(const Page &page, QVector<Unit> &units)
 {
-    const qsizetype n = units.size();
-    const int parts = n < 512 ? 1 : std::clamp(QThread::idealThreadCount(), 1, 4);
     Unit *const data = units.data(); // detached here, once, not on the threads
-    auto read = [&page, data, n, parts](int part) {
-        for (qsizetype k = n * part / parts; k < n * (part + 1) / parts; ++k)
+    base::forEachInParts(units.size(), 512, [&page, data](qsizetype from, qsizetype to) {
+        for (qsizetype k = from; k < to; ++k)
             readUnit(page, data[k]);
-    };
-    QSemaphore done;
-    int started = 0;
-    for (int part = 1; part < parts; ++part) {
-        if (QThreadPool::globalInstance()->tryStart([&read, &done, part] {
-                read(part);
-                done.release();
-            }))
-            ++started;
-        else
-            read(part);
-    }
-    read(0);
-    done.acquire(started);
+    });
 }
 
 QVector<Unit> unitsOf(const Page &page)

@@ -1,7 +1,5 @@
 #include "smartparts.h"
 
-#include "base/parts.h"
-
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
@@ -13,69 +11,6 @@ namespace engine {
 namespace {
 
 bool writable(const Control &c) { return c.visible && c.editable; }
-
-// What one unit's controls say, and the target that fits them best.
-void readUnit(const Page &page, Unit &u)
-{
-    const Control &first = page.controls.at(u.controls.first());
-    u.signalsOf = first;
-    if (first.type == QLatin1String("radio") || first.type == QLatin1String("checkbox")) {
-        // The group's own words: the text before it; its options: each
-        // button's label and value.
-        u.signalsOf.options.clear();
-        for (int i : u.controls) {
-            const Control &c = page.controls.at(i);
-            u.signalsOf.options << Option {c.label.isEmpty() ? c.value : c.label, c.value, c.checked};
-        }
-        QString groupText = first.context;
-        // A lone check box is named by its own label too ("Runs on Windows").
-        if (u.controls.size() == 1 && first.type == QLatin1String("checkbox"))
-            groupText += QLatin1Char(' ') + first.label;
-        u.sig = collect(u.signalsOf, groupText);
-        QStringList ow;
-        for (const Option &o : u.signalsOf.options)
-            ow << splitWords(o.text, false);
-        u.sig.options = stemmedSet(ow);
-    } else {
-        u.sig = collect(first);
-    }
-    u.match = classifySignals(u.signalsOf, u.sig);
-}
-
-// Reads the units, each on its own: a long page in parts on several threads.
-void readUnits(const Page &page, QVector<Unit> &units)
-{
-    Unit *const data = units.data(); // detached here, once, not on the threads
-    base::forEachInParts(units.size(), 512, [&page, data](qsizetype from, qsizetype to) {
-        for (qsizetype k = from; k < to; ++k)
-            readUnit(page, data[k]);
-    });
-}
-
-QVector<Unit> unitsOf(const Page &page)
-{
-    QVector<Unit> units;
-    units.reserve(page.controls.size());
-    QHash<QString, int> groups;
-    for (int i = 0; i < page.controls.size(); ++i) {
-        const Control &c = page.controls.at(i);
-        const bool radio = c.type == QLatin1String("radio");
-        const bool box = c.type == QLatin1String("checkbox");
-        if ((radio || box) && !c.name.isEmpty()) {
-            const QString key = QString::number(c.form) + QLatin1Char('\x1f') + c.type + QLatin1Char('\x1f') + c.name;
-            const auto it = groups.constFind(key);
-            if (it != groups.cend()) {
-                units[*it].controls << i;
-                continue;
-            }
-            groups.insert(key, int(units.size()));
-        }
-        units.emplace_back();
-        units.back().controls << i;
-    }
-    readUnits(page, units);
-    return units;
-}
 
 bool unitWritable(const Page &page, const Unit &u)
 {
@@ -202,20 +137,34 @@ bool givesWay(const QString &held, const QString &text)
     return false;
 }
 
+PageUnits readPage(const Page &page)
+{
+    PageUnits units;
+    units.update(page);
+    return units;
+}
+
 } // namespace
 
-int chooseForm(const Page &page, const Record &record)
+int chooseForm(const Page &page, const Record &record) { return chooseForm(page, readPage(page), record); }
+
+int chooseForm(const Page &page, const PageUnits &units, const Record &record)
 {
-    const QVector<Unit> units = unitsOf(page);
-    return bestForm(scoreForms(page, units, CachedRecord(record)), true);
+    return bestForm(scoreForms(page, units.data().units, CachedRecord(record)), true);
 }
 
 Plan planFill(const Page &page, const Record &record)
 {
+    PageUnits units = readPage(page);
+    return planFill(page, units, record);
+}
+
+Plan planFill(const Page &page, PageUnits &pageUnits, const Record &record)
+{
     const CachedRecord r(record);
     Plan plan;
     plan.fields = QVector<QString>(page.controls.size());
-    QVector<Unit> units = unitsOf(page);
+    QVector<Unit> &units = pageUnits.data().units;
     plan.form = bestForm(scoreForms(page, units, r), false);
     if (plan.form < 0)
         return plan;

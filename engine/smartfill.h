@@ -9,6 +9,8 @@
 #include <QString>
 #include <QVector>
 
+#include <memory>
+
 namespace engine {
 
 struct Option {
@@ -77,10 +79,38 @@ struct Match {
 };
 Match classify(const Control &control);
 
+// The units the fill decides on (a control, or the buttons of one group)
+// with what each one's signals say, read as the page's controls arrive: a
+// long page comes in parts, and each part is read while the next is on its
+// way. Reading a page at once or in parts gives the same units.
+class PageUnits {
+public:
+    PageUnits();
+    ~PageUnits();
+    PageUnits(PageUnits &&) noexcept;
+    PageUnits &operator=(PageUnits &&) noexcept;
+    // Takes in the controls added to the page since the last call: groups
+    // them, and reads the units they made or grew. While more parts are on
+    // their way, the reading stays on the calling thread and leaves the
+    // other cores to the page describing them; else many units are read on
+    // several threads.
+    void update(const Page &page, bool moreToCome = false);
+
+    struct Data; // the units, for the planning
+    Data &data() const { return *d; }
+
+private:
+    std::unique_ptr<Data> d;
+};
+
 Plan planFill(const Page &page, const Record &record);
+// The same, with the page's units already read (every control taken in);
+// the planning changes them.
+Plan planFill(const Page &page, PageUnits &units, const Record &record);
 // The form a fill would choose, or when none fits, the form with the most
 // visible controls; -1 when the page has none.
 int chooseForm(const Page &page, const Record &record);
+int chooseForm(const Page &page, const PageUnits &units, const Record &record);
 // The submit control of the form to press, as an index into page.buttons,
 // or -1 when the form has none.
 int chooseSubmitButton(const Page &page, int form);

@@ -4,6 +4,7 @@
 #include "smartfill.h"
 #include "smartvocabulary.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -42,6 +43,12 @@ struct Unit {
     Control signalsOf; // the control whose signals decide (for groups: the first, with the group's text)
     Match match;
     Signals sig;
+};
+
+struct PageUnits::Data {
+    QVector<Unit> units;
+    QHash<QString, int> groups; // a group's unit by form, type and name
+    qsizetype seen = 0;         // the controls taken in
 };
 
 // The boxes of one date (day, month and year by their names' last parts or

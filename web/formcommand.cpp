@@ -2,6 +2,7 @@
 
 #include "pagebrowser.h"
 #include "scriptrunner.h"
+#include "smartpage.h"
 #include "snapshotscript.h"
 
 #include "base/error.h"
@@ -17,6 +18,10 @@ namespace {
 
 // How long the page may take to answer one call.
 constexpr int kAnswerTimeoutMs = 15000;
+
+// A long page's snapshot with signals comes in parts of this many controls,
+// each read here while the page describes the next.
+constexpr int kSnapshotPart = 1000;
 
 // The host the rules see while they run on the snapshot: the login texts
 // come from the real host, the messages wait for the end of the chain.
@@ -57,7 +62,7 @@ public:
     void start()
     {
         if (m_mode != engine::FormMode::Login && m_options.rules == FillRules::Smart)
-            call(snapshotScript(m_generation, SnapshotDetail::Signals), &FormCommandJob::planSmart);
+            call(snapshotScript(m_generation, SnapshotDetail::Signals, kSnapshotPart), &FormCommandJob::readFirstPart);
         else
             call(snapshotScript(m_generation, SnapshotDetail::Plain), &FormCommandJob::walk);
     }
@@ -104,15 +109,50 @@ private:
         call(releaseSnapshotScript(m_generation), &FormCommandJob::applied);
     }
 
+    // The first part of the snapshot with signals. The calls for the other
+    // parts go out at once, so that the page describes them back to back
+    // while each one that came is read here.
+    void readFirstPart(const QVariant &answer)
+    {
+        const int parts = readSmartSnapshot(m_smartPage, answer);
+        if (parts > 1) {
+            m_partsLeft = parts - 1;
+            const int call = ++m_calls;
+            m_timeout.start();
+            for (int k = 1; k < parts; ++k)
+                callPageFunction(m_page, snapshotPartScript(m_generation), this, [this, call](const QVariant &part) {
+                    if (call == m_calls && !m_finished)
+                        readPart(part);
+                });
+        }
+        m_units.update(m_smartPage, m_partsLeft > 0);
+        if (m_partsLeft == 0)
+            planSmart();
+    }
+
+    void readPart(const QVariant &answer)
+    {
+        m_timeout.start();
+        if (readSmartSnapshot(m_smartPage, answer) == 0) {
+            // The page went on to another document meanwhile.
+            finish();
+            return;
+        }
+        m_units.update(m_smartPage, m_partsLeft > 1);
+        if (--m_partsLeft == 0)
+            planSmart();
+    }
+
     // The smart fill plans on the snapshot with signals; "submit" presses
     // the submit control of the form the fill would choose.
-    void planSmart(const QVariant &snapshot)
+    void planSmart()
     {
-        const engine::Page page = readSmartSnapshot(snapshot);
+        m_timeout.stop();
+        const engine::Page &page = m_smartPage;
         PageCall script;
         try {
             if (m_mode == engine::FormMode::Submit) {
-                const int form = engine::chooseForm(page, m_record);
+                const int form = engine::chooseForm(page, m_units, m_record);
                 const int button = form < 0 ? -1 : engine::chooseSubmitButton(page, form);
                 if (button >= 0) {
                     m_result.outcome.pressed << QStringLiteral("submit");
@@ -121,7 +161,7 @@ private:
                     m_messages << QString::fromLatin1(engine::kSubmitButtonNotFound);
                 }
             } else {
-                const engine::Plan plan = engine::planFill(page, m_record);
+                const engine::Plan plan = engine::planFill(page, m_units, m_record);
                 int filled = 0;
                 script = smartFillScript(m_generation, page, plan, &filled);
                 m_result.outcome.written = filled;
@@ -136,6 +176,9 @@ private:
             return;
         }
         call(script, &FormCommandJob::applied);
+        // Let go of the picture while the page applies the plan.
+        m_smartPage = engine::Page();
+        m_units = engine::PageUnits();
     }
 
     void applied(const QVariant &) { finish(); }
@@ -173,6 +216,9 @@ private:
     QTimer m_timeout;
     int m_calls = 0;
     bool m_finished = false;
+    engine::Page m_smartPage; // the picture the snapshot with signals gives
+    engine::PageUnits m_units;
+    int m_partsLeft = 0;
     QStringList m_messages;
     FormCommandResult m_result;
 };

@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace web {
 
 namespace {
@@ -130,16 +132,22 @@ const PageFunction &applyFunction()
     return f;
 }
 
+int readSmartSnapshot(engine::Page &page, const QVariant &answer)
+{
+    if (answer.userType() != QMetaType::QString)
+        return 0; // no document (any more)
+    const PageSnapshot snapshot = parsePageSnapshot(answer.toString());
+    loadSnapshotSignals(page, snapshot.top);
+    for (const PageSnapshot::Frame &f : snapshot.frames)
+        if (f.kind == PageSnapshot::FrameKind::Document)
+            loadSnapshotSignals(page, f.description);
+    return std::max(1, snapshot.top.value(QLatin1String("parts")).toInt(1));
+}
+
 engine::Page readSmartSnapshot(const QVariant &answer)
 {
     engine::Page result;
-    if (answer.userType() != QMetaType::QString)
-        return result; // no document yet
-    const PageSnapshot snapshot = parsePageSnapshot(answer.toString());
-    loadSnapshotSignals(result, snapshot.top);
-    for (const PageSnapshot::Frame &f : snapshot.frames)
-        if (f.kind == PageSnapshot::FrameKind::Document)
-            loadSnapshotSignals(result, f.description);
+    readSmartSnapshot(result, answer);
     return result;
 }
 

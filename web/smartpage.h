@@ -25,6 +25,10 @@ struct SmartOutcome {
 // The picture of the page from the answer of the snapshot script taken with
 // signals; an empty page when the answer is no text (no document).
 engine::Page readSmartSnapshot(const QVariant &answer);
+// Adds one answer of a snapshot taken in parts to the picture: the first
+// part, or a further one. Returns how many answers the snapshot comes in as
+// the first one says (1 for the others), or 0 when the answer is no text.
+int readSmartSnapshot(engine::Page &page, const QVariant &answer);
 
 // The page function that applies plans and presses buttons.
 const PageFunction &applyFunction();

@@ -1,5 +1,7 @@
 #include "snapshotscript.h"
 
+#include <algorithm>
+
 namespace web {
 
 namespace {
@@ -8,9 +10,17 @@ namespace {
 // returns the description of each document. With signals, each document's
 // description holds "sig" in place of "len" and "els", and the page's
 // controls and submit buttons are kept in window.__dodu[gen].controls and
-// .buttons, across its documents in the order described.
+// .buttons, across its documents in the order described. With signals and a
+// part size, a page of more controls is described in parts: the first
+// answer says in "parts" how many answers there are, and each further call
+// with `more` set answers the next part, {"sig": ...}, the last one with the
+// frames.
 const char kSnapshotScript[] = R"JS(
-(function (gen, withSignals) {
+(function (gen, withSignals, partSize, more) {
+  if (more) {
+    const kept = window.__dodu && window.__dodu[gen];
+    return kept && kept.more ? kept.more() : null;
+  }
   const store = (window.__dodu = window.__dodu || {});
   const docs = (store[gen] = []);
   const textLike = { email: 1, url: 1, tel: 1, search: 1, number: 1 };
@@ -107,6 +117,8 @@ const char kSnapshotScript[] = R"JS(
       return s;
     }
     let labelsFor = null;
+    // Whether the document has table or list cells a row heading may name.
+    let hasCells = false;
     // The labels holding a list, text area, button or script, whose text is
     // to be read without theirs; found once per document.
     let noisyLabels = null;
@@ -164,6 +176,7 @@ const char kSnapshotScript[] = R"JS(
     // A control in a table cell that holds other text or a list before it:
     // the row's heading ("Download URL:") comes first.
     function withHeading(e, r) {
+      if (!hasCells) return r;
       let cell = e.parentElement;
       for (let depth = 0; depth < 3 && cell && cell.localName !== 'td' && cell.localName !== 'dd'; depth++)
         cell = cell.parentElement;
@@ -318,9 +331,10 @@ const char kSnapshotScript[] = R"JS(
     // without its trailing empty values, flags 1 checked, 2 multiple, 4 visible,
     // 8 editable; an option [text, value, selected] ([text] when the value is
     // the text and it is not selected); a button [form, text, visible, image].
-    function signals(doc) {
-      const out = { c: [], b: [] };
-      if (!doc || !doc.body) return out;
+    // A document's reader: read(n) describes its next n controls (all when
+    // n is 0) as { c: [...], b: [...] }; left() counts the controls to come.
+    function reader(doc) {
+      if (!doc || !doc.body) return { left: () => 0, read: () => ({ c: [], b: [] }) };
       const view = doc.defaultView;
       findNoisyLabels(doc);
       labelsFor = new Map();
@@ -336,6 +350,7 @@ const char kSnapshotScript[] = R"JS(
       // Whether a fieldset disables what it holds; else a control's own
       // attribute says whether it is disabled.
       const fieldsetOff = !!doc.querySelector('fieldset[disabled]');
+      hasCells = !!doc.querySelector('td, dd');
       // The controls with an attribute read beyond name and type; the others
       // are not asked for their attributes.
       const rich = new Set(doc.querySelectorAll(
@@ -345,101 +360,128 @@ const char kSnapshotScript[] = R"JS(
       const forms = new Map();
       const groups = new Set();
       let loose = -1;
-      for (const e of doc.querySelectorAll(controls)) {
-        // The type tells the element apart but for buttons: a textarea's is
-        // "textarea", a list's "select-one" or "select-multiple".
-        let type = String(e.type || 'text').toLowerCase();
-        let tag = 'input';
-        if (type === 'textarea') tag = type;
-        else if (type.startsWith('select')) tag = type = 'select';
-        else if (type === 'submit' || type === 'button' || type === 'reset') tag = e.localName;
-        const f = e.form;
-        let form;
-        if (!f) {
-          if (loose < 0) loose = formCount++;
-          form = loose;
-        } else {
-          form = forms.get(f);
-          if (form === undefined) forms.set(f, (form = formCount++));
-        }
-        if (tag === 'button' || type === 'submit' || type === 'image') {
-          if (type !== 'submit' && type !== 'image') continue;
-          pressable.push(e);
-          // An image input is a submit control too (editor tool bars use
-          // them), told apart so that the form's own button comes first.
-          const words = [e.value, tag === 'button' ? e.textContent : '', e.alt, e.title, e.name, e.id,
-                         e.getAttribute('aria-label'), type === 'submit' && tag === 'input' ? 'submit' : ''];
-          out.b.push([form, clean(words.join(' ')), visible(e, view) ? 1 : 0, type === 'image' ? 1 : 0]);
-          continue;
-        }
-        if (skip[type] && tag === 'input') continue;
-        kept.push(e);
-        const choiceType = type === 'radio' || type === 'checkbox';
-        // Most controls carry only a name and a type; the others' attributes
-        // are read when present.
-        const attrs = rich.has(e) ? e.getAttributeNames() : null;
-        const name = e.name, id = attrs && attrs.includes('id') ? e.id : '';
-        const label = ownLabel(e, type, id);
-        // The text before a control matters when it has no label of its own,
-        // and for a group of buttons (their own labels name their options),
-        // where the first button's says it for the group.
-        let ctx = '';
-        if (choiceType && name) {
-          const key = form + '\u001f' + type + '\u001f' + name;
-          if (!groups.has(key)) {
-            groups.add(key);
+      const list = doc.querySelectorAll(controls);
+      let at = 0;
+      function read(n) {
+        const out = { c: [], b: [] };
+        const end = n > 0 ? Math.min(list.length, at + n) : list.length;
+        for (; at < end; ++at) {
+          const e = list[at];
+          // The type tells the element apart but for buttons: a textarea's is
+          // "textarea", a list's "select-one" or "select-multiple".
+          let type = String(e.type || 'text').toLowerCase();
+          let tag = 'input';
+          if (type === 'textarea') tag = type;
+          else if (type.startsWith('select')) tag = type = 'select';
+          else if (type === 'submit' || type === 'button' || type === 'reset') tag = e.localName;
+          const f = e.form;
+          let form;
+          if (!f) {
+            if (loose < 0) loose = formCount++;
+            form = loose;
+          } else {
+            form = forms.get(f);
+            if (form === undefined) forms.set(f, (form = formCount++));
+          }
+          if (tag === 'button' || type === 'submit' || type === 'image') {
+            if (type !== 'submit' && type !== 'image') continue;
+            pressable.push(e);
+            // An image input is a submit control too (editor tool bars use
+            // them), told apart so that the form's own button comes first.
+            const words = [e.value, tag === 'button' ? e.textContent : '', e.alt, e.title, e.name, e.id,
+                           e.getAttribute('aria-label'), type === 'submit' && tag === 'input' ? 'submit' : ''];
+            out.b.push([form, clean(words.join(' ')), visible(e, view) ? 1 : 0, type === 'image' ? 1 : 0]);
+            continue;
+          }
+          if (skip[type] && tag === 'input') continue;
+          kept.push(e);
+          const choiceType = type === 'radio' || type === 'checkbox';
+          // Most controls carry only a name and a type; the others' attributes
+          // are read when present.
+          const attrs = rich.has(e) ? e.getAttributeNames() : null;
+          const name = e.name, id = attrs && attrs.includes('id') ? e.id : '';
+          const label = ownLabel(e, type, id);
+          // The text before a control matters when it has no label of its own,
+          // and for a group of buttons (their own labels name their options),
+          // where the first button's says it for the group.
+          let ctx = '';
+          if (choiceType && name) {
+            const key = form + '\u001f' + type + '\u001f' + name;
+            if (!groups.has(key)) {
+              groups.add(key);
+              ctx = context(e);
+            }
+          } else if (!label || choiceType) {
             ctx = context(e);
           }
-        } else if (!label || choiceType) {
-          ctx = context(e);
-        }
-        const value = tag === 'select' ? '' : String(e.value);
-        let flags = (choiceType && e.checked ? 1 : 0) | (visible(e, view) ? 4 : 0);
-        let a;
-        if (attrs) {
-          const has = (n) => attrs.includes(n);
-          flags |= (has('multiple') && e.multiple ? 2 : 0) |
-                   ((has('readonly') && e.readOnly) || ((fieldsetOff || has('disabled')) && e.matches(':disabled')) ? 0 : 8);
-          a = [form, type, flags, name, id, label, ctx, value, has('maxlength') && e.maxLength > 0 ? e.maxLength : -1,
-               has('placeholder') ? e.placeholder || '' : '', has('aria-label') ? e.getAttribute('aria-label') : '',
-               has('title') ? e.title : '', has('autocomplete') ? e.getAttribute('autocomplete') : '',
-               has('pattern') ? e.getAttribute('pattern') : ''];
-        } else {
-          flags |= fieldsetOff && e.matches(':disabled') ? 0 : 8;
-          a = [form, type, flags, name, id, label, ctx, value];
-        }
-        if (tag === 'select' && e.options.length) {
-          const options = [];
-          for (const o of e.options) {
-            const t = clean(o.text), v = String(o.value);
-            options.push(o.selected ? [t, v, 1] : v === t ? [t] : [t, v]);
+          const value = tag === 'select' ? '' : String(e.value);
+          let flags = (choiceType && e.checked ? 1 : 0) | (visible(e, view) ? 4 : 0);
+          let a;
+          if (attrs) {
+            const has = (n) => attrs.includes(n);
+            flags |= (has('multiple') && e.multiple ? 2 : 0) |
+                     ((has('readonly') && e.readOnly) || ((fieldsetOff || has('disabled')) && e.matches(':disabled')) ? 0 : 8);
+            a = [form, type, flags, name, id, label, ctx, value, has('maxlength') && e.maxLength > 0 ? e.maxLength : -1,
+                 has('placeholder') ? e.placeholder || '' : '', has('aria-label') ? e.getAttribute('aria-label') : '',
+                 has('title') ? e.title : '', has('autocomplete') ? e.getAttribute('autocomplete') : '',
+                 has('pattern') ? e.getAttribute('pattern') : ''];
+          } else {
+            flags |= fieldsetOff && e.matches(':disabled') ? 0 : 8;
+            a = [form, type, flags, name, id, label, ctx, value];
           }
-          pad(a);
-          a.push(options);
+          if (tag === 'select' && e.options.length) {
+            const options = [];
+            for (const o of e.options) {
+              const t = clean(o.text), v = String(o.value);
+              options.push(o.selected ? [t, v, 1] : v === t ? [t] : [t, v]);
+            }
+            pad(a);
+            a.push(options);
+          }
+          const next = choiceType ? '' : after(e);
+          if (next) {
+            pad(a);
+            if (a.length < 15) a[14] = [];
+            a.push(next);
+          }
+          out.c.push(trim(a, 3));
         }
-        const next = choiceType ? '' : after(e);
-        if (next) {
-          pad(a);
-          if (a.length < 15) a[14] = [];
-          a.push(next);
-        }
-        out.c.push(trim(a, 3));
+        return out;
       }
-      return out;
+      return { left: () => list.length - at, read };
     }
-    const top = { html: isHtml(document), body: !!document.body, key: 0, sig: signals(document), frames: [] };
-    docs.push([]);
-    for (let i = 0; i < window.frames.length; ++i) {
-      let d = null;
-      try {
-        d = window.frames[i].document;
-      } catch (err) {
-        top.frames.push({ refused: true });
-        continue;
+    // The frames, each read whole once the top document is.
+    function frames() {
+      const described = [];
+      for (let i = 0; i < window.frames.length; ++i) {
+        let d = null;
+        try {
+          d = window.frames[i].document;
+        } catch (err) {
+          described.push({ refused: true });
+          continue;
+        }
+        if (!d) { described.push({ none: true }); continue; }
+        described.push({ html: isHtml(d), body: !!d.body, key: docs.length, sig: reader(d).read(0) });
+        docs.push([]);
       }
-      if (!d) { top.frames.push({ none: true }); continue; }
-      top.frames.push({ html: isHtml(d), body: !!d.body, key: docs.length, sig: signals(d) });
-      docs.push([]);
+      return described;
+    }
+    const page = reader(document);
+    const top = { html: isHtml(document), body: !!document.body, key: 0, sig: page.read(partSize), frames: [] };
+    docs.push([]);
+    if (page.left() > 0) {
+      top.parts = 1 + Math.ceil(page.left() / partSize);
+      docs.more = () => {
+        const part = { sig: page.read(partSize) };
+        if (page.left() === 0) {
+          part.frames = frames();
+          delete docs.more;
+        }
+        return JSON.stringify(part);
+      };
+    } else {
+      top.frames = frames();
     }
     return JSON.stringify(top);
   }
@@ -477,12 +519,18 @@ const PageFunction &snapshotFunction()
     return f;
 }
 
-PageCall snapshotScript(int generation, SnapshotDetail detail)
+PageCall snapshotScript(int generation, SnapshotDetail detail, int partSize)
 {
     return {&snapshotFunction(),
-            QStringLiteral("%1, %2")
+            QStringLiteral("%1, %2, %3")
                 .arg(generation)
-                .arg(detail == SnapshotDetail::Signals ? QLatin1String("true") : QLatin1String("false"))};
+                .arg(detail == SnapshotDetail::Signals ? QLatin1String("true") : QLatin1String("false"))
+                .arg(detail == SnapshotDetail::Signals ? std::max(0, partSize) : 0)};
+}
+
+PageCall snapshotPartScript(int generation)
+{
+    return {&snapshotFunction(), QStringLiteral("%1, true, 0, true").arg(generation)};
 }
 
 QString releaseSnapshotScript(int generation)

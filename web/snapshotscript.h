@@ -19,8 +19,15 @@ int newSnapshotGeneration();
 const PageFunction &snapshotFunction();
 
 // The call that takes the snapshot. It answers the description as JSON
-// text, or no text when the page has no document.
-PageCall snapshotScript(int generation, SnapshotDetail detail);
+// text, or no text when the page has no document. With signals and a part
+// size above 0, a page of more controls than that is described in parts:
+// the first answer gives their number in "parts", and snapshotPartScript
+// calls answer the next ones in turn.
+PageCall snapshotScript(int generation, SnapshotDetail detail, int partSize = 0);
+// The call that answers the next part of the snapshot of the generation:
+// {"sig": ...}, the last part with "frames"; no text when the page no
+// longer holds that snapshot.
+PageCall snapshotPartScript(int generation);
 
 // The script that lets the page drop the elements a snapshot kept.
 QString releaseSnapshotScript(int generation);

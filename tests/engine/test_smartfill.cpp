@@ -113,6 +113,7 @@ private Q_SLOTS:
     void fillersAndOldValuesGiveWay();
     void aLoneAddressFormIsFilled();
     void aLongPageIsReadAsAShortOne();
+    void aPageReadInPartsPlansAsAtOnce();
 };
 
 void TestSmartFill::namesSplitIntoWords()
@@ -476,6 +477,38 @@ void TestSmartFill::aLongPageIsReadAsAShortOne()
     }
     QCOMPARE(short_.fields.count(QString()), 2); // the licence's buttons
     QCOMPARE(short_.fields.last(), QStringLiteral("Program_Version"));
+}
+
+void TestSmartFill::aPageReadInPartsPlansAsAtOnce()
+{
+    Page page;
+    for (int i = 0; i < 1500; ++i)
+        page.controls << input(QStringLiteral("zzq%1").arg(i));
+    Control free = radio("lic", "free", "Freeware");
+    free.context = QStringLiteral("Licence");
+    page.controls << input("prog_title", "Program title") << free << radio("lic", "share", "Shareware")
+                  << radio("lic", "com", "Commercial") << input("ver", "Version");
+    const Plan atOnce = planFill(page, TestRecord());
+    QCOMPARE(atOnce.fields.at(1502), QStringLiteral("Program_Type"));
+
+    // The page as it comes in three parts, one edge between the licence's
+    // first two buttons: the group read with the first part is read again.
+    PageUnits units;
+    Page growing;
+    for (const qsizetype edge : {qsizetype(700), qsizetype(1502), page.controls.size()}) {
+        while (growing.controls.size() < edge)
+            growing.controls << page.controls.at(growing.controls.size());
+        units.update(growing);
+    }
+    const Plan inParts = planFill(page, units, TestRecord());
+    QCOMPARE(inParts.form, atOnce.form);
+    QCOMPARE(inParts.fields, atOnce.fields);
+    QCOMPARE(inParts.writes.size(), atOnce.writes.size());
+    for (qsizetype i = 0; i < atOnce.writes.size(); ++i) {
+        QCOMPARE(inParts.writes.at(i).control, atOnce.writes.at(i).control);
+        QCOMPARE(inParts.writes.at(i).what, atOnce.writes.at(i).what);
+        QCOMPARE(inParts.writes.at(i).value, atOnce.writes.at(i).value);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSmartFill)

@@ -129,6 +129,7 @@ private Q_SLOTS:
     void datePartsRowsAndListsOnALivePage();
     void submitPressesTheFormsOwnButtonBeforeImages();
     void textsReachThePageUnchanged();
+    void aLongPageIsDescribedInParts();
 
 private:
     bool load(QWebEnginePage *page);
@@ -440,6 +441,70 @@ void TestSmartPage::textsReachThePageUnchanged()
     for (QChar c : text)
         expected << QString::number(c.unicode());
     QCOMPARE(units.toString(), expected.join(QLatin1Char(',')));
+}
+
+// A page of many controls is described in parts and planned on as it
+// comes; a group straddling a part's edge stays one group, and the frames
+// come with the last part.
+void TestSmartPage::aLongPageIsDescribedInParts()
+{
+    QString html = QStringLiteral("<!DOCTYPE html><html><body><form><p>Program name <input name=\"program_name\"></p>");
+    for (int i = 0; i < 2400; ++i) {
+        if (i == 998)
+            html += QStringLiteral("<p>Licence <label><input type=radio name=lic value=free> Freeware</label> "
+                                   "<label><input type=radio name=lic value=share> Shareware</label> "
+                                   "<label><input type=radio name=lic value=com> Commercial</label></p>");
+        html += QStringLiteral("<input name=\"zzq%1\">").arg(i);
+    }
+    html += QStringLiteral("<p>Version <input name=\"version\"></p></form>"
+                           "<iframe srcdoc=\"<form>Your name <input name=author></form>\"></iframe></body></html>");
+    QWebEnginePage page(m_profile.get());
+    QVERIFY(testpages::load(&page, QUrl::fromLocalFile(testpages::write(m_dir, QStringLiteral("long.htm"), html))));
+    QTRY_COMPARE(main(&page, "frames[0].document.querySelectorAll('input').length").toInt(), 1);
+
+    // The picture in parts is the picture at once.
+    auto describe = [](const engine::Page &p) {
+        QStringList out;
+        for (const engine::Control &c : p.controls)
+            out << QStringList {QString::number(c.form),   c.type, c.name, c.label, c.context, c.value, c.after,
+                                QString::number(c.visible)}
+                       .join(QLatin1Char('|'));
+        return out;
+    };
+    int generation = 0;
+    const engine::Page whole = testcommands::readSmartPage(&page, &generation);
+    engine::Page inParts;
+    const int partsGen = web::newSnapshotGeneration();
+    const int parts = web::readSmartSnapshot(
+        inParts,
+        testpages::eval(&page, web::snapshotScript(partsGen, web::SnapshotDetail::Signals, 1000).standalone(),
+                        web::programWorld(), 30000));
+    QCOMPARE(parts, 3);
+    for (int k = 1; k < parts; ++k)
+        QCOMPARE(web::readSmartSnapshot(
+                     inParts,
+                     testpages::eval(&page, web::snapshotPartScript(partsGen).script(), web::programWorld(), 30000)),
+                 1);
+    QCOMPARE(whole.controls.size(), 2406);
+    QCOMPARE(describe(inParts), describe(whole));
+    QCOMPARE(inParts.controls.last().name, QStringLiteral("author"));
+
+    // The fill itself, in parts of its own size.
+    TestHost host;
+    const auto result = testcommands::run(&page, engine::FormMode::Fill, *m_record, host, {web::FillRules::Smart});
+    QVERIFY(result && result->smart);
+    const engine::Plan plan = engine::planFill(whole, *m_record);
+    QCOMPARE(result->smart->filled, plan.filled);
+    QCOMPARE(main(&page,
+                  "[document.querySelector('[name=program_name]').value, "
+                  "document.querySelector('[name=lic]:checked').value, "
+                  "document.querySelector('[name=version]').value].join('|')")
+                 .toString(),
+             QStringLiteral("ClipNest|share|3.2.1"));
+    const QStringList report = testcommands::controlReport(&page, true);
+    QVERIFY(report.filter(QStringLiteral(R"("name":"version")"))
+                .first()
+                .endsWith(QStringLiteral(R"("field":"Program_Version"})")));
 }
 
 #include "test_smartpage.moc"

@@ -33,6 +33,22 @@ const char kSnapshotScript[] = R"JS(
     const type = String(doc.contentType || '');
     return !/[+/]xml$/.test(type) || type === 'application/xhtml+xml';
   }
+  // Each frame one level deep described: {refused: true} for one of another
+  // origin, {none: true} for one without a document.
+  function eachFrame(describe) {
+    const described = [];
+    for (let i = 0; i < window.frames.length; ++i) {
+      let d = null;
+      try {
+        d = window.frames[i].document;
+      } catch (err) {
+        described.push({ refused: true });
+        continue;
+      }
+      described.push(d ? describe(d) : { none: true });
+    }
+    return described;
+  }
   function snap(doc) {
     const out = { html: isHtml(doc), body: false, len: 0, els: [], key: docs.length };
     const els = [];
@@ -451,22 +467,12 @@ const char kSnapshotScript[] = R"JS(
       return { left: () => list.length - at, read };
     }
     // The frames, each read whole once the top document is.
-    function frames() {
-      const described = [];
-      for (let i = 0; i < window.frames.length; ++i) {
-        let d = null;
-        try {
-          d = window.frames[i].document;
-        } catch (err) {
-          described.push({ refused: true });
-          continue;
-        }
-        if (!d) { described.push({ none: true }); continue; }
-        described.push({ html: isHtml(d), body: !!d.body, key: docs.length, sig: reader(d).read(0) });
+    const frames = () =>
+      eachFrame((d) => {
+        const described = { html: isHtml(d), body: !!d.body, key: docs.length, sig: reader(d).read(0) };
         docs.push([]);
-      }
-      return described;
-    }
+        return described;
+      });
     const page = reader(document);
     const top = { html: isHtml(document), body: !!document.body, key: 0, sig: page.read(partSize), frames: [] };
     docs.push([]);
@@ -486,21 +492,7 @@ const char kSnapshotScript[] = R"JS(
     return JSON.stringify(top);
   }
   const top = snap(document);
-  const frames = [];
-  if (top.body && top.len < 4) {
-    for (let i = 0; i < window.frames.length; ++i) {
-      let d = null;
-      try {
-        d = window.frames[i].document;
-      } catch (err) {
-        frames.push({ refused: true });
-        continue;
-      }
-      if (!d) { frames.push({ none: true }); continue; }
-      frames.push(snap(d));
-    }
-  }
-  top.frames = frames;
+  top.frames = top.body && top.len < 4 ? eachFrame(snap) : [];
   return JSON.stringify(top);
 })
 )JS";

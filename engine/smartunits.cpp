@@ -2,6 +2,8 @@
 
 #include "base/parts.h"
 
+#include <QSet>
+
 #include <limits>
 #include <vector>
 
@@ -47,19 +49,12 @@ PageUnits &PageUnits::operator=(PageUnits &&) noexcept = default;
 void PageUnits::update(const Page &page, bool moreToCome)
 {
     QVector<Unit> &units = d->units;
-    // The units made or grown by the new controls, each once; a group read
-    // with an earlier part is read again with its new buttons.
-    std::vector<int> touched;
-    std::vector<bool> isTouched(units.size(), false);
-    auto touch = [&](int u) {
-        if (size_t(u) >= isTouched.size())
-            isTouched.resize(u + 1, false);
-        if (!isTouched[u]) {
-            isTouched[u] = true;
-            touched.push_back(u);
-        }
-    };
-    units.reserve(page.controls.size());
+    if (units.isEmpty())
+        units.reserve(page.controls.size());
+    // The new units, and the groups read with an earlier part that get new
+    // buttons now: those are read again.
+    const int firstNew = int(units.size());
+    QSet<int> grown;
     for (qsizetype i = d->seen; i < page.controls.size(); ++i) {
         const Control &c = page.controls.at(i);
         const bool radio = c.type == QLatin1String("radio");
@@ -69,22 +64,25 @@ void PageUnits::update(const Page &page, bool moreToCome)
             const auto it = d->groups.constFind(key);
             if (it != d->groups.cend()) {
                 units[*it].controls << int(i);
-                touch(*it);
+                if (*it < firstNew)
+                    grown.insert(*it);
                 continue;
             }
             d->groups.insert(key, int(units.size()));
         }
         units.emplace_back();
         units.back().controls << int(i);
-        touch(int(units.size() - 1));
     }
     d->seen = page.controls.size();
+    std::vector<int> toRead(grown.cbegin(), grown.cend());
+    for (int u = firstNew; u < units.size(); ++u)
+        toRead.push_back(u);
     // Each unit on its own, many in parts on several threads.
     Unit *const data = units.data(); // detached here, once, not on the threads
     const qsizetype alone = moreToCome ? std::numeric_limits<qsizetype>::max() : 512;
-    base::forEachInParts(qsizetype(touched.size()), alone, [&page, data, &touched](qsizetype from, qsizetype to) {
+    base::forEachInParts(qsizetype(toRead.size()), alone, [&page, data, &toRead](qsizetype from, qsizetype to) {
         for (qsizetype k = from; k < to; ++k)
-            readUnit(page, data[touched[k]]);
+            readUnit(page, data[toRead[k]]);
     });
 }
 
